@@ -1,0 +1,58 @@
+#pragma once
+// The geomorphological hydrograph on plain values: each hour of effective rain gets a
+// triangular response (GIUH time to peak and peak, kinematic-wave velocity), scaled by
+// random factors and superposed into the outflow hydrograph.
+#include "model/Random.h"
+#include "model/State.h"
+
+namespace moravel::model {
+
+// The inputs, fetched one at a time right before their first use, so that a caller who
+// parses texts lazily reports the first failing text or formula in the order the formulas
+// meet them: So, n, b (step 1), the hour count, then at the first hour with rain A, RB, RA,
+// RL and Lo. The core calls every getter at most once per run.
+class HydrographInputs {
+public:
+    virtual ~HydrographInputs() = default;
+    virtual double So() = 0;
+    virtual double n() = 0;
+    virtual double b() = 0;
+    virtual int HourCount() = 0;
+    virtual double Area() = 0;
+    virtual double RB() = 0;
+    virtual double RA() = 0;
+    virtual double RL() = 0;
+    virtual double Lo() = 0;
+};
+
+// Inputs that are already numbers.
+struct HydrographParameters {
+    double So = 0, n = 0, b = 0, RB = 0, RA = 0, RL = 0, Lo = 0, Area = 0;
+    int HourCount = 0;
+};
+
+class PlainHydrographInputs : public HydrographInputs {
+public:
+    explicit PlainHydrographInputs(const HydrographParameters& p) : p_(p) {}
+    double So() override { return p_.So; }
+    double n() override { return p_.n; }
+    double b() override { return p_.b; }
+    int HourCount() override { return p_.HourCount; }
+    double Area() override { return p_.Area; }
+    double RB() override { return p_.RB; }
+    double RA() override { return p_.RA; }
+    double RL() override { return p_.RL; }
+    double Lo() override { return p_.Lo; }
+
+private:
+    HydrographParameters p_;
+};
+
+// Reads EffectiveRain[1..N] of the state, draws from `random` (reseeding it once, after the
+// per-hour parameters), and writes HydrographOrdinates, HydrographLength, PeakDischarge and
+// PeakDischargeRounded. Throws moravel::Error on a floating-point fault, on a failing getter,
+// or (before any slot of the state is written) when N or the hydrograph length exceeds the
+// 1000 hours the state holds.
+void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random);
+
+}  // namespace moravel::model

@@ -1,0 +1,39 @@
+#pragma once
+// The window's doors to the outside world. Each has a real implementation (Qt dialogs) and
+// a test double, so tests drive the real window without modal boxes or file choosers.
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace moravel::window {
+
+// Modal message boxes with one OK button.
+class Messages {
+public:
+    virtual ~Messages() = default;
+    // Plain information box ("Zapisano dane w pliku ...", "Wprowadź liczbę rzeczywistą!").
+    virtual void Info(const QString& text) = 0;
+    // The application's error box: error icon, the application's title; the caller has
+    // already appended the final full stop.
+    virtual void Error(const QString& text) = 0;
+};
+
+// One file dialog of the window, as the window defines it.
+struct FileDialogSpec {
+    QString name;    // component name, e.g. "SaveDialogOpad"; the last chosen name is kept per name
+    QString title;   // e.g. "Zapisanie pliku opadu"
+    QString filter;  // description and pattern pairs separated by '|',
+                     // e.g. "Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"
+    bool save = false;  // a save dialog (no overwrite question) or an open dialog (the file need not exist)
+};
+
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Shows the dialog offering `lastName` (the name chosen last time in this dialog, or
+    // empty); the chosen full path, or nothing when the user cancels.
+    virtual std::optional<QString> Ask(const FileDialogSpec& spec, const QString& lastName) = 0;
+};
+
+}  // namespace moravel::window

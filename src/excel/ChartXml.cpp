@@ -218,13 +218,13 @@ private:
         Val(QStringLiteral("axPos"), position);
     }
 
-    void AxisTicks(int crossAxisId) {
+    void AxisTicks(int crossAxisId, bool labels = true) {
         xml_.writeEmptyElement(kChartNs, QStringLiteral("numFmt"));
         xml_.writeAttribute(QStringLiteral("formatCode"), QStringLiteral("General"));
         xml_.writeAttribute(QStringLiteral("sourceLinked"), QStringLiteral("1"));
         Val(QStringLiteral("majorTickMark"), QStringLiteral("out"));
         Val(QStringLiteral("minorTickMark"), QStringLiteral("none"));
-        Val(QStringLiteral("tickLblPos"), QStringLiteral("nextTo"));
+        Val(QStringLiteral("tickLblPos"), labels ? QStringLiteral("nextTo") : QStringLiteral("none"));
         Val(QStringLiteral("crossAx"), crossAxisId);
     }
 
@@ -252,11 +252,13 @@ private:
     }
 
     // The time axis of the columns: it crosses the rainfall axis at 0, so the columns stand
-    // on it; a label every 100 hours and a tick mark every 10.
+    // on it, with a tick mark every 10 hours. Its labels would only repeat the hours of the
+    // primary time axis (some viewers ignore the spacing of one label per 100 hours and
+    // print every hour over the primary labels), so it shows none.
     void SecondaryTimeAxis() {
         Start(QStringLiteral("catAx"));
         AxisHead(kSecondaryTimeAxisId, nullptr, nullptr, QStringLiteral("b"));
-        AxisTicks(kRainfallAxisId);
+        AxisTicks(kRainfallAxisId, false);
         Val(QStringLiteral("crossesAt"), 0.0);
         Val(QStringLiteral("auto"), 1);
         Val(QStringLiteral("lblAlgn"), QStringLiteral("ctr"));

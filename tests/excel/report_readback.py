@@ -120,7 +120,7 @@ def chart(archive):
                 "log": val(child, "c:scaling/c:logBase"), "crossAx": val(child, "c:crossAx"),
                 "crosses": val(child, "c:crosses"), "crossesAt": val(child, "c:crossesAt"),
                 "majorUnit": val(child, "c:majorUnit"), "tickLblSkip": val(child, "c:tickLblSkip"),
-                "tickMarkSkip": val(child, "c:tickMarkSkip"),
+                "tickMarkSkip": val(child, "c:tickMarkSkip"), "tickLblPos": val(child, "c:tickLblPos"),
                 "title": None if title is None else text_runs(title),
             })
     sppr = plot.find("c:spPr", NS)

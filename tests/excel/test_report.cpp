@@ -354,6 +354,8 @@ TEST_F(ReportWorkbook, ChartCombinesStackedRainfallColumnsWithTheSmoothHydrograp
     EXPECT_EQ(time2["crossesAt"].toString(), "0");  // the columns stand on rainfall 0
     EXPECT_EQ(time2["tickLblSkip"].toString(), "100");
     EXPECT_EQ(time2["tickMarkSkip"].toString(), "10");
+    EXPECT_EQ(time2["tickLblPos"].toString(), "none");  // the hours are labelled on the primary axis
+    EXPECT_EQ(time["tickLblPos"].toString(), "nextTo");
 
     EXPECT_EQ(rainfall["type"].toString(), "valAx");
     EXPECT_EQ(rainfall["pos"].toString(), "r");

@@ -141,7 +141,11 @@ public:
 private:
     [[noreturn]] void Fail(const QString& reason) const { throw Error(ReportWriteErrorText(target_, reason)); }
     void Check(lxw_error error) const {
-        if (error != LXW_NO_ERROR) Fail(QString::fromUtf8(lxw_strerror(error)));
+        if (error == LXW_NO_ERROR) return;
+        const QString detail = QString::fromUtf8(lxw_strerror(error));
+        if (error == LXW_ERROR_CREATING_XLSX_FILE || error == LXW_ERROR_CREATING_TMPFILE)
+            Fail(QStringLiteral("nie można utworzyć pliku (%1)").arg(detail));
+        Fail(QStringLiteral("błąd zapisu skoroszytu (%1)").arg(detail));
     }
 
     lxw_format* NewFormat() {
@@ -382,7 +386,8 @@ void WriteExcelReport(const ReportData& data, const QString& path) {
     // The library writes a working package next to the report; it is then copied into the
     // report with the chart and the exact numbers put in.
     QTemporaryFile work(QFileInfo(path).absolutePath() + QStringLiteral("/.moravel-raport-XXXXXX.xlsx"));
-    if (!work.open()) throw Error(ReportWriteErrorText(path, work.errorString()));
+    if (!work.open())
+        throw Error(ReportWriteErrorText(path, QStringLiteral("nie można utworzyć pliku (%1)").arg(work.errorString())));
     work.close();
     {
         const ClassicNumbers classicNumbers;

@@ -420,15 +420,22 @@ TEST_F(ReportWorkbook, NumbersStayReadableUnderADecimalCommaLocale) {
 
 TEST(ReportFiles, FailureNamesTheFile) {
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("brak/Raport.xlsx"));
-    try {
-        WriteExcelReport(Sample(2), path);
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_TRUE(e.text().startsWith(QStringLiteral("Nie można zapisać raportu w pliku ") + path))
-            << e.what();
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.xlsx")));
+    // A folder that doesn't exist, and a name taken by a folder.
+    for (const QString& path : {folder.filePath(QStringLiteral("brak/Raport.xlsx")),
+                                folder.filePath(QStringLiteral("folder.xlsx"))}) {
+        try {
+            WriteExcelReport(Sample(2), path);
+            ADD_FAILURE() << "no error for " << path.toStdString();
+        } catch (const Error& e) {
+            EXPECT_TRUE(e.text().startsWith(QStringLiteral("Nie można zapisać raportu w pliku ") + path + ": "))
+                << e.what();
+        }
+        EXPECT_FALSE(QFileInfo(path).isFile());
     }
-    EXPECT_FALSE(QFileInfo::exists(path));
+    // No working files are left behind.
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"folder.xlsx"}));
 
     ReportData tooLong = Sample(2);
     tooLong.HydrographLength = kReportCapacity + 1;

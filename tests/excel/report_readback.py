@@ -148,6 +148,8 @@ def main(path):
             "worksheets": {ws.title: worksheet(ws) for ws in wb.worksheets},
             "rich": rich_texts(archive),
             "chart": chart(archive),
+            "declarations": {name: archive.read(name)[:60].decode("utf-8", "replace")
+                             for name in ("xl/charts/chart1.xml", "xl/worksheets/sheet1.xml")},
         }
     json.dump(out, sys.stdout, ensure_ascii=False)
 

@@ -110,6 +110,10 @@ TEST_F(ReportWorkbook, ChartSheetFirstAndOnShowThenTheTwoWorksheets) {
     EXPECT_EQ(book["active"].toString(), "Wykres Moravel");
     // openpyxl finds and parses the chart behind the chart sheet.
     EXPECT_EQ(book["chartsheetCharts"].toArray(), QJsonArray({1}));
+    // The parts this program writes itself declare their encoding like the others.
+    for (const QJsonValue declaration : book["declarations"].toObject())
+        EXPECT_TRUE(declaration.toString().startsWith(R"(<?xml version="1.0" encoding="UTF-8")"))
+            << declaration.toString().toStdString();
 }
 
 TEST_F(ReportWorkbook, ReportSheetHoldsTitleHeadersAndExactNumbersInAFrame) {

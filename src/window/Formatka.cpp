@@ -107,6 +107,7 @@ void TFormatkaOkno::ApplyDesignExtras()
 {
     QList<QWidget*> widgets = findChildren<QWidget*>();
     // Parents first, so that a panel's font reaches its labels before they size themselves.
+    widgets.prepend(this);
     for (QWidget* w : widgets) {
         const QVariant px = w->property("fontPixelSize");
         if (px.isValid()) {

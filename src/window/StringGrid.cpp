@@ -199,6 +199,8 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     // meanwhile would be lost. Typing into a cell opens its editor at once.
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                     QAbstractItemView::EditKeyPressed);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);  // a text wider than its cell is cut, not shortened with "..."
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     SetDefaultColWidth(defaultColWidth_);
@@ -252,14 +254,22 @@ void StringGrid::SetFixedCols(int count)
 {
     model_->fixedCols = std::max(count, 0);
     model_->Restyle();
-    KeepSelectionValid();
+    ResetSelection();
 }
 
 void StringGrid::SetFixedRows(int count)
 {
     model_->fixedRows = std::max(count, 0);
     model_->Restyle();
+    ResetSelection();
+}
+
+void StringGrid::ResetSelection()
+{
+    selCol_ = FixedCols();
+    selRow_ = FixedRows();
     KeepSelectionValid();
+    scrollToTop();
 }
 
 void StringGrid::SetColWidth(int col, int pixels)

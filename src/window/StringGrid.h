@@ -28,7 +28,9 @@ public:
     int RowCount() const;
     void SetRowCount(int count);
     int FixedCols() const;
-    void SetFixedCols(int count);  // fixed cells: button-face colour, not editable, never selected
+    // Fixed cells: button-face colour, not editable, never selected. Changing a fixed count
+    // puts the selection on the first non-fixed cell, without running a handler.
+    void SetFixedCols(int count);
     int FixedRows() const;
     void SetFixedRows(int count);
     void SetColWidth(int col, int pixels);
@@ -73,6 +75,7 @@ private:
     void SyncCurrent();
     // Moves the selection onto a selectable cell when counts or fixed counts changed.
     void KeepSelectionValid();
+    void ResetSelection();
 
     StringGridModel* model_;
     QHash<int, int> colWidths_;

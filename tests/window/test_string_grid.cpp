@@ -83,9 +83,13 @@ TEST_F(StringGridTest, FixedCellsAreNeverSelectedAndNeverRunTheClickHandler)
     EXPECT_EQ(grid->model()->index(0, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
               grid->palette().color(QPalette::Button));
 
-    // Fixing a further column at run time moves the selection off it without a handler.
+    // Fixing a further column at run time puts the selection on the first free cell without
+    // a handler.
+    Click(1, 3);
+    clicks.clear();
     grid->SetFixedCols(2);
     EXPECT_EQ(grid->SelectedCol(), 2);
+    EXPECT_EQ(grid->SelectedRow(), 1);
     EXPECT_TRUE(clicks.empty());
 }
 

@@ -1,6 +1,5 @@
 #include "window/QtSeams.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -31,10 +30,10 @@ QString WithFullStop(const QString& text)
 
 namespace {
 
+// Message boxes carry the application's title.
 QString Title()
 {
-    const QString name = QApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Moravel 1.0") : name;
+    return QStringLiteral("Moravel 1.0");
 }
 
 }  // namespace

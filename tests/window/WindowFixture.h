@@ -12,7 +12,7 @@
 
 #include "model/Random.h"
 #include "model/State.h"
-#include "ui_Formatka.h"
+#include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 #include "window/TestDoubles.h"

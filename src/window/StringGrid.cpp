@@ -328,8 +328,12 @@ bool StringGrid::IsSelectable(int col, int row) const
 void StringGrid::SyncCurrent()
 {
     syncing_ = true;
+    // A grid that shows no selection (the cover) keeps its current cell unhighlighted.
+    const auto mark = selectionMode() == QAbstractItemView::NoSelection
+                          ? QItemSelectionModel::Clear | QItemSelectionModel::Current
+                          : QItemSelectionModel::ClearAndSelect;
     if (IsSelectable(selCol_, selRow_))
-        selectionModel()->setCurrentIndex(model_->index(selRow_, selCol_), QItemSelectionModel::ClearAndSelect);
+        selectionModel()->setCurrentIndex(model_->index(selRow_, selCol_), mark);
     else
         selectionModel()->clear();
     syncing_ = false;

@@ -98,8 +98,10 @@ QByteArray EncodeProject(const ProjectPaths& paths, const QString& projectPath) 
     QString text;
     for (const QString* p : {&paths.rainfall, &paths.scs, &paths.parameters})
         text += StoredPath(*p, projectPath) + QStringLiteral("\r\n");
+    // A path must come back exactly as it was (not even recomposed), and Windows-1250 text
+    // must not start like the byte-order mark that announces UTF-8.
     const QByteArray cp1250 = ToCp1250(text);
-    if (FromCp1250(cp1250) == text.normalized(QString::NormalizationForm_C)) return cp1250;
+    if (FromCp1250(cp1250) == text && !cp1250.startsWith(kUtf8Bom)) return cp1250;
     return kUtf8Bom + text.toUtf8();
 }
 

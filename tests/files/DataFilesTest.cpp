@@ -189,13 +189,20 @@ TEST_F(DataFiles, ProjectPathsAreWindows1250) {
 }
 
 TEST_F(DataFiles, ProjectPathOutsideTheCodePageIsNotLost) {
+    // Such a project is written in UTF-8 behind a byte-order mark: a path outside the code
+    // page, a decomposed letter (a different file name than the composed one), and a
+    // Windows-1250 text that would itself begin with the mark's three bytes.
     const QString project = QStringLiteral("/dane/p.kpr");
-    const ProjectPaths paths{QStringLiteral("/x/Москва.kwp"), QStringLiteral("/x/Łódź.kws"), QString()};
-    const QByteArray bytes = EncodeProject(paths, project);
-    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-    const ProjectPaths back = DecodeProject(bytes, project);
-    EXPECT_EQ(back.rainfall, paths.rainfall);
-    EXPECT_EQ(back.scs, paths.scs);
+    const QString firsts[] = {QStringLiteral("/x/Москва.kwp"), QStringLiteral("/x/Mie\u0301.kwp"),
+                              QStringLiteral("/dane/ď»żopad.kwp")};
+    for (const QString& first : firsts) {
+        const ProjectPaths paths{first, QStringLiteral("/x/Łódź.kws"), QString()};
+        const QByteArray bytes = EncodeProject(paths, project);
+        EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << first.toStdString();
+        const ProjectPaths back = DecodeProject(bytes, project);
+        EXPECT_EQ(back.rainfall, paths.rainfall);
+        EXPECT_EQ(back.scs, paths.scs);
+    }
 }
 
 TEST_F(DataFiles, MovedCaseFolderStillOpens) {

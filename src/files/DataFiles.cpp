@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace moravel::files {
@@ -106,8 +107,14 @@ QByteArray EncodeProject(const ProjectPaths& paths, const QString& projectPath) 
 }
 
 ProjectPaths DecodeProject(const QByteArray& bytes, const QString& projectPath) {
-    const QString text = bytes.startsWith(kUtf8Bom) ? QString::fromUtf8(bytes.mid(kUtf8Bom.size()))
-                                                    : FromCp1250(bytes);
+    QString text;
+    if (bytes.startsWith(kUtf8Bom)) {
+        // Only the one mark is dropped; a path may itself begin with U+FEFF.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        text = utf8.decode(QByteArrayView(bytes).sliced(kUtf8Bom.size()));
+    } else {
+        text = FromCp1250(bytes);
+    }
     QStringList lines;
     QString line;
     for (qsizetype i = 0; i < text.size() && lines.size() < 3; ++i) {

@@ -191,10 +191,11 @@ TEST_F(DataFiles, ProjectPathsAreWindows1250) {
 TEST_F(DataFiles, ProjectPathOutsideTheCodePageIsNotLost) {
     // Such a project is written in UTF-8 behind a byte-order mark: a path outside the code
     // page, a decomposed letter (a different file name than the composed one), and a
-    // Windows-1250 text that would itself begin with the mark's three bytes.
+    // Windows-1250 text that would itself begin with the mark's three bytes, a path that
+    // begins with the mark's own character.
     const QString project = QStringLiteral("/dane/p.kpr");
     const QString firsts[] = {QStringLiteral("/x/Москва.kwp"), QStringLiteral("/x/Mie\u0301.kwp"),
-                              QStringLiteral("/dane/ď»żopad.kwp")};
+                              QStringLiteral("/dane/ď»żopad.kwp"), QStringLiteral("/dane/\uFEFF\uFEFFa.kwp")};
     for (const QString& first : firsts) {
         const ProjectPaths paths{first, QStringLiteral("/x/Łódź.kws"), QString()};
         const QByteArray bytes = EncodeProject(paths, project);

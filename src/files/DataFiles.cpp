@@ -28,20 +28,27 @@ QDir ProjectFolder(const QString& projectPath) {
     return QFileInfo(projectPath).absoluteDir();
 }
 
+// Whether a path stored in a project is absolute. Only a leading '/' counts: Qt would also
+// take ":name" as absolute (a path inside the program's own resources), but in a project it
+// is a file of that name in the project's folder.
+bool IsAbsolute(const QString& path) {
+    return path.startsWith(QLatin1Char('/'));
+}
+
 QString StoredPath(const QString& path, const QString& projectPath) {
     if (path.isEmpty()) return path;
     const QDir folder = ProjectFolder(projectPath);
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     const QString relative = folder.relativeFilePath(absolute);
-    if (relative.isEmpty() || QDir::isAbsolutePath(relative) || relative == QLatin1String("..") ||
+    if (relative.isEmpty() || IsAbsolute(relative) || relative == QLatin1String("..") ||
         relative.startsWith(QLatin1String("../")))
         return path;
     return relative;
 }
 
 QString ResolvedPath(const QString& stored, const QString& projectPath) {
-    if (stored.isEmpty() || QDir::isAbsolutePath(stored)) return stored;
-    return QDir::cleanPath(ProjectFolder(projectPath).filePath(stored));
+    if (stored.isEmpty() || IsAbsolute(stored)) return stored;
+    return QDir::cleanPath(ProjectFolder(projectPath).absolutePath() + QLatin1Char('/') + stored);
 }
 
 }  // namespace

@@ -171,6 +171,7 @@ TEST_F(DataFiles, ProjectLinesEndInCrLfLfOrCr) {
         {"\r\n\r\n\r\n", {"", "", ""}},
         {"1\n2\n3\n4\n5\n", {"/p/1", "/p/2", "/p/3"}},
         {"r.kwp\ndane/s.kws\n../p.kwx\n", {"/p/r.kwp", "/p/dane/s.kws", "/p.kwx"}},
+        {":/r.kwp\n:s.kws\n", {"/p/:/r.kwp", "/p/:s.kws", ""}},  // not the program's resources
     };
     for (const Case& c : cases) {
         const ProjectPaths p = DecodeProject(c.text, project);

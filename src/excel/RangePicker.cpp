@@ -1,6 +1,7 @@
 #include "excel/RangePicker.h"
 
 #include <QAbstractTableModel>
+#include <algorithm>
 #include <QBrush>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -135,6 +136,11 @@ RangePickerDialog::RangePickerDialog(const Workbook& book, QChar decimalSeparato
         view->horizontalHeader()->setDefaultSectionSize(80);
         view->verticalHeader()->setDefaultSectionSize(22);
         view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        // Filled columns as wide as their texts (1/3 shows all its digits), within reason.
+        for (int col = 0; col < sheet.cols; ++col) {
+            view->resizeColumnToContents(col);
+            view->setColumnWidth(col, std::clamp(view->columnWidth(col), 80, 240));
+        }
         view->setCurrentIndex(view->model()->index(0, 0));  // A1 marked, as a new sheet opens
         connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 &RangePickerDialog::Refresh);

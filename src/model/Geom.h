@@ -5,6 +5,8 @@
 #include "model/Random.h"
 #include "model/State.h"
 
+#include <vector>
+
 namespace moravel::model {
 
 // The inputs, fetched one at a time right before their first use, so that a caller who
@@ -54,5 +56,16 @@ private:
 // or (before any slot of the state is written) when N or the hydrograph length exceeds the
 // 1000 hours the state holds.
 void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random);
+
+// The working values of one run: the channel parameter and, per hour 1..N (index 0 unused),
+// velocity, time to peak, peak per millimetre and base time, as stored in single precision.
+struct HydrographTrace {
+    float alpha = 0;
+    std::vector<float> V, Tp, Qp, Tb;
+};
+
+// The same run, also handing out its working values when `trace` is not null.
+void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random,
+                           HydrographTrace* trace);
 
 }  // namespace moravel::model

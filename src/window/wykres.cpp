@@ -1,0 +1,76 @@
+#include "window/wykres.h"
+
+#include <QLineSeries>
+#include <QValueAxis>
+#include <algorithm>
+
+namespace {
+constexpr float kNearZeroDischarge = 0.01f;
+}
+
+int HydrographChartPointCount(const float* ordinates, int length)
+{
+    if (length >= 1 && ordinates[length] >= kNearZeroDischarge)
+        return length;
+    for (int m = length; m >= 1; --m)
+        if (ordinates[m] >= kNearZeroDischarge)
+            return m + 1;
+    return 0;
+}
+
+THydrographChart::THydrographChart(QWidget* parent)
+    : QChartView(parent), series_(new QLineSeries), axisX_(new QValueAxis), axisY_(new QValueAxis)
+{
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("Hydrogram"));
+    chart->legend()->hide();
+    chart->setBackgroundBrush(Qt::white);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+
+    QPen pen(QColor(0, 0, 255));
+    pen.setWidth(2);
+    series_->setPen(pen);
+    series_->setPointsVisible(false);
+    series_->setPointLabelsVisible(false);
+    chart->addSeries(series_);
+
+    // Only the bottom and left axes exist: no right or top axis is ever drawn.
+    axisX_->setTitleText(QStringLiteral("czas t [h]"));
+    axisX_->setLabelFormat(QStringLiteral("%g"));
+    axisY_->setTitleText(QStringLiteral("przepływ Q [m3/s]"));
+    axisY_->setLabelFormat(QStringLiteral("%g"));
+    chart->addAxis(axisX_, Qt::AlignBottom);
+    chart->addAxis(axisY_, Qt::AlignLeft);
+    series_->attachAxis(axisX_);
+    series_->attachAxis(axisY_);
+
+    setChart(chart);
+    setRenderHint(QPainter::Antialiasing);
+}
+
+void THydrographChart::ShowHydrographChart(const moravel::model::ComputationState& state)
+{
+    setVisible(true);
+    const int count = HydrographChartPointCount(state.HydrographOrdinates, state.HydrographLength);
+
+    QList<QPointF> points;
+    points.reserve(count);
+    for (int t = 1; t <= count; ++t)
+        points.append(QPointF(t, state.HydrographOrdinates[t]));
+    // One replace redraws once instead of once per point.
+    series_->replace(points);
+
+    // The axes follow the data; an empty chart keeps a small default frame.
+    if (points.isEmpty()) {
+        axisX_->setRange(0, 1);
+        axisY_->setRange(0, 1);
+        return;
+    }
+    const auto [minIt, maxIt] = std::minmax_element(
+        points.cbegin(), points.cend(), [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    double low = std::min(0.0, minIt->y());
+    double high = maxIt->y() > low ? maxIt->y() : low + 1;
+    axisX_->setRange(1, std::max(2, count));
+    axisY_->setRange(low, high);
+    axisY_->applyNiceNumbers();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The hydrograph chart of the window: one blue line of discharge over time.
+#include <QChartView>
+
+#include "model/State.h"
+
+class QLineSeries;
+class QValueAxis;
+
+// Number of ordinates worth drawing: the tail of near-zero values (below 0.01 m3/s) is cut
+// so that exactly one of them follows the last ordinate at or above 0.01. `ordinates` is
+// indexed from 1 to `length`.
+int HydrographChartPointCount(const float* ordinates, int length);
+
+class THydrographChart : public QChartView {
+    Q_OBJECT
+public:
+    explicit THydrographChart(QWidget* parent = nullptr);
+
+    QLineSeries* Series1() const { return series_; }
+    QValueAxis* AxisX() const { return axisX_; }
+    QValueAxis* AxisY() const { return axisY_; }
+
+    // Shows the chart and replaces its points by the hydrograph of the computation state.
+    void ShowHydrographChart(const moravel::model::ComputationState& state);
+
+private:
+    QLineSeries* series_;
+    QValueAxis* axisX_;
+    QValueAxis* axisY_;
+};

@@ -53,6 +53,12 @@ public:
         const Bytes dir(directory_);
         if (!dir.Has(0, 128) || dir.U8(0x42) != 5)  // the first entry is the root storage
             return false;
+        // An entry's name is at most 32 UTF-16 units, terminator included. freexl trusts the
+        // stored length and reads past its buffer when it is larger, so such a file goes no
+        // further.
+        for (qsizetype e = 0; dir.Has(e, 128); e += 128)
+            if (dir.U16(e + 0x40) > 64)
+                return false;
         miniStream_ = ReadChain(dir.U32(0x74), fat_, false);
         return true;
     }
@@ -171,10 +177,30 @@ private:
 constexpr std::uint32_t kBof = 0x0809;
 constexpr std::uint32_t kEof = 0x000A;
 constexpr std::uint32_t kBoundSheet = 0x0085;
+constexpr std::uint32_t kDimension = 0x0200;
 constexpr std::uint32_t kBoolErr = 0x0205;
+constexpr std::uint32_t kMulRk = 0x00BD;
+constexpr std::uint32_t kMulBlank = 0x00BE;
 bool IsFormula(std::uint32_t id) { return id == 0x0006 || id == 0x0206 || id == 0x0406; }
+// Records of one cell that begin with its row and column.
+bool IsCell(std::uint32_t id)
+{
+    switch (id) {
+    case 0x0201:  // BLANK
+    case 0x0203:  // NUMBER
+    case 0x0204:  // LABEL
+    case 0x0205:  // BOOLERR
+    case 0x027E:  // RK
+    case 0x00D6:  // RSTRING
+    case 0x00FD:  // LABELSST
+        return true;
+    default:
+        return IsFormula(id);
+    }
+}
 
-// Walks the records of one substream starting at `offset` until its EOF record.
+// Walks the records of one substream starting at `offset` until its EOF record; `visit`
+// returns false to reject the substream.
 template <typename Visit>
 bool WalkSubstream(const Bytes& s, qsizetype offset, Visit visit)
 {
@@ -188,10 +214,62 @@ bool WalkSubstream(const Bytes& s, qsizetype offset, Visit visit)
             return false;
         if (id == kEof)
             return true;
-        visit(id, o + 4, len);
+        if (!visit(id, o + 4, len))
+            return false;
         o += 4 + len;
     }
     return false;
+}
+
+// Reads one sheet's substream. freexl sizes a sheet's cells by its DIMENSION record: a
+// second DIMENSION record among the cells makes it write past its cell array, and a cell
+// outside the declared size makes it drop every sheet without a word. So a sheet is taken
+// only with one DIMENSION record ahead of all its cells and every cell inside it.
+bool ReadSheet(const Bytes& s, qsizetype offset, SheetRecords& sheet)
+{
+    bool haveSize = false;
+    std::uint32_t rows = 0, cols = 0;
+    return WalkSubstream(s, offset, [&](std::uint32_t id, qsizetype data, std::uint32_t len) {
+        if (id == kDimension) {
+            if (haveSize)
+                return false;
+            haveSize = true;
+            if (len >= 14) {
+                rows = s.U32(data + 4);
+                cols = s.U16(data + 10);
+            } else if (len >= 10) {
+                rows = s.U16(data + 2);
+                cols = s.U16(data + 6);
+            } else {
+                return false;
+            }
+            return rows <= static_cast<std::uint32_t>(kMaxSheetRows) &&
+                   cols <= static_cast<std::uint32_t>(kMaxSheetCols);
+        }
+        const bool single = IsCell(id);
+        const bool multiple = id == kMulRk || id == kMulBlank;
+        if (!single && !multiple)
+            return true;
+        if (!haveSize || len < 6)
+            return false;
+        const std::uint32_t row = s.U16(data);
+        const std::uint32_t col = s.U16(data + 2);
+        std::uint32_t lastCol = col;
+        if (multiple) {
+            const std::uint32_t each = id == kMulRk ? 6 : 2;
+            const std::uint32_t count = (len - 6) / each;
+            lastCol = col + count - 1;
+            if (count == 0 || (len - 6) % each != 0 || s.U16(data + len - 2) != lastCol)
+                return false;
+        }
+        if (row >= rows || lastCol >= cols)
+            return false;
+        if (IsFormula(id))
+            sheet.cells.push_back({int(row), int(col), Doubt::Formula});
+        else if (id == kBoolErr && len >= 8)
+            sheet.cells.push_back({int(row), int(col), s.U8(data + 7) ? Doubt::Error : Doubt::Boolean});
+        return true;
+    });
 }
 
 }  // namespace
@@ -208,6 +286,7 @@ std::optional<std::vector<SheetRecords>> ScanSheetRecords(const QByteArray& file
     const bool globalsOk = WalkSubstream(s, 0, [&](std::uint32_t id, qsizetype data, std::uint32_t len) {
         if (id == kBoundSheet && len >= 6)
             sheets.emplace_back(s.U32(data), static_cast<int>(s.U8(data + 5)));
+        return true;
     });
     if (!globalsOk)
         return std::nullopt;
@@ -216,14 +295,7 @@ std::optional<std::vector<SheetRecords>> ScanSheetRecords(const QByteArray& file
     for (const auto& [offset, type] : sheets) {
         SheetRecords sheet;
         sheet.type = type;
-        const bool ok = WalkSubstream(s, offset, [&](std::uint32_t id, qsizetype data, std::uint32_t len) {
-            if (IsFormula(id) && len >= 4)
-                sheet.cells.push_back({int(s.U16(data)), int(s.U16(data + 2)), Doubt::Formula});
-            else if (id == kBoolErr && len >= 8)
-                sheet.cells.push_back({int(s.U16(data)), int(s.U16(data + 2)),
-                                       s.U8(data + 7) ? Doubt::Error : Doubt::Boolean});
-        });
-        if (!ok)
+        if (!ReadSheet(s, offset, sheet))
             return std::nullopt;
         result.push_back(std::move(sheet));
     }

@@ -85,19 +85,16 @@ Cell ReadCell(const void* xls, int row, int col, bool& ok)
 
 // The marked cells of each freexl worksheet. freexl lists the workbook's worksheets (sheet
 // type 0) in order; a workbook whose sheets don't line up that way is not walked further.
-std::vector<std::vector<MarkedCell>> MarkedCellsBySheet(const QByteArray& file, std::size_t sheetCount,
-                                                        const QString& path)
+std::vector<std::vector<MarkedCell>> MarkedCellsBySheet(const std::vector<SheetRecords>& scanned,
+                                                        std::size_t sheetCount, const QString& path)
 {
-    const auto scanned = ScanSheetRecords(file);
-    if (!scanned)
-        Unreadable(path);
     std::vector<std::vector<MarkedCell>> worksheets;
-    for (const SheetRecords& sheet : *scanned)
+    for (const SheetRecords& sheet : scanned)
         if (sheet.type == 0)
             worksheets.push_back(sheet.cells);
     if (worksheets.size() != sheetCount) {
         worksheets.clear();
-        for (const SheetRecords& sheet : *scanned)
+        for (const SheetRecords& sheet : scanned)
             worksheets.push_back(sheet.cells);
     }
     if (worksheets.size() != sheetCount)
@@ -132,6 +129,13 @@ Workbook ReadWorkbook(const QString& path)
     const QByteArray bytes = file.readAll();
     file.close();
 
+    // The record walk goes first: besides finding the cells freexl reads unfaithfully, it
+    // keeps files with a damaged container away from freexl, which reads past its buffers on
+    // some of them.
+    const auto scanned = ScanSheetRecords(bytes);
+    if (!scanned)
+        Unreadable(path);
+
     FreexlHandle xls;
     if (freexl_open(QFile::encodeName(path).constData(), xls.Out()) != FREEXL_OK || !xls.Get())
         Unreadable(path);
@@ -144,7 +148,7 @@ Workbook ReadWorkbook(const QString& path)
         sheetCount == 0 || sheetCount > 0xFFFF)
         Unreadable(path);
 
-    const auto marked = MarkedCellsBySheet(bytes, sheetCount, path);
+    const auto marked = MarkedCellsBySheet(*scanned, sheetCount, path);
 
     Workbook book;
     book.path = path;

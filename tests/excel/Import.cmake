@@ -3,6 +3,7 @@ moravel_add_test(test_import
   ${CMAKE_CURRENT_LIST_DIR}/test_import_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_import_block.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_import_picker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/test_import_command.cpp
 )
 target_compile_definitions(test_import PRIVATE
   MORAVEL_IMPORT_FIXTURES="${CMAKE_CURRENT_LIST_DIR}/fixtures")

@@ -243,6 +243,8 @@ bool ReadSheet(const Bytes& s, qsizetype offset, SheetRecords& sheet)
             } else {
                 return false;
             }
+            sheet.rows = rows;
+            sheet.cols = cols;
             return rows <= static_cast<std::uint32_t>(kMaxSheetRows) &&
                    cols <= static_cast<std::uint32_t>(kMaxSheetCols);
         }

@@ -11,10 +11,11 @@
 namespace moravel::excel {
 namespace {
 
-// The largest file and the most cells (over all worksheets) the reader takes on. A real
-// .xls tops out near these; a file that declares more is damaged or crafted.
+// The largest file and the most cells (over all sheets) the reader takes on: as many cells
+// as one sheet of the largest size, far beyond any rainfall workbook. freexl allocates room
+// for every declared cell when it opens a file, so the declared sizes are checked first.
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
-constexpr qint64 kMaxTotalCells = 2LL * kMaxSheetRows * kMaxSheetCols;
+constexpr qint64 kMaxTotalCells = static_cast<qint64>(kMaxSheetRows) * kMaxSheetCols;
 
 std::uint64_t Key(int row, int col)
 {
@@ -135,6 +136,11 @@ Workbook ReadWorkbook(const QString& path)
     const auto scanned = ScanSheetRecords(bytes);
     if (!scanned)
         Unreadable(path);
+    qint64 declaredCells = 0;
+    for (const SheetRecords& sheet : *scanned)
+        declaredCells += sheet.rows * sheet.cols;
+    if (declaredCells > kMaxTotalCells)
+        TooLarge(path);
 
     FreexlHandle xls;
     if (freexl_open(QFile::encodeName(path).constData(), xls.Out()) != FREEXL_OK || !xls.Get())
@@ -165,8 +171,8 @@ Workbook ReadWorkbook(const QString& path)
         if (rows > static_cast<unsigned>(kMaxSheetRows) || cols > kMaxSheetCols)
             Unreadable(path);
         totalCells += static_cast<qint64>(rows) * cols;
-        if (totalCells > kMaxTotalCells)
-            TooLarge(path);
+        if (totalCells > kMaxTotalCells)  // freexl's sizes disagree with the records' ones
+            Unreadable(path);
         sheet.name = name ? QString::fromUtf8(name) : QString();
         sheet.rows = static_cast<int>(rows);
         sheet.cols = cols;

@@ -107,6 +107,19 @@ TEST(ImportReader, RefusesWhatIsNoWorkbook)
     }
 }
 
+// Sizes are checked before freexl allocates room for every declared cell.
+TEST(ImportReader, RefusesWorkbooksDeclaringAbsurdSizes)
+{
+    const QString path = ImportFixture("huge.xls");
+    try {
+        ReadWorkbook(path);
+        ADD_FAILURE() << "read without error";
+    } catch (const moravel::Error& e) {
+        EXPECT_EQ(e.text(), QString::fromUtf8("Skoroszyt %1 jest zbyt duży, by go odczytać")
+                                .arg(QDir::toNativeSeparators(path)));
+    }
+}
+
 // Damaged copies of a real workbook: every byte range overwritten in turn. Each read ends
 // with a workbook or the program's error, never a crash or another exception.
 TEST(ImportReader, SurvivesDamagedWorkbooks)

@@ -16,19 +16,17 @@ window::FileDialogSpec ImportDialogSpec()
     return spec;
 }
 
-void ImportRainfall(window::FileDialogs& dialogs, QString& lastName, RangePicker& picker,
-                    RainfallTable& table, QChar decimalSeparator)
+void ImportRainfall(ImportTarget& target, RangePicker& picker, QChar decimalSeparator)
 {
-    const std::optional<QString> path = dialogs.Ask(ImportDialogSpec(), lastName);
+    const std::optional<QString> path = target.AskFile(ImportDialogSpec());
     if (!path)
         return;
-    lastName = *path;
     const Workbook book = ReadWorkbook(*path);
     // Every refusal happens here, before the window is touched.
     const QStringList texts = BlockTexts(book, picker.Pick(book), decimalSeparator);
-    table.SetHourCount(text::FormatInt(texts.size()));
+    target.SetHourCount(text::FormatInt(texts.size()));
     for (int hour = 1; hour <= texts.size(); ++hour)
-        table.SetRainfall(hour, texts[hour - 1]);
+        target.SetRainfall(hour, texts[hour - 1]);
 }
 
 }  // namespace moravel::excel

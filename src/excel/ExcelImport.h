@@ -7,13 +7,17 @@
 
 #include <QChar>
 #include <QString>
+#include <optional>
 
 namespace moravel::excel {
 
-// What the import writes into the window.
-class RainfallTable {
+// What the import needs of the window: its open dialog and the two places it writes.
+class ImportTarget {
 public:
-    virtual ~RainfallTable() = default;
+    virtual ~ImportTarget() = default;
+    // Shows the file dialog (offering the name chosen last time in it); the chosen path, or
+    // nothing when the user cancels.
+    virtual std::optional<QString> AskFile(const window::FileDialogSpec& spec) = 0;
     // Sets the text of the hour count; the window runs its hour-count rule when the text
     // differs from the present one, and nothing otherwise.
     virtual void SetHourCount(const QString& text) = 0;
@@ -25,14 +29,12 @@ public:
 window::FileDialogSpec ImportDialogSpec();
 
 // Runs the import:
-//  1. the open dialog (offering `lastName`); a cancel ends the command with nothing changed,
-//     a chosen path becomes `lastName`;
+//  1. the open dialog; a cancel ends the command with nothing changed;
 //  2. the workbook is read (an unreadable file: moravel::Error naming it, nothing changed);
 //  3. the picker marks a block; its texts are taken (a cancel: "Invalid variant operation";
 //     over 1000 rows: a refusal; in both cases nothing changed);
 //  4. the hour count is set to the number of rows n, before any value is written;
 //  5. rows 1..n of the block go, in order, to hours 1..n (first column of a wider block).
-void ImportRainfall(window::FileDialogs& dialogs, QString& lastName, RangePicker& picker,
-                    RainfallTable& table, QChar decimalSeparator);
+void ImportRainfall(ImportTarget& target, RangePicker& picker, QChar decimalSeparator);
 
 }  // namespace moravel::excel

@@ -1,4 +1,4 @@
-// The import command with the window's doors replaced: which dialog it shows, the order in
+// The import command with the window replaced: which dialog it shows, the order in
 // which it writes the hour count and the hours, and that refusals leave the table alone.
 #include "excel/ExcelImport.h"
 #include "test_import_fixtures.h"
@@ -11,34 +11,29 @@ using namespace moravel::excel;
 
 namespace {
 
-class FakeDialogs : public moravel::window::FileDialogs {
+// Answers the file dialog with a fixed path (or a cancel) and records every call in order:
+// "count=24", "1=0,7", ...
+class FakeWindow : public ImportTarget {
 public:
-    explicit FakeDialogs(std::optional<QString> answer) : answer_(std::move(answer)) {}
-    std::optional<QString> Ask(const moravel::window::FileDialogSpec& spec, const QString& lastName) override
+    explicit FakeWindow(std::optional<QString> file) : file_(std::move(file)) {}
+    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& spec) override
     {
         asked.push_back(spec);
-        offered = lastName;
-        return answer_;
+        return file_;
     }
-    std::vector<moravel::window::FileDialogSpec> asked;
-    QString offered;
-
-private:
-    std::optional<QString> answer_;
-};
-
-// Records every write in order: "count=24", "1=0,7", ...
-class FakeTable : public RainfallTable {
-public:
     void SetHourCount(const QString& text) override { log << "count=" + text; }
     void SetRainfall(int hour, const QString& text) override { log << QString::number(hour) + "=" + text; }
+    std::vector<moravel::window::FileDialogSpec> asked;
     QStringList log;
+
+private:
+    std::optional<QString> file_;
 };
 
-QString RunImport(FakeDialogs& dialogs, RangePicker& picker, FakeTable& table, QString& lastName)
+QString RunImport(FakeWindow& window, RangePicker& picker)
 {
     try {
-        ImportRainfall(dialogs, lastName, picker, table, u',');
+        ImportRainfall(window, picker, u',');
     } catch (const moravel::Error& e) {
         return e.text();
     }
@@ -49,28 +44,25 @@ QString RunImport(FakeDialogs& dialogs, RangePicker& picker, FakeTable& table, Q
 
 TEST(ImportCommand, FillsTheHourCountFirstThenEachHourInOrder)
 {
-    FakeDialogs dialogs(ImportFixture("rain.xls"));
+    FakeWindow window(ImportFixture("rain.xls"));
     FixedRangePicker picker(CellBlock{0, 9, 2, 32, 3});  // C10:D33, two columns
-    FakeTable table;
-    QString lastName = "poprzedni.xls";
-    EXPECT_EQ(RunImport(dialogs, picker, table, lastName), "");
+    EXPECT_EQ(RunImport(window, picker), "");
 
-    ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].name, "OpenDialogImportExcela");
-    EXPECT_EQ(dialogs.asked[0].filter, "Pliki Excel *.xls|*.xls");
-    EXPECT_FALSE(dialogs.asked[0].save);
-    EXPECT_EQ(dialogs.offered, "poprzedni.xls");
-    EXPECT_EQ(lastName, ImportFixture("rain.xls"));
+    ASSERT_EQ(window.asked.size(), 1u);
+    EXPECT_EQ(window.asked[0].name, "OpenDialogImportExcela");
+    EXPECT_EQ(window.asked[0].filter, "Pliki Excel *.xls|*.xls");
+    EXPECT_FALSE(window.asked[0].save);
     EXPECT_EQ(picker.lastPath, ImportFixture("rain.xls"));
+    const QStringList& log = window.log;
 
-    ASSERT_EQ(table.log.size(), 25);
-    EXPECT_EQ(table.log[0], "count=24");
-    EXPECT_EQ(table.log[1], "1=0,7");        // C10
-    EXPECT_EQ(table.log[3], "3=2,5");
-    EXPECT_EQ(table.log[4], "4=0,333333333333333");
-    EXPECT_EQ(table.log[6], "6=brak");
-    EXPECT_EQ(table.log[8], "8=");           // empty C17
-    EXPECT_EQ(table.log[24], "24=16,8");     // C33; column D never read
+    ASSERT_EQ(log.size(), 25);
+    EXPECT_EQ(log[0], "count=24");
+    EXPECT_EQ(log[1], "1=0,7");        // C10
+    EXPECT_EQ(log[3], "3=2,5");
+    EXPECT_EQ(log[4], "4=0,333333333333333");
+    EXPECT_EQ(log[6], "6=brak");
+    EXPECT_EQ(log[8], "8=");           // empty C17
+    EXPECT_EQ(log[24], "24=16,8");     // C33; column D never read
 }
 
 TEST(ImportCommand, ChangesNothingWhenCancelledOrRefused)
@@ -93,13 +85,11 @@ TEST(ImportCommand, ChangesNothingWhenCancelledOrRefused)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeDialogs dialogs(c.file);
+        FakeWindow window(c.file);
         FixedRangePicker picker(c.block);
-        FakeTable table;
-        QString lastName = "poprzedni.xls";
-        EXPECT_EQ(RunImport(dialogs, picker, table, lastName), c.error);
+        EXPECT_EQ(RunImport(window, picker), c.error);
+        EXPECT_EQ(window.asked.size(), 1u);
         EXPECT_EQ(picker.calls, c.picks);
-        EXPECT_TRUE(table.log.isEmpty()) << table.log.join(' ').toStdString();
-        EXPECT_EQ(lastName, c.file.value_or("poprzedni.xls"));
+        EXPECT_TRUE(window.log.isEmpty()) << window.log.join(' ').toStdString();
     }
 }

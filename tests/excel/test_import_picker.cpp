@@ -20,6 +20,8 @@ namespace {
 // The GUI tests need one application object for the whole program.
 QApplication& App()
 {
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return *app;
     static int argc = 1;
     static char name[] = "test_import";
     static char* argv[] = {name, nullptr};

@@ -1,6 +1,365 @@
 #include "window/Formatka.h"
 
-TFormatkaOkno::TFormatkaOkno(QWidget* parent) : QMainWindow(parent)
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QScreen>
+
+#include "text/Error.h"
+#include "model/CheckedMath.h"
+#include "text/NumText.h"
+#include "ui_Formatka.h"
+#include "window/JpegImage.h"
+#include "window/QtSeams.h"
+#include "window/StringGrid.h"
+
+namespace {
+
+using moravel::window::FileDialogSpec;
+
+const QColor kMoneyGreen(192, 220, 192);
+const QColor kSilver(192, 192, 192);
+
+const QString kHourLimitText = QStringLiteral("Liczba godzin opadu nie może przekraczać 1000!");
+
+// Turns mouse presses on a picture into its click handler.
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QObject* parent, std::function<void()> onClick) : QObject(parent), onClick_(std::move(onClick)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress) {
+            onClick_();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+QPixmap PictureFor(const QString& resource, const QSize& box)
 {
-    setWindowTitle(QStringLiteral("Moravel 1.0"));
+    const QImage image = moravel::window::LoadJpeg(resource);
+    if (image.isNull())
+        return {};
+    return QPixmap::fromImage(image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+}  // namespace
+
+TFormatkaOkno::TFormatkaOkno(QWidget* parent) : TFormatkaOkno(Options{}, parent) {}
+
+TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::TFormatkaOkno)
+{
+    Q_INIT_RESOURCE(assets);
+    if (options.messages) {
+        messages_ = options.messages;
+    } else {
+        ownMessages_ = std::make_unique<moravel::window::QtMessages>(this);
+        messages_ = ownMessages_.get();
+    }
+    if (options.dialogs) {
+        dialogs_ = options.dialogs;
+    } else {
+        ownDialogs_ = std::make_unique<moravel::window::QtFileDialogs>(this);
+        dialogs_ = ownDialogs_.get();
+    }
+    if (options.screen) {
+        screen_ = *options.screen;
+    } else if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        screen_ = primary->size();
+    } else {
+        screen_ = QSize(1024, 768);
+    }
+    if (options.decimalSeparator) {
+        decimalSeparator_ = *options.decimalSeparator;
+    } else {
+        const QString point = QLocale::system().decimalPoint();
+        decimalSeparator_ = point.isEmpty() ? QLatin1Char('.') : point.front();
+    }
+
+    ui->setupUi(this);
+    ApplyDesignExtras();
+    LoadPictures();
+    BindHandlers();
+    WysrodkowaniePaneluPowitalnego();
+    LayOutForScreen();
+}
+
+TFormatkaOkno::~TFormatkaOkno()
+{
+    delete ui;
+}
+
+// Settings that the design description keeps as plain properties: pixel font sizes (the
+// land-use panel's small font, the raised "2" of km2 and m2) and labels that size
+// themselves to their caption.
+void TFormatkaOkno::ApplyDesignExtras()
+{
+    QList<QWidget*> widgets = findChildren<QWidget*>();
+    // Parents first, so that a panel's font reaches its labels before they size themselves.
+    widgets.prepend(this);
+    for (QWidget* w : widgets) {
+        const QVariant px = w->property("fontPixelSize");
+        if (px.isValid()) {
+            QFont font = w->font();
+            font.setPixelSize(px.toInt());
+            w->setFont(font);
+        }
+    }
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label->property("autoSize").toBool())
+            label->adjustSize();
+    }
+    ui->Memo_Save_Projekt->setPlainText(QStringLiteral("\n"));
+}
+
+void TFormatkaOkno::LoadPictures()
+{
+    const QImage background = moravel::window::LoadJpeg(QStringLiteral(":/tlo.jpg"));
+    if (!background.isNull())
+        ui->ImageTlo->setPixmap(QPixmap::fromImage(background));  // stretched to the control
+    ui->ImagePowitanie->setPixmap(PictureFor(QStringLiteral(":/powitanie.jpg"), ui->ImagePowitanie->size()));
+    ui->ImageLicencja->setPixmap(PictureFor(QStringLiteral(":/logo.jpg"), ui->ImageLicencja->size()));
+}
+
+void TFormatkaOkno::BindHandlers()
+{
+    ui->ImagePowitanie->installEventFilter(
+        new ClickFilter(this, [this] { Guarded([this] { ImagePowitanieClick(); }); }));
+
+    connect(ui->Autor1, &QAction::triggered, this, [this] { Guarded([this] { Autor1Click(); }); });
+    connect(ui->MenuPlikKoniecProgramu, &QAction::triggered, this,
+            [this] { Guarded([this] { MenuPlikKoniecProgramuClick(); }); });
+
+    BindChange(ui->Edit_Liczba_godzin_opadu, [this] { Edit_Liczba_godzin_opaduChange(); });
+    BindClick(ui->CheckBoxOpad, [this] { CheckBoxOpadClick(); });
+    BindGrid(ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
+}
+
+// ---- Mechanisms
+
+bool TFormatkaOkno::Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const moravel::Error& error) {
+        messages_->Error(moravel::window::WithFullStop(error.text()));
+        return false;
+    }
+}
+
+void TFormatkaOkno::SetText(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() == text)
+        return;
+    {
+        const QSignalBlocker blocker(edit);
+        edit->setText(text);
+    }
+    if (const auto handler = changeHandlers_.value(edit))
+        handler();
+}
+
+void TFormatkaOkno::SetChecked(QCheckBox* box, bool checked)
+{
+    if (box->isChecked() == checked)
+        return;
+    {
+        const QSignalBlocker blocker(box);
+        box->setChecked(checked);
+    }
+    if (const auto handler = changeHandlers_.value(box))
+        handler();
+}
+
+void TFormatkaOkno::BindChange(QLineEdit* edit, std::function<void()> handler)
+{
+    changeHandlers_.insert(edit, handler);
+    connect(edit, &QLineEdit::textChanged, this, [this, handler] { Guarded(handler); });
+}
+
+void TFormatkaOkno::BindClick(QCheckBox* box, std::function<void()> handler)
+{
+    changeHandlers_.insert(box, handler);
+    connect(box, &QCheckBox::toggled, this, [this, handler] { Guarded(handler); });
+}
+
+void TFormatkaOkno::BindGrid(StringGrid* grid, std::function<void()> onClick, std::function<void(int key)> onKey)
+{
+    grid->onClick = std::move(onClick);
+    grid->onKey = std::move(onKey);
+    grid->userEntry = [this](const std::function<void()>& handler) { return Guarded(handler); };
+}
+
+void TFormatkaOkno::SetBaseColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Active, QPalette::Base, color);
+    palette.setColor(QPalette::Inactive, QPalette::Base, color);
+    palette.setColor(QPalette::Disabled, QPalette::Base, color);
+    widget->setPalette(palette);
+}
+
+std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& spec)
+{
+    std::optional<QString> chosen = dialogs_->Ask(spec, lastFileNames_.value(spec.name));
+    if (chosen)
+        lastFileNames_.insert(spec.name, *chosen);
+    return chosen;
+}
+
+// ---- Start-up and menus
+
+void TFormatkaOkno::WysrodkowaniePaneluPowitalnego()
+{
+    using moravel::text::RoundHalfEven;
+    const int top = RoundHalfEven(screen_.height() / 2.0 - 200);
+    const int left = RoundHalfEven(screen_.width() / 2.0 - 250);
+    ui->PanelPowitalny->move(left, top);
+}
+
+void TFormatkaOkno::LayOutForScreen()
+{
+    resize(screen_);
+    move(0, 0);  // the window has the screen's size, so centred means at the screen's origin
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        move(primary->geometry().topLeft());
+    ui->ImageTlo->resize(screen_.width() - 20, screen_.height() - 90);
+    ui->Wykres->resize(screen_.width() - 220, ui->Wykres->height());
+}
+
+void TFormatkaOkno::ImagePowitanieClick()
+{
+    ui->PanelPowitalny->hide();
+    ui->PanelOpad->show();
+    ui->PanelSCS->show();
+    ui->PanelParametry->show();
+    ui->PanelLicencja->show();
+}
+
+void TFormatkaOkno::Autor1Click()
+{
+    // Five lines: the two authors with their addresses, and the year.
+    messages_->Info(QStringLiteral("Zespół Moravel A\nzespol.a@example.invalid\nZespół Moravel B\n"
+                                   "zespol.b@example.invalid\n2004"));
+}
+
+void TFormatkaOkno::MenuPlikKoniecProgramuClick()
+{
+    QApplication::quit();
+}
+
+// ---- Rainfall panel
+
+bool TFormatkaOkno::RainfallComplete()
+{
+    const int hours = moravel::text::StrToIntDef(ui->Edit_Liczba_godzin_opadu->text(), 2);
+    for (int i = 1; i <= hours; ++i) {
+        if (ui->Tabela_Opad->Cell(1, i).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+void TFormatkaOkno::Edit_Liczba_godzin_opaduChange()
+{
+    StringGrid* table = ui->Tabela_Opad;
+    ui->CheckBoxOpad->setEnabled(true);
+    table->show();
+    table->SetCell(0, 0, QStringLiteral("godzina"));
+    table->SetCell(1, 0, QStringLiteral("Opad [mm]"));
+    table->SetColWidth(0, 44);
+    table->SetColWidth(1, 60);
+
+    const QString text = ui->Edit_Liczba_godzin_opadu->text();
+    int hours = 1;
+    bool tooMany = false;
+    if (!text.isEmpty() && !moravel::text::TryStrToInt(text, hours)) {
+        hours = 2;
+        messages_->Info(QStringLiteral("Wprowadź liczbę naturalną!"));
+    } else if (hours > kMaxRainfallHours) {
+        // The computation state holds no more hours than this.
+        messages_->Info(kHourLimitText);
+        hours = kMaxRainfallHours;
+        tooMany = true;
+    }
+    table->SetRowCount(std::max(hours + 1, 1));
+    for (int i = 1; i <= hours; ++i)
+        table->SetCell(0, i, moravel::text::FormatInt(i));
+    if (!tooMany && hours > 1 && RainfallComplete())
+        ComputeEffectiveRain();
+}
+
+void TFormatkaOkno::Tabela_OpadClick()
+{
+    if (RainfallComplete())
+        ComputeEffectiveRain();
+    StringGrid* table = ui->Tabela_Opad;
+    const bool tall = table->RowCount() > 39;
+    if (table->ColCount() == 2)
+        table->SetGridWidth(tall ? 125 : 105);
+    else if (table->ColCount() == 3)
+        table->SetGridWidth(tall ? 180 : 160);
+}
+
+void TFormatkaOkno::KlawiszEnterTabela_Opad(int key)
+{
+    Tabela_OpadClick();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        StringGrid* table = ui->Tabela_Opad;
+        const int hours = moravel::text::StrToInt(ui->Edit_Liczba_godzin_opadu->text());
+        if (hours > table->SelectedRow())
+            table->SelectCell(table->SelectedCol(), table->SelectedRow() + 1);
+    }
+}
+
+int TFormatkaOkno::HourCountForState()
+{
+    const int hours = moravel::text::StrToInt(ui->Edit_Liczba_godzin_opadu->text());
+    if (hours > kMaxRainfallHours)
+        throw moravel::Error(kHourLimitText);
+    return hours;
+}
+
+void TFormatkaOkno::CheckBoxOpadClick()
+{
+    StringGrid* table = ui->Tabela_Opad;
+    if (ui->CheckBoxOpad->isChecked()) {
+        ui->TabelaOpadZaslona->show();
+        table->SetGridWidth(160);
+        table->SetColCount(3);
+        table->SetFixedCols(2);
+        ui->EditParametryPole->setEnabled(true);
+        SetBaseColor(ui->EditParametryPole, kMoneyGreen);
+        ui->Tabela_SCS->setEnabled(false);
+        table->SetCell(2, 0, QStringLiteral("Hef [mm]"));
+        const int hours = HourCountForState();
+        auto& state = moravel::model::State();
+        for (int i = 1; i <= hours; ++i) {
+            const double typed = moravel::text::StrToFloatDef(table->Cell(2, i), 1.0, decimalSeparator_);
+            state.EffectiveRain[i] = moravel::model::ToSingle(typed);
+            table->SetCell(1, i, QStringLiteral("1"));
+        }
+    } else {
+        ui->TabelaOpadZaslona->hide();
+        table->SetFixedCols(1);
+        ui->EditParametryPole->setEnabled(false);
+        SetBaseColor(ui->EditParametryPole, kSilver);
+        ui->Tabela_SCS->setEnabled(true);
+        Tabela_OpadClick();
+        const int hours = HourCountForState();
+        for (int i = 1; i <= hours; ++i)
+            table->SetCell(1, i, QStringLiteral("1"));
+    }
 }

@@ -1,0 +1,68 @@
+#include "window/QtSeams.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace moravel::window {
+
+QString QtFilterString(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns.simplified());
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+QString WithFullStop(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    const QChar last = text.back();
+    if (last == QLatin1Char('.') || last == QLatin1Char('!') || last == QLatin1Char('?'))
+        return text;
+    return text + QLatin1Char('.');
+}
+
+namespace {
+
+// Message boxes carry the application's title.
+QString Title()
+{
+    return QStringLiteral("Moravel 1.0");
+}
+
+}  // namespace
+
+void QtMessages::Info(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, Title(), text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+void QtMessages::Error(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, Title(), text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+std::optional<QString> QtFileDialogs::Ask(const FileDialogSpec& spec, const QString& lastName)
+{
+    QFileDialog dialog(parent_, spec.title, QString(), QtFilterString(spec.filter));
+    dialog.setObjectName(spec.name);
+    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Neither kind insists that the file exists, nor asks before replacing one.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!lastName.isEmpty())
+        dialog.selectFile(lastName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+}  // namespace moravel::window

@@ -1,0 +1,36 @@
+#pragma once
+// The window's doors to the outside world with real Qt dialogs.
+#include "window/Seams.h"
+
+namespace moravel::window {
+
+// Turns a filter of description and pattern pairs separated by '|'
+// ("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*") into Qt's form
+// ("Pliki danych opadu *.kwp (*.kwp);;Wszystkie pliki *.* (*.*)"). Patterns listed with ';'
+// ("*.xls;*.xlt") are separated by blanks as Qt expects.
+QString QtFilterString(const QString& filter);
+
+// Appends the final full stop of an error text, unless it already ends in a full stop or in
+// another closing mark ('!', '?').
+QString WithFullStop(const QString& text);
+
+class QtMessages : public Messages {
+public:
+    explicit QtMessages(QWidget* parent) : parent_(parent) {}
+    void Info(const QString& text) override;
+    void Error(const QString& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+class QtFileDialogs : public FileDialogs {
+public:
+    explicit QtFileDialogs(QWidget* parent) : parent_(parent) {}
+    std::optional<QString> Ask(const FileDialogSpec& spec, const QString& lastName) override;
+
+private:
+    QWidget* parent_;
+};
+
+}  // namespace moravel::window

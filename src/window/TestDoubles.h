@@ -1,0 +1,60 @@
+#pragma once
+// Test doubles of the window's seams: they record what the window asked and answer from
+// what the test prepared, so tests drive the real window without modal dialogs.
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "window/Seams.h"
+
+namespace moravel::window {
+
+class RecordingMessages : public Messages {
+public:
+    struct Entry {
+        bool error;
+        QString text;
+    };
+    void Info(const QString& text) override { log.push_back({false, text}); }
+    void Error(const QString& text) override { log.push_back({true, text}); }
+
+    QStringList Infos() const { return Texts(false); }
+    QStringList Errors() const { return Texts(true); }
+    void Clear() { log.clear(); }
+
+    std::vector<Entry> log;  // every box in the order shown
+
+private:
+    QStringList Texts(bool error) const
+    {
+        QStringList texts;
+        for (const Entry& e : log)
+            if (e.error == error)
+                texts << e.text;
+        return texts;
+    }
+};
+
+class QueueFileDialogs : public FileDialogs {
+public:
+    struct Asked {
+        FileDialogSpec spec;
+        QString lastName;
+    };
+    std::optional<QString> Ask(const FileDialogSpec& spec, const QString& lastName) override
+    {
+        asked.push_back({spec, lastName});
+        if (answers.empty())
+            return std::nullopt;
+        std::optional<QString> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::deque<std::optional<QString>> answers;  // std::nullopt: the user cancels
+    std::vector<Asked> asked;
+};
+
+}  // namespace moravel::window

@@ -1,0 +1,136 @@
+#pragma once
+// A fixture for GUI tests of the window: the real TFormatkaOkno on Qt's offscreen platform,
+// with the recording message boxes and the queued file dialogs, a fixed screen size and the
+// decimal comma. It leaves the welcome panel unless told otherwise and offers helpers that
+// drive the controls with real key and mouse events.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <memory>
+
+#include "model/Random.h"
+#include "model/State.h"
+#include "window/FormatkaUi.h"
+#include "window/Formatka.h"
+#include "window/StringGrid.h"
+#include "window/TestDoubles.h"
+
+namespace moravel::window::testing {
+
+// The process's application object, made on first use.
+inline QApplication& App()
+{
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return *app;
+    static int argc = 1;
+    static char name[] = "moravel-tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// A uniform source with fixed draws, cycling through `values`; it ignores reseeding but
+// counts it.
+class FixedSource : public model::UniformSource {
+public:
+    explicit FixedSource(std::vector<double> values) : values_(std::move(values)) {}
+    void Reseed() override
+    {
+        ++reseeds;
+        next_ = 0;
+    }
+    double Next() override
+    {
+        const double v = values_[next_ % values_.size()];
+        ++next_;
+        ++draws;
+        return v;
+    }
+    int reseeds = 0;
+    int draws = 0;
+
+private:
+    std::vector<double> values_;
+    size_t next_ = 0;
+};
+
+class WindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override { Build(QSize(1024, 768)); }
+    void TearDown() override
+    {
+        window.reset();
+        model::SetRandomSource(nullptr);
+    }
+
+    // Builds a fresh window for a screen of the given size, with zero computation state.
+    void Build(QSize screen, bool leaveWelcome = true)
+    {
+        App();
+        window.reset();
+        model::State() = model::ComputationState{};
+        messages.Clear();
+        TFormatkaOkno::Options options;
+        options.messages = &messages;
+        options.dialogs = &dialogs;
+        options.screen = screen;
+        options.decimalSeparator = QLatin1Char(',');
+        window = std::make_unique<TFormatkaOkno>(options);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        (void)QTest::qWaitForWindowActive(window.get());
+        if (leaveWelcome)
+            QTest::mouseClick(ui().ImagePowitanie, Qt::LeftButton);
+    }
+
+    Ui::TFormatkaOkno& ui() { return *window->ui; }
+
+    // Types into an edit key by key, after putting the cursor at its end.
+    void Type(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->end(false);
+        QTest::keyClicks(edit, text);
+    }
+    // Replaces the whole text of an edit by typing (select all, then the keys); an empty
+    // text deletes the selection.
+    void Retype(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Delete);
+        else
+            QTest::keyClicks(edit, text);
+    }
+
+    void ClickCell(StringGrid* grid, int col, int row)
+    {
+        grid->setFocus();
+        const QRect cell = grid->visualRect(grid->model()->index(row, col));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    // The widget that receives keys typed into a grid: its open cell editor, else the grid.
+    QWidget* GridKeyTarget(StringGrid* grid)
+    {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && (focus == grid || grid->isAncestorOf(focus)))
+            return focus;
+        return grid;
+    }
+    void KeyInGrid(StringGrid* grid, Qt::Key key) { QTest::keyClick(GridKeyTarget(grid), key); }
+    void TypeInGrid(StringGrid* grid, const QString& text)
+    {
+        for (QChar c : text)
+            QTest::keyClicks(GridKeyTarget(grid), QString(c));
+    }
+    void PressEnterInGrid(StringGrid* grid) { KeyInGrid(grid, Qt::Key_Return); }
+
+    RecordingMessages messages;
+    QueueFileDialogs dialogs;
+    std::unique_ptr<TFormatkaOkno> window;
+};
+
+}  // namespace moravel::window::testing

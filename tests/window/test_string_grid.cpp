@@ -1,0 +1,144 @@
+// The string grid on its own: stored texts, fixed cells, the click handler on every way a
+// cell becomes selected, and the key handler running before the key takes effect.
+#include <QLineEdit>
+#include <QTest>
+
+#include "WindowFixture.h"
+
+namespace moravel::window::testing {
+namespace {
+
+class StringGridTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        App();
+        host = std::make_unique<QWidget>();
+        host->resize(400, 300);
+        grid = new StringGrid(host.get());
+        grid->setGeometry(0, 0, 300, 200);
+        grid->SetColCount(3);
+        grid->SetRowCount(4);
+        grid->SetFixedCols(1);
+        grid->SetFixedRows(1);
+        grid->SetDefaultRowHeight(15);
+        grid->SetDefaultColWidth(50);
+        grid->onClick = [this] { clicks.push_back({grid->SelectedCol(), grid->SelectedRow()}); };
+        grid->onKey = [this](int key) { keys.push_back({key, grid->Cell(grid->SelectedCol(), grid->SelectedRow())}); };
+        host->show();
+        QApplication::setActiveWindow(host.get());
+        (void)QTest::qWaitForWindowActive(host.get());
+        grid->setFocus();
+    }
+
+    void Click(int col, int row)
+    {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, col)).center());
+    }
+    QWidget* KeyTarget()
+    {
+        QWidget* focus = QApplication::focusWidget();
+        return focus && grid->isAncestorOf(focus) ? focus : grid;
+    }
+
+    std::unique_ptr<QWidget> host;
+    StringGrid* grid = nullptr;
+    std::vector<std::pair<int, int>> clicks;
+    std::vector<std::pair<int, QString>> keys;
+};
+
+TEST_F(StringGridTest, TextsOutliveTheRowAndColumnCountsAndSettingThemRunsNoHandler)
+{
+    grid->SetCell(2, 3, QStringLiteral("a"));
+    grid->SetCell(1, 9, QStringLiteral("beyond"));
+    grid->SetRowCount(2);
+    grid->SetColCount(2);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->model()->columnCount(), 2);
+    grid->SetRowCount(10);
+    grid->SetColCount(3);
+    EXPECT_EQ(grid->Cell(2, 3), QStringLiteral("a"));
+    EXPECT_EQ(grid->model()->index(9, 1).data().toString(), QStringLiteral("beyond"));
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_TRUE(keys.empty());
+}
+
+TEST_F(StringGridTest, FixedCellsAreNeverSelectedAndNeverRunTheClickHandler)
+{
+    EXPECT_EQ(grid->SelectedCol(), 1);
+    EXPECT_EQ(grid->SelectedRow(), 1);
+    Click(0, 2);  // fixed column
+    Click(2, 0);  // fixed row
+    grid->SelectCell(0, 3);
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(grid->SelectedCol(), 1);
+    EXPECT_EQ(grid->SelectedRow(), 1);
+    // Arrow keys stop at the fixed cells.
+    QTest::keyClick(grid, Qt::Key_Up);
+    QTest::keyClick(grid, Qt::Key_Left);
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(grid->SelectedRow(), 1);
+    EXPECT_EQ(grid->SelectedCol(), 1);
+    EXPECT_FALSE(grid->model()->flags(grid->model()->index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_EQ(grid->model()->index(0, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+              grid->palette().color(QPalette::Button));
+
+    // Fixing a further column at run time puts the selection on the first free cell without
+    // a handler.
+    Click(1, 3);
+    clicks.clear();
+    grid->SetFixedCols(2);
+    EXPECT_EQ(grid->SelectedCol(), 2);
+    EXPECT_EQ(grid->SelectedRow(), 1);
+    EXPECT_TRUE(clicks.empty());
+}
+
+TEST_F(StringGridTest, ClickHandlerRunsForMouseArrowsTabAndSelectCell)
+{
+    Click(2, 2);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Left);
+    QTest::keyClick(grid, Qt::Key_Tab);
+    grid->SelectCell(1, 1);
+    grid->SelectCell(1, 1);  // already selected: nothing
+    const std::vector<std::pair<int, int>> expected{{2, 2}, {2, 3}, {1, 3}, {2, 3}, {1, 1}};
+    EXPECT_EQ(clicks, expected);
+}
+
+TEST_F(StringGridTest, KeyHandlerSeesTheCellBeforeEachKeyAndEditingStoresEveryKey)
+{
+    Click(1, 2);
+    clicks.clear();
+    for (QChar c : QStringLiteral("12"))
+        QTest::keyClicks(KeyTarget(), QString(c));
+    EXPECT_EQ(grid->Cell(1, 2), QStringLiteral("12"));  // stored while the editor is still open
+    QTest::keyClick(KeyTarget(), Qt::Key_Tab);
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_EQ(keys[0], std::make_pair(int(Qt::Key_1), QString()));
+    EXPECT_EQ(keys[1], std::make_pair(int(Qt::Key_2), QStringLiteral("1")));
+    EXPECT_EQ(keys[2], std::make_pair(int(Qt::Key_Tab), QStringLiteral("12")));
+    // Tab out of the editor moved on to the next cell and ran the click handler there.
+    EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 2}}));
+}
+
+TEST_F(StringGridTest, TypingRightAfterAClickOnTheSelectedCellEditsIt)
+{
+    Click(1, 1);  // already the selected cell
+    QTest::keyClicks(KeyTarget(), QStringLiteral("4"));
+    QTest::keyClicks(KeyTarget(), QStringLiteral("2"));
+    EXPECT_EQ(grid->Cell(1, 1), QStringLiteral("42"));
+    EXPECT_EQ(clicks.size(), 1u);  // a click on the selected cell runs the handler too
+}
+
+TEST_F(StringGridTest, AFailingUserHandlerDropsTheKey)
+{
+    grid->userEntry = [](const std::function<void()>&) { return false; };
+    Click(1, 1);
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->SelectedRow(), 1);
+    QTest::keyClicks(KeyTarget(), QStringLiteral("7"));
+    EXPECT_EQ(grid->Cell(1, 1), QString());
+}
+
+}  // namespace
+}  // namespace moravel::window::testing

@@ -1,0 +1,175 @@
+// Start-up, the welcome panel, the menus, the error boundary and the window's seams.
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include "WindowFixture.h"
+#include "text/Error.h"
+#include "window/JpegImage.h"
+#include "window/QtSeams.h"
+
+static void InitAssets()
+{
+    Q_INIT_RESOURCE(assets);
+}
+
+namespace moravel::window::testing {
+namespace {
+
+class StartUpTest : public WindowFixture {
+protected:
+    void SetUp() override {}
+};
+
+TEST_F(StartUpTest, WelcomePanelIsCentredAndTheWindowSizedToTheScreen)
+{
+    struct Case {
+        QSize screen;
+        QPoint welcome;
+    };
+    const Case cases[] = {
+        {{1024, 768}, {262, 184}},
+        {{1279, 1025}, {390, 312}},  // 389.5 and 312.5 go to the even neighbour
+        {{1281, 1023}, {390, 312}},  // 390.5 and 311.5
+        {{1920, 1080}, {710, 340}},
+    };
+    for (const Case& c : cases) {
+        Build(c.screen, false);
+        SCOPED_TRACE(c.screen.width());
+        EXPECT_EQ(ui().PanelPowitalny->pos(), c.welcome);
+        EXPECT_EQ(window->size(), c.screen);
+        EXPECT_EQ(ui().ImageTlo->size(), QSize(c.screen.width() - 20, c.screen.height() - 90));
+        EXPECT_EQ(ui().Wykres->geometry(), QRect(200, 512, c.screen.width() - 220, 251));
+    }
+}
+
+TEST_F(StartUpTest, StartsInTheWelcomeStateAndAClickOnThePictureShowsTheWorkingPanels)
+{
+    Build(QSize(1024, 768), false);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Moravel 1.0"));
+    EXPECT_TRUE(ui().PanelPowitalny->isVisible());
+    for (QWidget* w : {static_cast<QWidget*>(ui().PanelOpad), static_cast<QWidget*>(ui().PanelSCS),
+                       static_cast<QWidget*>(ui().PanelParametry), static_cast<QWidget*>(ui().PanelLicencja),
+                       ui().Wykres, static_cast<QWidget*>(ui().Memo_Save_Projekt)})
+        EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+    EXPECT_FALSE(ui().MenuObliczenia->isEnabled());
+    EXPECT_FALSE(ui().CheckBoxOpad->isEnabled());
+    EXPECT_FALSE(ui().EditParametryPole->isEnabled());
+    EXPECT_EQ(ui().LabelSCSSCSWartosc->text(), QStringLiteral("?"));
+    EXPECT_EQ(ui().Memo_Save_Projekt->document()->blockCount(), 2);
+    EXPECT_FALSE(ui().ImagePowitanie->pixmap().isNull());
+    EXPECT_FALSE(ui().ImageTlo->pixmap().isNull());
+    EXPECT_FALSE(ui().ImageLicencja->pixmap().isNull());
+
+    QTest::mouseClick(ui().ImagePowitanie, Qt::LeftButton);
+    EXPECT_FALSE(ui().PanelPowitalny->isVisible());
+    EXPECT_TRUE(ui().PanelOpad->isVisible());
+    EXPECT_TRUE(ui().PanelSCS->isVisible());
+    EXPECT_TRUE(ui().PanelParametry->isVisible());
+    EXPECT_TRUE(ui().PanelLicencja->isVisible());
+    EXPECT_FALSE(ui().Wykres->isVisible());
+    EXPECT_FALSE(ui().Tabela_Opad->isVisible());
+}
+
+TEST_F(WindowFixture, MenuTreeHasEveryItemAndOnlyFinishedCommandsAreEnabled)
+{
+    const std::vector<std::pair<QString, QStringList>> tree{
+        {"Plik", {"Zapisz projekt", "Otwórz Projekt", "Koniec programu"}},
+        {"Opad", {"Nowe dane", "Importuj z Excela", "Zapisz", "Otwórz"}},
+        {"SCS", {"Nowe dane", "Zapisz", "Otwórz"}},
+        {"Parametry KW", {"Nowe dane", "Zapisz", "Otwórz"}},
+        {"Obliczenia", {"Hydrogram", "Raport Excel"}},
+        {"Info", {"Autorzy"}},
+    };
+    const QList<QAction*> menus = ui().MenuGlowne->actions();
+    ASSERT_EQ(menus.size(), int(tree.size()));
+    for (size_t i = 0; i < tree.size(); ++i) {
+        EXPECT_EQ(menus[int(i)]->text(), tree[i].first);
+        QStringList items;
+        for (QAction* a : menus[int(i)]->menu()->actions())
+            items << a->text();
+        EXPECT_EQ(items, tree[i].second);
+    }
+    EXPECT_TRUE(ui().Autor1->isEnabled());
+    EXPECT_TRUE(ui().MenuPlikKoniecProgramu->isEnabled());
+    EXPECT_FALSE(ui().MenuOpadZapisz->isEnabled());
+
+    ui().Autor1->trigger();
+    ASSERT_EQ(messages.Infos().size(), 1);
+    const QStringList lines = messages.Infos().front().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[4], QStringLiteral("2004"));
+    EXPECT_TRUE(lines[1].contains(QLatin1Char('@')));
+    EXPECT_TRUE(lines[3].contains(QLatin1Char('@')));
+}
+
+TEST_F(WindowFixture, GuardedShowsOneErrorBoxWithTheFinalFullStop)
+{
+    EXPECT_FALSE(window->Guarded([] { throw Error(QStringLiteral("'x' is not a valid integer value")); }));
+    EXPECT_FALSE(window->Guarded([] { throw Error(QStringLiteral("Floating point overflow.")); }));
+    EXPECT_TRUE(window->Guarded([] {}));
+    EXPECT_EQ(messages.Errors(), (QStringList{"'x' is not a valid integer value.", "Floating point overflow."}));
+    EXPECT_TRUE(messages.Infos().isEmpty());
+}
+
+TEST_F(WindowFixture, SetTextAndSetCheckedRunTheHandlerOnlyOnAChange)
+{
+    int runs = 0;
+    QLineEdit* edit = ui().EditTytul1;
+    window->BindChange(edit, [&] { ++runs; });
+    window->SetText(edit, QStringLiteral("Wisła"));
+    window->SetText(edit, QStringLiteral("Wisła"));
+    EXPECT_EQ(runs, 1);
+    Type(edit, QStringLiteral("k"));  // a user's change runs it as well
+    EXPECT_EQ(runs, 2);
+
+    // Errors of a program-made change reach the caller: they end the caller's command.
+    window->BindChange(edit, [] { throw Error(QStringLiteral("boom")); });
+    EXPECT_THROW(window->SetText(edit, QStringLiteral("Odra")), Error);
+}
+
+TEST_F(WindowFixture, AskFileOffersTheNameChosenLastInTheSameDialog)
+{
+    const FileDialogSpec save{QStringLiteral("SaveDialogOpad"), QStringLiteral("Zapisanie pliku opadu"),
+                              QStringLiteral("Pliki danych opadu *.kwp|*.kwp"), true};
+    const FileDialogSpec open{QStringLiteral("OpenDialogOpad"), QStringLiteral("Otwarcie pliku opadu"),
+                              QStringLiteral("Pliki danych opadu *.kwp|*.kwp"), false};
+    dialogs.answers = {QStringLiteral("/tmp/a.kwp"), std::nullopt, QStringLiteral("/tmp/b.kwp")};
+    EXPECT_EQ(window->AskFile(save), QStringLiteral("/tmp/a.kwp"));
+    EXPECT_EQ(window->AskFile(save), std::nullopt);  // cancelled: the name stays
+    EXPECT_EQ(window->AskFile(open), QStringLiteral("/tmp/b.kwp"));
+    ASSERT_EQ(dialogs.asked.size(), 3u);
+    EXPECT_EQ(dialogs.asked[0].lastName, QString());
+    EXPECT_EQ(dialogs.asked[1].lastName, QStringLiteral("/tmp/a.kwp"));
+    EXPECT_EQ(dialogs.asked[2].lastName, QString());
+    EXPECT_EQ(dialogs.asked[2].spec.title, QStringLiteral("Otwarcie pliku opadu"));
+}
+
+TEST(QtSeams, FilterAndFullStop)
+{
+    EXPECT_EQ(QtFilterString(QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*")),
+              QStringLiteral("Pliki danych opadu *.kwp (*.kwp);;Wszystkie pliki *.* (*.*)"));
+    EXPECT_EQ(QtFilterString(QStringLiteral("Pliki Excel|*.xls;*.xlt")), QStringLiteral("Pliki Excel (*.xls *.xlt)"));
+    EXPECT_EQ(WithFullStop(QStringLiteral("Floating point division by zero")),
+              QStringLiteral("Floating point division by zero."));
+    EXPECT_EQ(WithFullStop(QStringLiteral("Gotowe.")), QStringLiteral("Gotowe."));
+    EXPECT_EQ(WithFullStop(QString()), QString());
+}
+
+TEST(JpegImage, DecodesTheWindowsPicturesWithLibjpegAndRejectsOtherBytes)
+{
+    App();
+    InitAssets();
+    const std::pair<const char*, QSize> pictures[] = {
+        {":/tlo.jpg", {1280, 1000}}, {":/powitanie.jpg", {1181, 945}}, {":/logo.jpg", {236, 83}}};
+    for (const auto& [path, size] : pictures) {
+        const QImage image = LoadJpeg(QString::fromLatin1(path));
+        EXPECT_EQ(image.size(), size) << path;
+    }
+    EXPECT_TRUE(DecodeJpeg(QByteArray("not a picture")).isNull());
+    EXPECT_TRUE(DecodeJpeg(QByteArray()).isNull());
+    EXPECT_TRUE(DecodeJpeg(QByteArray("\xFF\xD8\xFF\x01garbage", 12)).isNull());  // a JPEG start, then noise
+}
+
+}  // namespace
+}  // namespace moravel::window::testing

@@ -9,6 +9,8 @@
 #include <QString>
 #include <optional>
 
+class TFormatkaOkno;
+
 namespace moravel::excel {
 
 // What the import needs of the window: its open dialog and the two places it writes.
@@ -36,5 +38,13 @@ window::FileDialogSpec ImportDialogSpec();
 //  4. the hour count is set to the number of rows n, before any value is written;
 //  5. rows 1..n of the block go, in order, to hours 1..n (first column of a wider block).
 void ImportRainfall(ImportTarget& target, RangePicker& picker, QChar decimalSeparator);
+
+// The window's command "Importuj z Excela": the import above on the window's open dialog
+// `OpenDialogImportExcela`, its hour count `Edit_Liczba_godzin_opadu` (set through SetText,
+// so the hour-count rule runs exactly when the text changes) and column 1 of `Tabela_Opad`,
+// with the picker dialog over the window. Errors are thrown for the window's Guarded.
+void ImportRainfallFromExcel(TFormatkaOkno& window);
+// The same with another picker.
+void ImportRainfallFromExcel(TFormatkaOkno& window, RangePicker& picker);
 
 }  // namespace moravel::excel

@@ -8,4 +8,5 @@ target_sources(moravel_core PRIVATE
 target_sources(moravel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RangePicker.cpp ${CMAKE_CURRENT_LIST_DIR}/RangePicker.h
   ${CMAKE_CURRENT_LIST_DIR}/ExcelImport.cpp ${CMAKE_CURRENT_LIST_DIR}/ExcelImport.h
+  ${CMAKE_CURRENT_LIST_DIR}/ExcelImportWindow.cpp
 )

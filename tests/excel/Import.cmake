@@ -4,7 +4,10 @@ moravel_add_test(test_import
   ${CMAKE_CURRENT_LIST_DIR}/test_import_block.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_import_picker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_import_command.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/test_import_window.cpp
 )
+# The window's GUI test fixture.
+target_include_directories(test_import PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../window)
 target_compile_definitions(test_import PRIVATE
   MORAVEL_IMPORT_FIXTURES="${CMAKE_CURRENT_LIST_DIR}/fixtures")
 

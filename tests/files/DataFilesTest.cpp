@@ -1,0 +1,226 @@
+// Reading and writing the data files by name, and the project file.
+#include "Bytes.h"
+#include "files/DataFiles.h"
+#include "text/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace moravel::files;
+using moravel::files::testing::Hex;
+
+namespace {
+
+class DataFiles : public ::testing::Test {
+protected:
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    static void Put(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    static QByteArray Get(const QString& path) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        return f.readAll();
+    }
+    template <typename F>
+    static QString ErrorOf(F&& f) {
+        try {
+            f();
+        } catch (const moravel::Error& e) {
+            return e.text();
+        }
+        return QStringLiteral("<no error>");
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(DataFiles, RecordsRoundTripThroughFiles) {
+    RainfallRecord rain;
+    rain.hourCount = QStringLiteral("2");
+    rain.effective = true;
+    rain.hours = {QStringLiteral("4,75"), QStringLiteral("ółż")};
+    WriteRainfallFile(Path("r.kwp"), rain);
+    EXPECT_EQ(QFileInfo(Path("r.kwp")).size(), 2406);
+    const RainfallRecord r = ReadRainfallFile(Path("r.kwp"));
+    EXPECT_TRUE(r.effective);
+    EXPECT_EQ(r.Hour(2), QStringLiteral("ółż"));
+
+    ScsRecord scs;
+    scs.areas[5][2] = QStringLiteral("33,3");
+    WriteScsFile(Path("s.kws"), scs);
+    EXPECT_EQ(QFileInfo(Path("s.kws")).size(), 528);
+    EXPECT_EQ(ReadScsFile(Path("s.kws")).areas[5][2], QStringLiteral("33,3"));
+
+    ParametersRecord par;
+    par.values[6] = QStringLiteral("0,04");
+    WriteParametersFile(Path("p.kwx"), par);
+    EXPECT_EQ(Get(Path("p.kwx")).size(), 56);
+    EXPECT_EQ(ReadParametersFile(Path("p.kwx")).values[6], QStringLiteral("0,04"));
+}
+
+TEST_F(DataFiles, SaveReplacesAnExistingFile) {
+    Put(Path("p.kwx"), QByteArray(5000, 'x'));
+    ParametersRecord par;
+    par.values[0] = QStringLiteral("4,2");
+    WriteParametersFile(Path("p.kwx"), par);
+    EXPECT_EQ(Get(Path("p.kwx")), par.Encode());
+}
+
+TEST_F(DataFiles, WhatCannotBeOpenedIsNamed) {
+    QDir(dir_.path()).mkdir(QStringLiteral("folder.kwp"));
+    const QString cases[] = {Path("folder.kwp"), Path("missing.kwp"), QString()};
+    for (const QString& p : cases)
+        EXPECT_EQ(ErrorOf([&] { ReadRainfallFile(p); }), QStringLiteral("Nie można otworzyć pliku ") + p);
+    EXPECT_EQ(ErrorOf([&] { ReadProjectFile(Path("folder.kwp")); }),
+              QStringLiteral("Nie można otworzyć pliku ") + Path("folder.kwp"));
+}
+
+TEST_F(DataFiles, EmptyFileGivesEmptyFields) {
+    Put(Path("empty.kws"), QByteArray());
+    const ScsRecord r = ReadScsFile(Path("empty.kws"));
+    for (const auto& row : r.areas)
+        for (const QString& a : row) EXPECT_TRUE(a.isEmpty());
+}
+
+TEST_F(DataFiles, HugeFileIsReadOnlyAsFarAsTheRecord) {
+    const QString path = Path("huge.kwp");
+    RainfallRecord rain;
+    rain.hourCount = QStringLiteral("3");
+    rain.hours = {QStringLiteral("1,5"), QStringLiteral("12"), QStringLiteral("0")};
+    Put(path, rain.Encode());
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.resize(qint64(400) * 1024 * 1024));  // sparse: no blocks behind the hole
+    }
+    EXPECT_EQ(ReadFileStart(path, 2406).size(), 2406);
+    EXPECT_EQ(ReadRainfallFile(path).Hour(2), QStringLiteral("12"));
+    EXPECT_EQ(ReadFileStart(path, kMaxProjectFileSize).size(), kMaxProjectFileSize);
+}
+
+TEST_F(DataFiles, FailedSaveNamesTheFileAndCreatesNothing) {
+    Put(Path("plain"), QByteArray("x"));
+    const QString target = Path("plain/opad.kwp");  // the parent is a regular file
+    EXPECT_EQ(ErrorOf([&] { WriteRainfallFile(target, RainfallRecord()); }),
+              QStringLiteral("Nie można utworzyć pliku ") + target);
+    EXPECT_EQ(ErrorOf([&] { WriteProjectFile(target, ProjectPaths()); }),
+              QStringLiteral("Nie można utworzyć pliku ") + target);
+    EXPECT_EQ(Get(Path("plain")), QByteArray("x"));
+    EXPECT_EQ(ErrorOf([] { WriteParametersFile(QString(), ParametersRecord()); }),
+              QStringLiteral("Nie można utworzyć pliku "));
+}
+
+TEST_F(DataFiles, SaveThatFailsHalfwayLeavesTheOldFileIntact) {
+    // Tests may run as root, for whom no directory is read-only; a file-size limit makes the
+    // write itself fail instead.
+    const QString path = Path("opad.kwp");
+    const QByteArray old = Hex("01 31 01 30");
+    Put(path, old);
+    RainfallRecord big;
+    big.hourCount = QStringLiteral("1");
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString error = ErrorOf([&] { WriteRainfallFile(path, big); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(error, QStringLiteral("Nie można utworzyć pliku ") + path);
+    EXPECT_EQ(Get(path), old);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("opad.kwp")});
+}
+
+// --- Project file --------------------------------------------------------------------
+
+TEST_F(DataFiles, ProjectStoresPathsInItsFolderRelatively) {
+    const QString project = Path("sprawa.kpr");
+    const ProjectPaths paths{Path("opad.kwp"), Path("dane/zlewnia.kws"), QStringLiteral("/inne/miejsce/p.kwx")};
+    EXPECT_EQ(EncodeProject(paths, project),
+              QByteArray("opad.kwp\r\ndane/zlewnia.kws\r\n/inne/miejsce/p.kwx\r\n"));
+    // A file beside the folder, not in it, keeps its full path.
+    const QString sibling = QFileInfo(dir_.path()).absolutePath() + QStringLiteral("/x.kwp");
+    EXPECT_EQ(EncodeProject({sibling, QString(), QString()}, project), sibling.toUtf8() + "\r\n\r\n\r\n");
+}
+
+TEST_F(DataFiles, ProjectLinesEndInCrLfLfOrCr) {
+    const QString project = QStringLiteral("/p/case.kpr");
+    struct Case {
+        QByteArray text;
+        ProjectPaths expected;
+    };
+    const Case cases[] = {
+        {"/a/r.kwp\r\n/a/s.kws\r\n/a/p.kwx\r\n", {"/a/r.kwp", "/a/s.kws", "/a/p.kwx"}},
+        {"/a/r.kwp\n/a/s.kws\n/a/p.kwx", {"/a/r.kwp", "/a/s.kws", "/a/p.kwx"}},
+        {"/a/r.kwp\r/a/s.kws\r/a/p.kwx\r", {"/a/r.kwp", "/a/s.kws", "/a/p.kwx"}},
+        {"/a/r.kwp\r\n\r\n/a/p.kwx\r\n", {"/a/r.kwp", "", "/a/p.kwx"}},
+        {"/a/r.kwp\n\r/a/p.kwx", {"/a/r.kwp", "", "/a/p.kwx"}},  // LF then CR: two breaks
+        {"/a/r.kwp", {"/a/r.kwp", "", ""}},
+        {"", {"", "", ""}},
+        {"\r\n\r\n\r\n", {"", "", ""}},
+        {"1\n2\n3\n4\n5\n", {"/p/1", "/p/2", "/p/3"}},
+        {"r.kwp\ndane/s.kws\n../p.kwx\n", {"/p/r.kwp", "/p/dane/s.kws", "/p.kwx"}},
+        {":/r.kwp\n:s.kws\n", {"/p/:/r.kwp", "/p/:s.kws", ""}},  // not the program's resources
+    };
+    for (const Case& c : cases) {
+        const ProjectPaths p = DecodeProject(c.text, project);
+        EXPECT_EQ(p.rainfall, c.expected.rainfall) << c.text.toStdString();
+        EXPECT_EQ(p.scs, c.expected.scs) << c.text.toStdString();
+        EXPECT_EQ(p.parameters, c.expected.parameters) << c.text.toStdString();
+    }
+}
+
+TEST_F(DataFiles, ProjectPathsAreWindows1250) {
+    const QString project = QStringLiteral("/dane/p.kpr");
+    const ProjectPaths paths{QStringLiteral("/dane/Łódź/opad.kwp"), QString(), QString()};
+    const QByteArray bytes = EncodeProject(paths, project);
+    EXPECT_EQ(bytes, QByteArray("\xA3\xF3""d\x9F/opad.kwp\r\n\r\n\r\n"));
+    EXPECT_EQ(DecodeProject(bytes, project).rainfall, paths.rainfall);
+}
+
+TEST_F(DataFiles, ProjectPathOutsideTheCodePageIsNotLost) {
+    // Such a project is written in UTF-8 behind a byte-order mark: a path outside the code
+    // page, a decomposed letter (a different file name than the composed one), and a
+    // Windows-1250 text that would itself begin with the mark's three bytes, a path that
+    // begins with the mark's own character.
+    const QString project = QStringLiteral("/dane/p.kpr");
+    const QString firsts[] = {QStringLiteral("/x/Москва.kwp"), QStringLiteral("/x/Mie\u0301.kwp"),
+                              QStringLiteral("/dane/ď»żopad.kwp"), QStringLiteral("/dane/\uFEFF\uFEFFa.kwp")};
+    for (const QString& first : firsts) {
+        const ProjectPaths paths{first, QStringLiteral("/x/Łódź.kws"), QString()};
+        const QByteArray bytes = EncodeProject(paths, project);
+        EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << first.toStdString();
+        const ProjectPaths back = DecodeProject(bytes, project);
+        EXPECT_EQ(back.rainfall, paths.rainfall);
+        EXPECT_EQ(back.scs, paths.scs);
+    }
+}
+
+TEST_F(DataFiles, MovedCaseFolderStillOpens) {
+    QDir root(dir_.path());
+    ASSERT_TRUE(root.mkpath(QStringLiteral("sprawa/dane")));
+    RainfallRecord rain;
+    rain.hourCount = QStringLiteral("1");
+    rain.hours = {QStringLiteral("7")};
+    WriteRainfallFile(Path("sprawa/dane/opad.kwp"), rain);
+    WriteProjectFile(Path("sprawa/p.kpr"), {Path("sprawa/dane/opad.kwp"), QString(), QString()});
+    ASSERT_TRUE(root.rename(QStringLiteral("sprawa"), QStringLiteral("przeniesiona")));
+
+    const ProjectPaths p = ReadProjectFile(Path("przeniesiona/p.kpr"));
+    EXPECT_EQ(p.rainfall, Path("przeniesiona/dane/opad.kwp"));
+    EXPECT_EQ(ReadRainfallFile(p.rainfall).Hour(1), QStringLiteral("7"));
+    EXPECT_EQ(p.scs, QString());
+}
+
+}  // namespace

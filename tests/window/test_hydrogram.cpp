@@ -42,11 +42,6 @@ protected:
         WindowFixture::SetUp();
         model::SetRandomSource(&random);
     }
-    std::vector<QLineEdit*> ParameterEdits()
-    {
-        return {ui().EditParametryRB, ui().EditParametryRL, ui().EditParametryRA, ui().EditParametrySo,
-                ui().EditParametryLo, ui().EditParametryb,  ui().EditParametryn};
-    }
     // Everything through the program's own setters: quick, and the handlers still run.
     void FillCatchment()
     {
@@ -55,7 +50,7 @@ protected:
         for (const CellText& c : kLandUse)
             ui().Tabela_SCS->SetCell(c.col, c.row, c.text);
         for (int k = 0; k < 7; ++k)
-            window->SetText(ParameterEdits()[k], kParameters[k]);
+            window->SetText(window->ParameterEdits()[k], kParameters[k]);
         messages.Clear();
     }
     QList<QPointF> ChartPoints() { return ui().Wykres->Series1()->points(); }
@@ -75,7 +70,7 @@ TEST_F(HydrogramTest, TypedCatchmentGivesTheHydrographOfTheCores)
     for (const CellText& c : kLandUse)
         EnterCell(ui().Tabela_SCS, c.col, c.row, c.text);
     for (int k = 0; k < 7; ++k)
-        Type(ParameterEdits()[k], kParameters[k]);
+        Type(window->ParameterEdits()[k], kParameters[k]);
     ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
     ASSERT_TRUE(ui().MenuObliczenia->isEnabled());
     EXPECT_NEAR(text::StrToFloat(ui().LabelSCSPowierzchniaWartosc->text(), QLatin1Char(',')), 100.1, 1e-4);

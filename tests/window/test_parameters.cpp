@@ -12,6 +12,7 @@ const QString kRealNumber = QStringLiteral("Wprowadź liczbę rzeczywistą");
 
 class ParametersTest : public WindowFixture {
 protected:
+    // The cycle's order, spelled out here rather than taken from the window.
     std::vector<QLineEdit*> Edits()
     {
         return {ui().EditParametryRB, ui().EditParametryRL, ui().EditParametryRA, ui().EditParametrySo,

@@ -73,6 +73,12 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
         ownDialogs_ = std::make_unique<moravel::window::QtFileDialogs>(this);
         dialogs_ = ownDialogs_.get();
     }
+    if (options.workbookOpener) {
+        opener_ = options.workbookOpener;
+    } else {
+        ownOpener_ = std::make_unique<moravel::window::QtWorkbookOpener>(*messages_);
+        opener_ = ownOpener_.get();
+    }
     if (options.screen) {
         screen_ = *options.screen;
     } else if (QScreen* primary = QGuiApplication::primaryScreen()) {
@@ -144,6 +150,8 @@ void TFormatkaOkno::BindHandlers()
     BindChange(ui->Edit_Liczba_godzin_opadu, [this] { Edit_Liczba_godzin_opaduChange(); });
     BindClick(ui->CheckBoxOpad, [this] { CheckBoxOpadClick(); });
     BindGrid(ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
+    BindLandUsePanel();
+    BindParameterPanel();
 }
 
 // ---- Mechanisms
@@ -209,6 +217,13 @@ void TFormatkaOkno::SetBaseColor(QWidget* widget, const QColor& color)
     palette.setColor(QPalette::Inactive, QPalette::Base, color);
     palette.setColor(QPalette::Disabled, QPalette::Base, color);
     widget->setPalette(palette);
+}
+
+void TFormatkaOkno::SetCaption(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    if (label->property("autoSize").toBool())
+        label->adjustSize();
 }
 
 std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& spec)

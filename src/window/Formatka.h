@@ -3,14 +3,17 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QSize>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "model/LandUse.h"
 #include "model/State.h"
 #include "window/Seams.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class StringGrid;
 
@@ -29,6 +32,7 @@ public:
     struct Options {
         moravel::window::Messages* messages = nullptr;   // not owned; none: Qt message boxes
         moravel::window::FileDialogs* dialogs = nullptr; // not owned; none: Qt file dialogs
+        moravel::window::WorkbookOpener* workbookOpener = nullptr;  // not owned; none: the desktop's
         std::optional<QSize> screen;                     // none: the primary screen's size
         std::optional<QChar> decimalSeparator;           // none: the system locale's
     };
@@ -42,6 +46,7 @@ public:
 
     moravel::window::Messages& messages() { return *messages_; }
     moravel::window::FileDialogs& dialogs() { return *dialogs_; }
+    moravel::window::WorkbookOpener& workbookOpener() { return *opener_; }
     // Shows a file dialog offering the name chosen last time in the same dialog, and
     // remembers the new choice; nothing when the user cancels.
     std::optional<QString> AskFile(const moravel::window::FileDialogSpec& spec);
@@ -63,6 +68,8 @@ public:
     void BindGrid(StringGrid* grid, std::function<void()> onClick, std::function<void(int key)> onKey);
     // Background colour of an edit, in every state.
     static void SetBaseColor(QWidget* widget, const QColor& color);
+    // Sets a label's caption; a label that sizes itself to its caption does so.
+    static void SetCaption(QLabel* label, const QString& text);
 
     // ---- Start-up and menus
     void WysrodkowaniePaneluPowitalnego();
@@ -97,10 +104,48 @@ public:
     // state and the table's column "Hef [mm]"; in direct mode the typed column is copied.
     void ComputeEffectiveRain();
 
+    // ---- Land-use panel (SCS.cpp)
+    // Averaged curve number and total area of the km2 grid into their captions.
+    void ComputeAveragedCurveNumber();
+    // The user's own curve number of row "Inny:" for soil group 0..3 (A..D).
+    void ReadOtherCurveNumber(int soilGroup);
+    void PercentToArea();
+    void AreaToPercent();
+    void ShowPercentSum();
+    void CopyAreaWhenPercentComplete();
+    void EditSCSAChange();
+    void EditSCSBChange();
+    void EditSCSCChange();
+    void EditSCSDChange();
+    void Tabela_SCSClick();
+    void Tabela_SCS_ProcentClick();
+    void KlawiszEnterTabela_SCS(int key);
+    void KlawiszEnterTabela_SCS_Procent(int key);
+    void RadioGroup_CNlubKM2Click();
+    void EditParametryPoleChange();
+    void CheckAreaField();
+
+    // ---- Parameter panel and the hydrograph (GeomOkno.cpp)
+    // The seven parameter edits in the order of the Enter cycle: RB, RL, RA, So, Lo, b, n.
+    std::array<QLineEdit*, 7> ParameterEdits() const;
+    // Warns about a text that is not a real number; enables "Obliczenia" once all seven
+    // parameters hold text.
+    void CheckParameterField(QLineEdit* edit);
+    // Enter and Down arrow move the focus to the next parameter edit.
+    void EditParametryEnter(QLineEdit* edit, int key);
+    // The hydrograph of the present texts into the computation state.
+    void ComputeHydrograph();
+    void ShowHydrographChart();
+
 private:
     void ApplyDesignExtras();
     void LoadPictures();
     void BindHandlers();
+    void BindLandUsePanel();
+    void BindParameterPanel();
+    moravel::model::LandUseTexts GridTexts(const StringGrid* grid) const;
+    void SetGridTexts(StringGrid* grid, const moravel::model::LandUseTexts& texts);
+    float PercentSumOfGrid() const;
     void LayOutForScreen();
     // The hour count for the computation state: the strict integer of the hour-count edit,
     // refused above the state's capacity.
@@ -108,8 +153,13 @@ private:
 
     std::unique_ptr<moravel::window::Messages> ownMessages_;
     std::unique_ptr<moravel::window::FileDialogs> ownDialogs_;
+    std::unique_ptr<moravel::window::WorkbookOpener> ownOpener_;
     moravel::window::Messages* messages_ = nullptr;
     moravel::window::FileDialogs* dialogs_ = nullptr;
+    moravel::window::WorkbookOpener* opener_ = nullptr;
+    // How many changes of the area field are running nested in one another (the % mode
+    // write-back of the total area).
+    int areaChangeDepth_ = 0;
     QSize screen_;
     QChar decimalSeparator_;
     QHash<QString, QString> lastFileNames_;

@@ -1,8 +1,11 @@
 #include "window/QtSeams.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <QUrl>
 
 namespace moravel::window {
 
@@ -63,6 +66,14 @@ std::optional<QString> QtFileDialogs::Ask(const FileDialogSpec& spec, const QStr
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front();
+}
+
+void QtWorkbookOpener::Open(const QString& path)
+{
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        messages_.Info(QStringLiteral("Nie udało się otworzyć raportu w arkuszu kalkulacyjnym. "
+                                      "Raport zapisano w pliku ") +
+                       QDir::toNativeSeparators(path));
 }
 
 }  // namespace moravel::window

@@ -33,4 +33,15 @@ private:
     QWidget* parent_;
 };
 
+// Opens the workbook with the desktop's default program for it; when the desktop can't,
+// tells the user where the file is so that it can be opened by hand.
+class QtWorkbookOpener : public WorkbookOpener {
+public:
+    explicit QtWorkbookOpener(Messages& messages) : messages_(messages) {}
+    void Open(const QString& path) override;
+
+private:
+    Messages& messages_;
+};
+
 }  // namespace moravel::window

@@ -36,4 +36,11 @@ public:
     virtual std::optional<QString> Ask(const FileDialogSpec& spec, const QString& lastName) = 0;
 };
 
+// Hands a written workbook to the desktop's spreadsheet program.
+class WorkbookOpener {
+public:
+    virtual ~WorkbookOpener() = default;
+    virtual void Open(const QString& path) = 0;
+};
+
 }  // namespace moravel::window

@@ -57,4 +57,10 @@ public:
     std::vector<Asked> asked;
 };
 
+class RecordingWorkbookOpener : public WorkbookOpener {
+public:
+    void Open(const QString& path) override { opened << path; }
+    QStringList opened;  // every path handed over, in order
+};
+
 }  // namespace moravel::window

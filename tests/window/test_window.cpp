@@ -50,7 +50,7 @@ TEST_F(StartUpTest, StartsInTheWelcomeStateAndAClickOnThePictureShowsTheWorkingP
     EXPECT_TRUE(ui().PanelPowitalny->isVisible());
     for (QWidget* w : {static_cast<QWidget*>(ui().PanelOpad), static_cast<QWidget*>(ui().PanelSCS),
                        static_cast<QWidget*>(ui().PanelParametry), static_cast<QWidget*>(ui().PanelLicencja),
-                       ui().Wykres, static_cast<QWidget*>(ui().Memo_Save_Projekt)})
+                       static_cast<QWidget*>(ui().Wykres), static_cast<QWidget*>(ui().Memo_Save_Projekt)})
         EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
     EXPECT_FALSE(ui().MenuObliczenia->isEnabled());
     EXPECT_FALSE(ui().CheckBoxOpad->isEnabled());

@@ -128,6 +128,7 @@ void TFormatkaOkno::ApplyDesignExtras()
             label->adjustSize();
     }
     ui->Memo_Save_Projekt->setPlainText(QStringLiteral("\n"));
+    SetBaseColor(ui->EditParametryPole, kSilver);
 }
 
 void TFormatkaOkno::LoadPictures()
@@ -176,6 +177,7 @@ void TFormatkaOkno::SetText(QLineEdit* edit, const QString& text)
     {
         const QSignalBlocker blocker(edit);
         edit->setText(text);
+        edit->setCursorPosition(0);  // a text set by the program shows from its beginning
     }
     if (const auto handler = changeHandlers_.value(edit))
         handler();
@@ -218,6 +220,8 @@ void TFormatkaOkno::SetBaseColor(QWidget* widget, const QColor& color)
     palette.setColor(QPalette::Active, QPalette::Base, color);
     palette.setColor(QPalette::Inactive, QPalette::Base, color);
     palette.setColor(QPalette::Disabled, QPalette::Base, color);
+    // The text of a disabled edit stays readable on silver.
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
     widget->setPalette(palette);
 }
 

@@ -26,6 +26,8 @@ THydrographChart::THydrographChart(QWidget* parent)
     chart->legend()->hide();
     chart->setBackgroundBrush(Qt::white);
     chart->setMargins(QMargins(4, 4, 4, 4));
+    // Axis numbers in the user's own form (a decimal comma on a Polish system).
+    chart->setLocalizeNumbers(true);
 
     QPen pen(QColor(0, 0, 255));
     pen.setWidth(2);
@@ -36,9 +38,9 @@ THydrographChart::THydrographChart(QWidget* parent)
 
     // Only the bottom and left axes exist: no right or top axis is ever drawn.
     axisX_->setTitleText(QStringLiteral("czas t [h]"));
-    axisX_->setLabelFormat(QStringLiteral("%g"));
+    axisX_->setLabelFormat(QStringLiteral("%.6g"));
     axisY_->setTitleText(QStringLiteral("przepływ Q [m3/s]"));
-    axisY_->setLabelFormat(QStringLiteral("%g"));
+    axisY_->setLabelFormat(QStringLiteral("%.6g"));
     chart->addAxis(axisX_, Qt::AlignBottom);
     chart->addAxis(axisY_, Qt::AlignLeft);
     series_->attachAxis(axisX_);
@@ -70,7 +72,9 @@ void THydrographChart::ShowHydrographChart(const moravel::model::ComputationStat
         points.cbegin(), points.cend(), [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
     double low = std::min(0.0, minIt->y());
     double high = maxIt->y() > low ? maxIt->y() : low + 1;
-    axisX_->setRange(1, std::max(2, count));
+    // Round tick values on both axes: whole hours along the time axis.
+    axisX_->setRange(0, std::max(2, count));
+    axisX_->applyNiceNumbers();
     axisY_->setRange(low, high);
     axisY_->applyNiceNumbers();
 }

@@ -10,12 +10,19 @@
 #include <QTest>
 #include <memory>
 
+#include "model/LandUse.h"
 #include "model/Random.h"
 #include "model/State.h"
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 #include "window/TestDoubles.h"
+
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace moravel::window::testing {
 
@@ -71,10 +78,12 @@ protected:
         App();
         window.reset();
         model::State() = model::ComputationState{};
+        model::LandUse() = model::LandUseState{};
         messages.Clear();
         TFormatkaOkno::Options options;
         options.messages = &messages;
         options.dialogs = &dialogs;
+        options.workbookOpener = &opener;
         options.screen = screen;
         options.decimalSeparator = QLatin1Char(',');
         window = std::make_unique<TFormatkaOkno>(options);
@@ -127,9 +136,25 @@ protected:
             QTest::keyClicks(GridKeyTarget(grid), QString(c));
     }
     void PressEnterInGrid(StringGrid* grid) { KeyInGrid(grid, Qt::Key_Return); }
+    // Clicks a cell, types its text key by key and confirms it with Enter.
+    void EnterCell(StringGrid* grid, int col, int row, const QString& text)
+    {
+        ClickCell(grid, col, row);
+        TypeInGrid(grid, text);
+        PressEnterInGrid(grid);
+    }
+    // Sets the hour count and fills the rainfall column from code (no handler runs), so
+    // that the rainfall table is complete.
+    void CompleteRainfall(const QStringList& depths)
+    {
+        window->SetText(ui().Edit_Liczba_godzin_opadu, QString::number(depths.size()));
+        for (int i = 0; i < depths.size(); ++i)
+            ui().Tabela_Opad->SetCell(1, i + 1, depths[i]);
+    }
 
     RecordingMessages messages;
     QueueFileDialogs dialogs;
+    RecordingWorkbookOpener opener;
     std::unique_ptr<TFormatkaOkno> window;
 };
 

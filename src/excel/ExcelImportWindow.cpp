@@ -1,0 +1,36 @@
+// The window's side of the rainfall import.
+#include "excel/ExcelImport.h"
+
+#include "window/Formatka.h"
+#include "window/FormatkaUi.h"
+#include "window/StringGrid.h"
+
+namespace moravel::excel {
+namespace {
+
+class WindowTarget : public ImportTarget {
+public:
+    explicit WindowTarget(TFormatkaOkno& window) : window_(window) {}
+    std::optional<QString> AskFile(const window::FileDialogSpec& spec) override { return window_.AskFile(spec); }
+    void SetHourCount(const QString& text) override { window_.SetText(window_.ui->Edit_Liczba_godzin_opadu, text); }
+    void SetRainfall(int hour, const QString& text) override { window_.ui->Tabela_Opad->SetCell(1, hour, text); }
+
+private:
+    TFormatkaOkno& window_;
+};
+
+}  // namespace
+
+void ImportRainfallFromExcel(TFormatkaOkno& window)
+{
+    DialogRangePicker picker(&window, window.DecimalSeparator());
+    ImportRainfallFromExcel(window, picker);
+}
+
+void ImportRainfallFromExcel(TFormatkaOkno& window, RangePicker& picker)
+{
+    WindowTarget target(window);
+    ImportRainfall(target, picker, window.DecimalSeparator());
+}
+
+}  // namespace moravel::excel

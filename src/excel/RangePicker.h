@@ -1,0 +1,86 @@
+#pragma once
+// Marking the block of cells that holds the rainfall series: the picker seam, the modal
+// dialog that shows the workbook as a spreadsheet, and a double for tests.
+#include "excel/ImportBlock.h"
+#include "excel/XlsWorkbook.h"
+
+#include <QDialog>
+#include <optional>
+#include <vector>
+
+class QDialogButtonBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+
+namespace moravel::excel {
+
+class RangePicker {
+public:
+    virtual ~RangePicker() = default;
+    // The block the user marked, or nothing when the user cancelled.
+    virtual std::optional<CellBlock> Pick(const Workbook& book) = 0;
+};
+
+// The real picker: a modal RangePickerDialog over `parent`.
+class DialogRangePicker : public RangePicker {
+public:
+    explicit DialogRangePicker(QWidget* parent, QChar decimalSeparator);
+    std::optional<CellBlock> Pick(const Workbook& book) override;
+
+private:
+    QWidget* parent_;
+    QChar decimalSeparator_;
+};
+
+// Test double: answers every Pick with the given block (or a cancel) and records the call.
+class FixedRangePicker : public RangePicker {
+public:
+    explicit FixedRangePicker(std::optional<CellBlock> answer) : answer_(answer) {}
+    std::optional<CellBlock> Pick(const Workbook& book) override
+    {
+        ++calls;
+        lastPath = book.path;
+        return answer_;
+    }
+    int calls = 0;
+    QString lastPath;
+
+private:
+    std::optional<CellBlock> answer_;
+};
+
+// One tab per worksheet, each a grid with column letters and row numbers in which the user
+// marks one rectangular block (mouse drag, or shift with the arrow keys). Under the grid:
+// the marked block's address and a warning line when the block holds cells whose values
+// can't be read faithfully, is wider than one column or longer than the table allows.
+class RangePickerDialog : public QDialog {
+    Q_OBJECT
+public:
+    RangePickerDialog(const Workbook& book, QChar decimalSeparator, QWidget* parent = nullptr);
+
+    // The block marked on the shown worksheet; nothing while no cell is marked.
+    std::optional<CellBlock> Block() const;
+
+    QTabWidget* Tabs() const { return tabs_; }
+    QTableView* View(int sheet) const { return views_.at(static_cast<std::size_t>(sheet)); }
+    QLabel* Prompt() const { return prompt_; }
+    QLabel* Address() const { return address_; }
+    QLabel* Warning() const { return warning_; }
+    QPushButton* OkButton() const;
+    QPushButton* CancelButton() const;
+
+private:
+    void Refresh();
+
+    const Workbook& book_;
+    QTabWidget* tabs_ = nullptr;
+    std::vector<QTableView*> views_;
+    QLabel* prompt_ = nullptr;
+    QLabel* address_ = nullptr;
+    QLabel* warning_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
+};
+
+}  // namespace moravel::excel

@@ -1,0 +1,194 @@
+// The "Obliczenia" commands through the real window: a storm, land use and parameters typed
+// with real keys, then "Hydrogram" checked against the computation cores run on the same
+// values with the same draws; a failing parameter; and "Raport Excel" writing a workbook
+// that is handed to the opener.
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineSeries>
+#include <QProcess>
+#include <QValueAxis>
+
+#include "WindowFixture.h"
+#include "model/CheckedMath.h"
+#include "model/Geom.h"
+#include "model/OpadEfektywnyObliczenia.h"
+#include "text/NumText.h"
+#include "window/wykres.h"
+
+namespace moravel::window::testing {
+namespace {
+
+// A 24-hour storm of 71,5 mm.
+const QStringList kStorm = {"0,3", "0,5", "0,7", "1",   "1,4", "1,9", "2,6", "3,5", "4,8", "6,2", "13,6", "10,4",
+                            "7,1", "4,9", "3,4", "2,5", "1,8", "1,3", "1",   "0,8", "0,6", "0,5", "0,4",  "0,3"};
+// RB, RL, RA, So, Lo [km], b [m], n
+const QStringList kParameters = {"4,2", "2,3", "4,8", "0,004", "12", "15", "0,04"};
+const model::HydrographParameters kParameterValues{/*So*/ 0.004, /*n*/ 0.04, /*b*/ 15, /*RB*/ 4.2,
+                                                   /*RA*/ 4.8,   /*RL*/ 2.3,  /*Lo*/ 12};
+
+struct CellText {
+    int col, row;
+    QString text;
+};
+// About 100 km2 of arable land, woods, meadows and the own class (orchards, CN 65 on B).
+const std::vector<CellText> kLandUse = {
+    {1, 0, "30,5"}, {2, 0, "9,2"}, {1, 6, "42,7"}, {2, 4, "16,3"}, {1, 20, "1,4"}};
+
+class HydrogramTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        model::SetRandomSource(&random);
+    }
+    std::vector<QLineEdit*> ParameterEdits()
+    {
+        return {ui().EditParametryRB, ui().EditParametryRL, ui().EditParametryRA, ui().EditParametrySo,
+                ui().EditParametryLo, ui().EditParametryb,  ui().EditParametryn};
+    }
+    // Everything through the program's own setters: quick, and the handlers still run.
+    void FillCatchment()
+    {
+        CompleteRainfall(kStorm);
+        window->SetText(ui().EditSCSB, QStringLiteral("65"));
+        for (const CellText& c : kLandUse)
+            ui().Tabela_SCS->SetCell(c.col, c.row, c.text);
+        for (int k = 0; k < 7; ++k)
+            window->SetText(ParameterEdits()[k], kParameters[k]);
+        messages.Clear();
+    }
+    QList<QPointF> ChartPoints() { return ui().Wykres->Series1()->points(); }
+
+    FixedSource random{{0.37, 0.81, 0.05, 0.64, 0.92, 0.18, 0.5}};
+};
+
+TEST_F(HydrogramTest, TypedCatchmentGivesTheHydrographOfTheCores)
+{
+    Type(ui().Edit_Liczba_godzin_opadu, QStringLiteral("24"));
+    ClickCell(ui().Tabela_Opad, 1, 1);
+    for (const QString& depth : kStorm) {
+        TypeInGrid(ui().Tabela_Opad, depth);
+        PressEnterInGrid(ui().Tabela_Opad);
+    }
+    Type(ui().EditSCSB, QStringLiteral("65"));
+    for (const CellText& c : kLandUse)
+        EnterCell(ui().Tabela_SCS, c.col, c.row, c.text);
+    for (int k = 0; k < 7; ++k)
+        Type(ParameterEdits()[k], kParameters[k]);
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    ASSERT_TRUE(ui().MenuObliczenia->isEnabled());
+    EXPECT_NEAR(text::StrToFloat(ui().LabelSCSPowierzchniaWartosc->text(), QLatin1Char(',')), 100.1, 1e-4);
+    EXPECT_EQ(ui().EditParametryPole->text(), ui().LabelSCSPowierzchniaWartosc->text());
+    EXPECT_FALSE(ui().Wykres->isVisible());
+
+    random.reseeds = 0;
+    ui().MenuObliczeniaHydrogram->trigger();
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    EXPECT_EQ(random.reseeds, 2);  // effective rainfall, then the hydrograph
+
+    // The effective rainfall of the window is the core's on the typed depths and the
+    // averaged curve number of the caption.
+    const model::ComputationState& state = model::State();
+    float rainfall[24], effective[24];
+    for (int i = 0; i < 24; ++i) {
+        rainfall[i] = model::ToSingle(text::StrToFloat(kStorm[i], QLatin1Char(',')));
+        EXPECT_EQ(state.Rainfall[i + 1], rainfall[i]) << i;
+    }
+    const float curveNumber =
+        model::ToSingle(text::StrToFloat(ui().LabelSCSSCSWartosc->text(), QLatin1Char(',')));
+    FixedSource sameDraws = random;
+    sameDraws.Reseed();
+    model::ScsEffectiveRain(rainfall, 24, curveNumber, sameDraws, effective);
+    for (int i = 0; i < 24; ++i)
+        EXPECT_EQ(state.EffectiveRain[i + 1], effective[i]) << i;
+
+    // The hydrograph is the core's on the parameter values and the area of the caption.
+    auto reference = std::make_unique<model::ComputationState>();
+    std::copy(std::begin(state.EffectiveRain), std::end(state.EffectiveRain), reference->EffectiveRain);
+    model::HydrographParameters p = kParameterValues;
+    p.Area = text::StrToFloat(ui().LabelSCSPowierzchniaWartosc->text(), QLatin1Char(','));
+    p.HourCount = 24;
+    model::PlainHydrographInputs inputs(p);
+    model::ComputeHydrographCore(inputs, *reference, sameDraws);
+    ASSERT_GT(state.HydrographLength, 24);
+    EXPECT_EQ(state.HydrographLength, reference->HydrographLength);
+    for (int t = 1; t <= state.HydrographLength; ++t)
+        EXPECT_EQ(state.HydrographOrdinates[t], reference->HydrographOrdinates[t]) << t;
+    EXPECT_EQ(state.PeakDischarge, reference->PeakDischarge);
+    EXPECT_GT(state.PeakDischarge, 1.0f);
+
+    // The chart shows the ordinates, its near-zero tail trimmed.
+    EXPECT_TRUE(ui().Wykres->isVisible());
+    const QList<QPointF> points = ChartPoints();
+    ASSERT_EQ(points.size(), HydrographChartPointCount(state.HydrographOrdinates, state.HydrographLength));
+    ASSERT_GT(points.size(), 10);
+    for (int k = 0; k < points.size(); ++k) {
+        EXPECT_EQ(points[k].x(), k + 1);
+        EXPECT_EQ(points[k].y(), double(state.HydrographOrdinates[k + 1]));
+    }
+}
+
+TEST_F(HydrogramTest, AnInvalidParameterStopsTheCommandAndKeepsTheChart)
+{
+    FillCatchment();
+    window->SetText(ui().EditParametryn, QString());
+    messages.Clear();
+    ui().MenuObliczeniaHydrogram->trigger();
+    EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("'' is not a valid floating point value.")});
+    EXPECT_FALSE(ui().Wykres->isVisible());  // none drawn yet
+    EXPECT_EQ(model::State().HydrographLength, 0);
+
+    messages.Clear();
+    Type(ui().EditParametryn, QStringLiteral("0,04"));
+    ui().MenuObliczeniaHydrogram->trigger();
+    ASSERT_TRUE(messages.log.empty());
+    const QList<QPointF> drawn = ChartPoints();
+    ASSERT_FALSE(drawn.isEmpty());
+
+    Retype(ui().EditParametryb, QStringLiteral("x"));
+    messages.Clear();
+    ui().MenuObliczeniaHydrogram->trigger();
+    EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("'x' is not a valid floating point value.")});
+    EXPECT_TRUE(ui().Wykres->isVisible());
+    EXPECT_EQ(ChartPoints(), drawn);
+}
+
+TEST_F(HydrogramTest, RaportExcelWritesTheWorkbookAndHandsItToTheOpener)
+{
+    FillCatchment();
+    ui().EditTytul1->setText(QStringLiteral("Wisłoka"));  // QTest types ASCII keys only
+    ui().EditTytul2->setText(QStringLiteral("Żółków"));
+    ClickCell(ui().Tabela_SCS, 0, 0);  // the area caption and the effective rainfall
+    const QString area = ui().LabelSCSPowierzchniaWartosc->text();
+    messages.Clear();
+
+    ui().MenuObliczeniaRaportExcel->trigger();
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    ASSERT_EQ(opener.opened.size(), 1);
+    const QString path = opener.opened.front();
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    EXPECT_TRUE(path.endsWith(QStringLiteral(".xlsx")));
+    EXPECT_GT(model::State().HydrographLength, 24);
+    EXPECT_FALSE(ui().Wykres->isVisible());  // the report draws no chart in the window
+
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(REPORT_READBACK_SCRIPT), path});
+    ASSERT_TRUE(python.waitForFinished(120000));
+    const QString book = QString::fromUtf8(python.readAllStandardOutput());
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
+    EXPECT_TRUE(book.contains(QStringLiteral("Hydrogram odplywu ze zlewni rzeki Wisłoka w przekroju Żółków")));
+    EXPECT_TRUE(book.contains(QStringLiteral("\"%1\"").arg(area)));
+    EXPECT_TRUE(book.contains(QStringLiteral("\"42,7\"")));
+    EXPECT_TRUE(book.contains(QStringLiteral("0,004")));
+
+    // Every report goes to a new folder of its own.
+    ui().MenuObliczeniaRaportExcel->trigger();
+    ASSERT_EQ(opener.opened.size(), 2);
+    EXPECT_NE(opener.opened[0], opener.opened[1]);
+    for (const QString& written : opener.opened)
+        QDir(QFileInfo(written).absolutePath()).removeRecursively();
+}
+
+}  // namespace
+}  // namespace moravel::window::testing

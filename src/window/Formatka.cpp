@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QScreen>
 
+#include "files/ZapisOdczytDanych.h"
 #include "text/Error.h"
 #include "model/CheckedMath.h"
 #include "text/NumText.h"
@@ -153,6 +154,7 @@ void TFormatkaOkno::BindHandlers()
     BindGrid(ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
     BindLandUsePanel();
     BindParameterPanel();
+    moravel::files::BindFileCommands(*this);
 }
 
 // ---- Mechanisms

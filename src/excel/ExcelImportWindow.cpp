@@ -34,3 +34,11 @@ void ImportRainfallFromExcel(TFormatkaOkno& window, RangePicker& picker)
 }
 
 }  // namespace moravel::excel
+
+void TFormatkaOkno::MenuOpadImportujzExcelaClick()
+{
+    if (moravel::excel::RangePicker* picker = rangePicker())
+        moravel::excel::ImportRainfallFromExcel(*this, *picker);
+    else
+        moravel::excel::ImportRainfallFromExcel(*this);
+}

@@ -155,6 +155,9 @@ void TFormatkaOkno::BindHandlers()
     BindLandUsePanel();
     BindParameterPanel();
     moravel::files::BindFileCommands(*this);
+    connect(ui->MenuOpadImportujzExcela, &QAction::triggered, this,
+            [this] { Guarded([this] { MenuOpadImportujzExcelaClick(); }); });
+    ui->MenuOpadImportujzExcela->setEnabled(true);
 }
 
 // ---- Mechanisms

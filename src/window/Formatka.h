@@ -16,6 +16,9 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class StringGrid;
+namespace moravel::excel {
+class RangePicker;
+}
 
 namespace Ui {
 class TFormatkaOkno;
@@ -47,6 +50,9 @@ public:
     moravel::window::Messages& messages() { return *messages_; }
     moravel::window::FileDialogs& dialogs() { return *dialogs_; }
     moravel::window::WorkbookOpener& workbookOpener() { return *opener_; }
+    // The picker the import uses instead of its dialog (not owned), or null for the dialog.
+    moravel::excel::RangePicker* rangePicker() { return rangePicker_; }
+    void SetRangePicker(moravel::excel::RangePicker* picker) { rangePicker_ = picker; }
     // Shows a file dialog offering the name chosen last time in the same dialog, and
     // remembers the new choice; nothing when the user cancels.
     std::optional<QString> AskFile(const moravel::window::FileDialogSpec& spec);
@@ -160,6 +166,7 @@ private:
     // How many changes of the area field are running nested in one another (the % mode
     // write-back of the total area).
     int areaChangeDepth_ = 0;
+    moravel::excel::RangePicker* rangePicker_ = nullptr;
     QSize screen_;
     QChar decimalSeparator_;
     QHash<QString, QString> lastFileNames_;

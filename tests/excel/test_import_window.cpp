@@ -36,11 +36,14 @@ protected:
         for (int i = 0; i < texts.size(); ++i)
             Table()->SetCell(col, i + 1, texts[i]);
     }
-    // Runs the command as the menu does: inside Guarded, errors shown in the error box.
+    // Runs the command from its menu item: inside Guarded, errors shown in the error box.
     void Import(excel::RangePicker& picker, std::optional<QString> file)
     {
         dialogs.answers.push_back(std::move(file));
-        window->Guarded([&] { excel::ImportRainfallFromExcel(*window, picker); });
+        window->SetRangePicker(&picker);
+        ASSERT_TRUE(ui().MenuOpadImportujzExcela->isEnabled());
+        ui().MenuOpadImportujzExcela->trigger();
+        window->SetRangePicker(nullptr);
     }
 
     FixedSource random{{0.25, 0.5, 0.75}};

@@ -15,7 +15,8 @@ if [ -z "${MORAVEL_SMOKE_INNER:-}" ]; then
 fi
 unset QT_QPA_PLATFORM
 
-"$binary" &
+# The example case is written with decimal commas, as a Polish system types them.
+LC_ALL=pl_PL.UTF-8 LANG=pl_PL.UTF-8 "$binary" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
@@ -26,25 +27,24 @@ sleep 1
 xdotool mousemove 640 512 click 1
 sleep 0.5
 
-# Alt opens the menu bar at "Plik"; its second item is "Otwórz Projekt".
-open_menu_item() {  # $1: menus to the right of "Plik", $2: items below the first
-  xdotool key --window "$window" alt
-  sleep 0.3
-  i=0; while [ "$i" -lt "$1" ]; do xdotool key Right; i=$((i + 1)); done
-  xdotool key Down
-  sleep 0.3
+# Opens a menu by a click on its title in the menu bar and chooses one of its items with
+# the keyboard. The titles' x positions are those of the window's font at this screen size.
+choose() {  # $1: x of the menu title, $2: position of the item (1 = first)
+  xdotool mousemove "$1" 8 click 1
+  sleep 0.5
   i=0; while [ "$i" -lt "$2" ]; do xdotool key Down; i=$((i + 1)); done
   xdotool key Return
   sleep 0.7
 }
+PLIK_X=18
+OBLICZENIA_X=226
 
-open_menu_item 0 1
+choose $PLIK_X 2            # Plik -> Otwórz Projekt
 xdotool type --delay 20 "$project"
 xdotool key Return
 sleep 1.5
 
-# "Obliczenia" is the fourth menu to the right of "Plik"; "Hydrogram" its first item.
-open_menu_item 4 0
+choose $OBLICZENIA_X 1      # Obliczenia -> Hydrogram
 sleep 1.5
 
 import -window root "$shot"

@@ -171,7 +171,6 @@ private:
     QChar decimalSeparator_;
     QHash<QString, QString> lastFileNames_;
     QHash<QObject*, std::function<void()>> changeHandlers_;
-    float effectiveScratch_[moravel::model::kStateCapacity] = {};
 };
 
 // The largest hour count the rainfall table takes: the computation state holds this many hours.

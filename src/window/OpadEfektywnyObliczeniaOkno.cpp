@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <algorithm>
 
 #include "model/CheckedMath.h"
 #include "model/OpadEfektywnyObliczenia.h"
@@ -34,11 +33,9 @@ void TFormatkaOkno::ComputeEffectiveRain()
             const int hours = HourCountForState();
             for (int i = 1; i <= hours; ++i)
                 state.Rainfall[i] = model::ToSingle(text::StrToFloat(table->Cell(1, i), sep));
-            const int counted = std::max(hours, 0);
-            // The core writes into scratch first: a fault half-way leaves the state's
-            // effective rainfall as it was.
-            model::ScsEffectiveRain(&state.Rainfall[1], counted, curveNumber, random, effectiveScratch_);
-            std::copy(effectiveScratch_, effectiveScratch_ + counted, &state.EffectiveRain[1]);
+            // A fault half-way leaves the state's effective rainfall as it was: the core
+            // writes its output only when the whole run has succeeded.
+            model::ScsEffectiveRain(&state.Rainfall[1], hours, curveNumber, random, &state.EffectiveRain[1]);
 
             table->SetGridWidth(table->ColCount() == 3 && table->RowCount() > 39 ? 170 : 160);
             table->SetColCount(3);

@@ -6,14 +6,12 @@
 #include <QString>
 #include <array>
 
-namespace moravel::model {
-struct ComputationState;
-}
+#include "model/State.h"
 
 namespace moravel::excel {
 
-// Capacity of the hourly arrays, indexed from 1 like the computation state.
-constexpr int kReportCapacity = 1000;
+// Capacity of the hourly arrays: the computation state's, indexed from 1 like it.
+constexpr int kReportCapacity = model::kStateCapacity;
 
 struct ReportData {
     // Number of hours of the hydrograph (0..kReportCapacity): rows of the table.

@@ -2,6 +2,7 @@
 // The rainfall import on plain values: which block of a workbook the user marked, the texts
 // it gives for the rainfall table, and what to warn about before taking it.
 #include "excel/XlsWorkbook.h"
+#include "model/State.h"
 
 #include <QChar>
 #include <QString>
@@ -26,8 +27,8 @@ struct CellBlock {
     }
 };
 
-// The rainfall table holds this many hours at most.
-constexpr int kMaxImportRows = 1000;
+// The rainfall table holds this many hours at most: as many as the computation state.
+constexpr int kMaxImportRows = model::kStateCapacity;
 
 // A cell's value as the rainfall table takes it: a number in the general form (up to 15
 // significant digits, the given decimal separator), a text unchanged, nothing as "".

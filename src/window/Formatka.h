@@ -48,8 +48,6 @@ public:
     Ui::TFormatkaOkno* ui;
 
     moravel::window::Messages& messages() { return *messages_; }
-    moravel::window::FileDialogs& dialogs() { return *dialogs_; }
-    moravel::window::WorkbookOpener& workbookOpener() { return *opener_; }
     // The picker the import uses instead of its dialog (not owned), or null for the dialog.
     moravel::excel::RangePicker* rangePicker() { return rangePicker_; }
     void SetRangePicker(moravel::excel::RangePicker* picker) { rangePicker_ = picker; }
@@ -57,7 +55,6 @@ public:
     // remembers the new choice; nothing when the user cancels.
     std::optional<QString> AskFile(const moravel::window::FileDialogSpec& spec);
     QChar DecimalSeparator() const { return decimalSeparator_; }
-    QSize ScreenSize() const { return screen_; }
 
     // ---- Mechanisms
     // Runs a user event's handler; an error ends the whole command and is shown in the
@@ -82,8 +79,10 @@ public:
     void ImagePowitanieClick();
     void Autor1Click();
     void MenuPlikKoniecProgramuClick();
-    // Commands carried out by the data files, the workbook and the chart; their menu items
-    // stay disabled until these are defined and bound.
+    // Commands of the data files (files/ZapisOdczytDanych.cpp), the import
+    // (excel/ExcelImportWindow.cpp) and the computations (GeomOkno.cpp). The design leaves
+    // the file and import items disabled, and binding a command enables its item; the
+    // computations' menu opens once all seven parameters hold text.
     void MenuPlikZapiszProjektClick();
     void MenuPlikOtworzProjektClick();
     void MenuOpadNoweDaneClick();

@@ -79,6 +79,75 @@ void HourParameters(HydrographInputs& inputs, bool firstRainyHour, float alpha, 
     throw Error(QString::fromUtf8(text));
 }
 
+// Extent of every response: hour i reaches from i to i + trunc(Tb_i); an hour with Tb_i = 0
+// or a negative whole part has none. The hydrograph must fit the state. Lays out first, count,
+// offset and the cells of hours 1..hours and returns the hydrograph's length.
+int ResponseExtents(Workspace& w, int hours)
+{
+    w.first.assign(Index(hours) + 1, 0);
+    w.count.assign(Index(hours) + 1, 0);
+    w.offset.assign(Index(hours) + 1, 0);
+    int length = 0;
+    std::size_t cellCount = 0;
+    for (int i = 1; i <= hours; ++i) {
+        const double Tb = w.Tb[Index(i)];
+        const double k = std::trunc(Tb);
+        if (Tb == 0 || k < 0)
+            continue;
+        if (i + k > kStateCapacity)
+            TooLong("Hydrogram dłuższy niż 1000 godzin - obliczenia przerwane");
+        const int last = i + static_cast<int>(k);
+        w.first[Index(i)] = i;
+        w.count[Index(i)] = last - i + 1;
+        w.offset[Index(i)] = cellCount;
+        cellCount += Index(last - i + 1);
+        if (last > length)
+            length = last;
+    }
+    w.cells.resize(cellCount);
+    return length;
+}
+
+// Triangular responses: rising limb scaled by a random factor 1.4..4.4, falling limb not.
+void TriangularResponses(Workspace& w, const ComputationState& state, int hours, UniformSource& random)
+{
+    for (int i = 1; i <= hours; ++i) {
+        const double Tp = w.Tp[Index(i)];
+        const double Qp = w.Qp[Index(i)];
+        const double Tb = w.Tb[Index(i)];
+        const double P = state.EffectiveRain[i];
+        float* row = w.cells.data() + w.offset[Index(i)];
+        for (int c = 0; c < w.count[Index(i)]; ++c) {
+            const int j = i + c;
+            double u;
+            if (j <= i + Tp) {
+                const double rho = random.Next();
+                u = Checked(Divide(Checked(Checked((1.4 + 3 * rho) * (j - i)) * Qp), Tp) * P);
+            } else {
+                u = Checked(Divide(Checked(((i + Tb) - j) * Qp), Tb - Tp) * P);
+            }
+            row[c] = ToSingle(u);
+        }
+    }
+}
+
+// Superposition into w.ordinates[1..length]: every hour's row takes part at every time step
+// with its own random weight, rows that are zero there included.
+void Superpose(Workspace& w, int hours, int length, UniformSource& random)
+{
+    w.ordinates.assign(Index(length) + 1, 0.0f);
+    for (int t = 1; t <= length; ++t) {
+        float sum = 0;
+        for (int r = 1; r <= hours; ++r) {
+            const double rho = random.Next();
+            const int c = t - w.first[Index(r)];
+            if (r <= t && c < w.count[Index(r)])
+                sum = ToSingle(double(sum) + rho * double(w.cells[w.offset[Index(r)] + Index(c)]));
+        }
+        w.ordinates[Index(t)] = sum;
+    }
+}
+
 }  // namespace
 
 void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random)
@@ -124,65 +193,10 @@ void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, Un
         trace->Tb = w.Tb;
     }
 
-    // Extent of every response: hour i reaches from i to i + trunc(Tb_i); an hour with
-    // Tb_i = 0 or a negative whole part has none. The hydrograph must fit the state.
-    w.first.assign(Index(hours) + 1, 0);
-    w.count.assign(Index(hours) + 1, 0);
-    w.offset.assign(Index(hours) + 1, 0);
-    int length = 0;
-    std::size_t cellCount = 0;
-    for (int i = 1; i <= hours; ++i) {
-        const double Tb = w.Tb[Index(i)];
-        const double k = std::trunc(Tb);
-        if (Tb == 0 || k < 0)
-            continue;
-        if (i + k > kStateCapacity)
-            TooLong("Hydrogram dłuższy niż 1000 godzin - obliczenia przerwane");
-        const int last = i + static_cast<int>(k);
-        w.first[Index(i)] = i;
-        w.count[Index(i)] = last - i + 1;
-        w.offset[Index(i)] = cellCount;
-        cellCount += Index(last - i + 1);
-        if (last > length)
-            length = last;
-    }
-
+    const int length = ResponseExtents(w, hours);
     random.Reseed();
-
-    // Triangular responses: rising limb scaled by a random factor 1.4..4.4, falling limb not.
-    w.cells.resize(cellCount);
-    for (int i = 1; i <= hours; ++i) {
-        const double Tp = w.Tp[Index(i)];
-        const double Qp = w.Qp[Index(i)];
-        const double Tb = w.Tb[Index(i)];
-        const double P = state.EffectiveRain[i];
-        float* row = w.cells.data() + w.offset[Index(i)];
-        for (int c = 0; c < w.count[Index(i)]; ++c) {
-            const int j = i + c;
-            double u;
-            if (j <= i + Tp) {
-                const double rho = random.Next();
-                u = Checked(Divide(Checked(Checked((1.4 + 3 * rho) * (j - i)) * Qp), Tp) * P);
-            } else {
-                u = Checked(Divide(Checked(((i + Tb) - j) * Qp), Tb - Tp) * P);
-            }
-            row[c] = ToSingle(u);
-        }
-    }
-
-    // Superposition: every hour's row takes part at every time step with its own random
-    // weight, rows that are zero there included.
-    w.ordinates.assign(Index(length) + 1, 0.0f);
-    for (int t = 1; t <= length; ++t) {
-        float sum = 0;
-        for (int r = 1; r <= hours; ++r) {
-            const double rho = random.Next();
-            const int c = t - w.first[Index(r)];
-            if (r <= t && c < w.count[Index(r)])
-                sum = ToSingle(double(sum) + rho * double(w.cells[w.offset[Index(r)] + Index(c)]));
-        }
-        w.ordinates[Index(t)] = sum;
-    }
+    TriangularResponses(w, state, hours, random);
+    Superpose(w, hours, length, random);
 
     float peak = length > 0 ? w.ordinates[1] : state.HydrographOrdinates[1];
     for (int t = 2; t <= length; ++t)

@@ -11,7 +11,6 @@
 
 #include "files/ZapisOdczytDanych.h"
 #include "text/Error.h"
-#include "model/CheckedMath.h"
 #include "text/NumText.h"
 #include "ui_Formatka.h"
 #include "window/JpegImage.h"
@@ -369,10 +368,8 @@ void TFormatkaOkno::CheckBoxOpadClick()
         ui->Tabela_SCS->setEnabled(false);
         table->SetCell(2, 0, QStringLiteral("Hef [mm]"));
         const int hours = HourCountForState();
-        auto& state = moravel::model::State();
         for (int i = 1; i <= hours; ++i) {
-            const double typed = moravel::text::StrToFloatDef(table->Cell(2, i), 1.0, decimalSeparator_);
-            state.EffectiveRain[i] = moravel::model::ToSingle(typed);
+            StoreTypedEffectiveRain(i);
             table->SetCell(1, i, QStringLiteral("1"));
         }
     } else {

@@ -155,6 +155,10 @@ private:
     // The hour count for the computation state: the strict integer of the hour-count edit,
     // refused above the state's capacity.
     int HourCountForState();
+    // The SCS run of ComputeEffectiveRain on the rainfall column and the curve-number caption.
+    void ComputeScsEffectiveRain(const QString& curveNumberCaption);
+    // Direct mode: the typed effective rainfall of one hour into the computation state.
+    void StoreTypedEffectiveRain(int hour);
 
     std::unique_ptr<moravel::window::Messages> ownMessages_;
     std::unique_ptr<moravel::window::FileDialogs> ownDialogs_;

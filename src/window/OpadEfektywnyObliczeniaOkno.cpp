@@ -18,45 +18,51 @@ using namespace moravel;
 
 void TFormatkaOkno::ComputeEffectiveRain()
 {
-    model::UniformSource& random = model::RandomSource();
-    random.Reseed();
+    model::RandomSource().Reseed();
+    if (ui->CheckBoxOpad->isChecked()) {
+        const int hours = HourCountForState();
+        for (int i = 1; i <= hours; ++i)
+            StoreTypedEffectiveRain(i);
+        return;
+    }
+    // Nothing to compute before the land use gives a curve number and the table has an hour.
+    const QString caption = ui->LabelSCSSCSWartosc->text();
+    if (text::StrToFloatDef(caption, 0, decimalSeparator_) != 0 && ui->Tabela_Opad->RowCount() >= 2)
+        ComputeScsEffectiveRain(caption);
+}
+
+void TFormatkaOkno::ComputeScsEffectiveRain(const QString& curveNumberCaption)
+{
     model::ComputationState& state = model::State();
     StringGrid* table = ui->Tabela_Opad;
     const QChar sep = decimalSeparator_;
 
-    if (!ui->CheckBoxOpad->isChecked()) {
-        const QString caption = ui->LabelSCSSCSWartosc->text();
-        const double captionValue = text::StrToFloatDef(caption, 0, sep);
-        if (captionValue != 0 && table->RowCount() >= 2) {
-            ui->CheckBoxOpad->setEnabled(true);
-            const float curveNumber = model::ToSingle(text::StrToFloat(caption, sep));
-            const int hours = HourCountForState();
-            for (int i = 1; i <= hours; ++i)
-                state.Rainfall[i] = model::ToSingle(text::StrToFloat(table->Cell(1, i), sep));
-            // A fault half-way leaves the state's effective rainfall as it was: the core
-            // writes its output only when the whole run has succeeded.
-            model::ScsEffectiveRain(&state.Rainfall[1], hours, curveNumber, random, &state.EffectiveRain[1]);
+    ui->CheckBoxOpad->setEnabled(true);
+    const float curveNumber = model::ToSingle(text::StrToFloat(curveNumberCaption, sep));
+    const int hours = HourCountForState();
+    for (int i = 1; i <= hours; ++i)
+        state.Rainfall[i] = model::ToSingle(text::StrToFloat(table->Cell(1, i), sep));
+    // A fault half-way leaves the state's effective rainfall as it was: the core writes its
+    // output only when the whole run has succeeded.
+    model::ScsEffectiveRain(&state.Rainfall[1], hours, curveNumber, model::RandomSource(), &state.EffectiveRain[1]);
 
-            table->SetGridWidth(table->ColCount() == 3 && table->RowCount() > 39 ? 170 : 160);
-            table->SetColCount(3);
-            table->SetCell(2, 0, QStringLiteral("Hef [mm]"));
-            for (int i = 1; i <= hours; ++i)
-                table->SetCell(2, i, text::FormatEffectiveRain(state.EffectiveRain[i], sep));
+    table->SetGridWidth(table->ColCount() == 3 && table->RowCount() > 39 ? 170 : 160);
+    table->SetColCount(3);
+    table->SetCell(2, 0, QStringLiteral("Hef [mm]"));
+    for (int i = 1; i <= hours; ++i)
+        table->SetCell(2, i, text::FormatEffectiveRain(state.EffectiveRain[i], sep));
 
-            state.RainfallMax = state.Rainfall[1];
-            for (int i = 2; i <= hours; ++i) {
-                if (state.Rainfall[i] > state.RainfallMax)
-                    state.RainfallMax = state.Rainfall[i];
-            }
-            state.RainfallMaxRounded = text::RoundHalfEven(state.RainfallMax);
-        }
+    state.RainfallMax = state.Rainfall[1];
+    for (int i = 2; i <= hours; ++i) {
+        if (state.Rainfall[i] > state.RainfallMax)
+            state.RainfallMax = state.Rainfall[i];
     }
+    state.RainfallMaxRounded = text::RoundHalfEven(state.RainfallMax);
+}
 
-    if (ui->CheckBoxOpad->isChecked()) {
-        const int hours = HourCountForState();
-        for (int i = 1; i <= hours; ++i) {
-            const double typed = text::StrToFloatDef(table->Cell(2, i), 1.0, sep);
-            state.EffectiveRain[i] = model::ToSingle(typed);
-        }
-    }
+void TFormatkaOkno::StoreTypedEffectiveRain(int hour)
+{
+    // An empty or mistyped cell counts as 1 mm.
+    const double typed = text::StrToFloatDef(ui->Tabela_Opad->Cell(2, hour), 1.0, decimalSeparator_);
+    model::State().EffectiveRain[hour] = model::ToSingle(typed);
 }

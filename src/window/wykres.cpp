@@ -21,7 +21,8 @@ int HydrographChartPointCount(const float* ordinates, int length)
 THydrographChart::THydrographChart(QWidget* parent)
     : QChartView(parent), series_(new QLineSeries), axisX_(new QValueAxis), axisY_(new QValueAxis)
 {
-    auto* chart = new QChart;
+    // The view's own chart: replacing it with setChart would orphan the one it made.
+    QChart* chart = this->chart();
     chart->setTitle(QStringLiteral("Hydrogram"));
     chart->legend()->hide();
     chart->setBackgroundBrush(Qt::white);
@@ -46,7 +47,6 @@ THydrographChart::THydrographChart(QWidget* parent)
     series_->attachAxis(axisX_);
     series_->attachAxis(axisY_);
 
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing);
 }
 

@@ -47,7 +47,7 @@ private:
 
 QPixmap PictureFor(const QString& resource, const QSize& box)
 {
-    const QImage image = moravel::window::LoadJpeg(resource);
+    const QImage image = moravel::window::LoadJpeg(resource, box);
     if (image.isNull())
         return {};
     return QPixmap::fromImage(image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation));

@@ -1,6 +1,7 @@
 #include "window/JpegImage.h"
 
 #include <QFile>
+#include <QSysInfo>
 #include <csetjmp>
 #include <cstdio>
 
@@ -21,8 +22,23 @@ void OnError(j_common_ptr info)
 
 void OnMessage(j_common_ptr, int) {}
 
+// The largest reduction libjpeg offers that keeps a width x height picture at least as
+// large as `atLeast` (1 when there is no such wish).
+unsigned ReductionFor(unsigned width, unsigned height, QSize atLeast)
+{
+    if (!atLeast.isValid())
+        return 1;
+    for (unsigned denominator : {8u, 4u, 2u}) {
+        const unsigned w = (width + denominator - 1) / denominator;
+        const unsigned h = (height + denominator - 1) / denominator;
+        if (w >= unsigned(atLeast.width()) && h >= unsigned(atLeast.height()))
+            return denominator;
+    }
+    return 1;
+}
+
 // The C part: no C++ object with a destructor lives across the setjmp.
-bool Decode(const unsigned char* data, unsigned long size, QImage* image)
+bool Decode(const unsigned char* data, unsigned long size, QSize atLeast, QImage* image)
 {
     jpeg_decompress_struct info;
     ErrorManager errors;
@@ -36,13 +52,16 @@ bool Decode(const unsigned char* data, unsigned long size, QImage* image)
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
+    // Straight into the 32-bit layout that the screen uses, so no conversion follows.
+    info.out_color_space = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    info.scale_num = 1;
+    info.scale_denom = ReductionFor(info.image_width, info.image_height, atLeast);
     jpeg_start_decompress(&info);
-    if (info.output_components != 3) {
+    if (info.output_components != 4) {
         jpeg_destroy_decompress(&info);
         return false;
     }
-    *image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB888);
+    *image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
     if (image->isNull()) {
         jpeg_destroy_decompress(&info);
         return false;
@@ -58,23 +77,23 @@ bool Decode(const unsigned char* data, unsigned long size, QImage* image)
 
 }  // namespace
 
-QImage DecodeJpeg(const QByteArray& bytes)
+QImage DecodeJpeg(const QByteArray& bytes, QSize atLeast)
 {
     if (bytes.isEmpty())
         return {};
     QImage image;
     if (!Decode(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                static_cast<unsigned long>(bytes.size()), &image))
+                static_cast<unsigned long>(bytes.size()), atLeast, &image))
         return {};
     return image;
 }
 
-QImage LoadJpeg(const QString& path)
+QImage LoadJpeg(const QString& path, QSize atLeast)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return DecodeJpeg(file.readAll());
+    return DecodeJpeg(file.readAll(), atLeast);
 }
 
 }  // namespace moravel::window

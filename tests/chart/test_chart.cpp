@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineSeries>
 #include <QValueAxis>
+#include <ostream>
 #include <vector>
 
 #include "window/wykres.h"
@@ -13,6 +14,14 @@ struct TrimCase {
     std::vector<float> ordinates;  // hours 1..L
     int expected;
 };
+
+// Test names show the ordinates instead of the case's bytes.
+void PrintTo(const TrimCase& c, std::ostream* out)
+{
+    *out << "ordinates";
+    for (float q : c.ordinates)
+        *out << ' ' << q;
+}
 
 class ChartTrim : public ::testing::TestWithParam<TrimCase> {};
 

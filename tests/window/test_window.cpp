@@ -166,6 +166,10 @@ TEST(JpegImage, DecodesTheWindowsPicturesWithLibjpegAndRejectsOtherBytes)
         const QImage image = LoadJpeg(QString::fromLatin1(path));
         EXPECT_EQ(image.size(), size) << path;
     }
+    // Shrunk while decoding only as far as it stays at least as large as asked.
+    EXPECT_EQ(LoadJpeg(QStringLiteral(":/powitanie.jpg"), QSize(500, 400)).size(), QSize(591, 473));
+    EXPECT_EQ(LoadJpeg(QStringLiteral(":/logo.jpg"), QSize(81, 25)).size(), QSize(118, 42));
+    EXPECT_EQ(LoadJpeg(QStringLiteral(":/tlo.jpg"), QSize(1260, 934)).size(), QSize(1280, 1000));
     EXPECT_TRUE(DecodeJpeg(QByteArray("not a picture")).isNull());
     EXPECT_TRUE(DecodeJpeg(QByteArray()).isNull());
     EXPECT_TRUE(DecodeJpeg(QByteArray("\xFF\xD8\xFF\x01garbage", 12)).isNull());  // a JPEG start, then noise

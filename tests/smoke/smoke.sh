@@ -20,7 +20,26 @@ LC_ALL=pl_PL.UTF-8 LANG=pl_PL.UTF-8 "$binary" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-window=$(xdotool search --sync --onlyvisible --name '^Moravel 1\.0$' | head -n 1)
+# Waits (at most 30 s) until a window whose title matches $1 is shown.
+wait_for_window() {
+  timeout 30 xdotool search --sync --onlyvisible --name "$1" >/dev/null
+}
+# Waits (at most 30 s) until no window whose title matches $1 is shown.
+wait_until_gone() {
+  n=0
+  while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+    n=$((n + 1)); [ "$n" -lt 60 ] || return 1
+    sleep 0.5
+  done
+}
+# Pure blue pixels in the chart area, the lower part of the window.
+blue_pixels() {
+  import -window root "$shot"
+  convert "$shot" -crop 1060x260+200+520 +repage -fuzz 12% -fill black +opaque '#0000ff' \
+          -fill white -opaque '#0000ff' -format '%[fx:round(mean*w*h)]' info:
+}
+
+wait_for_window '^Moravel 1\.0$'
 sleep 1
 
 # The welcome picture fills the middle of the screen.
@@ -34,26 +53,31 @@ choose() {  # $1: x of the menu title, $2: position of the item (1 = first)
   sleep 0.5
   i=0; while [ "$i" -lt "$2" ]; do xdotool key Down; i=$((i + 1)); done
   xdotool key Return
-  sleep 0.7
 }
 PLIK_X=18
 OBLICZENIA_X=226
 
 choose $PLIK_X 2            # Plik -> Otwórz Projekt
+wait_for_window 'Otwieranie pliku projektu'
+sleep 0.5
 xdotool type --delay 20 "$project"
 xdotool key Return
-sleep 1.5
+wait_until_gone 'Otwieranie pliku projektu'
+sleep 1
 
 choose $OBLICZENIA_X 1      # Obliczenia -> Hydrogram
-sleep 1.5
 
-import -window root "$shot"
-
-# The chart lies in the lower part of the window; count its pure blue pixels.
-blue=$(convert "$shot" -crop 1060x260+200+520 +repage -fuzz 12% -fill black +opaque '#0000ff' \
-         -fill white -opaque '#0000ff' -format '%[fx:round(mean*w*h)]' info:)
+# The curve appears once the command has run; look for it for up to 15 s.
+tries=0
+while :; do
+  blue=$(blue_pixels)
+  [ "$blue" -ge 200 ] && break
+  tries=$((tries + 1))
+  if [ "$tries" -ge 30 ]; then
+    echo "blue pixels in the chart area: $blue" >&2
+    echo "no hydrograph curve was drawn" >&2
+    exit 1
+  fi
+  sleep 0.5
+done
 echo "blue pixels in the chart area: $blue"
-if [ "$blue" -lt 200 ]; then
-  echo "no hydrograph curve was drawn" >&2
-  exit 1
-fi

@@ -39,7 +39,7 @@ class ChartWriter {
 public:
     explicit ChartWriter(QString* out) : xml_(out) {}
 
-    void Write(const HydrographChartSpec& spec) {
+    void Write(const HydrographChartSpec& chartSpec) {
         xml_.writeNamespace(kChartNs, QStringLiteral("c"));
         xml_.writeNamespace(kDrawingNs, QStringLiteral("a"));
         xml_.writeNamespace(kRelationshipsNs, QStringLiteral("r"));
@@ -47,9 +47,9 @@ public:
         Val(QStringLiteral("lang"), QStringLiteral("pl-PL"));
         xml_.writeStartElement(kChartNs, QStringLiteral("chart"));
 
-        Title({{spec.title}}, false);
+        Title({{chartSpec.title}}, false);
         Val(QStringLiteral("autoTitleDeleted"), 0);
-        PlotArea(spec);
+        PlotArea(chartSpec);
         Legend();
         Val(QStringLiteral("plotVisOnly"), 1);
         Val(QStringLiteral("dispBlanksAs"), QStringLiteral("gap"));
@@ -165,7 +165,7 @@ private:
         End();
     }
 
-    void PlotArea(const HydrographChartSpec& spec) {
+    void PlotArea(const HydrographChartSpec& chartSpec) {
         Start(QStringLiteral("plotArea"));
         xml_.writeEmptyElement(kChartNs, QStringLiteral("layout"));
 
@@ -174,8 +174,8 @@ private:
         Val(QStringLiteral("barDir"), QStringLiteral("col"));
         Val(QStringLiteral("grouping"), QStringLiteral("stacked"));
         Val(QStringLiteral("varyColors"), 0);
-        ColumnSeries(0, QStringLiteral("Opad efektywny"), spec.hours, spec.effectiveRain);
-        ColumnSeries(1, QStringLiteral("Opad calkowity"), spec.hours, spec.rainfallExcess);
+        ColumnSeries(0, QStringLiteral("Opad efektywny"), chartSpec.hours, chartSpec.effectiveRain);
+        ColumnSeries(1, QStringLiteral("Opad calkowity"), chartSpec.hours, chartSpec.rainfallExcess);
         Val(QStringLiteral("gapWidth"), 150);
         Val(QStringLiteral("overlap"), 100);
         Val(QStringLiteral("axId"), kSecondaryTimeAxisId);
@@ -185,15 +185,15 @@ private:
         Start(QStringLiteral("scatterChart"));
         Val(QStringLiteral("scatterStyle"), QStringLiteral("smoothMarker"));
         Val(QStringLiteral("varyColors"), 0);
-        HydrographSeries(2, spec.hours, spec.discharge);
+        HydrographSeries(2, chartSpec.hours, chartSpec.discharge);
         Val(QStringLiteral("axId"), kTimeAxisId);
         Val(QStringLiteral("axId"), kDischargeAxisId);
         End();
 
         TimeAxis();
-        DischargeAxis(spec.dischargeMaximum);
+        DischargeAxis(chartSpec.dischargeMaximum);
         SecondaryTimeAxis();
-        RainfallAxis(spec.rainfallMinimum, spec.rainfallMaximum);
+        RainfallAxis(chartSpec.rainfallMinimum, chartSpec.rainfallMaximum);
 
         // No frame and no fill.
         Start(QStringLiteral("spPr"));
@@ -292,11 +292,11 @@ private:
 
 }  // namespace
 
-QByteArray HydrographChartXml(const HydrographChartSpec& spec) {
+QByteArray HydrographChartXml(const HydrographChartSpec& chartSpec) {
     // Written into a string and encoded once: faster than many small writes into a byte array.
     QString out;
-    out.reserve(4096 + 64 * static_cast<int>(spec.hours.cache.size()) * 4);
-    ChartWriter(&out).Write(spec);
+    out.reserve(4096 + 64 * static_cast<int>(chartSpec.hours.cache.size()) * 4);
+    ChartWriter(&out).Write(chartSpec);
     // A writer into a string leaves the encoding out of the declaration, so it is written here.
     return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n") + out.toUtf8();
 }

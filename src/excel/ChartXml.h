@@ -27,6 +27,6 @@ struct HydrographChartSpec {
 };
 
 // The complete xl/charts/chartN.xml part, UTF-8.
-QByteArray HydrographChartXml(const HydrographChartSpec& spec);
+QByteArray HydrographChartXml(const HydrographChartSpec& chartSpec);
 
 }  // namespace moravel::excel

@@ -324,17 +324,17 @@ ChartRange SeriesRange(char column, int L, const std::function<double(int)>& val
 
 HydrographChartSpec ChartSpec(const ReportData& data) {
     const int L = data.HydrographLength;
-    HydrographChartSpec spec;
-    spec.title = ReportTitle(data.RiverName, data.CrossSection);
-    spec.hours = SeriesRange('B', L, [](int i) { return i; });
-    spec.effectiveRain = SeriesRange('D', L, [&data](int i) { return Widened(data.EffectiveRain[i]); });
-    spec.rainfallExcess =
+    HydrographChartSpec chartSpec;
+    chartSpec.title = ReportTitle(data.RiverName, data.CrossSection);
+    chartSpec.hours = SeriesRange('B', L, [](int i) { return i; });
+    chartSpec.effectiveRain = SeriesRange('D', L, [&data](int i) { return Widened(data.EffectiveRain[i]); });
+    chartSpec.rainfallExcess =
         SeriesRange('Z', L, [&data](int i) { return RainfallExcess(data.Rainfall[i], data.EffectiveRain[i]); });
-    spec.discharge = SeriesRange('E', L, [&data](int i) { return Widened(data.HydrographOrdinates[i]); });
-    spec.dischargeMaximum = DischargeAxisMaximum(data.PeakDischargeRounded);
-    spec.rainfallMinimum = RainfallAxisMinimum(data.RainfallMaxRounded);
-    spec.rainfallMaximum = RainfallAxisMaximum(data.RainfallMaxRounded);
-    return spec;
+    chartSpec.discharge = SeriesRange('E', L, [&data](int i) { return Widened(data.HydrographOrdinates[i]); });
+    chartSpec.dischargeMaximum = DischargeAxisMaximum(data.PeakDischargeRounded);
+    chartSpec.rainfallMinimum = RainfallAxisMinimum(data.RainfallMaxRounded);
+    chartSpec.rainfallMaximum = RainfallAxisMaximum(data.RainfallMaxRounded);
+    return chartSpec;
 }
 
 // The exact double of each number of "Raport Moravel".

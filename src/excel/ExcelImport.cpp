@@ -8,12 +8,12 @@ namespace moravel::excel {
 
 window::FileDialogSpec ImportDialogSpec()
 {
-    window::FileDialogSpec spec;
-    spec.name = QStringLiteral("OpenDialogImportExcela");
-    spec.title = QStringLiteral("Import opadu z Excela");
-    spec.filter = QStringLiteral("Pliki Excel *.xls|*.xls");
-    spec.save = false;
-    return spec;
+    window::FileDialogSpec dialogSpec;
+    dialogSpec.name = QStringLiteral("OpenDialogImportExcela");
+    dialogSpec.title = QStringLiteral("Import opadu z Excela");
+    dialogSpec.filter = QStringLiteral("Pliki Excel *.xls|*.xls");
+    dialogSpec.save = false;
+    return dialogSpec;
 }
 
 void ImportRainfall(ImportTarget& target, RangePicker& picker, QChar decimalSeparator)

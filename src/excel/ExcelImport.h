@@ -19,7 +19,7 @@ public:
     virtual ~ImportTarget() = default;
     // Shows the file dialog (offering the name chosen last time in it); the chosen path, or
     // nothing when the user cancels.
-    virtual std::optional<QString> AskFile(const window::FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> AskFile(const window::FileDialogSpec& dialogSpec) = 0;
     // Sets the text of the hour count; the window runs its hour-count rule when the text
     // differs from the present one, and nothing otherwise.
     virtual void SetHourCount(const QString& text) = 0;

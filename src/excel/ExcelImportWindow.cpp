@@ -11,7 +11,7 @@ namespace {
 class WindowTarget : public ImportTarget {
 public:
     explicit WindowTarget(TFormatkaOkno& window) : window_(window) {}
-    std::optional<QString> AskFile(const window::FileDialogSpec& spec) override { return window_.AskFile(spec); }
+    std::optional<QString> AskFile(const window::FileDialogSpec& dialogSpec) override { return window_.AskFile(dialogSpec); }
     void SetHourCount(const QString& text) override { window_.SetText(window_.ui->Edit_Liczba_godzin_opadu, text); }
     void SetRainfall(int hour, const QString& text) override { window_.ui->Tabela_Opad->SetCell(1, hour, text); }
 

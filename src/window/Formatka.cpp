@@ -234,11 +234,11 @@ void TFormatkaOkno::SetCaption(QLabel* label, const QString& text)
         label->adjustSize();
 }
 
-std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& spec)
+std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec)
 {
-    std::optional<QString> chosen = dialogs_->Ask(spec, lastFileNames_.value(spec.name));
+    std::optional<QString> chosen = dialogs_->Ask(dialogSpec, lastFileNames_.value(dialogSpec.name));
     if (chosen)
-        lastFileNames_.insert(spec.name, *chosen);
+        lastFileNames_.insert(dialogSpec.name, *chosen);
     return chosen;
 }
 

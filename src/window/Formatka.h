@@ -53,7 +53,7 @@ public:
     void SetRangePicker(moravel::excel::RangePicker* picker) { rangePicker_ = picker; }
     // Shows a file dialog offering the name chosen last time in the same dialog, and
     // remembers the new choice; nothing when the user cancels.
-    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& spec);
+    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec);
     QChar DecimalSeparator() const { return decimalSeparator_; }
 
     // ---- Mechanisms

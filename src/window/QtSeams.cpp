@@ -53,11 +53,11 @@ void QtMessages::Error(const QString& text)
     box.exec();
 }
 
-std::optional<QString> QtFileDialogs::Ask(const FileDialogSpec& spec, const QString& lastName)
+std::optional<QString> QtFileDialogs::Ask(const FileDialogSpec& dialogSpec, const QString& lastName)
 {
-    QFileDialog dialog(parent_, spec.title, QString(), QtFilterString(spec.filter));
-    dialog.setObjectName(spec.name);
-    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    QFileDialog dialog(parent_, dialogSpec.title, QString(), QtFilterString(dialogSpec.filter));
+    dialog.setObjectName(dialogSpec.name);
+    dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Neither kind insists that the file exists, nor asks before replacing one.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);

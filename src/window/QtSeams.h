@@ -27,7 +27,7 @@ private:
 class QtFileDialogs : public FileDialogs {
 public:
     explicit QtFileDialogs(QWidget* parent) : parent_(parent) {}
-    std::optional<QString> Ask(const FileDialogSpec& spec, const QString& lastName) override;
+    std::optional<QString> Ask(const FileDialogSpec& dialogSpec, const QString& lastName) override;
 
 private:
     QWidget* parent_;

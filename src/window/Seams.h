@@ -33,7 +33,7 @@ public:
     virtual ~FileDialogs() = default;
     // Shows the dialog offering `lastName` (the name chosen last time in this dialog, or
     // empty); the chosen full path, or nothing when the user cancels.
-    virtual std::optional<QString> Ask(const FileDialogSpec& spec, const QString& lastName) = 0;
+    virtual std::optional<QString> Ask(const FileDialogSpec& dialogSpec, const QString& lastName) = 0;
 };
 
 // Hands a written workbook to the desktop's spreadsheet program.

@@ -40,12 +40,12 @@ private:
 class QueueFileDialogs : public FileDialogs {
 public:
     struct Asked {
-        FileDialogSpec spec;
+        FileDialogSpec dialogSpec;
         QString lastName;
     };
-    std::optional<QString> Ask(const FileDialogSpec& spec, const QString& lastName) override
+    std::optional<QString> Ask(const FileDialogSpec& dialogSpec, const QString& lastName) override
     {
-        asked.push_back({spec, lastName});
+        asked.push_back({dialogSpec, lastName});
         if (answers.empty())
             return std::nullopt;
         std::optional<QString> answer = answers.front();

@@ -16,9 +16,9 @@ namespace {
 class FakeWindow : public ImportTarget {
 public:
     explicit FakeWindow(std::optional<QString> file) : file_(std::move(file)) {}
-    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& spec) override
+    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec) override
     {
-        asked.push_back(spec);
+        asked.push_back(dialogSpec);
         return file_;
     }
     void SetHourCount(const QString& text) override { log << "count=" + text; }

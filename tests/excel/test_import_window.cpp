@@ -88,8 +88,8 @@ TEST_F(ImportWindowTest, SameHourCountLeavesTheRuleUnrunAndColumnsZeroAndTwoAsTh
     EXPECT_EQ(model::State().Rainfall[1], stateRain);
 
     ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].spec.name, QStringLiteral("OpenDialogImportExcela"));
-    EXPECT_EQ(dialogs.asked[0].spec.filter, QStringLiteral("Pliki Excel *.xls|*.xls"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.name, QStringLiteral("OpenDialogImportExcela"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter, QStringLiteral("Pliki Excel *.xls|*.xls"));
 }
 
 // The hour count changes before any value is written: the rule builds the rows and, with a

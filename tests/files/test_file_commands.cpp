@@ -148,10 +148,10 @@ TEST_F(FileCommandsTest, RainfallSavesTheTypedTextsAndOpensThemIntoAFreshWindow)
     EXPECT_EQ(bytes.left(30), Field("33", 5) + Field("30", 5) + Field("31 2C 35", 5) + Field("31 32", 5) +
                                   Field("30", 5));
     ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].spec.name, QStringLiteral("SaveDialogOpad"));
-    EXPECT_EQ(dialogs.asked[0].spec.title, QStringLiteral("Zapisanie pliku opadu"));
-    EXPECT_EQ(dialogs.asked[0].spec.filter, QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"));
-    EXPECT_TRUE(dialogs.asked[0].spec.save);
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.name, QStringLiteral("SaveDialogOpad"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Zapisanie pliku opadu"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter, QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"));
+    EXPECT_TRUE(dialogs.asked[0].dialogSpec.save);
 
     // The dialog offers the name chosen last time.
     Run(ui().MenuOpadZapisz, {Path("regen")});
@@ -160,9 +160,9 @@ TEST_F(FileCommandsTest, RainfallSavesTheTypedTextsAndOpensThemIntoAFreshWindow)
     Fresh();
     ui().LabelSCSSCSWartosc->setText(QStringLiteral("70,00"));  // an averaged CN exists
     Run(ui().MenuOpadOtworz, {file});
-    EXPECT_EQ(dialogs.asked[0].spec.name, QStringLiteral("OpenDialogOpad"));
-    EXPECT_EQ(dialogs.asked[0].spec.title, QStringLiteral("Otwieranie pliku opadu"));
-    EXPECT_FALSE(dialogs.asked[0].spec.save);
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.name, QStringLiteral("OpenDialogOpad"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Otwieranie pliku opadu"));
+    EXPECT_FALSE(dialogs.asked[0].dialogSpec.save);
     EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
     EXPECT_EQ(Rain()->RowCount(), 4);  // the hour-count rule ran
     EXPECT_EQ(Rain()->Cell(0, 3), QStringLiteral("3"));
@@ -343,14 +343,14 @@ TEST_F(FileCommandsTest, ScsSavesGridAndOwnClassAndOpeningRecomputesTheCurveNumb
     EXPECT_EQ(bytes.mid(498, 6), Field("33", 5));
     EXPECT_EQ(bytes.mid(522, 6), Field("38 35", 5));
     EXPECT_EQ(bytes.mid(6, 6), Field("", 5));
-    EXPECT_EQ(dialogs.asked[0].spec.title, QStringLiteral("Zapisanie pliku SCS"));
-    EXPECT_EQ(dialogs.asked[0].spec.filter, QStringLiteral("pliki danych SCS *.kws|*.kws|wszystkie pliki *.*|*.*"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Zapisanie pliku SCS"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter, QStringLiteral("pliki danych SCS *.kws|*.kws|wszystkie pliki *.*|*.*"));
 
     Fresh();
     EnterRain({"20", "30"});
     Run(ui().MenuSCSOtworz, {file});
-    EXPECT_EQ(dialogs.asked[0].spec.name, QStringLiteral("OpenDialogSCS"));
-    EXPECT_EQ(dialogs.asked[0].spec.title, QStringLiteral("Otwieranie pliku SCS"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.name, QStringLiteral("OpenDialogSCS"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Otwieranie pliku SCS"));
     EXPECT_EQ(ui().Tabela_SCS->Cell(0, 0), QStringLiteral("12,5"));
     EXPECT_EQ(ui().Tabela_SCS->Cell(3, 20), QStringLiteral("3"));
     EXPECT_EQ(ui().EditSCSD->text(), QStringLiteral("85"));
@@ -412,14 +412,14 @@ TEST_F(FileCommandsTest, ParametersRoundTripEnablesTheComputationsMenu)
     const QByteArray bytes = FileBytes(file);
     ASSERT_EQ(bytes.size(), 56);
     EXPECT_EQ(bytes.left(8), Field("34 2C 32", 7));
-    EXPECT_EQ(dialogs.asked[0].spec.title, QStringLiteral("Zapisanie pliku parametrów"));
-    EXPECT_EQ(dialogs.asked[0].spec.filter,
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Zapisanie pliku parametrów"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter,
               QStringLiteral("pliki danych parametrów *.kwx|*.kwx|wszystkie pliki *.*|*.*"));
 
     Fresh();
     ASSERT_FALSE(ui().MenuObliczenia->isEnabled());
     Run(ui().MenuParametryKWOtworz, {file});
-    EXPECT_EQ(dialogs.asked[0].spec.title, QStringLiteral("Otwieranie pliku parametrów"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Otwieranie pliku parametrów"));
     EXPECT_EQ(ParameterTexts(), (QStringList{"4,2", "2,3", "4,8", "0,00012", "12", "15", "0,04"}));
     EXPECT_TRUE(ui().MenuObliczenia->isEnabled());
     EXPECT_TRUE(messages.log.empty());
@@ -473,21 +473,21 @@ TEST_F(FileCommandsTest, ProjectWithACancelledScsChoiceStopsAtTheEmptyName)
     EXPECT_EQ(FileBytes(project), QByteArray("p.kwp\r\n\r\np.kwx\r\n"));
     ASSERT_EQ(dialogs.asked.size(), 4u + 2u);
     const auto& asked = dialogs.asked;
-    EXPECT_EQ(asked[2].spec.name, QStringLiteral("SaveDialogProjekt"));
-    EXPECT_EQ(asked[2].spec.filter, QStringLiteral("Pliki projektu Moravel *.kpr|*.kpr|Wszystkie pliki|*.*"));
-    EXPECT_EQ(asked[3].spec.title, QStringLiteral("Wybierz plik opadu do projektu"));
-    EXPECT_EQ(asked[3].spec.filter, QStringLiteral("Pliki danych opadu *.kwp|*.kwp"));
-    EXPECT_FALSE(asked[3].spec.save);
-    EXPECT_EQ(asked[4].spec.title, QStringLiteral("Wybierz plik SCS do projektu"));
-    EXPECT_EQ(asked[5].spec.title, QStringLiteral("Wybierz plik parametrów do projektu"));
-    EXPECT_EQ(asked[5].spec.filter, QStringLiteral("pliki danych parametrów *.kwx|*.kwx"));
+    EXPECT_EQ(asked[2].dialogSpec.name, QStringLiteral("SaveDialogProjekt"));
+    EXPECT_EQ(asked[2].dialogSpec.filter, QStringLiteral("Pliki projektu Moravel *.kpr|*.kpr|Wszystkie pliki|*.*"));
+    EXPECT_EQ(asked[3].dialogSpec.title, QStringLiteral("Wybierz plik opadu do projektu"));
+    EXPECT_EQ(asked[3].dialogSpec.filter, QStringLiteral("Pliki danych opadu *.kwp|*.kwp"));
+    EXPECT_FALSE(asked[3].dialogSpec.save);
+    EXPECT_EQ(asked[4].dialogSpec.title, QStringLiteral("Wybierz plik SCS do projektu"));
+    EXPECT_EQ(asked[5].dialogSpec.title, QStringLiteral("Wybierz plik parametrów do projektu"));
+    EXPECT_EQ(asked[5].dialogSpec.filter, QStringLiteral("pliki danych parametrów *.kwx|*.kwx"));
 
     Fresh();
     EnterParameters({"9", "9", "9", "9", "9", "9", "9"});
     messages.Clear();
     Run(ui().MenuPlikOtworzProjekt, {project});
-    EXPECT_EQ(dialogs.asked[0].spec.title, QStringLiteral("Otwieranie pliku projektu"));
-    EXPECT_EQ(dialogs.asked[0].spec.filter,
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Otwieranie pliku projektu"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter,
               QStringLiteral("Pliki projektu Moravel *.kpr|*.kpr|Wszystkie pliki *.*|*.*"));
     EXPECT_EQ(RainColumn(1, 2), (QStringList{"3", "4"}));  // the rainfall is loaded
     EXPECT_EQ(messages.Errors(),

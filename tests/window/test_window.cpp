@@ -142,7 +142,7 @@ TEST_F(WindowFixture, AskFileOffersTheNameChosenLastInTheSameDialog)
     EXPECT_EQ(dialogs.asked[0].lastName, QString());
     EXPECT_EQ(dialogs.asked[1].lastName, QStringLiteral("/tmp/a.kwp"));
     EXPECT_EQ(dialogs.asked[2].lastName, QString());
-    EXPECT_EQ(dialogs.asked[2].spec.title, QStringLiteral("Otwarcie pliku opadu"));
+    EXPECT_EQ(dialogs.asked[2].dialogSpec.title, QStringLiteral("Otwarcie pliku opadu"));
 }
 
 TEST(QtSeams, FilterAndFullStop)

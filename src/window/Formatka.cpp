@@ -22,7 +22,6 @@ namespace {
 using moravel::window::FileDialogSpec;
 
 const QColor kMoneyGreen(192, 220, 192);
-const QColor kSilver(192, 192, 192);
 
 const QString kHourLimitText = QStringLiteral("Liczba godzin opadu nie może przekraczać 1000!");
 
@@ -127,7 +126,7 @@ void TFormatkaOkno::ApplyDesignExtras()
             label->adjustSize();
     }
     ui->Memo_Save_Projekt->setPlainText(QStringLiteral("\n"));
-    SetBaseColor(ui->EditParametryPole, kSilver);
+    DisableAreaField();
 }
 
 void TFormatkaOkno::LoadPictures()
@@ -214,6 +213,18 @@ void TFormatkaOkno::BindGrid(StringGrid* grid, std::function<void()> onClick, st
     grid->onClick = std::move(onClick);
     grid->onKey = std::move(onKey);
     grid->userEntry = [this](const std::function<void()>& handler) { return Guarded(handler); };
+}
+
+void TFormatkaOkno::DisableAreaField()
+{
+    ui->EditParametryPole->setEnabled(false);
+    SetBaseColor(ui->EditParametryPole, QColor(192, 192, 192));
+}
+
+void TFormatkaOkno::EnableAreaField(const QColor& color)
+{
+    ui->EditParametryPole->setEnabled(true);
+    SetBaseColor(ui->EditParametryPole, color);
 }
 
 void TFormatkaOkno::SetBaseColor(QWidget* widget, const QColor& color)
@@ -363,8 +374,7 @@ void TFormatkaOkno::CheckBoxOpadClick()
         table->SetGridWidth(160);
         table->SetColCount(3);
         table->SetFixedCols(2);
-        ui->EditParametryPole->setEnabled(true);
-        SetBaseColor(ui->EditParametryPole, kMoneyGreen);
+        EnableAreaField(kMoneyGreen);
         ui->Tabela_SCS->setEnabled(false);
         table->SetCell(2, 0, QStringLiteral("Hef [mm]"));
         const int hours = HourCountForState();
@@ -375,8 +385,7 @@ void TFormatkaOkno::CheckBoxOpadClick()
     } else {
         ui->TabelaOpadZaslona->hide();
         table->SetFixedCols(1);
-        ui->EditParametryPole->setEnabled(false);
-        SetBaseColor(ui->EditParametryPole, kSilver);
+        DisableAreaField();
         ui->Tabela_SCS->setEnabled(true);
         Tabela_OpadClick();
         const int hours = HourCountForState();

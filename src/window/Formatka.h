@@ -71,6 +71,9 @@ public:
     void BindGrid(StringGrid* grid, std::function<void()> onClick, std::function<void(int key)> onKey);
     // Background colour of an edit, in every state.
     static void SetBaseColor(QWidget* widget, const QColor& color);
+    // The area field EditParametryPole: disabled and silver, or enabled in a mode's colour.
+    void DisableAreaField();
+    void EnableAreaField(const QColor& color);
     // Sets a label's caption; a label that sizes itself to its caption does so.
     static void SetCaption(QLabel* label, const QString& text);
 
@@ -114,6 +117,8 @@ public:
     void ComputeAveragedCurveNumber();
     // The user's own curve number of row "Inny:" for soil group 0..3 (A..D).
     void ReadOtherCurveNumber(int soilGroup);
+    // What a change of any of EditSCSA..D runs, for its soil group.
+    void OtherCurveNumberChange(int soilGroup);
     void PercentToArea();
     void AreaToPercent();
     void ShowPercentSum();

@@ -16,7 +16,6 @@ using namespace moravel;
 
 namespace {
 
-const QColor kSilver(192, 192, 192);
 const QColor kWhite(255, 255, 255);
 const QColor kSumComplete(0, 128, 0);
 const QColor kSumIncomplete(255, 0, 0);
@@ -147,33 +146,17 @@ void TFormatkaOkno::CheckAreaField()
 
 // ---- Handlers
 
-void TFormatkaOkno::EditSCSAChange()
+void TFormatkaOkno::OtherCurveNumberChange(int soilGroup)
 {
-    ReadOtherCurveNumber(0);
+    ReadOtherCurveNumber(soilGroup);
     ComputeAveragedCurveNumber();
     ComputeEffectiveRain();
 }
 
-void TFormatkaOkno::EditSCSBChange()
-{
-    ReadOtherCurveNumber(1);
-    ComputeAveragedCurveNumber();
-    ComputeEffectiveRain();
-}
-
-void TFormatkaOkno::EditSCSCChange()
-{
-    ReadOtherCurveNumber(2);
-    ComputeAveragedCurveNumber();
-    ComputeEffectiveRain();
-}
-
-void TFormatkaOkno::EditSCSDChange()
-{
-    ReadOtherCurveNumber(3);
-    ComputeAveragedCurveNumber();
-    ComputeEffectiveRain();
-}
+void TFormatkaOkno::EditSCSAChange() { OtherCurveNumberChange(0); }
+void TFormatkaOkno::EditSCSBChange() { OtherCurveNumberChange(1); }
+void TFormatkaOkno::EditSCSCChange() { OtherCurveNumberChange(2); }
+void TFormatkaOkno::EditSCSDChange() { OtherCurveNumberChange(3); }
 
 void TFormatkaOkno::Tabela_SCSClick()
 {
@@ -213,8 +196,7 @@ void TFormatkaOkno::RadioGroup_CNlubKM2Click()
         ui->Tabela_SCS_Procent->hide();
         ui->LabelSCSProcenty->hide();
         ui->LabelSCSProcentyWartosc->hide();
-        area->setEnabled(false);
-        SetBaseColor(area, kSilver);
+        DisableAreaField();
         return;
     }
     AreaToPercent();
@@ -222,8 +204,7 @@ void TFormatkaOkno::RadioGroup_CNlubKM2Click()
     ui->Tabela_SCS_Procent->show();
     ui->LabelSCSProcenty->show();
     ui->LabelSCSProcentyWartosc->show();
-    area->setEnabled(true);
-    SetBaseColor(area, kWhite);
+    EnableAreaField(kWhite);
     SetText(area, ui->LabelSCSPowierzchniaWartosc->text());
     ShowPercentSum();
 }

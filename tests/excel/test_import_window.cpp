@@ -22,8 +22,6 @@ protected:
         WindowFixture::SetUp();
         model::SetRandomSource(&random);
     }
-    StringGrid* Table() { return ui().Tabela_Opad; }
-    QLineEdit* Hours() { return ui().Edit_Liczba_godzin_opadu; }
     QStringList Column(int col, int rows)
     {
         QStringList texts;

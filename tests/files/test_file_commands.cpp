@@ -65,7 +65,6 @@ protected:
     }
 
     StringGrid* Rain() { return ui().Tabela_Opad; }
-    QLineEdit* Hours() { return ui().Edit_Liczba_godzin_opadu; }
     void EnterRain(const QStringList& cells, int column = 1)
     {
         window->SetText(Hours(), QString::number(cells.size()));

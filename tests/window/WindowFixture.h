@@ -95,6 +95,9 @@ protected:
     }
 
     Ui::TFormatkaOkno& ui() { return *window->ui; }
+    // The rainfall table and the hour-count edit, used by most window tests.
+    StringGrid* Table() { return ui().Tabela_Opad; }
+    QLineEdit* Hours() { return ui().Edit_Liczba_godzin_opadu; }
 
     // Types into an edit key by key, after putting the cursor at its end.
     void Type(QLineEdit* edit, const QString& text)

@@ -16,8 +16,6 @@ protected:
         WindowFixture::SetUp();
         model::SetRandomSource(&random);
     }
-    StringGrid* Table() { return ui().Tabela_Opad; }
-    QLineEdit* Hours() { return ui().Edit_Liczba_godzin_opadu; }
     void FillRain(const QStringList& cells)
     {
         for (int i = 0; i < cells.size(); ++i)

@@ -53,8 +53,16 @@ std::vector<float> Rainfall(int hours)
 // Counts the draws and reseeds that a run takes from the real source.
 class CountingSource : public UniformSource {
 public:
-    void Reseed() override { RandomSource().Reseed(); ++reseeds; }
-    double Next() override { ++draws; return RandomSource().Next(); }
+    void Reseed() override
+    {
+        RandomSource().Reseed();
+        ++reseeds;
+    }
+    double Next() override
+    {
+        ++draws;
+        return RandomSource().Next();
+    }
     long draws = 0;
     long reseeds = 0;
 };

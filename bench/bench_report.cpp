@@ -9,7 +9,8 @@
 
 namespace {
 
-moravel::excel::ReportData LongReport() {
+moravel::excel::ReportData LongReport()
+{
     moravel::excel::ReportData data;
     data.HydrographLength = moravel::excel::kReportCapacity;
     for (int i = 1; i <= data.HydrographLength; ++i) {
@@ -22,7 +23,8 @@ moravel::excel::ReportData LongReport() {
     data.RiverName = QStringLiteral("Wisła");
     data.CrossSection = QStringLiteral("Kraków");
     for (auto& row : data.LandUse)
-        for (QString& cell : row) cell = QStringLiteral("1,25");
+        for (QString& cell : row)
+            cell = QStringLiteral("1,25");
     data.CatchmentArea = QStringLiteral("105");
     data.RB = data.RL = data.RA = QStringLiteral("4,1");
     data.So = QStringLiteral("0,002");
@@ -32,11 +34,13 @@ moravel::excel::ReportData LongReport() {
     return data;
 }
 
-void BM_WriteExcelReport1000Hours(benchmark::State& state) {
+void BM_WriteExcelReport1000Hours(benchmark::State& state)
+{
     const moravel::excel::ReportData data = LongReport();
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Raport Moravel.xlsx"));
-    for (auto _ : state) moravel::excel::WriteExcelReport(data, path);
+    for (auto _ : state)
+        moravel::excel::WriteExcelReport(data, path);
 }
 BENCHMARK(BM_WriteExcelReport1000Hours)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

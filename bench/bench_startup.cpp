@@ -39,7 +39,7 @@ extern char** environ;
 namespace {
 
 struct ProbeRun {
-    std::string error;                        // empty when the probe reported
+    std::string error;  // empty when the probe reported
     std::string platform;
     std::map<std::string, long long> fields;  // the key=value fields of its line
     double seconds = 0;                       // from before the spawn to the line read
@@ -107,9 +107,9 @@ void FirstPaint(benchmark::State& state)
     std::map<std::string, double> parts;  // milliseconds, summed over the iterations
     std::string platform;
     for (auto _ : state) {
-        const auto spawnNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                 std::chrono::steady_clock::now().time_since_epoch())
-                                 .count();
+        const auto spawnNs =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
         ProbeRun run = RunProbe({"paint"});
         if (!run.error.empty()) {
             state.SkipWithError(run.error.c_str());

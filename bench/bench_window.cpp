@@ -18,6 +18,8 @@
 #include "window/StringGrid.h"
 #include "window/TestDoubles.h"
 
+using moravel::window::StringGrid;
+
 namespace {
 
 struct Window {
@@ -63,9 +65,9 @@ BENCHMARK(RefreshWithComputation)->Unit(benchmark::kMillisecond);
 // A storm of 399 hours: a 24-hour storm of 71,5 mm repeated, on about 100 km2.
 void HydrogramCommand(benchmark::State& state)
 {
-    static const char* const storm[] = {"0,3", "0,5", "0,7", "1",   "1,4", "1,9", "2,6", "3,5",
+    static const char* const storm[] = {"0,3", "0,5", "0,7",  "1",    "1,4", "1,9", "2,6", "3,5",
                                         "4,8", "6,2", "13,6", "10,4", "7,1", "4,9", "3,4", "2,5",
-                                        "1,8", "1,3", "1",   "0,8", "0,6", "0,5", "0,4", "0,3"};
+                                        "1,8", "1,3", "1",    "0,8",  "0,6", "0,5", "0,4", "0,3"};
     constexpr int kHours = 399;
     Window w;
     TFormatkaOkno& window = *w.window;

@@ -119,7 +119,7 @@ public:
         return true;
     }
 
-    long long paintNs = 0;  // the first paint event reached the target
+    long long paintNs = 0;    // the first paint event reached the target
     long long flushedNs = 0;  // that repaint was over and handed to the window system
     long long drawnNs = 0;    // and the display had drawn it
 
@@ -172,10 +172,11 @@ int Paint(long long mainNs, int argc, char** argv)
     const long long shownNs = MonotonicNs();
     if (!firstPaint.Wait(kTimeoutMs))
         return Fail(QStringLiteral("the window was not painted"));
-    std::printf("painted %s main=%lld app=%lld window=%lld shown=%lld paint=%lld flushed=%lld drawn=%lld "
-                "cpu=%lld\n",
-                qPrintable(QGuiApplication::platformName()), mainNs, appNs, windowNs, shownNs,
-                firstPaint.paintNs, firstPaint.flushedNs, firstPaint.drawnNs, CpuNs());
+    std::printf(
+        "painted %s main=%lld app=%lld window=%lld shown=%lld paint=%lld flushed=%lld drawn=%lld "
+        "cpu=%lld\n",
+        qPrintable(QGuiApplication::platformName()), mainNs, appNs, windowNs, shownNs, firstPaint.paintNs,
+        firstPaint.flushedNs, firstPaint.drawnNs, CpuNs());
     std::fflush(stdout);
     return 0;
 }
@@ -223,10 +224,11 @@ int Hydrogram(int argc, char** argv, const QString& project)
     if (points == 0)
         return Fail(QStringLiteral("the chart has no points"));
 
-    std::printf("memory %s hwm_kb=%ld rss_kb=%ld points=%d rss_app_kb=%ld rss_window_kb=%ld "
-                "rss_painted_kb=%ld rss_loaded_kb=%ld\n",
-                qPrintable(QGuiApplication::platformName()), StatusKb("VmHWM"), StatusKb("VmRSS"), points,
-                rssApp, rssWindow, rssPainted, rssLoaded);
+    std::printf(
+        "memory %s hwm_kb=%ld rss_kb=%ld points=%d rss_app_kb=%ld rss_window_kb=%ld "
+        "rss_painted_kb=%ld rss_loaded_kb=%ld\n",
+        qPrintable(QGuiApplication::platformName()), StatusKb("VmHWM"), StatusKb("VmRSS"), points, rssApp, rssWindow,
+        rssPainted, rssLoaded);
     std::fflush(stdout);
     return 0;
 }

@@ -5,7 +5,8 @@
 #include <QDir>
 #include <cstdio>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_zlewnia <folder>\n");
         return 2;

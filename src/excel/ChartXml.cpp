@@ -8,8 +8,7 @@ namespace {
 
 const QString kChartNs = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/chart");
 const QString kDrawingNs = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main");
-const QString kRelationshipsNs =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+const QString kRelationshipsNs = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 
 // Axis ids: the scatter line uses the primary pair, the columns the secondary pair.
 constexpr int kTimeAxisId = 50010001;
@@ -26,7 +25,8 @@ const QString kHydrographColour = QStringLiteral("0000FF");
 const QString kSuperscriptBaseline = QStringLiteral("30000");
 
 // Shortest text that reads back as exactly the same double, with a full stop.
-QString Number(double value) {
+QString Number(double value)
+{
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
@@ -39,7 +39,8 @@ class ChartWriter {
 public:
     explicit ChartWriter(QString* out) : xml_(out) {}
 
-    void Write(const HydrographChartSpec& chartSpec) {
+    void Write(const HydrographChartSpec& chartSpec)
+    {
         xml_.writeNamespace(kChartNs, QStringLiteral("c"));
         xml_.writeNamespace(kDrawingNs, QStringLiteral("a"));
         xml_.writeNamespace(kRelationshipsNs, QStringLiteral("r"));
@@ -63,7 +64,8 @@ private:
     void Start(const QString& name) { xml_.writeStartElement(kChartNs, name); }
     void End() { xml_.writeEndElement(); }
 
-    void Val(const QString& name, const QString& value) {
+    void Val(const QString& name, const QString& value)
+    {
         xml_.writeEmptyElement(kChartNs, name);
         xml_.writeAttribute(QStringLiteral("val"), value);
     }
@@ -71,7 +73,8 @@ private:
     void Val(const QString& name, double value) { Val(name, Number(value)); }
 
     // Rich text of a title: font size 10, not bold; vertical titles read upwards.
-    void Title(const std::vector<Run>& runs, bool vertical) {
+    void Title(const std::vector<Run>& runs, bool vertical)
+    {
         Start(QStringLiteral("title"));
         Start(QStringLiteral("tx"));
         Start(QStringLiteral("rich"));
@@ -91,7 +94,8 @@ private:
             xml_.writeEmptyElement(kDrawingNs, QStringLiteral("rPr"));
             xml_.writeAttribute(QStringLiteral("lang"), QStringLiteral("pl-PL"));
             FontAttributes();
-            if (run.superscript) xml_.writeAttribute(QStringLiteral("baseline"), kSuperscriptBaseline);
+            if (run.superscript)
+                xml_.writeAttribute(QStringLiteral("baseline"), kSuperscriptBaseline);
             xml_.writeTextElement(kDrawingNs, QStringLiteral("t"), run.text);
             xml_.writeEndElement();  // r
         }
@@ -102,12 +106,14 @@ private:
         End();  // title
     }
 
-    void FontAttributes() {
+    void FontAttributes()
+    {
         xml_.writeAttribute(QStringLiteral("sz"), QString::number(kTitleFontSize));
         xml_.writeAttribute(QStringLiteral("b"), QStringLiteral("0"));
     }
 
-    void NumRef(const QString& element, const ChartRange& range) {
+    void NumRef(const QString& element, const ChartRange& range)
+    {
         Start(element);
         Start(QStringLiteral("numRef"));
         xml_.writeTextElement(kChartNs, QStringLiteral("f"), range.formula);
@@ -125,7 +131,8 @@ private:
         End();  // element
     }
 
-    void SeriesHead(int index, const QString& name) {
+    void SeriesHead(int index, const QString& name)
+    {
         Val(QStringLiteral("idx"), index);
         Val(QStringLiteral("order"), index);
         Start(QStringLiteral("tx"));
@@ -133,7 +140,8 @@ private:
         End();
     }
 
-    void ColumnSeries(int index, const QString& name, const ChartRange& hours, const ChartRange& values) {
+    void ColumnSeries(int index, const QString& name, const ChartRange& hours, const ChartRange& values)
+    {
         Start(QStringLiteral("ser"));
         SeriesHead(index, name);
         Val(QStringLiteral("invertIfNegative"), 0);
@@ -142,7 +150,8 @@ private:
         End();
     }
 
-    void HydrographSeries(int index, const ChartRange& hours, const ChartRange& discharge) {
+    void HydrographSeries(int index, const ChartRange& hours, const ChartRange& discharge)
+    {
         Start(QStringLiteral("ser"));
         SeriesHead(index, QStringLiteral("Hydrogram"));
         Start(QStringLiteral("spPr"));
@@ -165,7 +174,8 @@ private:
         End();
     }
 
-    void PlotArea(const HydrographChartSpec& chartSpec) {
+    void PlotArea(const HydrographChartSpec& chartSpec)
+    {
         Start(QStringLiteral("plotArea"));
         xml_.writeEmptyElement(kChartNs, QStringLiteral("layout"));
 
@@ -206,18 +216,22 @@ private:
     }
 
     // The elements every axis starts with. `minimum`/`maximum` are written when given.
-    void AxisHead(int id, const double* minimum, const double* maximum, const QString& position) {
+    void AxisHead(int id, const double* minimum, const double* maximum, const QString& position)
+    {
         Val(QStringLiteral("axId"), id);
         Start(QStringLiteral("scaling"));
         Val(QStringLiteral("orientation"), QStringLiteral("minMax"));
-        if (maximum) Val(QStringLiteral("max"), *maximum);
-        if (minimum) Val(QStringLiteral("min"), *minimum);
+        if (maximum)
+            Val(QStringLiteral("max"), *maximum);
+        if (minimum)
+            Val(QStringLiteral("min"), *minimum);
         End();
         Val(QStringLiteral("delete"), 0);
         Val(QStringLiteral("axPos"), position);
     }
 
-    void AxisTicks(int crossAxisId, bool labels = true) {
+    void AxisTicks(int crossAxisId, bool labels = true)
+    {
         xml_.writeEmptyElement(kChartNs, QStringLiteral("numFmt"));
         xml_.writeAttribute(QStringLiteral("formatCode"), QStringLiteral("General"));
         xml_.writeAttribute(QStringLiteral("sourceLinked"), QStringLiteral("1"));
@@ -227,7 +241,8 @@ private:
         Val(QStringLiteral("crossAx"), crossAxisId);
     }
 
-    void TimeAxis() {
+    void TimeAxis()
+    {
         const double minimum = 0;
         Start(QStringLiteral("valAx"));
         AxisHead(kTimeAxisId, &minimum, nullptr, QStringLiteral("b"));
@@ -238,7 +253,8 @@ private:
         End();
     }
 
-    void DischargeAxis(double maximum) {
+    void DischargeAxis(double maximum)
+    {
         const double minimum = 0;
         Start(QStringLiteral("valAx"));
         AxisHead(kDischargeAxisId, &minimum, &maximum, QStringLiteral("l"));
@@ -254,7 +270,8 @@ private:
     // on it, with a tick mark every 10 hours. Its labels would only repeat the hours of the
     // primary time axis (some viewers ignore the spacing of one label per 100 hours and
     // print every hour over the primary labels), so it shows none.
-    void SecondaryTimeAxis() {
+    void SecondaryTimeAxis()
+    {
         Start(QStringLiteral("catAx"));
         AxisHead(kSecondaryTimeAxisId, nullptr, nullptr, QStringLiteral("b"));
         AxisTicks(kRainfallAxisId, false);
@@ -269,7 +286,8 @@ private:
     }
 
     // On the right, crossing the secondary time axis at its end.
-    void RainfallAxis(double minimum, double maximum) {
+    void RainfallAxis(double minimum, double maximum)
+    {
         Start(QStringLiteral("valAx"));
         AxisHead(kRainfallAxisId, &minimum, &maximum, QStringLiteral("r"));
         Title({{QStringLiteral("Opad [mm]")}}, true);
@@ -280,7 +298,8 @@ private:
         End();
     }
 
-    void Legend() {
+    void Legend()
+    {
         Start(QStringLiteral("legend"));
         Val(QStringLiteral("legendPos"), QStringLiteral("b"));
         Val(QStringLiteral("overlay"), 0);
@@ -292,7 +311,8 @@ private:
 
 }  // namespace
 
-QByteArray HydrographChartXml(const HydrographChartSpec& chartSpec) {
+QByteArray HydrographChartXml(const HydrographChartSpec& chartSpec)
+{
     // Written into a string and encoded once: faster than many small writes into a byte array.
     QString out;
     out.reserve(4096 + 64 * static_cast<int>(chartSpec.hours.cache.size()) * 4);

@@ -40,11 +40,15 @@ constexpr double kWideColumn = 15;
 constexpr int kParameterRows = 38;
 constexpr int kParameterColumns = 9;
 
-double Widened(float value) { return static_cast<double>(value); }
+double Widened(float value)
+{
+    return static_cast<double>(value);
+}
 
 // The part of each column's rainfall that did not become effective rainfall, worked out in
 // extended precision and stored as a double.
-double RainfallExcess(float rainfall, float effective) {
+double RainfallExcess(float rainfall, float effective)
+{
     return static_cast<double>(static_cast<long double>(rainfall) - static_cast<long double>(effective));
 }
 
@@ -53,10 +57,13 @@ double RainfallExcess(float rainfall, float effective) {
 // the workbook is written, in this thread only.
 class ClassicNumbers {
 public:
-    ClassicNumbers() : classic_(newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE))) {
-        if (classic_) previous_ = uselocale(classic_);
+    ClassicNumbers() : classic_(newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE)))
+    {
+        if (classic_)
+            previous_ = uselocale(classic_);
     }
-    ~ClassicNumbers() {
+    ~ClassicNumbers()
+    {
         if (classic_) {
             uselocale(previous_);
             freelocale(classic_);
@@ -101,18 +108,21 @@ const CellText kLandUseLabels[21] = {
     {QStringLiteral("Inne")},
 };
 
-QString RangeFormula(char column, int lastRow) {
+QString RangeFormula(char column, int lastRow)
+{
     return QStringLiteral("'%1'!$%2$7:$%2$%3").arg(QString::fromUtf8(kReportSheetName)).arg(QChar(column)).arg(lastRow);
 }
 
 class ReportWriter {
 public:
-    ReportWriter(const ReportData& data, const QString& target, const QString& workFile)
-        : data_(data), target_(target) {
+    ReportWriter(const ReportData& data, const QString& target, const QString& workFile) : data_(data), target_(target)
+    {
         workbook_ = workbook_new(QFile::encodeName(workFile).constData());
-        if (!workbook_) Fail(QStringLiteral("brak pamięci"));
+        if (!workbook_)
+            Fail(QStringLiteral("brak pamięci"));
     }
-    ~ReportWriter() {
+    ~ReportWriter()
+    {
         if (workbook_) {
             // Closing frees the workbook; an error here is already being reported.
             workbook_close(workbook_);
@@ -121,13 +131,15 @@ public:
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
 
-    void Write() {
+    void Write()
+    {
         MakeFormats();
         // The chart sheet comes first and is the one on show.
         lxw_chartsheet* chartSheet = workbook_add_chartsheet(workbook_, kChartSheetName);
         lxw_worksheet* report = workbook_add_worksheet(workbook_, kReportSheetName);
         lxw_worksheet* parameters = workbook_add_worksheet(workbook_, kParametersSheetName);
-        if (!chartSheet || !report || !parameters) Fail(QStringLiteral("nie można dodać arkusza"));
+        if (!chartSheet || !report || !parameters)
+            Fail(QStringLiteral("nie można dodać arkusza"));
 
         WriteReportSheet(report);
         WriteParametersSheet(parameters);
@@ -140,25 +152,31 @@ public:
 
 private:
     [[noreturn]] void Fail(const QString& reason) const { throw Error(ReportWriteErrorText(target_, reason)); }
-    void Check(lxw_error error) const {
-        if (error == LXW_NO_ERROR) return;
+    void Check(lxw_error error) const
+    {
+        if (error == LXW_NO_ERROR)
+            return;
         const QString detail = QString::fromUtf8(lxw_strerror(error));
         if (error == LXW_ERROR_CREATING_XLSX_FILE || error == LXW_ERROR_CREATING_TMPFILE)
             Fail(QStringLiteral("nie można utworzyć pliku (%1)").arg(detail));
         Fail(QStringLiteral("błąd zapisu skoroszytu (%1)").arg(detail));
     }
 
-    lxw_format* NewFormat() {
+    lxw_format* NewFormat()
+    {
         lxw_format* format = workbook_add_format(workbook_);
-        if (!format) Fail(QStringLiteral("brak pamięci"));
+        if (!format)
+            Fail(QStringLiteral("brak pamięci"));
         return format;
     }
-    static void Frame(lxw_format* format) {
+    static void Frame(lxw_format* format)
+    {
         format_set_align(format, LXW_ALIGN_CENTER);
         format_set_border(format, LXW_BORDER_THIN);  // thin lines in the automatic colour
     }
 
-    void MakeFormats() {
+    void MakeFormats()
+    {
         title_ = NewFormat();
         format_set_font_color(title_, LXW_COLOR_RED);
         format_set_bold(title_);
@@ -189,9 +207,11 @@ private:
 
     // A text, raised at one character when asked. Empty texts leave the cell empty but
     // formatted, as an empty edit gives an empty cell.
-    void WriteText(lxw_worksheet* sheet, int row, int column, const CellText& cell, lxw_format* format) {
+    void WriteText(lxw_worksheet* sheet, int row, int column, const CellText& cell, lxw_format* format)
+    {
         if (cell.text.isEmpty()) {
-            if (format) Check(worksheet_write_blank(sheet, row, column, format));
+            if (format)
+                Check(worksheet_write_blank(sheet, row, column, format));
             return;
         }
         if (cell.superscriptAt <= 0 || cell.superscriptAt > cell.text.size()) {
@@ -205,7 +225,8 @@ private:
         lxw_rich_string_tuple* list[4] = {};
         int count = 0;
         for (int i = 0; i < 3; ++i) {
-            if (parts[i].isEmpty()) continue;
+            if (parts[i].isEmpty())
+                continue;
             fragments[count] = {i == 1 ? superscript_ : nullptr, const_cast<char*>(parts[i].constData())};
             list[count] = &fragments[count];
             ++count;
@@ -213,13 +234,16 @@ private:
         Check(worksheet_write_rich_string(sheet, row, column, list, format));
     }
 
-    void WriteReportSheet(lxw_worksheet* sheet) {
+    void WriteReportSheet(lxw_worksheet* sheet)
+    {
         const int L = data_.HydrographLength;
         WriteText(sheet, 1, 2, {ReportTitle(data_.RiverName, data_.CrossSection)}, title_);
 
         const char* const headers[4] = {"Czas", "Opad średni", "Opad efektywny", "Przepływ"};
-        const CellText units[4] = {{QStringLiteral("t [h]")}, {QStringLiteral("P [mm]")},
-                                   {QStringLiteral("H [mm]")}, {QStringLiteral("Q [m3/s]"), 5}};
+        const CellText units[4] = {{QStringLiteral("t [h]")},
+                                   {QStringLiteral("P [mm]")},
+                                   {QStringLiteral("H [mm]")},
+                                   {QStringLiteral("Q [m3/s]"), 5}};
         for (int c = 0; c < 4; ++c) {
             Check(worksheet_write_string(sheet, 4, kColumnHour + c, headers[c], boldFramed_));
             WriteText(sheet, 5, kColumnHour + c, units[c], framed_);
@@ -239,14 +263,19 @@ private:
 
     // The format of a cell of "Parametry zlewni": text everywhere, labels right-aligned,
     // soil groups centred, the land-use table centred and framed.
-    lxw_format* ParameterFormat(int row, int column) const {
-        if (column == 4 && row >= 5) return textRight_;               // E6:E38
-        if (column >= 5 && row == 4) return textCentred_;             // F5:I5
-        if (column >= 5 && row >= 5 && row <= 25) return textFramed_;  // F6:I26
+    lxw_format* ParameterFormat(int row, int column) const
+    {
+        if (column == 4 && row >= 5)
+            return textRight_;  // E6:E38
+        if (column >= 5 && row == 4)
+            return textCentred_;  // F5:I5
+        if (column >= 5 && row >= 5 && row <= 25)
+            return textFramed_;  // F6:I26
         return text_;
     }
 
-    void WriteParametersSheet(lxw_worksheet* sheet) {
+    void WriteParametersSheet(lxw_worksheet* sheet)
+    {
         CellText cells[kParameterRows][kParameterColumns];
         const auto put = [&cells](const char* address, CellText text) {
             const int column = address[0] - 'A';
@@ -260,7 +289,8 @@ private:
         put("I5", {QStringLiteral("D")});
         for (int r = 0; r < 21; ++r) {
             cells[5 + r][4] = kLandUseLabels[r];
-            for (int c = 0; c < 4; ++c) cells[5 + r][5 + c] = {data_.LandUse[r][c]};
+            for (int c = 0; c < 4; ++c)
+                cells[5 + r][5 + c] = {data_.LandUse[r][c]};
         }
         put("E28", {QStringLiteral("Powierzchnia zlewni A=")});
         put("F28", {data_.CatchmentArea});
@@ -292,12 +322,15 @@ private:
     // The library can't draw a combined chart with secondary axes; it writes a simple chart
     // here (so that the sheet, its drawing and their relations are in place), whose part is
     // then replaced by the complete chart.
-    void WritePlaceholderChart(lxw_chartsheet* chartSheet) {
+    void WritePlaceholderChart(lxw_chartsheet* chartSheet)
+    {
         lxw_chart* chart = workbook_add_chart(workbook_, LXW_CHART_SCATTER_SMOOTH);
-        if (!chart) Fail(QStringLiteral("nie można dodać wykresu"));
+        if (!chart)
+            Fail(QStringLiteral("nie można dodać wykresu"));
         const QByteArray x = ('=' + RangeFormula('B', 7)).toUtf8();
         const QByteArray y = ('=' + RangeFormula('E', 7)).toUtf8();
-        if (!chart_add_series(chart, x.constData(), y.constData())) Fail(QStringLiteral("nie można dodać serii"));
+        if (!chart_add_series(chart, x.constData(), y.constData()))
+            Fail(QStringLiteral("nie można dodać serii"));
         Check(chartsheet_set_chart(chartSheet, chart));
         chartsheet_activate(chartSheet);
     }
@@ -315,14 +348,17 @@ private:
     lxw_format* textFramed_ = nullptr;
 };
 
-ChartRange SeriesRange(char column, int L, const std::function<double(int)>& value) {
+ChartRange SeriesRange(char column, int L, const std::function<double(int)>& value)
+{
     ChartRange range{RangeFormula(column, L + kFirstDataRow), {}};
     range.cache.reserve(static_cast<std::size_t>(L));
-    for (int i = 1; i <= L; ++i) range.cache.push_back(value(i));
+    for (int i = 1; i <= L; ++i)
+        range.cache.push_back(value(i));
     return range;
 }
 
-HydrographChartSpec ChartSpec(const ReportData& data) {
+HydrographChartSpec ChartSpec(const ReportData& data)
+{
     const int L = data.HydrographLength;
     HydrographChartSpec chartSpec;
     chartSpec.title = ReportTitle(data.RiverName, data.CrossSection);
@@ -338,22 +374,31 @@ HydrographChartSpec ChartSpec(const ReportData& data) {
 }
 
 // The exact double of each number of "Raport Moravel".
-std::optional<double> ReportNumber(const ReportData& data, int row, int column) {
+std::optional<double> ReportNumber(const ReportData& data, int row, int column)
+{
     const int i = row - kFirstDataRow + 1;
-    if (i < 1 || i > data.HydrographLength) return std::nullopt;
+    if (i < 1 || i > data.HydrographLength)
+        return std::nullopt;
     switch (column) {
-    case kColumnHour: return i;
-    case kColumnRainfall: return Widened(data.Rainfall[i]);
-    case kColumnEffective: return Widened(data.EffectiveRain[i]);
-    case kColumnDischarge: return Widened(data.HydrographOrdinates[i]);
-    case kColumnExcess: return RainfallExcess(data.Rainfall[i], data.EffectiveRain[i]);
-    default: return std::nullopt;
+        case kColumnHour:
+            return i;
+        case kColumnRainfall:
+            return Widened(data.Rainfall[i]);
+        case kColumnEffective:
+            return Widened(data.EffectiveRain[i]);
+        case kColumnDischarge:
+            return Widened(data.HydrographOrdinates[i]);
+        case kColumnExcess:
+            return RainfallExcess(data.Rainfall[i], data.EffectiveRain[i]);
+        default:
+            return std::nullopt;
     }
 }
 
 }  // namespace
 
-ReportData ReportDataFromState(const model::ComputationState& state) {
+ReportData ReportDataFromState(const model::ComputationState& state)
+{
     ReportData data;
     data.HydrographLength = state.HydrographLength;
     std::copy(std::begin(state.Rainfall), std::end(state.Rainfall), data.Rainfall.begin());
@@ -365,29 +410,39 @@ ReportData ReportDataFromState(const model::ComputationState& state) {
     return data;
 }
 
-QString ReportTitle(const QString& riverName, const QString& crossSection) {
+QString ReportTitle(const QString& riverName, const QString& crossSection)
+{
     return QStringLiteral("Hydrogram odplywu ze zlewni rzeki ") + riverName + QStringLiteral(" w przekroju ") +
            crossSection;
 }
 
-double DischargeAxisMaximum(int peakDischargeRounded) {
+double DischargeAxisMaximum(int peakDischargeRounded)
+{
     return static_cast<double>(static_cast<long double>(peakDischargeRounded) * 1.3333333333333333334L + 1.0L);
 }
 
-double RainfallAxisMinimum(int rainfallMaxRounded) { return -3.0 * rainfallMaxRounded; }
+double RainfallAxisMinimum(int rainfallMaxRounded)
+{
+    return -3.0 * rainfallMaxRounded;
+}
 
-double RainfallAxisMaximum(int rainfallMaxRounded) { return rainfallMaxRounded + 1.0; }
+double RainfallAxisMaximum(int rainfallMaxRounded)
+{
+    return rainfallMaxRounded + 1.0;
+}
 
-void WriteExcelReport(const ReportData& data, const QString& path) {
+void WriteExcelReport(const ReportData& data, const QString& path)
+{
     if (data.HydrographLength < 0 || data.HydrographLength > kReportCapacity)
-        throw Error(ReportWriteErrorText(path, QStringLiteral("nieprawidłowa długość hydrogramu %1")
-                                                   .arg(data.HydrographLength)));
+        throw Error(ReportWriteErrorText(
+            path, QStringLiteral("nieprawidłowa długość hydrogramu %1").arg(data.HydrographLength)));
 
     // The library writes a working package next to the report; it is then copied into the
     // report with the chart and the exact numbers put in.
     QTemporaryFile work(QFileInfo(path).absolutePath() + QStringLiteral("/.moravel-raport-XXXXXX.xlsx"));
     if (!work.open())
-        throw Error(ReportWriteErrorText(path, QStringLiteral("nie można utworzyć pliku (%1)").arg(work.errorString())));
+        throw Error(
+            ReportWriteErrorText(path, QStringLiteral("nie można utworzyć pliku (%1)").arg(work.errorString())));
     work.close();
     {
         const ClassicNumbers classicNumbers;
@@ -410,7 +465,8 @@ void WriteExcelReport(const ReportData& data, const QString& path) {
     }
 }
 
-QString NewReportFilePath() {
+QString NewReportFilePath()
+{
     QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/moravel-raport-XXXXXX"));
     if (!folder.isValid())
         throw Error(QStringLiteral("Nie można utworzyć folderu raportu w %1: %2")

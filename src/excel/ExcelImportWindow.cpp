@@ -5,13 +5,18 @@
 #include "window/FormatkaUi.h"
 #include "window/StringGrid.h"
 
+using moravel::window::StringGrid;
+
 namespace moravel::excel {
 namespace {
 
 class WindowTarget : public ImportTarget {
 public:
     explicit WindowTarget(TFormatkaOkno& window) : window_(window) {}
-    std::optional<QString> AskFile(const window::FileDialogSpec& dialogSpec) override { return window_.AskFile(dialogSpec); }
+    std::optional<QString> AskFile(const window::FileDialogSpec& dialogSpec) override
+    {
+        return window_.AskFile(dialogSpec);
+    }
     void SetHourCount(const QString& text) override { window_.SetText(window_.ui->Edit_Liczba_godzin_opadu, text); }
     void SetRainfall(int hour, const QString& text) override { window_.ui->Tabela_Opad->SetCell(1, hour, text); }
 

@@ -23,9 +23,8 @@ QString TooManyRows(int rows)
 
 bool OnSheet(const Workbook& book, const CellBlock& b)
 {
-    return b.sheet >= 0 && static_cast<std::size_t>(b.sheet) < book.sheets.size() && b.top >= 0 &&
-           b.top <= b.bottom && b.bottom < kMaxSheetRows && b.left >= 0 && b.left <= b.right &&
-           b.right < kMaxSheetCols;
+    return b.sheet >= 0 && static_cast<std::size_t>(b.sheet) < book.sheets.size() && b.top >= 0 && b.top <= b.bottom &&
+           b.bottom < kMaxSheetRows && b.left >= 0 && b.left <= b.right && b.right < kMaxSheetCols;
 }
 
 }  // namespace
@@ -33,20 +32,19 @@ bool OnSheet(const Workbook& book, const CellBlock& b)
 QString CellText(const Cell& cell, QChar decimalSeparator)
 {
     switch (cell.type) {
-    case CellType::Number:
-        return text::FormatGeneral(cell.number, decimalSeparator);
-    case CellType::Text:
-        return cell.text;
-    case CellType::Empty:
-        break;
+        case CellType::Number:
+            return text::FormatGeneral(cell.number, decimalSeparator);
+        case CellType::Text:
+            return cell.text;
+        case CellType::Empty:
+            break;
     }
     return QString();
 }
 
 QString BlockName(const Workbook& book, const CellBlock& block)
 {
-    QString name = book.sheets.at(static_cast<std::size_t>(block.sheet)).name + u'!' +
-                   CellName(block.top, block.left);
+    QString name = book.sheets.at(static_cast<std::size_t>(block.sheet)).name + u'!' + CellName(block.top, block.left);
     if (block.Rows() > 1 || block.Cols() > 1)
         name += u':' + CellName(block.bottom, block.right);
     return name;
@@ -95,13 +93,16 @@ QStringList BlockWarnings(const Workbook& book, const CellBlock& block)
         if (!cell.isEmpty())
             lines << QString::fromUtf8(text).arg(cell);
     };
-    add(Doubt::Formula, "Uwaga: zakres zawiera formuły (np. %1); ich wartości nie są odczytywane "
-                        "i zostaną wpisane puste pola.");
+    add(Doubt::Formula,
+        "Uwaga: zakres zawiera formuły (np. %1); ich wartości nie są odczytywane "
+        "i zostaną wpisane puste pola.");
     add(Doubt::Boolean, "Uwaga: zakres zawiera wartości logiczne (np. %1); zostaną wpisane jako 1 lub 0.");
-    add(Doubt::Error, "Uwaga: zakres zawiera komórki z błędem (np. %1); zostaną wpisane jako liczby "
-                      "bez znaczenia.");
-    add(Doubt::Date, "Uwaga: zakres zawiera daty lub godziny (np. %1); zostaną wpisane jako tekst "
-                     "w postaci RRRR-MM-DD GG:MM:SS.");
+    add(Doubt::Error,
+        "Uwaga: zakres zawiera komórki z błędem (np. %1); zostaną wpisane jako liczby "
+        "bez znaczenia.");
+    add(Doubt::Date,
+        "Uwaga: zakres zawiera daty lub godziny (np. %1); zostaną wpisane jako tekst "
+        "w postaci RRRR-MM-DD GG:MM:SS.");
     return lines;
 }
 

@@ -22,9 +22,7 @@ namespace {
 class WorksheetModel : public QAbstractTableModel {
 public:
     WorksheetModel(const Worksheet& sheet, QChar decimalSeparator, QObject* parent)
-        : QAbstractTableModel(parent),
-          sheet_(sheet),
-          separator_(decimalSeparator),
+        : QAbstractTableModel(parent), sheet_(sheet), separator_(decimalSeparator),
           rows_(std::min(kMaxSheetRows, std::max(100, sheet.rows + 50))),
           cols_(std::min(kMaxSheetCols, std::max(12, sheet.cols + 4)))
     {
@@ -39,25 +37,25 @@ public:
             return {};
         const Cell& cell = sheet_.At(index.row(), index.column());
         switch (role) {
-        case Qt::DisplayRole:
-            if (cell.doubt == Doubt::Formula && cell.type == CellType::Empty)
-                return QStringLiteral("(formuła)");
-            return CellText(cell, separator_);
-        case Qt::TextAlignmentRole:
-            return QVariant::fromValue(Qt::AlignVCenter |
-                                       (cell.type == CellType::Number ? Qt::AlignRight : Qt::AlignLeft));
-        case Qt::BackgroundRole:
-            if (cell.doubt != Doubt::None)
-                return QBrush(QColor(255, 236, 179));
-            return {};
-        case Qt::ForegroundRole:
-            if (cell.doubt == Doubt::Formula)
-                return QBrush(QColor(110, 110, 110));
-            return {};
-        case Qt::ToolTipRole:
-            return DoubtText(cell.doubt);
-        default:
-            return {};
+            case Qt::DisplayRole:
+                if (cell.doubt == Doubt::Formula && cell.type == CellType::Empty)
+                    return QStringLiteral("(formuła)");
+                return CellText(cell, separator_);
+            case Qt::TextAlignmentRole:
+                return QVariant::fromValue(Qt::AlignVCenter |
+                                           (cell.type == CellType::Number ? Qt::AlignRight : Qt::AlignLeft));
+            case Qt::BackgroundRole:
+                if (cell.doubt != Doubt::None)
+                    return QBrush(QColor(255, 236, 179));
+                return {};
+            case Qt::ForegroundRole:
+                if (cell.doubt == Doubt::Formula)
+                    return QBrush(QColor(110, 110, 110));
+                return {};
+            case Qt::ToolTipRole:
+                return DoubtText(cell.doubt);
+            default:
+                return {};
         }
     }
 
@@ -79,16 +77,16 @@ private:
     static QVariant DoubtText(Doubt d)
     {
         switch (d) {
-        case Doubt::Formula:
-            return QStringLiteral("Formuła: jej wartość nie jest odczytywana");
-        case Doubt::Boolean:
-            return QStringLiteral("Wartość logiczna: odczytana jako 1 lub 0");
-        case Doubt::Error:
-            return QStringLiteral("Komórka z błędem");
-        case Doubt::Date:
-            return QStringLiteral("Data lub godzina: odczytana jako tekst");
-        case Doubt::None:
-            break;
+            case Doubt::Formula:
+                return QStringLiteral("Formuła: jej wartość nie jest odczytywana");
+            case Doubt::Boolean:
+                return QStringLiteral("Wartość logiczna: odczytana jako 1 lub 0");
+            case Doubt::Error:
+                return QStringLiteral("Komórka z błędem");
+            case Doubt::Date:
+                return QStringLiteral("Data lub godzina: odczytana jako tekst");
+            case Doubt::None:
+                break;
         }
         return {};
     }
@@ -142,8 +140,7 @@ RangePickerDialog::RangePickerDialog(const Workbook& book, QChar decimalSeparato
             view->setColumnWidth(col, std::clamp(view->columnWidth(col), 80, 240));
         }
         view->setCurrentIndex(view->model()->index(0, 0));  // A1 marked, as a new sheet opens
-        connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                &RangePickerDialog::Refresh);
+        connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &RangePickerDialog::Refresh);
         views_.push_back(view);
         tabs_->addTab(view, sheet.name);
     }

@@ -73,8 +73,7 @@ public:
             const int nameBytes = static_cast<int>(dir.U16(e + 0x40));
             if (nameBytes < 2 || nameBytes > 64)
                 continue;
-            const QString name = QString::fromUtf16(reinterpret_cast<const char16_t*>(dir.At(e)),
-                                                    nameBytes / 2 - 1);
+            const QString name = QString::fromUtf16(reinterpret_cast<const char16_t*>(dir.At(e)), nameBytes / 2 - 1);
             bool match = false;
             for (const char* wanted : names)
                 match = match || name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0;
@@ -82,8 +81,7 @@ public:
                 continue;
             const std::uint32_t start = dir.U32(e + 0x74);
             const std::uint32_t size = dir.U32(e + 0x78);  // streams of an .xls stay below 4 GiB
-            QByteArray data = size < miniCutoff_ ? ReadChain(start, miniFat_, true)
-                                                 : ReadChain(start, fat_, false);
+            QByteArray data = size < miniCutoff_ ? ReadChain(start, miniFat_, true) : ReadChain(start, fat_, false);
             if (static_cast<std::uint64_t>(data.size()) < size)
                 return {};
             data.truncate(size);
@@ -103,10 +101,7 @@ private:
         return entries;
     }
 
-    qsizetype SectorOffset(std::uint32_t sector) const
-    {
-        return (static_cast<qsizetype>(sector) + 1) * sectorSize_;
-    }
+    qsizetype SectorOffset(std::uint32_t sector) const { return (static_cast<qsizetype>(sector) + 1) * sectorSize_; }
 
     bool ReadFat()
     {
@@ -181,21 +176,24 @@ constexpr std::uint32_t kDimension = 0x0200;
 constexpr std::uint32_t kBoolErr = 0x0205;
 constexpr std::uint32_t kMulRk = 0x00BD;
 constexpr std::uint32_t kMulBlank = 0x00BE;
-bool IsFormula(std::uint32_t id) { return id == 0x0006 || id == 0x0206 || id == 0x0406; }
+bool IsFormula(std::uint32_t id)
+{
+    return id == 0x0006 || id == 0x0206 || id == 0x0406;
+}
 // Records of one cell that begin with its row and column.
 bool IsCell(std::uint32_t id)
 {
     switch (id) {
-    case 0x0201:  // BLANK
-    case 0x0203:  // NUMBER
-    case 0x0204:  // LABEL
-    case 0x0205:  // BOOLERR
-    case 0x027E:  // RK
-    case 0x00D6:  // RSTRING
-    case 0x00FD:  // LABELSST
-        return true;
-    default:
-        return IsFormula(id);
+        case 0x0201:  // BLANK
+        case 0x0203:  // NUMBER
+        case 0x0204:  // LABEL
+        case 0x0205:  // BOOLERR
+        case 0x027E:  // RK
+        case 0x00D6:  // RSTRING
+        case 0x00FD:  // LABELSST
+            return true;
+        default:
+            return IsFormula(id);
     }
 }
 

@@ -19,7 +19,7 @@ struct MarkedCell {
 };
 
 struct SheetRecords {
-    int type = 0;  // BOUNDSHEET sheet type: 0 worksheet, 1 macro sheet, 2 chart, 6 VB module
+    int type = 0;           // BOUNDSHEET sheet type: 0 worksheet, 1 macro sheet, 2 chart, 6 VB module
     std::int64_t rows = 0;  // the size its DIMENSION record declares (0 without one)
     std::int64_t cols = 0;
     std::vector<MarkedCell> cells;  // formula, boolean and error cells, in file order

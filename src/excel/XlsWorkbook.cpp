@@ -29,8 +29,7 @@ std::uint64_t Key(int row, int col)
 
 [[noreturn]] void TooLarge(const QString& path)
 {
-    throw Error(QStringLiteral("Skoroszyt %1 jest zbyt duży, by go odczytać")
-                    .arg(QDir::toNativeSeparators(path)));
+    throw Error(QStringLiteral("Skoroszyt %1 jest zbyt duży, by go odczytać").arg(QDir::toNativeSeparators(path)));
 }
 
 // Owns a freexl handle; freexl wants its handle closed even after a failed open.
@@ -54,32 +53,31 @@ private:
 Cell ReadCell(const void* xls, int row, int col, bool& ok)
 {
     FreeXL_CellValue value{};
-    ok = freexl_get_cell_value(xls, static_cast<unsigned>(row), static_cast<unsigned short>(col),
-                               &value) == FREEXL_OK;
+    ok = freexl_get_cell_value(xls, static_cast<unsigned>(row), static_cast<unsigned short>(col), &value) == FREEXL_OK;
     Cell cell;
     if (!ok)
         return cell;
     switch (value.type) {
-    case FREEXL_CELL_INT:
-        cell.type = CellType::Number;
-        cell.number = value.value.int_value;
-        break;
-    case FREEXL_CELL_DOUBLE:
-        cell.type = CellType::Number;
-        cell.number = value.value.double_value;
-        break;
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME:
-    case FREEXL_CELL_TIME:
-        cell.type = CellType::Text;
-        cell.text = value.value.text_value ? QString::fromUtf8(value.value.text_value) : QString();
-        if (value.type >= FREEXL_CELL_DATE)
-            cell.doubt = Doubt::Date;
-        break;
-    default:
-        break;
+        case FREEXL_CELL_INT:
+            cell.type = CellType::Number;
+            cell.number = value.value.int_value;
+            break;
+        case FREEXL_CELL_DOUBLE:
+            cell.type = CellType::Number;
+            cell.number = value.value.double_value;
+            break;
+        case FREEXL_CELL_TEXT:
+        case FREEXL_CELL_SST_TEXT:
+        case FREEXL_CELL_DATE:
+        case FREEXL_CELL_DATETIME:
+        case FREEXL_CELL_TIME:
+            cell.type = CellType::Text;
+            cell.text = value.value.text_value ? QString::fromUtf8(value.value.text_value) : QString();
+            if (value.type >= FREEXL_CELL_DATE)
+                cell.doubt = Doubt::Date;
+            break;
+        default:
+            break;
     }
     return cell;
 }
@@ -146,12 +144,11 @@ Workbook ReadWorkbook(const QString& path)
     if (freexl_open(QFile::encodeName(path).constData(), xls.Out()) != FREEXL_OK || !xls.Get())
         Unreadable(path);
     unsigned int info32 = 0;
-    if (freexl_get_info(xls.Get(), FREEXL_BIFF_PASSWORD, &info32) != FREEXL_OK ||
-        info32 == FREEXL_BIFF_OBFUSCATED)
+    if (freexl_get_info(xls.Get(), FREEXL_BIFF_PASSWORD, &info32) != FREEXL_OK || info32 == FREEXL_BIFF_OBFUSCATED)
         Unreadable(path);
     unsigned int sheetCount = 0;
-    if (freexl_get_info(xls.Get(), FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK ||
-        sheetCount == 0 || sheetCount > 0xFFFF)
+    if (freexl_get_info(xls.Get(), FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK || sheetCount == 0 ||
+        sheetCount > 0xFFFF)
         Unreadable(path);
 
     const auto marked = MarkedCellsBySheet(*scanned, sheetCount, path);

@@ -14,6 +14,9 @@ QByteArray ToCp1250(const QString& text);
 // become the control characters U+0081 ... U+0098, which ToCp1250 turns back into the same
 // bytes, so every byte string survives a read and a write unchanged.
 QString FromCp1250(const char* bytes, qsizetype size);
-inline QString FromCp1250(const QByteArray& bytes) { return FromCp1250(bytes.constData(), bytes.size()); }
+inline QString FromCp1250(const QByteArray& bytes)
+{
+    return FromCp1250(bytes.constData(), bytes.size());
+}
 
 }  // namespace moravel::files

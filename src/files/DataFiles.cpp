@@ -13,30 +13,36 @@
 namespace moravel::files {
 namespace {
 
-[[noreturn]] void CannotOpen(const QString& path) {
+[[noreturn]] void CannotOpen(const QString& path)
+{
     throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
 }
 
-[[noreturn]] void CannotCreate(const QString& path) {
+[[noreturn]] void CannotCreate(const QString& path)
+{
     throw Error(QStringLiteral("Nie można utworzyć pliku ") + path);
 }
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 // The folder a project file's relative paths are resolved against.
-QDir ProjectFolder(const QString& projectPath) {
+QDir ProjectFolder(const QString& projectPath)
+{
     return QFileInfo(projectPath).absoluteDir();
 }
 
 // Whether a path stored in a project is absolute. Only a leading '/' counts: Qt would also
 // take ":name" as absolute (a path inside the program's own resources), but in a project it
 // is a file of that name in the project's folder.
-bool IsAbsolute(const QString& path) {
+bool IsAbsolute(const QString& path)
+{
     return path.startsWith(QLatin1Char('/'));
 }
 
-QString StoredPath(const QString& path, const QString& projectPath) {
-    if (path.isEmpty()) return path;
+QString StoredPath(const QString& path, const QString& projectPath)
+{
+    if (path.isEmpty())
+        return path;
     const QDir folder = ProjectFolder(projectPath);
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     const QString relative = folder.relativeFilePath(absolute);
@@ -46,74 +52,93 @@ QString StoredPath(const QString& path, const QString& projectPath) {
     return relative;
 }
 
-QString ResolvedPath(const QString& stored, const QString& projectPath) {
-    if (stored.isEmpty() || IsAbsolute(stored)) return stored;
+QString ResolvedPath(const QString& stored, const QString& projectPath)
+{
+    if (stored.isEmpty() || IsAbsolute(stored))
+        return stored;
     return QDir::cleanPath(ProjectFolder(projectPath).absolutePath() + QLatin1Char('/') + stored);
 }
 
 }  // namespace
 
-QByteArray ReadFileStart(const QString& path, qsizetype maxSize) {
+QByteArray ReadFileStart(const QString& path, qsizetype maxSize)
+{
     const QFileInfo info(path);
     // Only regular files: a directory cannot be read, and a pipe or device could block or
     // never end.
-    if (path.isEmpty() || !info.isFile()) CannotOpen(path);
+    if (path.isEmpty() || !info.isFile())
+        CannotOpen(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) CannotOpen(path);
+    if (!file.open(QIODevice::ReadOnly))
+        CannotOpen(path);
     QByteArray bytes = file.read(maxSize);
-    if (file.error() != QFileDevice::NoError) CannotOpen(path);
+    if (file.error() != QFileDevice::NoError)
+        CannotOpen(path);
     return bytes;
 }
 
-void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
-    if (path.isEmpty()) CannotCreate(path);
+void WriteFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    if (path.isEmpty())
+        CannotCreate(path);
     QSaveFile file(path);
     // Unbuffered, so that a short write (a full disk, a file-size limit) shows in the count
     // returned here; a buffered QSaveFile has been seen to commit a cut file as a success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) CannotCreate(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        CannotCreate(path);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         CannotCreate(path);
     }
-    if (!file.commit()) CannotCreate(path);
+    if (!file.commit())
+        CannotCreate(path);
 }
 
-RainfallRecord ReadRainfallFile(const QString& path) {
+RainfallRecord ReadRainfallFile(const QString& path)
+{
     return RainfallRecord::Decode(ReadFileStart(path, RainfallRecord::kSize));
 }
 
-ScsRecord ReadScsFile(const QString& path) {
+ScsRecord ReadScsFile(const QString& path)
+{
     return ScsRecord::Decode(ReadFileStart(path, ScsRecord::kSize));
 }
 
-ParametersRecord ReadParametersFile(const QString& path) {
+ParametersRecord ReadParametersFile(const QString& path)
+{
     return ParametersRecord::Decode(ReadFileStart(path, ParametersRecord::kSize));
 }
 
-void WriteRainfallFile(const QString& path, const RainfallRecord& record) {
+void WriteRainfallFile(const QString& path, const RainfallRecord& record)
+{
     WriteFileAtomically(path, record.Encode());
 }
 
-void WriteScsFile(const QString& path, const ScsRecord& record) {
+void WriteScsFile(const QString& path, const ScsRecord& record)
+{
     WriteFileAtomically(path, record.Encode());
 }
 
-void WriteParametersFile(const QString& path, const ParametersRecord& record) {
+void WriteParametersFile(const QString& path, const ParametersRecord& record)
+{
     WriteFileAtomically(path, record.Encode());
 }
 
-QByteArray EncodeProject(const ProjectPaths& paths, const QString& projectPath) {
+QByteArray EncodeProject(const ProjectPaths& paths, const QString& projectPath)
+{
     QString text;
     for (const QString* p : {&paths.rainfall, &paths.scs, &paths.parameters})
         text += StoredPath(*p, projectPath) + QStringLiteral("\r\n");
     // A path must come back exactly as it was (not even recomposed), and Windows-1250 text
     // must not start like the byte-order mark that announces UTF-8.
     const QByteArray cp1250 = ToCp1250(text);
-    if (FromCp1250(cp1250) == text && !cp1250.startsWith(kUtf8Bom)) return cp1250;
+    if (FromCp1250(cp1250) == text && !cp1250.startsWith(kUtf8Bom))
+        return cp1250;
     return kUtf8Bom + text.toUtf8();
 }
 
-ProjectPaths DecodeProject(const QByteArray& bytes, const QString& projectPath) {
+ProjectPaths DecodeProject(const QByteArray& bytes, const QString& projectPath)
+{
     QString text;
     if (bytes.startsWith(kUtf8Bom)) {
         // Only the one mark is dropped; a path may itself begin with U+FEFF.
@@ -127,24 +152,29 @@ ProjectPaths DecodeProject(const QByteArray& bytes, const QString& projectPath) 
     for (qsizetype i = 0; i < text.size() && lines.size() < 3; ++i) {
         const QChar c = text[i];
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+                ++i;
             lines.append(line);
             line.clear();
         } else {
             line += c;
         }
     }
-    if (lines.size() < 3 && !line.isEmpty()) lines.append(line);
-    while (lines.size() < 3) lines.append(QString());
+    if (lines.size() < 3 && !line.isEmpty())
+        lines.append(line);
+    while (lines.size() < 3)
+        lines.append(QString());
     return {ResolvedPath(lines[0], projectPath), ResolvedPath(lines[1], projectPath),
             ResolvedPath(lines[2], projectPath)};
 }
 
-ProjectPaths ReadProjectFile(const QString& path) {
+ProjectPaths ReadProjectFile(const QString& path)
+{
     return DecodeProject(ReadFileStart(path, kMaxProjectFileSize), path);
 }
 
-void WriteProjectFile(const QString& path, const ProjectPaths& paths) {
+void WriteProjectFile(const QString& path, const ProjectPaths& paths)
+{
     WriteFileAtomically(path, EncodeProject(paths, path));
 }
 

@@ -8,7 +8,8 @@
 
 namespace moravel::files {
 
-QByteArray EncodeShortText(const QString& text, int width) {
+QByteArray EncodeShortText(const QString& text, int width)
+{
     const QByteArray bytes = ToCp1250(text).left(width);
     QByteArray field(width + 1, '\0');
     field[0] = static_cast<char>(bytes.size());
@@ -16,8 +17,10 @@ QByteArray EncodeShortText(const QString& text, int width) {
     return field;
 }
 
-QString DecodeShortText(const QByteArray& record, qsizetype offset, int width) {
-    if (offset < 0 || offset >= record.size()) return QString();
+QString DecodeShortText(const QByteArray& record, qsizetype offset, int width)
+{
+    if (offset < 0 || offset >= record.size())
+        return QString();
     const qsizetype present = std::min<qsizetype>(record.size() - offset, width + 1);
     qsizetype length = static_cast<unsigned char>(record[offset]);
     length = std::min<qsizetype>({length, width, present - 1});
@@ -30,12 +33,19 @@ constexpr qsizetype kRainfallField = RainfallRecord::kFieldWidth + 1;
 constexpr qsizetype kScsField = ScsRecord::kFieldWidth + 1;
 constexpr qsizetype kParametersField = ParametersRecord::kFieldWidth + 1;
 
-qsizetype ScsAreaOffset(int row, int group) { return kScsField * (ScsRecord::kGroups * row + group); }
-qsizetype ScsOwnClassOffset(int group) { return ScsAreaOffset(ScsRecord::kRows, group); }
+qsizetype ScsAreaOffset(int row, int group)
+{
+    return kScsField * (ScsRecord::kGroups * row + group);
+}
+qsizetype ScsOwnClassOffset(int group)
+{
+    return ScsAreaOffset(ScsRecord::kRows, group);
+}
 
 }  // namespace
 
-void CheckRainfallHourCount(int hours) {
+void CheckRainfallHourCount(int hours)
+{
     if (hours > RainfallRecord::kMaxHours)
         throw Error(QStringLiteral("Plik opadu mieści najwyżej %1 godzin, a seria ma ich %2. "
                                    "Nie zapisano pliku.")
@@ -43,18 +53,21 @@ void CheckRainfallHourCount(int hours) {
                         .arg(hours));
 }
 
-QByteArray RainfallRecord::Encode() const {
+QByteArray RainfallRecord::Encode() const
+{
     CheckRainfallHourCount(static_cast<int>(std::min<qsizetype>(hours.size(), std::numeric_limits<int>::max())));
     QByteArray out;
     out.reserve(kSize);
     out += EncodeShortText(hourCount, kFieldWidth);
     out += EncodeShortText(effective ? QStringLiteral("1") : QStringLiteral("0"), kFieldWidth);
-    for (const QString& h : hours) out += EncodeShortText(h, kFieldWidth);
+    for (const QString& h : hours)
+        out += EncodeShortText(h, kFieldWidth);
     out.append(kSize - out.size(), '\0');
     return out;
 }
 
-RainfallRecord RainfallRecord::Decode(const QByteArray& bytes) {
+RainfallRecord RainfallRecord::Decode(const QByteArray& bytes)
+{
     RainfallRecord r;
     r.hourCount = DecodeShortText(bytes, 0, kFieldWidth);
     r.kindText = DecodeShortText(bytes, kRainfallField, kFieldWidth);
@@ -65,16 +78,20 @@ RainfallRecord RainfallRecord::Decode(const QByteArray& bytes) {
     return r;
 }
 
-QByteArray ScsRecord::Encode() const {
+QByteArray ScsRecord::Encode() const
+{
     QByteArray out;
     out.reserve(kSize);
     for (const auto& row : areas)
-        for (const QString& area : row) out += EncodeShortText(area, kFieldWidth);
-    for (const QString& cn : ownClassCn) out += EncodeShortText(cn, kFieldWidth);
+        for (const QString& area : row)
+            out += EncodeShortText(area, kFieldWidth);
+    for (const QString& cn : ownClassCn)
+        out += EncodeShortText(cn, kFieldWidth);
     return out;
 }
 
-ScsRecord ScsRecord::Decode(const QByteArray& bytes) {
+ScsRecord ScsRecord::Decode(const QByteArray& bytes)
+{
     ScsRecord r;
     for (int g = 0; g < kGroups; ++g)
         r.ownClassCn[g] = DecodeShortText(bytes, ScsOwnClassOffset(g), kFieldWidth);
@@ -84,16 +101,20 @@ ScsRecord ScsRecord::Decode(const QByteArray& bytes) {
     return r;
 }
 
-QByteArray ParametersRecord::Encode() const {
+QByteArray ParametersRecord::Encode() const
+{
     QByteArray out;
     out.reserve(kSize);
-    for (const QString& v : values) out += EncodeShortText(v, kFieldWidth);
+    for (const QString& v : values)
+        out += EncodeShortText(v, kFieldWidth);
     return out;
 }
 
-ParametersRecord ParametersRecord::Decode(const QByteArray& bytes) {
+ParametersRecord ParametersRecord::Decode(const QByteArray& bytes)
+{
     ParametersRecord r;
-    for (int k = 0; k < kCount; ++k) r.values[k] = DecodeShortText(bytes, kParametersField * k, kFieldWidth);
+    for (int k = 0; k < kCount; ++k)
+        r.values[k] = DecodeShortText(bytes, kParametersField * k, kFieldWidth);
     return r;
 }
 

@@ -26,9 +26,9 @@ struct RainfallRecord {
     static constexpr int kMaxHours = 399;
     static constexpr qsizetype kSize = (2 + kMaxHours) * (kFieldWidth + 1);  // 2406
 
-    QString hourCount;  // the hour-count text
+    QString hourCount;       // the hour-count text
     bool effective = false;  // the values are effective rainfall (kind "1") or rainfall ("0")
-    QString kindText;   // on reading: the kind field as stored; a writer uses `effective` only
+    QString kindText;        // on reading: the kind field as stored; a writer uses `effective` only
     QVector<QString> hours;  // hour i at index i - 1; on reading always kMaxHours texts
 
     // The text of hour i (1-based); empty for an hour the record has no field for.
@@ -56,7 +56,7 @@ struct ScsRecord {
     static constexpr qsizetype kSize = (kRows * kGroups + kGroups) * (kFieldWidth + 1);  // 528
 
     std::array<std::array<QString, kGroups>, kRows> areas;  // areas[row][group]
-    std::array<QString, kGroups> ownClassCn;                 // EditSCSA ... EditSCSD
+    std::array<QString, kGroups> ownClassCn;                // EditSCSA ... EditSCSD
 
     QByteArray Encode() const;
     static ScsRecord Decode(const QByteArray& bytes);

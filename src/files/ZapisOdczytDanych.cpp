@@ -14,6 +14,8 @@
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 
+using moravel::window::StringGrid;
+
 using moravel::window::FileDialogSpec;
 
 namespace moravel::files {
@@ -21,28 +23,25 @@ namespace {
 
 const QString kRainfallFilter = QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*");
 const QString kScsFilter = QStringLiteral("pliki danych SCS *.kws|*.kws|wszystkie pliki *.*|*.*");
-const QString kParametersFilter =
-    QStringLiteral("pliki danych parametrów *.kwx|*.kwx|wszystkie pliki *.*|*.*");
+const QString kParametersFilter = QStringLiteral("pliki danych parametrów *.kwx|*.kwx|wszystkie pliki *.*|*.*");
 
 const FileDialogSpec kSaveDialogOpad{QStringLiteral("SaveDialogOpad"), QStringLiteral("Zapisanie pliku opadu"),
                                      kRainfallFilter, true};
 const FileDialogSpec kOpenDialogOpad{QStringLiteral("OpenDialogOpad"), QStringLiteral("Otwieranie pliku opadu"),
                                      kRainfallFilter, false};
-const FileDialogSpec kSaveDialogSCS{QStringLiteral("SaveDialogSCS"), QStringLiteral("Zapisanie pliku SCS"),
-                                    kScsFilter, true};
-const FileDialogSpec kOpenDialogSCS{QStringLiteral("OpenDialogSCS"), QStringLiteral("Otwieranie pliku SCS"),
-                                    kScsFilter, false};
+const FileDialogSpec kSaveDialogSCS{QStringLiteral("SaveDialogSCS"), QStringLiteral("Zapisanie pliku SCS"), kScsFilter,
+                                    true};
+const FileDialogSpec kOpenDialogSCS{QStringLiteral("OpenDialogSCS"), QStringLiteral("Otwieranie pliku SCS"), kScsFilter,
+                                    false};
 const FileDialogSpec kSaveDialogParametry{QStringLiteral("SaveDialogParametry"),
                                           QStringLiteral("Zapisanie pliku parametrów"), kParametersFilter, true};
 const FileDialogSpec kOpenDialogParametry{QStringLiteral("OpenDialogParametry"),
                                           QStringLiteral("Otwieranie pliku parametrów"), kParametersFilter, false};
 const FileDialogSpec kSaveDialogProjekt{QStringLiteral("SaveDialogProjekt"), QStringLiteral("Zapisanie pliku projektu"),
-                                        QStringLiteral("Pliki projektu Moravel *.kpr|*.kpr|Wszystkie pliki|*.*"),
-                                        true};
-const FileDialogSpec kOpenDialogProjekt{QStringLiteral("OpenDialogProjekt"),
-                                        QStringLiteral("Otwieranie pliku projektu"),
-                                        QStringLiteral("Pliki projektu Moravel *.kpr|*.kpr|Wszystkie pliki *.*|*.*"),
-                                        false};
+                                        QStringLiteral("Pliki projektu Moravel *.kpr|*.kpr|Wszystkie pliki|*.*"), true};
+const FileDialogSpec kOpenDialogProjekt{
+    QStringLiteral("OpenDialogProjekt"), QStringLiteral("Otwieranie pliku projektu"),
+    QStringLiteral("Pliki projektu Moravel *.kpr|*.kpr|Wszystkie pliki *.*|*.*"), false};
 const FileDialogSpec kOpenDialogProjektOpad{QStringLiteral("OpenDialogProjektOpad"),
                                             QStringLiteral("Wybierz plik opadu do projektu"),
                                             QStringLiteral("Pliki danych opadu *.kwp|*.kwp"), false};
@@ -174,8 +173,8 @@ void SaveScs(TFormatkaOkno& window)
     ConfirmSaved(window, path);
     // The stored curve number of the own class on soil group D, as the file holds it.
     const int d = ScsRecord::kGroups - 1;
-    window.messages().Info(DecodeShortText(EncodeShortText(record.ownClassCn[d], ScsRecord::kFieldWidth), 0,
-                                           ScsRecord::kFieldWidth));
+    window.messages().Info(
+        DecodeShortText(EncodeShortText(record.ownClassCn[d], ScsRecord::kFieldWidth), 0, ScsRecord::kFieldWidth));
 }
 
 void LoadScs(TFormatkaOkno& window, const QString& path)
@@ -317,14 +316,47 @@ void BindFileCommands(TFormatkaOkno& window)
 
 // ---- The menu handlers of the window: each only runs its command.
 
-void TFormatkaOkno::MenuPlikZapiszProjektClick() { moravel::files::SaveProject(*this); }
-void TFormatkaOkno::MenuPlikOtworzProjektClick() { moravel::files::OpenProject(*this); }
-void TFormatkaOkno::MenuOpadNoweDaneClick() { moravel::files::ClearRainfall(*this); }
-void TFormatkaOkno::MenuOpadZapiszClick() { moravel::files::SaveRainfall(*this); }
-void TFormatkaOkno::MenuOpadOtworzClick() { moravel::files::OpenRainfall(*this); }
-void TFormatkaOkno::MenuSCSNoweDaneClick() { moravel::files::ClearScs(*this); }
-void TFormatkaOkno::MenuSCSZapiszClick() { moravel::files::SaveScs(*this); }
-void TFormatkaOkno::MenuSCSOtworzClick() { moravel::files::OpenScs(*this); }
-void TFormatkaOkno::MenuParametryKWNoweDaneClick() { moravel::files::ClearParameters(*this); }
-void TFormatkaOkno::MenuParametryKWZapiszClick() { moravel::files::SaveParameters(*this); }
-void TFormatkaOkno::MenuParametryKWOtworzClick() { moravel::files::OpenParameters(*this); }
+void TFormatkaOkno::MenuPlikZapiszProjektClick()
+{
+    moravel::files::SaveProject(*this);
+}
+void TFormatkaOkno::MenuPlikOtworzProjektClick()
+{
+    moravel::files::OpenProject(*this);
+}
+void TFormatkaOkno::MenuOpadNoweDaneClick()
+{
+    moravel::files::ClearRainfall(*this);
+}
+void TFormatkaOkno::MenuOpadZapiszClick()
+{
+    moravel::files::SaveRainfall(*this);
+}
+void TFormatkaOkno::MenuOpadOtworzClick()
+{
+    moravel::files::OpenRainfall(*this);
+}
+void TFormatkaOkno::MenuSCSNoweDaneClick()
+{
+    moravel::files::ClearScs(*this);
+}
+void TFormatkaOkno::MenuSCSZapiszClick()
+{
+    moravel::files::SaveScs(*this);
+}
+void TFormatkaOkno::MenuSCSOtworzClick()
+{
+    moravel::files::OpenScs(*this);
+}
+void TFormatkaOkno::MenuParametryKWNoweDaneClick()
+{
+    moravel::files::ClearParameters(*this);
+}
+void TFormatkaOkno::MenuParametryKWZapiszClick()
+{
+    moravel::files::SaveParameters(*this);
+}
+void TFormatkaOkno::MenuParametryKWOtworzClick()
+{
+    moravel::files::OpenParameters(*this);
+}

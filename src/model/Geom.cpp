@@ -46,8 +46,8 @@ struct CatchmentFactors {
 };
 
 // Velocity, time to peak, peak per millimetre and base time of one hour with rain P.
-void HourParameters(HydrographInputs& inputs, bool firstRainyHour, float alpha, double P,
-                    CatchmentFactors& f, float& V, float& Tp, float& Qp, float& Tb)
+void HourParameters(HydrographInputs& inputs, bool firstRainyHour, float alpha, double P, CatchmentFactors& f, float& V,
+                    float& Tp, float& Qp, float& Tb)
 {
     if (firstRainyHour) {
         f.A = inputs.Area();
@@ -181,8 +181,8 @@ void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, Un
         const double P = state.EffectiveRain[i];
         if (!(P > 0))
             continue;
-        HourParameters(inputs, firstRainyHour, alpha, P, factors, w.V[Index(i)], w.Tp[Index(i)],
-                       w.Qp[Index(i)], w.Tb[Index(i)]);
+        HourParameters(inputs, firstRainyHour, alpha, P, factors, w.V[Index(i)], w.Tp[Index(i)], w.Qp[Index(i)],
+                       w.Tb[Index(i)]);
         firstRainyHour = false;
     }
     if (trace) {

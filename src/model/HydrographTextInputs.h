@@ -18,7 +18,9 @@ struct HydrographTexts {
 class TextHydrographInputs : public HydrographInputs {
 public:
     TextHydrographInputs(HydrographTexts texts, QChar decimalSeparator)
-        : texts_(std::move(texts)), separator_(decimalSeparator) {}
+        : texts_(std::move(texts)), separator_(decimalSeparator)
+    {
+    }
 
     double So() override { return Real(texts_.So); }
     double n() override { return Real(texts_.n); }

@@ -64,8 +64,7 @@ float ComputeAveragedCurveNumber(LandUseState& state, const LandUseTexts& areas,
     for (int r = 0; r < kLandUseRows; ++r)
         for (int g = 0; g < kSoilGroups; ++g)
             weighted = static_cast<float>(static_cast<double>(weighted) +
-                                          static_cast<double>(state.CurveNumberTable[r][g]) *
-                                              state.LandUseAreas[r][g]);
+                                          static_cast<double>(state.CurveNumberTable[r][g]) * state.LandUseAreas[r][g]);
     if (total != 0)
         state.AveragedCurveNumber = static_cast<float>(static_cast<double>(weighted) / total);
     return total;

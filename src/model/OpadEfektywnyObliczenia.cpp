@@ -8,13 +8,11 @@
 
 namespace moravel::model {
 
-float ScsEffectiveRain(const float* rainfall, int hours, float curveNumber, UniformSource& draw,
-                       float* effectiveRain)
+float ScsEffectiveRain(const float* rainfall, int hours, float curveNumber, UniformSource& draw, float* effectiveRain)
 {
     // The retention, enlarged once per run by a random 0 to 30 per cent.
     const double u0 = draw.Next();
-    const float S = ToSingle(Checked(Checked(25.4 * (Divide(1000.0, curveNumber) - 10.0)) *
-                                     (1.0 + 0.3 * u0)));
+    const float S = ToSingle(Checked(Checked(25.4 * (Divide(1000.0, curveNumber) - 10.0)) * (1.0 + 0.3 * u0)));
 
     // The results go to a scratch buffer first, so that a run stopped by an error leaves the
     // caller's array as it was.
@@ -37,12 +35,10 @@ float ScsEffectiveRain(const float* rainfall, int hours, float curveNumber, Unif
         // producing an infinite or negative runoff.
         const double denominator = double(Pc) + 0.8 * double(S);
         if (denominator <= 0)
-            throw Error(QStringLiteral(
-                "Średni współczynnik CN spoza zakresu - nie można obliczyć opadu efektywnego"));
+            throw Error(QStringLiteral("Średni współczynnik CN spoza zakresu - nie można obliczyć opadu efektywnego"));
         Q = ToSingle(Divide(Checked(excess * excess), denominator));
         const double u = draw.Next();
-        scratch[static_cast<std::size_t>(i)] =
-            ToSingle(Checked((1.0 + u) * (double(Q) - double(Qprev))));
+        scratch[static_cast<std::size_t>(i)] = ToSingle(Checked((1.0 + u) * (double(Q) - double(Qprev))));
     }
     std::copy(scratch.begin(), scratch.end(), effectiveRain);
     return S;

@@ -10,8 +10,7 @@ class ClockSeededSource : public UniformSource {
 public:
     void Reseed() override
     {
-        engine_.seed(static_cast<std::uint64_t>(
-            std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+        engine_.seed(static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     }
     double Next() override
     {

@@ -121,8 +121,7 @@ bool ParseFloat(const QString& text, QChar separator, double& value)
     if (*begin == '-')
         ++begin;  // from_chars takes the magnitude; the sign is applied below
     double parsed = 0;
-    const auto [end, ec] = std::from_chars(begin, ascii.data() + ascii.size(), parsed,
-                                           std::chars_format::general);
+    const auto [end, ec] = std::from_chars(begin, ascii.data() + ascii.size(), parsed, std::chars_format::general);
     if (end != ascii.data() + ascii.size())
         return false;
     if (ec == std::errc::result_out_of_range) {
@@ -149,8 +148,7 @@ Decimal Decompose(double magnitude)
 {
     // 767 significant digits hold the exact expansion of any double.
     char buffer[800];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 766);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 766);
     const std::string text(buffer, result.ptr);
     const auto e = text.find('e');
     Decimal d;
@@ -225,8 +223,7 @@ QString FixedText(const Decimal& d, bool negative, int decimals, QChar separator
 // Mantissa d.ddd with all kept digits (padded to `mantissaDigits` when given), then E and
 // the exponent; with `exponentWidth` the exponent carries its sign and at least that many
 // digits, without it just a '-' when negative.
-QString ExponentText(const Decimal& d, bool negative, QChar separator, int mantissaDigits,
-                     int exponentWidth)
+QString ExponentText(const Decimal& d, bool negative, QChar separator, int mantissaDigits, int exponentWidth)
 {
     QString out;
     if (negative)

@@ -17,6 +17,8 @@
 #include "window/QtSeams.h"
 #include "window/StringGrid.h"
 
+using moravel::window::StringGrid;
+
 namespace {
 
 using moravel::window::FileDialogSpec;
@@ -56,8 +58,7 @@ QPixmap PictureFor(const QString& resource, const QSize& box)
 
 TFormatkaOkno::TFormatkaOkno(QWidget* parent) : TFormatkaOkno(Options{}, parent) {}
 
-TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
-    : QMainWindow(parent), ui(new Ui::TFormatkaOkno)
+TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWindow(parent), ui(new Ui::TFormatkaOkno)
 {
     Q_INIT_RESOURCE(assets);
     if (options.messages) {
@@ -149,7 +150,8 @@ void TFormatkaOkno::BindHandlers()
 
     BindChange(ui->Edit_Liczba_godzin_opadu, [this] { Edit_Liczba_godzin_opaduChange(); });
     BindClick(ui->CheckBoxOpad, [this] { CheckBoxOpadClick(); });
-    BindGrid(ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
+    BindGrid(
+        ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
     BindLandUsePanel();
     BindParameterPanel();
     moravel::files::BindFileCommands(*this);
@@ -285,8 +287,9 @@ void TFormatkaOkno::ImagePowitanieClick()
 void TFormatkaOkno::Autor1Click()
 {
     // Five lines: the two authors with their addresses, and the year.
-    messages_->Info(QStringLiteral("Zespół Moravel A\nzespol.a@example.invalid\nZespół Moravel B\n"
-                                   "zespol.b@example.invalid\n2004"));
+    messages_->Info(
+        QStringLiteral("Zespół Moravel A\nzespol.a@example.invalid\nZespół Moravel B\n"
+                       "zespol.b@example.invalid\n2004"));
 }
 
 void TFormatkaOkno::MenuPlikKoniecProgramuClick()

@@ -15,7 +15,9 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+namespace moravel::window {
 class StringGrid;
+}
 namespace moravel::excel {
 class RangePicker;
 }
@@ -33,11 +35,11 @@ class TFormatkaOkno : public QMainWindow {
     Q_OBJECT
 public:
     struct Options {
-        moravel::window::Messages* messages = nullptr;   // not owned; none: Qt message boxes
-        moravel::window::FileDialogs* dialogs = nullptr; // not owned; none: Qt file dialogs
+        moravel::window::Messages* messages = nullptr;              // not owned; none: Qt message boxes
+        moravel::window::FileDialogs* dialogs = nullptr;            // not owned; none: Qt file dialogs
         moravel::window::WorkbookOpener* workbookOpener = nullptr;  // not owned; none: the desktop's
-        std::optional<QSize> screen;                     // none: the primary screen's size
-        std::optional<QChar> decimalSeparator;           // none: the system locale's
+        std::optional<QSize> screen;                                // none: the primary screen's size
+        std::optional<QChar> decimalSeparator;                      // none: the system locale's
     };
 
     explicit TFormatkaOkno(QWidget* parent = nullptr);
@@ -68,7 +70,7 @@ public:
     void BindChange(QLineEdit* edit, std::function<void()> handler);
     void BindClick(QCheckBox* box, std::function<void()> handler);
     // Binds a grid's click and key handlers, user events entering through Guarded.
-    void BindGrid(StringGrid* grid, std::function<void()> onClick, std::function<void(int key)> onKey);
+    void BindGrid(moravel::window::StringGrid* grid, std::function<void()> onClick, std::function<void(int key)> onKey);
     // Background colour of an edit, in every state.
     static void SetBaseColor(QWidget* widget, const QColor& color);
     // The area field EditParametryPole: disabled and silver, or enabled in a mode's colour.
@@ -153,8 +155,8 @@ private:
     void BindHandlers();
     void BindLandUsePanel();
     void BindParameterPanel();
-    moravel::model::LandUseTexts GridTexts(const StringGrid* grid) const;
-    void SetGridTexts(StringGrid* grid, const moravel::model::LandUseTexts& texts);
+    moravel::model::LandUseTexts GridTexts(const moravel::window::StringGrid* grid) const;
+    void SetGridTexts(moravel::window::StringGrid* grid, const moravel::model::LandUseTexts& texts);
     float PercentSumOfGrid() const;
     void LayOutForScreen();
     // The hour count for the computation state: the strict integer of the hour-count edit,

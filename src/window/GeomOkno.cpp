@@ -19,6 +19,8 @@
 #include "window/StringGrid.h"
 #include "window/wykres.h"
 
+using moravel::window::StringGrid;
+
 using namespace moravel;
 
 namespace {

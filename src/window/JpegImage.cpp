@@ -82,8 +82,8 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize atLeast)
     if (bytes.isEmpty())
         return {};
     QImage image;
-    if (!Decode(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                static_cast<unsigned long>(bytes.size()), atLeast, &image))
+    if (!Decode(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
+                atLeast, &image))
         return {};
     return image;
 }

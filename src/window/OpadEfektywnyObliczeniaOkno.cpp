@@ -14,6 +14,8 @@
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 
+using moravel::window::StringGrid;
+
 using namespace moravel;
 
 void TFormatkaOkno::ComputeEffectiveRain()

@@ -12,6 +12,8 @@
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 
+using moravel::window::StringGrid;
+
 using namespace moravel;
 
 namespace {
@@ -48,9 +50,11 @@ void TFormatkaOkno::BindLandUsePanel()
     BindChange(ui->EditSCSC, [this] { EditSCSCChange(); });
     BindChange(ui->EditSCSD, [this] { EditSCSDChange(); });
     BindChange(ui->EditParametryPole, [this] { EditParametryPoleChange(); });
-    BindGrid(ui->Tabela_SCS, [this] { Tabela_SCSClick(); }, [this](int key) { KlawiszEnterTabela_SCS(key); });
-    BindGrid(ui->Tabela_SCS_Procent, [this] { Tabela_SCS_ProcentClick(); },
-             [this](int key) { KlawiszEnterTabela_SCS_Procent(key); });
+    BindGrid(
+        ui->Tabela_SCS, [this] { Tabela_SCSClick(); }, [this](int key) { KlawiszEnterTabela_SCS(key); });
+    BindGrid(
+        ui->Tabela_SCS_Procent, [this] { Tabela_SCS_ProcentClick(); },
+        [this](int key) { KlawiszEnterTabela_SCS_Procent(key); });
     // Only the item that becomes selected reports; selecting the selected item does nothing.
     for (QRadioButton* item : {ui->RadioGroup_CNlubKM2_km, ui->RadioGroup_CNlubKM2_procent})
         connect(item, &QRadioButton::toggled, this, [this](bool on) {
@@ -85,9 +89,9 @@ float TFormatkaOkno::PercentSumOfGrid() const
 void TFormatkaOkno::ComputeAveragedCurveNumber()
 {
     model::LandUseState& landUse = model::LandUse();
-    const float total = model::ComputeAveragedCurveNumber(
-        landUse, GridTexts(ui->Tabela_SCS), decimalSeparator_,
-        [this] { messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!")); });
+    const float total =
+        model::ComputeAveragedCurveNumber(landUse, GridTexts(ui->Tabela_SCS), decimalSeparator_,
+                                          [this] { messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!")); });
     SetCaption(ui->LabelSCSPowierzchniaWartosc, text::FormatGeneral(total, decimalSeparator_));
     SetCaption(ui->LabelSCSSCSWartosc, text::FormatCurveNumber(landUse.AveragedCurveNumber, decimalSeparator_));
 }
@@ -116,9 +120,9 @@ void TFormatkaOkno::PercentToArea()
 
 void TFormatkaOkno::AreaToPercent()
 {
-    SetGridTexts(ui->Tabela_SCS_Procent, model::AreaToPercent(GridTexts(ui->Tabela_SCS),
-                                                              ui->LabelSCSPowierzchniaWartosc->text(),
-                                                              decimalSeparator_));
+    SetGridTexts(
+        ui->Tabela_SCS_Procent,
+        model::AreaToPercent(GridTexts(ui->Tabela_SCS), ui->LabelSCSPowierzchniaWartosc->text(), decimalSeparator_));
 }
 
 void TFormatkaOkno::ShowPercentSum()
@@ -153,10 +157,22 @@ void TFormatkaOkno::OtherCurveNumberChange(int soilGroup)
     ComputeEffectiveRain();
 }
 
-void TFormatkaOkno::EditSCSAChange() { OtherCurveNumberChange(0); }
-void TFormatkaOkno::EditSCSBChange() { OtherCurveNumberChange(1); }
-void TFormatkaOkno::EditSCSCChange() { OtherCurveNumberChange(2); }
-void TFormatkaOkno::EditSCSDChange() { OtherCurveNumberChange(3); }
+void TFormatkaOkno::EditSCSAChange()
+{
+    OtherCurveNumberChange(0);
+}
+void TFormatkaOkno::EditSCSBChange()
+{
+    OtherCurveNumberChange(1);
+}
+void TFormatkaOkno::EditSCSCChange()
+{
+    OtherCurveNumberChange(2);
+}
+void TFormatkaOkno::EditSCSDChange()
+{
+    OtherCurveNumberChange(3);
+}
 
 void TFormatkaOkno::Tabela_SCSClick()
 {

@@ -21,10 +21,10 @@ public:
 
 // One file dialog of the window, as the window defines it.
 struct FileDialogSpec {
-    QString name;    // component name, e.g. "SaveDialogOpad"; the last chosen name is kept per name
-    QString title;   // e.g. "Zapisanie pliku opadu"
-    QString filter;  // description and pattern pairs separated by '|',
-                     // e.g. "Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"
+    QString name;       // component name, e.g. "SaveDialogOpad"; the last chosen name is kept per name
+    QString title;      // e.g. "Zapisanie pliku opadu"
+    QString filter;     // description and pattern pairs separated by '|',
+                        // e.g. "Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"
     bool save = false;  // a save dialog (no overwrite question) or an open dialog (the file need not exist)
 };
 

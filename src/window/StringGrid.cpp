@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 
+namespace moravel::window {
+
 namespace {
 
 quint64 CellKey(int col, int row)
@@ -37,19 +39,19 @@ public:
         if (!index.isValid())
             return {};
         switch (role) {
-        case Qt::DisplayRole:
-        case Qt::EditRole:
-            return texts.value(CellKey(index.column(), index.row()));
-        case Qt::BackgroundRole:
-            if (IsFixed(index.column(), index.row()))
-                return grid_->palette().brush(QPalette::Button);
-            return {};
-        case Qt::ForegroundRole:
-            if (IsFixed(index.column(), index.row()))
-                return grid_->palette().brush(QPalette::ButtonText);
-            return {};
-        default:
-            return {};
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return texts.value(CellKey(index.column(), index.row()));
+            case Qt::BackgroundRole:
+                if (IsFixed(index.column(), index.row()))
+                    return grid_->palette().brush(QPalette::Button);
+                return {};
+            case Qt::ForegroundRole:
+                if (IsFixed(index.column(), index.row()))
+                    return grid_->palette().brush(QPalette::ButtonText);
+                return {};
+            default:
+                return {};
         }
     }
 
@@ -133,8 +135,7 @@ class StringGridDelegate : public QStyledItemDelegate {
 public:
     explicit StringGridDelegate(StringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
@@ -222,15 +223,42 @@ void StringGrid::SetCell(int col, int row, const QString& text)
     model_->SetText(col, row, text);
 }
 
-int StringGrid::ColCount() const { return model_->cols; }
-int StringGrid::RowCount() const { return model_->rows; }
-int StringGrid::FixedCols() const { return model_->fixedCols; }
-int StringGrid::FixedRows() const { return model_->fixedRows; }
-int StringGrid::DefaultColWidth() const { return defaultColWidth_; }
-int StringGrid::DefaultRowHeight() const { return defaultRowHeight_; }
-int StringGrid::SelectedCol() const { return selCol_; }
-int StringGrid::SelectedRow() const { return selRow_; }
-int StringGrid::GridWidth() const { return width(); }
+int StringGrid::ColCount() const
+{
+    return model_->cols;
+}
+int StringGrid::RowCount() const
+{
+    return model_->rows;
+}
+int StringGrid::FixedCols() const
+{
+    return model_->fixedCols;
+}
+int StringGrid::FixedRows() const
+{
+    return model_->fixedRows;
+}
+int StringGrid::DefaultColWidth() const
+{
+    return defaultColWidth_;
+}
+int StringGrid::DefaultRowHeight() const
+{
+    return defaultRowHeight_;
+}
+int StringGrid::SelectedCol() const
+{
+    return selCol_;
+}
+int StringGrid::SelectedRow() const
+{
+    return selRow_;
+}
+int StringGrid::GridWidth() const
+{
+    return width();
+}
 
 void StringGrid::SetColCount(int count)
 {
@@ -424,3 +452,5 @@ void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
             onClick();
     });
 }
+
+}  // namespace moravel::window

@@ -5,6 +5,8 @@
 #include <QTableView>
 #include <functional>
 
+namespace moravel::window {
+
 class StringGridModel;
 
 class StringGrid : public QTableView {
@@ -83,7 +85,9 @@ private:
     int defaultRowHeight_ = 24;
     int selCol_ = 0;
     int selRow_ = 0;
-    bool syncing_ = false;       // Qt's current index is being moved by the grid itself
-    bool inMouse_ = false;       // a mouse press is being handled
-    bool forwardingKey_ = false; // the grid hands a key to a fresh cell editor
+    bool syncing_ = false;        // Qt's current index is being moved by the grid itself
+    bool inMouse_ = false;        // a mouse press is being handled
+    bool forwardingKey_ = false;  // the grid hands a key to a fresh cell editor
 };
+
+}  // namespace moravel::window

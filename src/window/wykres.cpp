@@ -4,6 +4,8 @@
 #include <QValueAxis>
 #include <algorithm>
 
+namespace moravel::window {
+
 namespace {
 constexpr float kNearZeroDischarge = 0.01f;
 }
@@ -68,8 +70,8 @@ void THydrographChart::ShowHydrographChart(const moravel::model::ComputationStat
         axisY_->setRange(0, 1);
         return;
     }
-    const auto [minIt, maxIt] = std::minmax_element(
-        points.cbegin(), points.cend(), [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    const auto [minIt, maxIt] = std::minmax_element(points.cbegin(), points.cend(),
+                                                    [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
     double low = std::min(0.0, minIt->y());
     double high = maxIt->y() > low ? maxIt->y() : low + 1;
     // Round tick values on both axes: whole hours along the time axis.
@@ -78,3 +80,5 @@ void THydrographChart::ShowHydrographChart(const moravel::model::ComputationStat
     axisY_->setRange(low, high);
     axisY_->applyNiceNumbers();
 }
+
+}  // namespace moravel::window

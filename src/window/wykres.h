@@ -7,6 +7,8 @@
 class QLineSeries;
 class QValueAxis;
 
+namespace moravel::window {
+
 // Number of ordinates worth drawing: the tail of near-zero values (below 0.01 m3/s) is cut
 // so that exactly one of them follows the last ordinate at or above 0.01. `ordinates` is
 // indexed from 1 to `length`.
@@ -29,3 +31,5 @@ private:
     QValueAxis* axisX_;
     QValueAxis* axisY_;
 };
+
+}  // namespace moravel::window

@@ -8,6 +8,9 @@
 
 #include "window/wykres.h"
 
+using moravel::window::HydrographChartPointCount;
+using moravel::window::THydrographChart;
+
 namespace {
 
 struct TrimCase {
@@ -33,15 +36,15 @@ TEST_P(ChartTrim, KeepsOneNearZeroOrdinateAfterTheLastSignificantOne)
     EXPECT_EQ(HydrographChartPointCount(q.data(), static_cast<int>(c.ordinates.size())), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ChartTrim,
-    ::testing::Values(TrimCase{{1, 2, 0.5f, 0.001f, 0}, 4},     // tail cut after one near-zero value
-                      TrimCase{{0, 3, 0.01f}, 3},                // last ordinate exactly at the threshold
-                      TrimCase{{0.5f, 0.2f}, 2},                 // last ordinate significant: all kept
-                      TrimCase{{0.009f, 0.001f, 0}, 0},          // everything near zero: nothing drawn
-                      TrimCase{{}, 0},                           // no hydrograph at all
-                      TrimCase{{0, 5, 0.0099f, 0.02f, 0, 0}, 5}  // a significant value late in the tail
-                      ));
+INSTANTIATE_TEST_SUITE_P(Table, ChartTrim,
+                         ::testing::Values(TrimCase{{1, 2, 0.5f, 0.001f, 0}, 4},  // tail cut after one near-zero value
+                                           TrimCase{{0, 3, 0.01f}, 3},        // last ordinate exactly at the threshold
+                                           TrimCase{{0.5f, 0.2f}, 2},         // last ordinate significant: all kept
+                                           TrimCase{{0.009f, 0.001f, 0}, 0},  // everything near zero: nothing drawn
+                                           TrimCase{{}, 0},                   // no hydrograph at all
+                                           TrimCase{{0, 5, 0.0099f, 0.02f, 0, 0}, 5}
+                                           // a significant value late in the tail
+                                           ));
 
 int argc = 1;
 char arg0[] = "test_chart";

@@ -114,10 +114,10 @@ TEST(ImportBlock, RefusesCancelTooManyRowsAndBlocksOffTheWorkbook)
               QString::fromUtf8("Zaznaczony zakres ma 1002 wiersze, a tabela opadu mieści najwyżej 1000 godzin"));
 
     const QString offSheet = QString::fromUtf8("Zaznaczony zakres nie leży na arkuszu skoroszytu");
-    EXPECT_EQ(ErrorText(book, CellBlock{2, 0, 0, 0, 0}), offSheet);   // no third sheet
-    EXPECT_EQ(ErrorText(book, CellBlock{0, 5, 0, 4, 0}), offSheet);   // upside down
-    EXPECT_EQ(ErrorText(book, CellBlock{0, -1, 0, 3, 0}), offSheet);  // negative row
-    EXPECT_EQ(ErrorText(book, CellBlock{0, 0, 0, 0, 256}), offSheet); // past column IV
+    EXPECT_EQ(ErrorText(book, CellBlock{2, 0, 0, 0, 0}), offSheet);    // no third sheet
+    EXPECT_EQ(ErrorText(book, CellBlock{0, 5, 0, 4, 0}), offSheet);    // upside down
+    EXPECT_EQ(ErrorText(book, CellBlock{0, -1, 0, 3, 0}), offSheet);   // negative row
+    EXPECT_EQ(ErrorText(book, CellBlock{0, 0, 0, 0, 256}), offSheet);  // past column IV
 }
 
 TEST(ImportBlock, WarnsAboutCellsThatCannotBeReadFaithfully)
@@ -134,11 +134,11 @@ TEST(ImportBlock, WarnsAboutCellsThatCannotBeReadFaithfully)
 
     const Workbook rain = ReadWorkbook(ImportFixture("rain.xls"));
     EXPECT_TRUE(BlockWarnings(rain, CellBlock{0, 9, 2, 32, 2}).isEmpty());
-    EXPECT_EQ(BlockWarnings(rain, CellBlock{0, 9, 2, 32, 4}),
-              QStringList{QString::fromUtf8(
-                  "Uwaga: zakres ma 3 kolumny; przepisana zostanie tylko pierwsza kolumna (C).")});
-    EXPECT_EQ(BlockWarnings(rain, CellBlock{0, 0, 0, 1499, 0}),
-              QStringList{QString::fromUtf8(
-                  "Uwaga: zakres ma 1500 wierszy, a tabela opadu mieści najwyżej 1000 godzin; "
-                  "taki zakres nie zostanie przyjęty.")});
+    EXPECT_EQ(
+        BlockWarnings(rain, CellBlock{0, 9, 2, 32, 4}),
+        QStringList{QString::fromUtf8("Uwaga: zakres ma 3 kolumny; przepisana zostanie tylko pierwsza kolumna (C).")});
+    EXPECT_EQ(
+        BlockWarnings(rain, CellBlock{0, 0, 0, 1499, 0}),
+        QStringList{QString::fromUtf8("Uwaga: zakres ma 1500 wierszy, a tabela opadu mieści najwyżej 1000 godzin; "
+                                      "taki zakres nie zostanie przyjęty.")});
 }

@@ -57,12 +57,12 @@ TEST(ImportCommand, FillsTheHourCountFirstThenEachHourInOrder)
 
     ASSERT_EQ(log.size(), 25);
     EXPECT_EQ(log[0], "count=24");
-    EXPECT_EQ(log[1], "1=0,7");        // C10
+    EXPECT_EQ(log[1], "1=0,7");  // C10
     EXPECT_EQ(log[3], "3=2,5");
     EXPECT_EQ(log[4], "4=0,333333333333333");
     EXPECT_EQ(log[6], "6=brak");
-    EXPECT_EQ(log[8], "8=");           // empty C17
-    EXPECT_EQ(log[24], "24=16,8");     // C33; column D never read
+    EXPECT_EQ(log[8], "8=");        // empty C17
+    EXPECT_EQ(log[24], "24=16,8");  // C33; column D never read
 }
 
 TEST(ImportCommand, ChangesNothingWhenCancelledOrRefused)
@@ -80,8 +80,7 @@ TEST(ImportCommand, ChangesNothingWhenCancelledOrRefused)
         {"picker cancelled", ImportFixture("rain.xls"), std::nullopt, "Invalid variant operation", 1},
         {"1001 rows", ImportFixture("rain.xls"), CellBlock{0, 0, 2, 1000, 2},
          QString::fromUtf8("Zaznaczony zakres ma 1001 wierszy, a tabela opadu mieści najwyżej 1000 godzin"), 1},
-        {"damaged file", damaged, CellBlock{}, "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(damaged),
-         0},
+        {"damaged file", damaged, CellBlock{}, "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(damaged), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -37,14 +37,14 @@ TEST(ImportReader, ReadsSheetsAndValues)
     EXPECT_EQ(opad.rows, 33);  // up to row 33
     EXPECT_EQ(opad.cols, 4);   // up to column D
 
-    ExpectText(opad.At(8, 2), "Opad [mm]");  // C9
-    ExpectNumber(opad.At(9, 2), 0.7);        // C10, hour 1
-    ExpectNumber(opad.At(11, 2), 2.5);       // C12
-    ExpectNumber(opad.At(12, 2), 1.0 / 3);   // C13, all 17 digits kept
-    ExpectText(opad.At(14, 2), "brak");      // C15
-    EXPECT_EQ(opad.At(16, 2).type, CellType::Empty);  // C17 left empty
-    ExpectNumber(opad.At(32, 2), 16.8);      // C33, hour 24
-    ExpectNumber(opad.At(9, 3), 101);        // D10, stored as an integer
+    ExpectText(opad.At(8, 2), "Opad [mm]");              // C9
+    ExpectNumber(opad.At(9, 2), 0.7);                    // C10, hour 1
+    ExpectNumber(opad.At(11, 2), 2.5);                   // C12
+    ExpectNumber(opad.At(12, 2), 1.0 / 3);               // C13, all 17 digits kept
+    ExpectText(opad.At(14, 2), "brak");                  // C15
+    EXPECT_EQ(opad.At(16, 2).type, CellType::Empty);     // C17 left empty
+    ExpectNumber(opad.At(32, 2), 16.8);                  // C33, hour 24
+    ExpectNumber(opad.At(9, 3), 101);                    // D10, stored as an integer
     EXPECT_EQ(opad.At(500, 200).type, CellType::Empty);  // far outside: empty, no fault
     ExpectNumber(book.sheets[1].At(1, 1), 42);
 
@@ -91,10 +91,16 @@ TEST(ImportReader, RefusesWhatIsNoWorkbook)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString paths[] = {
-        ImportFixture("empty.xls"),     ImportFixture("random.xls"),    ImportFixture("truncated.xls"),
-        ImportFixture("workbook.xlsx"), dir.path(),                     dir.filePath("missing.xls"),
+        ImportFixture("empty.xls"),
+        ImportFixture("random.xls"),
+        ImportFixture("truncated.xls"),
+        ImportFixture("workbook.xlsx"),
+        dir.path(),
+        dir.filePath("missing.xls"),
         // Damage that makes freexl read or write past its buffers, or lose every sheet.
-        ImportFixture("long_name.xls"), ImportFixture("two_sizes.xls"), ImportFixture("far_cell.xls"),
+        ImportFixture("long_name.xls"),
+        ImportFixture("two_sizes.xls"),
+        ImportFixture("far_cell.xls"),
     };
     for (const QString& path : paths) {
         SCOPED_TRACE(path.toStdString());
@@ -115,8 +121,8 @@ TEST(ImportReader, RefusesWorkbooksDeclaringAbsurdSizes)
         ReadWorkbook(path);
         ADD_FAILURE() << "read without error";
     } catch (const moravel::Error& e) {
-        EXPECT_EQ(e.text(), QString::fromUtf8("Skoroszyt %1 jest zbyt duży, by go odczytać")
-                                .arg(QDir::toNativeSeparators(path)));
+        EXPECT_EQ(e.text(),
+                  QString::fromUtf8("Skoroszyt %1 jest zbyt duży, by go odczytać").arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -159,7 +165,7 @@ TEST(ImportReader, SurvivesDamagedWorkbooks)
 
 TEST(ImportReader, NamesColumnsAndCells)
 {
-    const std::pair<int, const char*> columns[] = {{0, "A"}, {2, "C"}, {25, "Z"}, {26, "AA"},
+    const std::pair<int, const char*> columns[] = {{0, "A"},   {2, "C"},   {25, "Z"},  {26, "AA"},
                                                    {51, "AZ"}, {52, "BA"}, {255, "IV"}};
     for (const auto& [col, name] : columns)
         EXPECT_EQ(ColumnName(col), name) << col;

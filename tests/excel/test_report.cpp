@@ -21,7 +21,8 @@
 namespace moravel::excel {
 namespace {
 
-QJsonObject ReadBack(const QString& path) {
+QJsonObject ReadBack(const QString& path)
+{
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(REPORT_READBACK_SCRIPT), path});
     const bool finished = python.waitForFinished(120000);
@@ -34,7 +35,8 @@ QJsonObject ReadBack(const QString& path) {
 }
 
 // Hours with values that don't print exactly in 16 digits, small and large, and 2.3.
-ReportData Sample(int hours) {
+ReportData Sample(int hours)
+{
     ReportData data;
     data.HydrographLength = hours;
     std::uint32_t seed = 12345;
@@ -48,13 +50,15 @@ ReportData Sample(int hours) {
         data.EffectiveRain[i] = data.Rainfall[i] * next();
         data.HydrographOrdinates[i] = next() * 300.0f;
     }
-    if (hours >= 1) data.Rainfall[1] = 2.3f;
+    if (hours >= 1)
+        data.Rainfall[1] = 2.3f;
     data.PeakDischargeRounded = 30;
     data.RainfallMaxRounded = 4;
     data.RiverName = QStringLiteral("Wisła");
     data.CrossSection = QStringLiteral("Kraków");
     for (int r = 0; r < 21; ++r)
-        for (int c = 0; c < 4; ++c) data.LandUse[r][c] = QStringLiteral("%1,%2").arg(r).arg(c);
+        for (int c = 0; c < 4; ++c)
+            data.LandUse[r][c] = QStringLiteral("%1,%2").arg(r).arg(c);
     data.LandUse[3][1] = QString();  // an empty grid cell
     data.CatchmentArea = QStringLiteral("?");
     data.RB = QStringLiteral("4,2");
@@ -69,15 +73,18 @@ ReportData Sample(int hours) {
 
 class ReportWorkbook : public ::testing::Test {
 protected:
-    QJsonObject Write(const ReportData& data) {
+    QJsonObject Write(const ReportData& data)
+    {
         const QString path = folder_.filePath(QStringLiteral("Raport %1.xlsx").arg(count_++));
         WriteExcelReport(data, path);
         return ReadBack(path);
     }
-    static QJsonObject Cells(const QJsonObject& book, const char* sheet) {
+    static QJsonObject Cells(const QJsonObject& book, const char* sheet)
+    {
         return book["worksheets"][QLatin1String(sheet)]["cells"].toObject();
     }
-    static QJsonObject ReportWidths(const QJsonObject& book) {
+    static QJsonObject ReportWidths(const QJsonObject& book)
+    {
         return book["worksheets"][QLatin1String("Raport Moravel")]["widths"].toObject();
     }
 
@@ -85,9 +92,13 @@ protected:
     int count_ = 0;
 };
 
-QString Cell(int column, int row) { return QStringLiteral("%1%2").arg(QChar('A' + column)).arg(row); }
+QString Cell(int column, int row)
+{
+    return QStringLiteral("%1%2").arg(QChar('A' + column)).arg(row);
+}
 
-void ExpectFramed(const QJsonObject& cell, const QString& where) {
+void ExpectFramed(const QJsonObject& cell, const QString& where)
+{
     EXPECT_EQ(cell["align"].toString(), "center") << where.toStdString();
     for (const QJsonValue side : cell["border"].toArray()) {
         EXPECT_EQ(side["style"].toString(), "thin") << where.toStdString();
@@ -95,17 +106,19 @@ void ExpectFramed(const QJsonObject& cell, const QString& where) {
     }
 }
 
-bool HasBorder(const QJsonObject& cell) {
+bool HasBorder(const QJsonObject& cell)
+{
     for (const QJsonValue side : cell["border"].toArray())
-        if (!side["style"].isNull()) return true;
+        if (!side["style"].isNull())
+            return true;
     return false;
 }
 
-TEST_F(ReportWorkbook, ChartSheetFirstAndOnShowThenTheTwoWorksheets) {
+TEST_F(ReportWorkbook, ChartSheetFirstAndOnShowThenTheTwoWorksheets)
+{
     const QJsonObject book = Write(Sample(24));
     EXPECT_TRUE(book["zipOk"].toBool());
-    EXPECT_EQ(book["sheets"].toArray(),
-              QJsonArray({"Wykres Moravel", "Raport Moravel", "Parametry zlewni"}));
+    EXPECT_EQ(book["sheets"].toArray(), QJsonArray({"Wykres Moravel", "Raport Moravel", "Parametry zlewni"}));
     EXPECT_EQ(book["kinds"].toArray(), QJsonArray({"Chartsheet", "Worksheet", "Worksheet"}));
     EXPECT_EQ(book["active"].toString(), "Wykres Moravel");
     // openpyxl finds and parses the chart behind the chart sheet.
@@ -116,7 +129,8 @@ TEST_F(ReportWorkbook, ChartSheetFirstAndOnShowThenTheTwoWorksheets) {
             << declaration.toString().toStdString();
 }
 
-TEST_F(ReportWorkbook, ReportSheetHoldsTitleHeadersAndExactNumbersInAFrame) {
+TEST_F(ReportWorkbook, ReportSheetHoldsTitleHeadersAndExactNumbersInAFrame)
+{
     const ReportData data = Sample(24);
     const QJsonObject book = Write(data);
     const QJsonObject cells = Cells(book, "Raport Moravel");
@@ -140,7 +154,8 @@ TEST_F(ReportWorkbook, ReportSheetHoldsTitleHeadersAndExactNumbersInAFrame) {
 
     // The frame B5:E30: every cell centred with thin lines in the automatic colour.
     for (int row = 5; row <= 30; ++row)
-        for (int column = 1; column <= 4; ++column) ExpectFramed(cells[Cell(column, row)].toObject(), Cell(column, row));
+        for (int column = 1; column <= 4; ++column)
+            ExpectFramed(cells[Cell(column, row)].toObject(), Cell(column, row));
     EXPECT_FALSE(cells.contains("B31"));
     EXPECT_FALSE(HasBorder(cells["Z7"].toObject()));
 
@@ -169,7 +184,8 @@ TEST_F(ReportWorkbook, ReportSheetHoldsTitleHeadersAndExactNumbersInAFrame) {
     EXPECT_FALSE(widths.contains("E"));
 }
 
-TEST_F(ReportWorkbook, ThousandHoursOfValuesReadBackExactly) {
+TEST_F(ReportWorkbook, ThousandHoursOfValuesReadBackExactly)
+{
     const ReportData data = Sample(1000);
     const QJsonObject cells = Cells(Write(data), "Raport Moravel");
     int mismatches = 0;
@@ -186,7 +202,8 @@ TEST_F(ReportWorkbook, ThousandHoursOfValuesReadBackExactly) {
     EXPECT_FALSE(cells.contains("B1007"));
 }
 
-TEST_F(ReportWorkbook, EmptyHydrographGivesHeadersOnlyAndEmptyRanges) {
+TEST_F(ReportWorkbook, EmptyHydrographGivesHeadersOnlyAndEmptyRanges)
+{
     ReportData data = Sample(0);
     data.RiverName.clear();
     data.CrossSection.clear();
@@ -208,12 +225,13 @@ TEST_F(ReportWorkbook, EmptyHydrographGivesHeadersOnlyAndEmptyRanges) {
             formulas << series["x"]["f"].toString() << series["y"]["f"].toString();
             EXPECT_EQ(series["y"]["count"].toInt(), 0);
         }
-    EXPECT_EQ(formulas, QStringList({"'Raport Moravel'!$B$7:$B$6", "'Raport Moravel'!$D$7:$D$6",
-                                     "'Raport Moravel'!$B$7:$B$6", "'Raport Moravel'!$Z$7:$Z$6",
-                                     "'Raport Moravel'!$B$7:$B$6", "'Raport Moravel'!$E$7:$E$6"}));
+    EXPECT_EQ(formulas,
+              QStringList({"'Raport Moravel'!$B$7:$B$6", "'Raport Moravel'!$D$7:$D$6", "'Raport Moravel'!$B$7:$B$6",
+                           "'Raport Moravel'!$Z$7:$Z$6", "'Raport Moravel'!$B$7:$B$6", "'Raport Moravel'!$E$7:$E$6"}));
 }
 
-TEST_F(ReportWorkbook, ParametersSheetIsTextThroughout) {
+TEST_F(ReportWorkbook, ParametersSheetIsTextThroughout)
+{
     const ReportData data = Sample(3);
     const QJsonObject book = Write(data);
     const QJsonObject cells = Cells(book, "Parametry zlewni");
@@ -234,17 +252,35 @@ TEST_F(ReportWorkbook, ParametersSheetIsTextThroughout) {
         const char* cell;
         const char* text;
     } expected[] = {
-        {"E3", "SPOSÓB UŻYTKOWANIA ZLEWNI [km2]"}, {"F5", "A"}, {"I5", "D"},
-        {"E6", "Ziemia uprawna bez upraw rzędowych"}, {"E26", "Inne"}, {"F6", "0,0"}, {"I26", "20,3"},
-        {"E28", "Powierzchnia zlewni A="}, {"F28", "?"}, {"G28", "km2"}, {"E30", "Wskaźniki Hortona-Strahlera"},
-        {"E31", "RB="}, {"F31", "4,2"}, {"F32", "2,1"}, {"F33", "4,5"}, {"F35", "0,0024"}, {"F36", "12"},
-        {"G36", "km"}, {"G37", "m"}, {"E38", "Współczynnik szorstkości Manninga n="}, {"F38", "0,015"},
+        {"E3", "SPOSÓB UŻYTKOWANIA ZLEWNI [km2]"},
+        {"F5", "A"},
+        {"I5", "D"},
+        {"E6", "Ziemia uprawna bez upraw rzędowych"},
+        {"E26", "Inne"},
+        {"F6", "0,0"},
+        {"I26", "20,3"},
+        {"E28", "Powierzchnia zlewni A="},
+        {"F28", "?"},
+        {"G28", "km2"},
+        {"E30", "Wskaźniki Hortona-Strahlera"},
+        {"E31", "RB="},
+        {"F31", "4,2"},
+        {"F32", "2,1"},
+        {"F33", "4,5"},
+        {"F35", "0,0024"},
+        {"F36", "12"},
+        {"G36", "km"},
+        {"G37", "m"},
+        {"E38", "Współczynnik szorstkości Manninga n="},
+        {"F38", "0,015"},
     };
-    for (const auto& e : expected) EXPECT_EQ(cells[e.cell]["value"].toString(), QString::fromUtf8(e.text)) << e.cell;
+    for (const auto& e : expected)
+        EXPECT_EQ(cells[e.cell]["value"].toString(), QString::fromUtf8(e.text)) << e.cell;
     // Empty texts leave empty cells.
     EXPECT_TRUE(cells["F37"]["value"].isNull());
     EXPECT_TRUE(cells["G9"]["value"].isNull());
-    for (const char* empty : {"E27", "E29", "E34", "G35", "G38"}) EXPECT_TRUE(cells[empty]["value"].isNull()) << empty;
+    for (const char* empty : {"E27", "E29", "E34", "G35", "G38"})
+        EXPECT_TRUE(cells[empty]["value"].isNull()) << empty;
 
     // Raised "2" of km2 and m2.
     const QJsonObject rich = book["rich"].toObject();
@@ -256,27 +292,31 @@ TEST_F(ReportWorkbook, ParametersSheetIsTextThroughout) {
     for (const char* text : {"obszar ok. 1000 m2", "obszar ok. 1300 m2", "obszar ok. 2000 m2", "obszar ok. 4000 m2"})
         EXPECT_TRUE(raisedLast(text)) << text;
     EXPECT_EQ(rich["km2"].toArray(), QJsonArray({QJsonArray{"km", false}, QJsonArray{"2", true}}));
-    EXPECT_EQ(rich[QString::fromUtf8("SPOSÓB UŻYTKOWANIA ZLEWNI [km2]")].toArray()[1],
-              QJsonArray({"2", true}));
+    EXPECT_EQ(rich[QString::fromUtf8("SPOSÓB UŻYTKOWANIA ZLEWNI [km2]")].toArray()[1], QJsonArray({"2", true}));
 
     // Labels right, soil groups centred, the land-use block centred and framed.
-    for (int row = 6; row <= 38; ++row) EXPECT_EQ(cells[Cell(4, row)]["align"].toString(), "right") << row;
+    for (int row = 6; row <= 38; ++row)
+        EXPECT_EQ(cells[Cell(4, row)]["align"].toString(), "right") << row;
     for (int column = 5; column <= 8; ++column) {
         EXPECT_EQ(cells[Cell(column, 5)]["align"].toString(), "center");
         EXPECT_FALSE(HasBorder(cells[Cell(column, 5)].toObject()));
-        for (int row = 6; row <= 26; ++row) ExpectFramed(cells[Cell(column, row)].toObject(), Cell(column, row));
+        for (int row = 6; row <= 26; ++row)
+            ExpectFramed(cells[Cell(column, row)].toObject(), Cell(column, row));
         EXPECT_FALSE(HasBorder(cells[Cell(column, 27)].toObject()));
     }
     EXPECT_TRUE(cells["F28"]["align"].isNull());
 }
 
-QJsonObject Axis(const QJsonObject& chart, const QString& id) {
+QJsonObject Axis(const QJsonObject& chart, const QString& id)
+{
     for (const QJsonValue axis : chart["axes"].toArray())
-        if (axis["id"].toString() == id) return axis.toObject();
+        if (axis["id"].toString() == id)
+            return axis.toObject();
     return {};
 }
 
-TEST_F(ReportWorkbook, ChartCombinesStackedRainfallColumnsWithTheSmoothHydrograph) {
+TEST_F(ReportWorkbook, ChartCombinesStackedRainfallColumnsWithTheSmoothHydrograph)
+{
     const ReportData data = Sample(24);
     const QJsonObject chart = Write(data)["chart"].toObject();
 
@@ -349,8 +389,8 @@ TEST_F(ReportWorkbook, ChartCombinesStackedRainfallColumnsWithTheSmoothHydrograp
     EXPECT_EQ(discharge["pos"].toString(), "l");
     EXPECT_EQ(discharge["crossAx"], time["id"]);
     EXPECT_EQ(discharge["title"].toArray(),
-              QJsonArray({QJsonArray{"Przeplyw Q [m", "1000", "0", QJsonValue()},
-                          QJsonArray{"3", "1000", "0", "30000"}, QJsonArray{"/s]", "1000", "0", QJsonValue()}}));
+              QJsonArray({QJsonArray{"Przeplyw Q [m", "1000", "0", QJsonValue()}, QJsonArray{"3", "1000", "0", "30000"},
+                          QJsonArray{"/s]", "1000", "0", QJsonValue()}}));
 
     EXPECT_EQ(time2["type"].toString(), "catAx");
     EXPECT_EQ(time2["delete"].toString(), "0");
@@ -375,7 +415,8 @@ TEST_F(ReportWorkbook, ChartCombinesStackedRainfallColumnsWithTheSmoothHydrograp
     }
 }
 
-TEST_F(ReportWorkbook, AxisScalesFollowTheRoundedPeaks) {
+TEST_F(ReportWorkbook, AxisScalesFollowTheRoundedPeaks)
+{
     const struct {
         int peak;
         int rainfall;
@@ -403,10 +444,12 @@ TEST_F(ReportWorkbook, AxisScalesFollowTheRoundedPeaks) {
     EXPECT_EQ(DischargeAxisMaximum(10), 14.333333333333334);
 }
 
-TEST_F(ReportWorkbook, NumbersStayReadableUnderADecimalCommaLocale) {
+TEST_F(ReportWorkbook, NumbersStayReadableUnderADecimalCommaLocale)
+{
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "pl_PL.UTF-8")) GTEST_SKIP() << "no pl_PL.UTF-8 locale on this system";
+    if (!std::setlocale(LC_NUMERIC, "pl_PL.UTF-8"))
+        GTEST_SKIP() << "no pl_PL.UTF-8 locale on this system";
     ReportData data = Sample(4);
     QJsonObject book;
     try {
@@ -422,12 +465,13 @@ TEST_F(ReportWorkbook, NumbersStayReadableUnderADecimalCommaLocale) {
     EXPECT_GT(widths["C"].toDouble(), 15);
 }
 
-TEST(ReportFiles, FailureNamesTheFile) {
+TEST(ReportFiles, FailureNamesTheFile)
+{
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.xlsx")));
     // A folder that doesn't exist, and a name taken by a folder.
-    for (const QString& path : {folder.filePath(QStringLiteral("brak/Raport.xlsx")),
-                                folder.filePath(QStringLiteral("folder.xlsx"))}) {
+    for (const QString& path :
+         {folder.filePath(QStringLiteral("brak/Raport.xlsx")), folder.filePath(QStringLiteral("folder.xlsx"))}) {
         try {
             WriteExcelReport(Sample(2), path);
             ADD_FAILURE() << "no error for " << path.toStdString();
@@ -446,7 +490,8 @@ TEST(ReportFiles, FailureNamesTheFile) {
     EXPECT_THROW(WriteExcelReport(tooLong, folder.filePath(QStringLiteral("a.xlsx"))), Error);
 }
 
-TEST(ReportFiles, EachReportGetsAFolderOfItsOwn) {
+TEST(ReportFiles, EachReportGetsAFolderOfItsOwn)
+{
     const QString first = NewReportFilePath();
     const QString second = NewReportFilePath();
     const QFileInfo a(first);
@@ -464,7 +509,8 @@ TEST(ReportFiles, EachReportGetsAFolderOfItsOwn) {
     QDir(b.absolutePath()).removeRecursively();
 }
 
-TEST(ReportFiles, DataComeFromTheComputationState) {
+TEST(ReportFiles, DataComeFromTheComputationState)
+{
     model::ComputationState state;
     state.HydrographLength = 3;
     state.Rainfall[3] = 1.5f;

@@ -144,12 +144,13 @@ TEST_F(FileCommandsTest, RainfallSavesTheTypedTextsAndOpensThemIntoAFreshWindow)
     EXPECT_EQ(messages.Infos(), QStringList{kSaved + file});
     const QByteArray bytes = FileBytes(file);
     ASSERT_EQ(bytes.size(), 2406);
-    EXPECT_EQ(bytes.left(30), Field("33", 5) + Field("30", 5) + Field("31 2C 35", 5) + Field("31 32", 5) +
-                                  Field("30", 5));
+    EXPECT_EQ(bytes.left(30),
+              Field("33", 5) + Field("30", 5) + Field("31 2C 35", 5) + Field("31 32", 5) + Field("30", 5));
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].dialogSpec.name, QStringLiteral("SaveDialogOpad"));
     EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Zapisanie pliku opadu"));
-    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter, QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter,
+              QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"));
     EXPECT_TRUE(dialogs.asked[0].dialogSpec.save);
 
     // The dialog offers the name chosen last time.
@@ -228,8 +229,9 @@ TEST_F(FileCommandsTest, RainfallOfMoreThan399HoursIsRefusedAndNothingWritten)
 {
     window->SetText(Hours(), QStringLiteral("400"));
     Run(ui().MenuOpadZapisz, {Path("dlugi")});
-    EXPECT_EQ(messages.Errors(),
-              QStringList{QStringLiteral("Plik opadu mieści najwyżej 399 godzin, a seria ma ich 400. Nie zapisano pliku.")});
+    EXPECT_EQ(
+        messages.Errors(),
+        QStringList{QStringLiteral("Plik opadu mieści najwyżej 399 godzin, a seria ma ich 400. Nie zapisano pliku.")});
     EXPECT_TRUE(messages.Infos().isEmpty());
     EXPECT_FALSE(QFile::exists(Path("dlugi.kwp")));
 
@@ -343,7 +345,8 @@ TEST_F(FileCommandsTest, ScsSavesGridAndOwnClassAndOpeningRecomputesTheCurveNumb
     EXPECT_EQ(bytes.mid(522, 6), Field("38 35", 5));
     EXPECT_EQ(bytes.mid(6, 6), Field("", 5));
     EXPECT_EQ(dialogs.asked[0].dialogSpec.title, QStringLiteral("Zapisanie pliku SCS"));
-    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter, QStringLiteral("pliki danych SCS *.kws|*.kws|wszystkie pliki *.*|*.*"));
+    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter,
+              QStringLiteral("pliki danych SCS *.kws|*.kws|wszystkie pliki *.*|*.*"));
 
     Fresh();
     EnterRain({"20", "30"});
@@ -550,8 +553,7 @@ TEST_F(FileCommandsTest, CaseSavedFromTheWindowOpensIdenticalInAFreshWindow)
     Run(ui().MenuOpadZapisz, {Path("sprawa")});
     Run(ui().MenuSCSZapisz, {Path("sprawa")});
     Run(ui().MenuParametryKWZapisz, {Path("sprawa")});
-    Run(ui().MenuPlikZapiszProjekt,
-        {Path("sprawa"), Path("sprawa.kwp"), Path("sprawa.kws"), Path("sprawa.kwx")});
+    Run(ui().MenuPlikZapiszProjekt, {Path("sprawa"), Path("sprawa.kwp"), Path("sprawa.kws"), Path("sprawa.kwx")});
     EXPECT_TRUE(messages.Errors().isEmpty());
     const QMap<QString, QString> before = Snapshot();
 

@@ -7,10 +7,12 @@
 
 using moravel::files::ParametersRecord;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const ParametersRecord r = ParametersRecord::Decode(bytes);
-    for (const QString& v : r.values) FUZZ_CHECK(v.size() <= 7);
+    for (const QString& v : r.values)
+        FUZZ_CHECK(v.size() <= 7);
 
     const QByteArray again = r.Encode();
     FUZZ_CHECK(again.size() == ParametersRecord::kSize);

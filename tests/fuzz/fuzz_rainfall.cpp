@@ -7,12 +7,14 @@
 
 using moravel::files::RainfallRecord;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const RainfallRecord r = RainfallRecord::Decode(bytes);
     FUZZ_CHECK(r.hours.size() == RainfallRecord::kMaxHours);
     FUZZ_CHECK(r.hourCount.size() <= 5 && r.kindText.size() <= 5);
-    for (const QString& h : r.hours) FUZZ_CHECK(h.size() <= 5);
+    for (const QString& h : r.hours)
+        FUZZ_CHECK(h.size() <= 5);
     FUZZ_CHECK(r.effective == (r.kindText == QLatin1String("1")));
 
     const QByteArray again = r.Encode();

@@ -8,12 +8,15 @@
 
 using moravel::files::ScsRecord;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const ScsRecord r = ScsRecord::Decode(bytes);
     for (const auto& row : r.areas)
-        for (const QString& a : row) FUZZ_CHECK(a.size() <= 5);
-    for (const QString& cn : r.ownClassCn) FUZZ_CHECK(cn.size() <= 5);
+        for (const QString& a : row)
+            FUZZ_CHECK(a.size() <= 5);
+    for (const QString& cn : r.ownClassCn)
+        FUZZ_CHECK(cn.size() <= 5);
 
     const QByteArray again = r.Encode();
     FUZZ_CHECK(again.size() == ScsRecord::kSize);

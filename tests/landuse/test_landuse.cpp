@@ -23,8 +23,7 @@ TEST(AveragedCurveNumber, WeighsTheFixedClassesByArea)
     LandUseState s;
     int messages = 0;
     // 2 km2 of cultivated land on A (CN 72), 3 km2 of commercial area on D (CN 95).
-    const float total = ComputeAveragedCurveNumber(s, Cells({{0, 0, "2"}, {9, 3, "3"}}), kComma,
-                                                   [&] { ++messages; });
+    const float total = ComputeAveragedCurveNumber(s, Cells({{0, 0, "2"}, {9, 3, "3"}}), kComma, [&] { ++messages; });
     EXPECT_EQ(total, 5.0f);
     EXPECT_EQ(messages, 0);
     EXPECT_FLOAT_EQ(s.AveragedCurveNumber, 85.8f);
@@ -43,8 +42,8 @@ TEST(AveragedCurveNumber, InvalidCellsWarnOnceEachAndCountAsZero)
 {
     LandUseState s;
     int messages = 0;
-    const float total = ComputeAveragedCurveNumber(
-        s, Cells({{0, 0, "abc"}, {2, 1, "4"}, {5, 2, "1.5"}}), kComma, [&] { ++messages; });
+    const float total =
+        ComputeAveragedCurveNumber(s, Cells({{0, 0, "abc"}, {2, 1, "4"}, {5, 2, "1.5"}}), kComma, [&] { ++messages; });
     EXPECT_EQ(messages, 2);
     EXPECT_EQ(total, 4.0f);
     EXPECT_FLOAT_EQ(s.AveragedCurveNumber, 79.0f);

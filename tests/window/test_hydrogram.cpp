@@ -25,15 +25,14 @@ const QStringList kStorm = {"0,3", "0,5", "0,7", "1",   "1,4", "1,9", "2,6", "3,
 // RB, RL, RA, So, Lo [km], b [m], n
 const QStringList kParameters = {"4,2", "2,3", "4,8", "0,004", "12", "15", "0,04"};
 const model::HydrographParameters kParameterValues{/*So*/ 0.004, /*n*/ 0.04, /*b*/ 15, /*RB*/ 4.2,
-                                                   /*RA*/ 4.8,   /*RL*/ 2.3,  /*Lo*/ 12};
+                                                   /*RA*/ 4.8,   /*RL*/ 2.3, /*Lo*/ 12};
 
 struct CellText {
     int col, row;
     QString text;
 };
 // About 100 km2 of arable land, woods, meadows and the own class (orchards, CN 65 on B).
-const std::vector<CellText> kLandUse = {
-    {1, 0, "30,5"}, {2, 0, "9,2"}, {1, 6, "42,7"}, {2, 4, "16,3"}, {1, 20, "1,4"}};
+const std::vector<CellText> kLandUse = {{1, 0, "30,5"}, {2, 0, "9,2"}, {1, 6, "42,7"}, {2, 4, "16,3"}, {1, 20, "1,4"}};
 
 class HydrogramTest : public WindowFixture {
 protected:
@@ -90,8 +89,7 @@ TEST_F(HydrogramTest, TypedCatchmentGivesTheHydrographOfTheCores)
         rainfall[i] = model::ToSingle(text::StrToFloat(kStorm[i], QLatin1Char(',')));
         EXPECT_EQ(state.Rainfall[i + 1], rainfall[i]) << i;
     }
-    const float curveNumber =
-        model::ToSingle(text::StrToFloat(ui().LabelSCSSCSWartosc->text(), QLatin1Char(',')));
+    const float curveNumber = model::ToSingle(text::StrToFloat(ui().LabelSCSSCSWartosc->text(), QLatin1Char(',')));
     FixedSource sameDraws = random;
     sameDraws.Reseed();
     model::ScsEffectiveRain(rainfall, 24, curveNumber, sameDraws, effective);

@@ -67,7 +67,7 @@ TEST_F(ParametersTest, EnterAndDownArrowCycleTheFocusThroughTheSevenFields)
         QTest::keyClick(focus, k % 2 ? Qt::Key_Down : Qt::Key_Return);
     }
     EXPECT_EQ(QApplication::focusWidget(), edits[0]);  // n -> RB closes the cycle
-    EXPECT_EQ(returnPressed.count(), 1);                // the key still reached the edit
+    EXPECT_EQ(returnPressed.count(), 1);               // the key still reached the edit
 
     QTest::keyClick(edits[0], Qt::Key_Up);
     QTest::keyClick(edits[0], Qt::Key_A);

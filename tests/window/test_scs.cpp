@@ -73,8 +73,8 @@ protected:
 TEST_F(ScsTest, TwoAreasGiveTheAverageAndTheirPercentTwin)
 {
     CompleteRainfall({QStringLiteral("10"), QStringLiteral("20")});
-    EnterCell(Km(), 0, 0, QStringLiteral("2"));   // row 1, group A: CN 72
-    EnterCell(Km(), 3, 9, QStringLiteral("3"));   // row 10, group D: CN 95
+    EnterCell(Km(), 0, 0, QStringLiteral("2"));  // row 1, group A: CN 72
+    EnterCell(Km(), 3, 9, QStringLiteral("3"));  // row 10, group D: CN 95
     EXPECT_EQ(AreaCaption(), QStringLiteral("5"));
     EXPECT_EQ(CurveNumberCaption(), QStringLiteral("85,80"));
     EXPECT_EQ(Area()->text(), QStringLiteral("5"));
@@ -183,7 +183,9 @@ TEST_F(ScsTest, PercentSumIsComparedWithAHundredInSinglePrecision)
         bool complete;
     };
     const Case cases[] = {
-        {"nine times 10,1 and 9,1 fall just short", {"10,1", "10,1", "10,1", "10,1", "10,1", "10,1", "10,1", "10,1", "10,1", "9,1"}, false},
+        {"nine times 10,1 and 9,1 fall just short",
+         {"10,1", "10,1", "10,1", "10,1", "10,1", "10,1", "10,1", "10,1", "10,1", "9,1"},
+         false},
         {"33,3 + 33,3 + 33,4 are exactly 100", {"33,3", "33,3", "33,4"}, true},
     };
     for (const Case& c : cases) {

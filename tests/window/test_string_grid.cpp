@@ -33,7 +33,8 @@ protected:
 
     void Click(int col, int row)
     {
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, col)).center());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(row, col)).center());
     }
     QWidget* KeyTarget()
     {

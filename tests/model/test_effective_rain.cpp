@@ -125,10 +125,8 @@ TEST(EffectiveRain, CurveNumberOutOfRangeStopsWithoutTouchingTheResult)
         QString error;
     } cases[] = {
         {0, QStringLiteral("Floating point division by zero")},
-        {105, QStringLiteral(
-                  "Średni współczynnik CN spoza zakresu - nie można obliczyć opadu efektywnego")},
-        {-20, QStringLiteral(
-                  "Średni współczynnik CN spoza zakresu - nie można obliczyć opadu efektywnego")},
+        {105, QStringLiteral("Średni współczynnik CN spoza zakresu - nie można obliczyć opadu efektywnego")},
+        {-20, QStringLiteral("Średni współczynnik CN spoza zakresu - nie można obliczyć opadu efektywnego")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cn);

@@ -57,8 +57,7 @@ double Pow(double x, double y)
     return std::exp(y * std::log(x));
 }
 
-Reference ReferenceRun(const HydrographParameters& p, const ComputationState& state,
-                       UniformSource& random)
+Reference ReferenceRun(const HydrographParameters& p, const ComputationState& state, UniformSource& random)
 {
     const int N = p.HourCount;
     const float alpha = float(Pow(p.So, 0.5) / p.n / Pow(p.b, 2.0 / 3.0));
@@ -85,11 +84,10 @@ Reference ReferenceRun(const HydrographParameters& p, const ComputationState& st
             if (j <= i + double(Tp[i])) {
                 const double rho = random.Next();
                 ++ref.draws;
-                U[i][j] = float((1.4 + 3 * rho) * (j - i) * double(Qp[i]) / Tp[i] *
-                                state.EffectiveRain[i]);
+                U[i][j] = float((1.4 + 3 * rho) * (j - i) * double(Qp[i]) / Tp[i] * state.EffectiveRain[i]);
             } else {
-                U[i][j] = float(((i + double(Tb[i])) - j) * double(Qp[i]) /
-                                (double(Tb[i]) - Tp[i]) * state.EffectiveRain[i]);
+                U[i][j] =
+                    float(((i + double(Tb[i])) - j) * double(Qp[i]) / (double(Tb[i]) - Tp[i]) * state.EffectiveRain[i]);
             }
             ref.length = std::max(ref.length, j);
         }
@@ -170,8 +168,7 @@ TEST(Hydrograph, DrawOrderAndResultsMatchAnIndependentRecomputation)
     negativeRatios.RA = 4;  // RB = RA
     std::vector<Case> cases = {
         {"storm with dry and negative hours", Example(8), {2.5f, 0, 7.25f, 12, -1, 0.5f, 3, 0}},
-        {"not-a-number hour counts as dry", Example(3),
-         {1, std::numeric_limits<float>::quiet_NaN(), 4}},
+        {"not-a-number hour counts as dry", Example(3), {1, std::numeric_limits<float>::quiet_NaN(), 4}},
         {"base time under one hour", steep, {10, 0, 5}},
         {"RB equal to RA", negativeRatios, {3, 3, 3, 3}},
     };
@@ -267,26 +264,40 @@ TEST(Hydrograph, ErrorPrecedenceAndLazyReads)
     const Case cases[] = {
         {"So 0 fails before n is read", [](auto& p, auto&) { p.So = 0; }, zero, "So"},
         {"negative So before a bad n",
-         [&](auto& p, auto& in) { p.So = -0.01; in.failures["n"] = notFloat; }, invalid, "So"},
+         [&](auto& p, auto& in) {
+             p.So = -0.01;
+             in.failures["n"] = notFloat;
+         },
+         invalid, "So"},
         {"bad So text", [&](auto&, auto& in) { in.failures["So"] = notFloat; }, notFloat, "So"},
         {"n 0", [](auto& p, auto&) { p.n = 0; }, zero, "So n"},
         {"b 0 after n", [](auto& p, auto&) { p.b = 0; }, zero, "So n b"},
         {"negative b", [](auto& p, auto&) { p.b = -3; }, invalid, "So n b"},
         {"bad hour count", [&](auto&, auto& in) { in.failures["N"] = notInt; }, notInt, "So n b N"},
         {"more than 1000 hours", [](auto& p, auto&) { p.HourCount = 1001; }, tooMany, "So n b N"},
-        {"negative n fails at alpha^0.6, after A is read", [](auto& p, auto&) { p.n = -0.04; },
-         invalid, "So n b N A"},
+        {"negative n fails at alpha^0.6, after A is read", [](auto& p, auto&) { p.n = -0.04; }, invalid, "So n b N A"},
         {"bad area before negative alpha",
-         [&](auto& p, auto& in) { p.n = -0.04; in.failures["A"] = notFloat; }, notFloat,
-         "So n b N A"},
+         [&](auto& p, auto& in) {
+             p.n = -0.04;
+             in.failures["A"] = notFloat;
+         },
+         notFloat, "So n b N A"},
         {"area 0", [](auto& p, auto&) { p.Area = 0; }, zero, "So n b N A"},
         {"negative area", [](auto& p, auto&) { p.Area = -100; }, invalid, "So n b N A"},
         {"RB 0", [](auto& p, auto&) { p.RB = 0; }, zero, "So n b N A RB RA"},
         {"RA 0", [](auto& p, auto&) { p.RA = 0; }, zero, "So n b N A RB RA"},
-        {"RB and RA 0", [](auto& p, auto&) { p.RB = 0; p.RA = 0; }, invalid, "So n b N A RB RA"},
+        {"RB and RA 0",
+         [](auto& p, auto&) {
+             p.RB = 0;
+             p.RA = 0;
+         },
+         invalid, "So n b N A RB RA"},
         {"negative RB/RA", [](auto& p, auto&) { p.RB = -4; }, invalid, "So n b N A RB RA"},
         {"bad RA before a bad RL",
-         [&](auto&, auto& in) { in.failures["RA"] = notFloat; in.failures["RL"] = notInt; },
+         [&](auto&, auto& in) {
+             in.failures["RA"] = notFloat;
+             in.failures["RL"] = notInt;
+         },
          notFloat, "So n b N A RB RA"},
         {"RL 0", [](auto& p, auto&) { p.RL = 0; }, zero, "So n b N A RB RA RL"},
         {"negative RL", [](auto& p, auto&) { p.RL = -2; }, invalid, "So n b N A RB RA RL"},
@@ -300,7 +311,12 @@ TEST(Hydrograph, ErrorPrecedenceAndLazyReads)
                  in.failures[g] = notFloat;
          },
          QString(), "So n b N", false},
-        {"no hours", [](auto& p, auto&) { p.HourCount = 0; p.Area = 0; }, QString(), "So n b N"},
+        {"no hours",
+         [](auto& p, auto&) {
+             p.HourCount = 0;
+             p.Area = 0;
+         },
+         QString(), "So n b N"},
         {"negative hour count", [](auto& p, auto&) { p.HourCount = -5; }, QString(), "So n b N"},
     };
     for (const Case& c : cases) {

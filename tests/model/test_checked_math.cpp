@@ -59,7 +59,13 @@ TEST(CheckedMath, FaultsRaiseTheirTexts)
         {"single beyond range", [] { ToSingle(1e39); }, kOverflow},
         {"single beyond negative range", [] { ToSingle(-1e39); }, kOverflow},
         {"single NaN", [=] { ToSingle(nan); }, kInvalid},
-        {"no fault", [] { Divide(1, 3); ToSingle(1e-50); ToSingle(FLT_MAX); }, QString()},
+        {"no fault",
+         [] {
+             Divide(1, 3);
+             ToSingle(1e-50);
+             ToSingle(FLT_MAX);
+         },
+         QString()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

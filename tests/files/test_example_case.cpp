@@ -17,20 +17,23 @@ using namespace moravel;
 
 namespace {
 
-QByteArray Committed(const char* name) {
+QByteArray Committed(const char* name)
+{
     QFile f(QStringLiteral(MORAVEL_EXAMPLES_DIR "/") + name);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
     return f.readAll();
 }
 
-TEST(ExampleCase, CommittedFilesAreTheCodecsOutput) {
+TEST(ExampleCase, CommittedFilesAreTheCodecsOutput)
+{
     EXPECT_EQ(Committed("zlewnia.kwp"), examples::ZlewniaRainfall().Encode());
     EXPECT_EQ(Committed("zlewnia.kws"), examples::ZlewniaLandUse().Encode());
     EXPECT_EQ(Committed("zlewnia.kwx"), examples::ZlewniaParameters().Encode());
     EXPECT_EQ(Committed("zlewnia.kpr"), QByteArray("zlewnia.kwp\r\nzlewnia.kws\r\nzlewnia.kwx\r\n"));
 }
 
-TEST(ExampleCase, ProjectOpensItsFilesFromAnyFolder) {
+TEST(ExampleCase, ProjectOpensItsFilesFromAnyFolder)
+{
     QTemporaryDir dir;
     for (const char* name : {"zlewnia.kpr", "zlewnia.kwp", "zlewnia.kws", "zlewnia.kwx"})
         ASSERT_TRUE(QFile::copy(QStringLiteral(MORAVEL_EXAMPLES_DIR "/") + name, dir.filePath(name)));
@@ -60,7 +63,8 @@ private:
     std::mt19937 gen_;
 };
 
-TEST(ExampleCase, EveryRealisationOfItsHydrographIsShort) {
+TEST(ExampleCase, EveryRealisationOfItsHydrographIsShort)
+{
     const QString dir = QStringLiteral(MORAVEL_EXAMPLES_DIR "/");
     const files::ScsRecord scs = files::ReadScsFile(dir + "zlewnia.kws");
     const files::RainfallRecord rain = files::ReadRainfallFile(dir + "zlewnia.kwp");
@@ -68,7 +72,8 @@ TEST(ExampleCase, EveryRealisationOfItsHydrographIsShort) {
     const QChar sep = QLatin1Char(',');
 
     model::LandUseState landUse;
-    for (int g = 0; g < 4; ++g) ASSERT_TRUE(model::ReadOtherCurveNumber(landUse, g, scs.ownClassCn[g]));
+    for (int g = 0; g < 4; ++g)
+        ASSERT_TRUE(model::ReadOtherCurveNumber(landUse, g, scs.ownClassCn[g]));
     const float area = model::ComputeAveragedCurveNumber(landUse, scs.areas, sep, [] { FAIL(); });
     EXPECT_NEAR(area, 103.7, 1e-3);
     const QString cnCaption = text::FormatCurveNumber(landUse.AveragedCurveNumber, sep);
@@ -76,12 +81,12 @@ TEST(ExampleCase, EveryRealisationOfItsHydrographIsShort) {
 
     const int hours = text::StrToInt(rain.hourCount);
     std::vector<float> rainfall;
-    for (int i = 1; i <= hours; ++i) rainfall.push_back(float(text::StrToFloat(rain.Hour(i), sep)));
+    for (int i = 1; i <= hours; ++i)
+        rainfall.push_back(float(text::StrToFloat(rain.Hour(i), sep)));
 
     model::HydrographParameters p;
     const auto value = [&](int k) { return text::StrToFloat(par.values[k], sep); };
-    p.RB = value(0), p.RL = value(1), p.RA = value(2), p.So = value(3), p.Lo = value(4), p.b = value(5),
-    p.n = value(6);
+    p.RB = value(0), p.RL = value(1), p.RA = value(2), p.So = value(3), p.Lo = value(4), p.b = value(5), p.n = value(6);
     p.Area = area;
     p.HourCount = hours;
 

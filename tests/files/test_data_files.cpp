@@ -20,18 +20,21 @@ class DataFiles : public ::testing::Test {
 protected:
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
-    static void Put(const QString& path, const QByteArray& bytes) {
+    static void Put(const QString& path, const QByteArray& bytes)
+    {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
         ASSERT_EQ(f.write(bytes), bytes.size());
     }
-    static QByteArray Get(const QString& path) {
+    static QByteArray Get(const QString& path)
+    {
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
         return f.readAll();
     }
     template <typename F>
-    static QString ErrorOf(F&& f) {
+    static QString ErrorOf(F&& f)
+    {
         try {
             f();
         } catch (const moravel::Error& e) {
@@ -43,7 +46,8 @@ protected:
     QTemporaryDir dir_;
 };
 
-TEST_F(DataFiles, RecordsRoundTripThroughFiles) {
+TEST_F(DataFiles, RecordsRoundTripThroughFiles)
+{
     RainfallRecord rain;
     rain.hourCount = QStringLiteral("2");
     rain.effective = true;
@@ -67,7 +71,8 @@ TEST_F(DataFiles, RecordsRoundTripThroughFiles) {
     EXPECT_EQ(ReadParametersFile(Path("p.kwx")).values[6], QStringLiteral("0,04"));
 }
 
-TEST_F(DataFiles, SaveReplacesAnExistingFile) {
+TEST_F(DataFiles, SaveReplacesAnExistingFile)
+{
     Put(Path("p.kwx"), QByteArray(5000, 'x'));
     ParametersRecord par;
     par.values[0] = QStringLiteral("4,2");
@@ -75,7 +80,8 @@ TEST_F(DataFiles, SaveReplacesAnExistingFile) {
     EXPECT_EQ(Get(Path("p.kwx")), par.Encode());
 }
 
-TEST_F(DataFiles, WhatCannotBeOpenedIsNamed) {
+TEST_F(DataFiles, WhatCannotBeOpenedIsNamed)
+{
     QDir(dir_.path()).mkdir(QStringLiteral("folder.kwp"));
     const QString cases[] = {Path("folder.kwp"), Path("missing.kwp"), QString()};
     for (const QString& p : cases)
@@ -84,14 +90,17 @@ TEST_F(DataFiles, WhatCannotBeOpenedIsNamed) {
               QStringLiteral("Nie można otworzyć pliku ") + Path("folder.kwp"));
 }
 
-TEST_F(DataFiles, EmptyFileGivesEmptyFields) {
+TEST_F(DataFiles, EmptyFileGivesEmptyFields)
+{
     Put(Path("empty.kws"), QByteArray());
     const ScsRecord r = ReadScsFile(Path("empty.kws"));
     for (const auto& row : r.areas)
-        for (const QString& a : row) EXPECT_TRUE(a.isEmpty());
+        for (const QString& a : row)
+            EXPECT_TRUE(a.isEmpty());
 }
 
-TEST_F(DataFiles, HugeFileIsReadOnlyAsFarAsTheRecord) {
+TEST_F(DataFiles, HugeFileIsReadOnlyAsFarAsTheRecord)
+{
     const QString path = Path("huge.kwp");
     RainfallRecord rain;
     rain.hourCount = QStringLiteral("3");
@@ -106,7 +115,8 @@ TEST_F(DataFiles, HugeFileIsReadOnlyAsFarAsTheRecord) {
     EXPECT_EQ(ReadFileStart(path, kMaxProjectFileSize).size(), kMaxProjectFileSize);
 }
 
-TEST_F(DataFiles, FailedSaveNamesTheFileAndCreatesNothing) {
+TEST_F(DataFiles, FailedSaveNamesTheFileAndCreatesNothing)
+{
     Put(Path("plain"), QByteArray("x"));
     const QString target = Path("plain/opad.kwp");  // the parent is a regular file
     EXPECT_EQ(ErrorOf([&] { WriteRainfallFile(target, RainfallRecord()); }),
@@ -118,7 +128,8 @@ TEST_F(DataFiles, FailedSaveNamesTheFileAndCreatesNothing) {
               QStringLiteral("Nie można utworzyć pliku "));
 }
 
-TEST_F(DataFiles, SaveThatFailsHalfwayLeavesTheOldFileIntact) {
+TEST_F(DataFiles, SaveThatFailsHalfwayLeavesTheOldFileIntact)
+{
     // Tests may run as root, for whom no directory is read-only; a file-size limit makes the
     // write itself fail instead.
     const QString path = Path("opad.kwp");
@@ -144,17 +155,18 @@ TEST_F(DataFiles, SaveThatFailsHalfwayLeavesTheOldFileIntact) {
 
 // --- Project file --------------------------------------------------------------------
 
-TEST_F(DataFiles, ProjectStoresPathsInItsFolderRelatively) {
+TEST_F(DataFiles, ProjectStoresPathsInItsFolderRelatively)
+{
     const QString project = Path("sprawa.kpr");
     const ProjectPaths paths{Path("opad.kwp"), Path("dane/zlewnia.kws"), QStringLiteral("/inne/miejsce/p.kwx")};
-    EXPECT_EQ(EncodeProject(paths, project),
-              QByteArray("opad.kwp\r\ndane/zlewnia.kws\r\n/inne/miejsce/p.kwx\r\n"));
+    EXPECT_EQ(EncodeProject(paths, project), QByteArray("opad.kwp\r\ndane/zlewnia.kws\r\n/inne/miejsce/p.kwx\r\n"));
     // A file beside the folder, not in it, keeps its full path.
     const QString sibling = QFileInfo(dir_.path()).absolutePath() + QStringLiteral("/x.kwp");
     EXPECT_EQ(EncodeProject({sibling, QString(), QString()}, project), sibling.toUtf8() + "\r\n\r\n\r\n");
 }
 
-TEST_F(DataFiles, ProjectLinesEndInCrLfLfOrCr) {
+TEST_F(DataFiles, ProjectLinesEndInCrLfLfOrCr)
+{
     const QString project = QStringLiteral("/p/case.kpr");
     struct Case {
         QByteArray text;
@@ -181,15 +193,18 @@ TEST_F(DataFiles, ProjectLinesEndInCrLfLfOrCr) {
     }
 }
 
-TEST_F(DataFiles, ProjectPathsAreWindows1250) {
+TEST_F(DataFiles, ProjectPathsAreWindows1250)
+{
     const QString project = QStringLiteral("/dane/p.kpr");
     const ProjectPaths paths{QStringLiteral("/dane/Łódź/opad.kwp"), QString(), QString()};
     const QByteArray bytes = EncodeProject(paths, project);
-    EXPECT_EQ(bytes, QByteArray("\xA3\xF3""d\x9F/opad.kwp\r\n\r\n\r\n"));
+    EXPECT_EQ(bytes, QByteArray("\xA3\xF3"
+                                "d\x9F/opad.kwp\r\n\r\n\r\n"));
     EXPECT_EQ(DecodeProject(bytes, project).rainfall, paths.rainfall);
 }
 
-TEST_F(DataFiles, ProjectPathOutsideTheCodePageIsNotLost) {
+TEST_F(DataFiles, ProjectPathOutsideTheCodePageIsNotLost)
+{
     // Such a project is written in UTF-8 behind a byte-order mark: a path outside the code
     // page, a decomposed letter (a different file name than the composed one), and a
     // Windows-1250 text that would itself begin with the mark's three bytes, a path that
@@ -207,7 +222,8 @@ TEST_F(DataFiles, ProjectPathOutsideTheCodePageIsNotLost) {
     }
 }
 
-TEST_F(DataFiles, MovedCaseFolderStillOpens) {
+TEST_F(DataFiles, MovedCaseFolderStillOpens)
+{
     QDir root(dir_.path());
     ASSERT_TRUE(root.mkpath(QStringLiteral("sprawa/dane")));
     RainfallRecord rain;

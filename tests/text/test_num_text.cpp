@@ -80,44 +80,25 @@ struct FloatCase {
 TEST(StrToFloat, AcceptsWhatAUserTypesAndNothingLooser)
 {
     const FloatCase cases[] = {
-        {"0", kComma, true, 0},
-        {"12,5", kComma, true, 12.5},
-        {"12.5", kDot, true, 12.5},
-        {"-0,04", kComma, true, -0.04},
-        {"+3", kComma, true, 3},
-        {" 1,5 ", kComma, true, 1.5},
-        {",5", kComma, true, 0.5},
-        {"5,", kComma, true, 5},
-        {"1E3", kComma, true, 1000},
-        {"1,5e-2", kComma, true, 0.015},
-        {"2e+2", kComma, true, 200},
-        {"0,01", kComma, true, 0.01},
-        {"1e-400", kComma, true, 0},
-        {"-1e-400", kComma, true, 0},
-        {"0e99999", kComma, true, 0},
-        {"1,7976931348623157e308", kComma, true, 1.7976931348623157e308},
-        {"1e400", kComma, false, 0},
-        {"12.5", kComma, false, 0},
-        {"12,5", kDot, false, 0},
-        {"1,2,3", kComma, false, 0},
-        {"1 000,5", kComma, false, 0},
-        {"1.000,5", kComma, false, 0},
-        {",", kComma, false, 0},
-        {"", kComma, false, 0},
-        {" ", kComma, false, 0},
-        {"-", kComma, false, 0},
-        {"e5", kComma, false, 0},
-        {"1e", kComma, false, 0},
-        {"1e+", kComma, false, 0},
-        {"1e2,5", kComma, false, 0},
-        {"0x1p3", kComma, false, 0},
-        {"inf", kComma, false, 0},
-        {"nan", kComma, false, 0},
-        {"INF", kComma, false, 0},
-        {"?", kComma, false, 0},
-        {"1 2", kComma, false, 0},
-        {"1d", kComma, false, 0},
-        {"++1", kComma, false, 0},
+        {"0", kComma, true, 0},        {"12,5", kComma, true, 12.5},
+        {"12.5", kDot, true, 12.5},    {"-0,04", kComma, true, -0.04},
+        {"+3", kComma, true, 3},       {" 1,5 ", kComma, true, 1.5},
+        {",5", kComma, true, 0.5},     {"5,", kComma, true, 5},
+        {"1E3", kComma, true, 1000},   {"1,5e-2", kComma, true, 0.015},
+        {"2e+2", kComma, true, 200},   {"0,01", kComma, true, 0.01},
+        {"1e-400", kComma, true, 0},   {"-1e-400", kComma, true, 0},
+        {"0e99999", kComma, true, 0},  {"1,7976931348623157e308", kComma, true, 1.7976931348623157e308},
+        {"1e400", kComma, false, 0},   {"12.5", kComma, false, 0},
+        {"12,5", kDot, false, 0},      {"1,2,3", kComma, false, 0},
+        {"1 000,5", kComma, false, 0}, {"1.000,5", kComma, false, 0},
+        {",", kComma, false, 0},       {"", kComma, false, 0},
+        {" ", kComma, false, 0},       {"-", kComma, false, 0},
+        {"e5", kComma, false, 0},      {"1e", kComma, false, 0},
+        {"1e+", kComma, false, 0},     {"1e2,5", kComma, false, 0},
+        {"0x1p3", kComma, false, 0},   {"inf", kComma, false, 0},
+        {"nan", kComma, false, 0},     {"INF", kComma, false, 0},
+        {"?", kComma, false, 0},       {"1 2", kComma, false, 0},
+        {"1d", kComma, false, 0},      {"++1", kComma, false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " sep " + char(c.separator.unicode()));
@@ -133,8 +114,7 @@ TEST(StrToFloat, AcceptsWhatAUserTypesAndNothingLooser)
                 StrToFloat(text, c.separator);
                 ADD_FAILURE() << "no error";
             } catch (const Error& e) {
-                EXPECT_EQ(e.text(),
-                          QStringLiteral("'%1' is not a valid floating point value").arg(text));
+                EXPECT_EQ(e.text(), QStringLiteral("'%1' is not a valid floating point value").arg(text));
             }
         }
     }
@@ -209,21 +189,10 @@ TEST(FormatGeneral, ShortestUpTo15SignificantDigits)
 TEST(FormatCurveNumber, ThreeSignificantDigitsThenTwoDecimals)
 {
     const FormatCase cases[] = {
-        {72.456, "72,50"},
-        {85.8, "85,80"},
-        {100, "100,00"},
-        {72.25, "72,30"},
-        {72.24, "72,20"},
-        {0, "0,00"},
-        {5.125, "5,13"},
-        {5.555, "5,55"},  // the double just below 5.555
-        {0.123456, "0,12"},
-        {0.004, "0,00"},
-        {0.006, "0,01"},
-        {99.96, "100,00"},
-        {999.6, "1,00E+03"},
-        {1234, "1,23E+03"},
-        {-72.456, "-72,50"},
+        {72.456, "72,50"},   {85.8, "85,80"},    {100, "100,00"},     {72.25, "72,30"},
+        {72.24, "72,20"},    {0, "0,00"},        {5.125, "5,13"},     {5.555, "5,55"},  // the double just below 5.555
+        {0.123456, "0,12"},  {0.004, "0,00"},    {0.006, "0,01"},     {99.96, "100,00"},
+        {999.6, "1,00E+03"}, {1234, "1,23E+03"}, {-72.456, "-72,50"},
     };
     ExpectForms(FormatCurveNumber, std::begin(cases), std::end(cases));
 }
@@ -231,18 +200,9 @@ TEST(FormatCurveNumber, ThreeSignificantDigitsThenTwoDecimals)
 TEST(FormatEffectiveRain, FiveSignificantDigitsThenThreeDecimals)
 {
     const FormatCase cases[] = {
-        {12.34567, "12,346"},
-        {123.4567, "123,460"},
-        {0.0123456, "0,012"},
-        {0, "0,000"},
-        {1, "1,000"},
-        {12345.67, "12346,000"},
-        {99999.5, "1,0000E+005"},
-        {123456.7, "1,2346E+005"},
-        {0.0004, "0,000"},
-        {0.0005, "0,001"},
-        {-0.0004, "0,000"},
-        {double(2.7f), "2,700"},
+        {12.34567, "12,346"}, {123.4567, "123,460"},   {0.0123456, "0,012"},     {0, "0,000"},
+        {1, "1,000"},         {12345.67, "12346,000"}, {99999.5, "1,0000E+005"}, {123456.7, "1,2346E+005"},
+        {0.0004, "0,000"},    {0.0005, "0,001"},       {-0.0004, "0,000"},       {double(2.7f), "2,700"},
     };
     ExpectForms(FormatEffectiveRain, std::begin(cases), std::end(cases));
 }
@@ -261,9 +221,9 @@ TEST(Rounding, HalfEvenAndTruncation)
         int halfEven;
         int trunc;
     } cases[] = {
-        {2.5, 2, 2},   {3.5, 4, 3},     {-2.5, -2, -2}, {-3.5, -4, -3}, {0.5, 0, 0},
-        {1.5, 2, 1},   {2.4999, 2, 2},  {2.5001, 3, 2}, {-0.7, -1, 0},  {199.15, 199, 199},
-        {0, 0, 0},     {2147483647.0, 2147483647, 2147483647},
+        {2.5, 2, 2},   {3.5, 4, 3},        {-2.5, -2, -2}, {-3.5, -4, -3},
+        {0.5, 0, 0},   {1.5, 2, 1},        {2.4999, 2, 2}, {2.5001, 3, 2},
+        {-0.7, -1, 0}, {199.15, 199, 199}, {0, 0, 0},      {2147483647.0, 2147483647, 2147483647},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);

@@ -17,12 +17,14 @@ namespace {
 const QString kPolish = QStringLiteral("ąęłżźśóćńĄĘŁŻŹŚÓĆŃ");
 const char* kPolishCp1250 = "b9 ea b3 bf 9f 9c f3 e6 f1 a5 ca a3 af 8f 8c d3 c6 d1";
 
-TEST(Cp1250, PolishLettersRoundTripByteExactly) {
+TEST(Cp1250, PolishLettersRoundTripByteExactly)
+{
     EXPECT_EQ(ToCp1250(kPolish), Hex(kPolishCp1250));
     EXPECT_EQ(FromCp1250(Hex(kPolishCp1250)), kPolish);
 }
 
-TEST(Cp1250, EncodesOneBytePerCharacterAndQuestionMarkForTheRest) {
+TEST(Cp1250, EncodesOneBytePerCharacterAndQuestionMarkForTheRest)
+{
     struct Case {
         QString text;
         const char* bytes;
@@ -31,30 +33,35 @@ TEST(Cp1250, EncodesOneBytePerCharacterAndQuestionMarkForTheRest) {
         {QString(), ""},
         {QStringLiteral("12,5"), "31 32 2c 35"},
         {QStringLiteral("€ß˙Š"), "80 df ff 8a"},
-        {QStringLiteral("Aä→B"), "41 e4 3f 42"},        // arrow: not in the code page
-        {QStringLiteral("日本"), "3f 3f"},               // one '?' per character
+        {QStringLiteral("Aä→B"), "41 e4 3f 42"},            // arrow: not in the code page
+        {QStringLiteral("日本"), "3f 3f"},                  // one '?' per character
         {QString::fromUtf8("\xF0\x9F\x98\x80x"), "3f 78"},  // a surrogate pair is one character
-        {QStringLiteral("e\u0301"), "e9"},              // decomposed é is composed first
+        {QStringLiteral("e\u0301"), "e9"},                  // decomposed é is composed first
         {QString(QChar(0)) + QStringLiteral("a"), "00 61"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ToCp1250(c.text), Hex(c.bytes)) << c.text.toStdString();
+    for (const Case& c : cases)
+        EXPECT_EQ(ToCp1250(c.text), Hex(c.bytes)) << c.text.toStdString();
 }
 
-TEST(Cp1250, EveryByteSurvivesReadAndWrite) {
+TEST(Cp1250, EveryByteSurvivesReadAndWrite)
+{
     QByteArray all;
-    for (int b = 0; b < 256; ++b) all.append(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b)
+        all.append(static_cast<char>(b));
     const QString text = FromCp1250(all);
     EXPECT_EQ(text.size(), 256);
     EXPECT_EQ(ToCp1250(text), all);
 }
 
-TEST(ShortText, WritesLengthCharactersAndZeros) {
+TEST(ShortText, WritesLengthCharactersAndZeros)
+{
     EXPECT_EQ(EncodeShortText(QStringLiteral("12,5"), 5), Hex("04 31 32 2c 35 00"));
     EXPECT_EQ(EncodeShortText(QString(), 5), Hex("00 00 00 00 00 00"));
     EXPECT_EQ(EncodeShortText(QStringLiteral("łąka"), 7), Hex("04 b3 b9 6b 61 00 00 00"));
 }
 
-TEST(ShortText, CutsToTheFirstWidthCharacters) {
+TEST(ShortText, CutsToTheFirstWidthCharacters)
+{
     EXPECT_EQ(EncodeShortText(QStringLiteral("12,345"), 5), Hex("05 31 32 2c 33 34"));
     EXPECT_EQ(EncodeShortText(QStringLiteral("ąęłżźś"), 5), Hex("05 b9 ea b3 bf 9f"));
     // Characters, not UTF-16 units: five emoji are five '?', not two and a half.
@@ -63,7 +70,8 @@ TEST(ShortText, CutsToTheFirstWidthCharacters) {
     EXPECT_EQ(EncodeShortText(QStringLiteral("0,000125"), 7), Hex("07 30 2c 30 30 30 31 32"));
 }
 
-TEST(ShortText, ReadsOnlyItsOwnFieldWhateverTheLengthByte) {
+TEST(ShortText, ReadsOnlyItsOwnFieldWhateverTheLengthByte)
+{
     // Two fields of width 5; the first claims 200 characters.
     const QByteArray record = Hex("c8 61 62 63 64 65  02 78 79 00 00 00");
     EXPECT_EQ(DecodeShortText(record, 0, 5), QStringLiteral("abcde"));
@@ -78,23 +86,25 @@ TEST(ShortText, ReadsOnlyItsOwnFieldWhateverTheLengthByte) {
 
 // --- Rainfall record -----------------------------------------------------------------
 
-RainfallRecord ThreeHours() {
+RainfallRecord ThreeHours()
+{
     RainfallRecord r;
     r.hourCount = QStringLiteral("3");
     r.hours = {QStringLiteral("1,5"), QStringLiteral("12"), QStringLiteral("0")};
     return r;
 }
 
-TEST(RainfallRecord, ThreeHoursOfRainfallByteExact) {
+TEST(RainfallRecord, ThreeHoursOfRainfallByteExact)
+{
     const QByteArray bytes = ThreeHours().Encode();
     ASSERT_EQ(bytes.size(), 2406);
-    const QByteArray head = Field("33", 5) + Field("30", 5) + Field("31 2c 35", 5) + Field("31 32", 5) +
-                            Field("30", 5);
+    const QByteArray head = Field("33", 5) + Field("30", 5) + Field("31 2c 35", 5) + Field("31 32", 5) + Field("30", 5);
     EXPECT_EQ(bytes.left(head.size()), head);
     EXPECT_EQ(bytes.mid(head.size()), QByteArray(2406 - head.size(), '\0'));
 }
 
-TEST(RainfallRecord, EffectiveKindIsStoredAsOne) {
+TEST(RainfallRecord, EffectiveKindIsStoredAsOne)
+{
     RainfallRecord r = ThreeHours();
     r.effective = true;
     r.kindText = QStringLiteral("0");  // only `effective` decides what is written
@@ -113,13 +123,14 @@ TEST(RainfallRecord, EffectiveKindIsStoredAsOne) {
     EXPECT_EQ(back.Hour(0), QString());
 }
 
-TEST(RainfallRecord, KindCountsAsEffectiveOnlyWhenExactlyOne) {
+TEST(RainfallRecord, KindCountsAsEffectiveOnlyWhenExactlyOne)
+{
     struct Case {
         const char* field;
         bool effective;
     };
-    const Case cases[] = {{"01 31", true}, {"01 30", false}, {"02 31 78", false}, {"00", false},
-                          {"01 32", false}, {"05 31 31 31 31 31", false}};
+    const Case cases[] = {{"01 31", true}, {"01 30", false}, {"02 31 78", false},
+                          {"00", false},   {"01 32", false}, {"05 31 31 31 31 31", false}};
     for (const Case& c : cases) {
         QByteArray bytes = ThreeHours().Encode();
         const QByteArray field = Hex(c.field);
@@ -130,13 +141,15 @@ TEST(RainfallRecord, KindCountsAsEffectiveOnlyWhenExactlyOne) {
     }
 }
 
-TEST(RainfallRecord, LongHourCountIsCutToFive) {
+TEST(RainfallRecord, LongHourCountIsCutToFive)
+{
     RainfallRecord r;
     r.hourCount = QStringLiteral("123456");
     EXPECT_EQ(RainfallRecord::Decode(r.Encode()).hourCount, QStringLiteral("12345"));
 }
 
-TEST(RainfallRecord, HourCountZeroHoldsNoHours) {
+TEST(RainfallRecord, HourCountZeroHoldsNoHours)
+{
     RainfallRecord r;
     r.hourCount = QStringLiteral("0");
     const QByteArray bytes = r.Encode();
@@ -144,7 +157,8 @@ TEST(RainfallRecord, HourCountZeroHoldsNoHours) {
     EXPECT_EQ(bytes.mid(12), QByteArray(2406 - 12, '\0'));
 }
 
-TEST(RainfallRecord, MoreThan399HoursIsRefused) {
+TEST(RainfallRecord, MoreThan399HoursIsRefused)
+{
     RainfallRecord r;
     r.hours = QVector<QString>(399, QStringLiteral("1"));
     EXPECT_EQ(r.Encode().size(), 2406);
@@ -162,7 +176,8 @@ TEST(RainfallRecord, MoreThan399HoursIsRefused) {
     }
 }
 
-TEST(RainfallRecord, ShortOrEmptyFileReadsWhatIsThere) {
+TEST(RainfallRecord, ShortOrEmptyFileReadsWhatIsThere)
+{
     const QByteArray full = ThreeHours().Encode();
     const RainfallRecord none = RainfallRecord::Decode(QByteArray());
     EXPECT_EQ(none.hourCount, QString());
@@ -178,19 +193,21 @@ TEST(RainfallRecord, ShortOrEmptyFileReadsWhatIsThere) {
     EXPECT_EQ(cut.Hour(2), QString());
 }
 
-TEST(RainfallRecord, RandomBytesNeverSpillBetweenFields) {
+TEST(RainfallRecord, RandomBytesNeverSpillBetweenFields)
+{
     std::mt19937 gen(12345);
     for (int round = 0; round < 200; ++round) {
         QByteArray bytes(static_cast<qsizetype>(gen() % 2600), '\0');
-        for (char& b : bytes) b = static_cast<char>(gen());
+        for (char& b : bytes)
+            b = static_cast<char>(gen());
         const RainfallRecord r = RainfallRecord::Decode(bytes);
         ASSERT_EQ(r.hours.size(), 399);
         for (int i = 1; i <= 399; ++i) {
             const qsizetype off = 6 * (i + 1);
             const qsizetype expectLen =
-                off < bytes.size() ? std::min<qsizetype>({static_cast<unsigned char>(bytes[off]), 5,
-                                                          bytes.size() - off - 1})
-                                   : 0;
+                off < bytes.size()
+                    ? std::min<qsizetype>({static_cast<unsigned char>(bytes[off]), 5, bytes.size() - off - 1})
+                    : 0;
             ASSERT_EQ(r.Hour(i), FromCp1250(bytes.mid(off + 1, expectLen))) << "hour " << i;
         }
     }
@@ -198,7 +215,8 @@ TEST(RainfallRecord, RandomBytesNeverSpillBetweenFields) {
 
 // --- SCS record ----------------------------------------------------------------------
 
-TEST(ScsRecord, SparseGridByteExact) {
+TEST(ScsRecord, SparseGridByteExact)
+{
     ScsRecord r;
     r.areas[0][0] = QStringLiteral("12,5");
     r.areas[20][3] = QStringLiteral("3");
@@ -212,10 +230,12 @@ TEST(ScsRecord, SparseGridByteExact) {
     EXPECT_EQ(bytes, expected);
 }
 
-TEST(ScsRecord, EveryCellHasItsOwnField) {
+TEST(ScsRecord, EveryCellHasItsOwnField)
+{
     ScsRecord r;
     for (int i = 0; i < 21; ++i)
-        for (int g = 0; g < 4; ++g) r.areas[i][g] = QString::number(i * 10 + g);
+        for (int g = 0; g < 4; ++g)
+            r.areas[i][g] = QString::number(i * 10 + g);
     r.ownClassCn = {QStringLiteral("61"), QStringLiteral("75"), QStringLiteral("83"), QStringLiteral("87,50")};
     const QByteArray bytes = r.Encode();
     EXPECT_EQ(bytes.mid(24 * 7 + 6 * 2, 6), Field("37 32", 5));  // row 7, group C: "72"
@@ -225,7 +245,8 @@ TEST(ScsRecord, EveryCellHasItsOwnField) {
     EXPECT_EQ(back.ownClassCn, r.ownClassCn);
 }
 
-TEST(ScsRecord, LongAreaKeepsItsFirstFiveCharacters) {
+TEST(ScsRecord, LongAreaKeepsItsFirstFiveCharacters)
+{
     ScsRecord r;
     r.areas[3][1] = QStringLiteral("7,123456789");
     r.areas[4][1] = QStringLiteral("17,123456789");
@@ -234,9 +255,11 @@ TEST(ScsRecord, LongAreaKeepsItsFirstFiveCharacters) {
     EXPECT_EQ(back.areas[4][1], QStringLiteral("17,12"));
 }
 
-TEST(ScsRecord, ShortFileLeavesTheMissingFieldsEmpty) {
+TEST(ScsRecord, ShortFileLeavesTheMissingFieldsEmpty)
+{
     ScsRecord r;
-    for (auto& row : r.areas) row.fill(QStringLiteral("1"));
+    for (auto& row : r.areas)
+        row.fill(QStringLiteral("1"));
     r.ownClassCn.fill(QStringLiteral("70"));
     const ScsRecord back = ScsRecord::Decode(r.Encode().left(506));  // "70" at 504 cut to "7"
     EXPECT_EQ(back.areas[20][3], QStringLiteral("1"));
@@ -247,11 +270,11 @@ TEST(ScsRecord, ShortFileLeavesTheMissingFieldsEmpty) {
 
 // --- Parameters record ---------------------------------------------------------------
 
-TEST(ParametersRecord, SevenCharacterFields) {
+TEST(ParametersRecord, SevenCharacterFields)
+{
     ParametersRecord r;
-    r.values = {QStringLiteral("4,2"),     QStringLiteral("2,3"), QStringLiteral("4,8"),
-                QStringLiteral("0,00125"), QStringLiteral("12"),  QStringLiteral("15"),
-                QStringLiteral("0,000125")};
+    r.values = {QStringLiteral("4,2"), QStringLiteral("2,3"), QStringLiteral("4,8"),     QStringLiteral("0,00125"),
+                QStringLiteral("12"),  QStringLiteral("15"),  QStringLiteral("0,000125")};
     const QByteArray bytes = r.Encode();
     ASSERT_EQ(bytes.size(), 56);
     EXPECT_EQ(bytes.left(8), Hex("03 34 2c 32 00 00 00 00"));
@@ -263,13 +286,15 @@ TEST(ParametersRecord, SevenCharacterFields) {
     EXPECT_EQ(back.values[5], QStringLiteral("15"));
 }
 
-TEST(ParametersRecord, OverlongLengthBytesAndShortFiles) {
+TEST(ParametersRecord, OverlongLengthBytesAndShortFiles)
+{
     // Length byte 255 in the first field: seven characters, the next field untouched.
     const QByteArray bytes = Hex("ff 61 62 63 64 65 66 67  01 78");
     const ParametersRecord r = ParametersRecord::Decode(bytes);
     EXPECT_EQ(r.values[0], QStringLiteral("abcdefg"));
     EXPECT_EQ(r.values[1], QStringLiteral("x"));
-    for (int k = 2; k < 7; ++k) EXPECT_EQ(r.values[k], QString());
+    for (int k = 2; k < 7; ++k)
+        EXPECT_EQ(r.values[k], QString());
 }
 
 }  // namespace

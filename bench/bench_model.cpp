@@ -190,6 +190,7 @@ void BM_RealisticStorms(benchmark::State& st)
     HydrographWorkspace workspace;
     ClockSeededSource random;
     long refusals = 0;
+    std::string firstRefusal;
     int longest = 0;
     for (auto _ : st) {
         random.Reseed();
@@ -197,11 +198,13 @@ void BM_RealisticStorms(benchmark::State& st)
         try {
             ComputeHydrographCore(inputs, *state, random, workspace);
             longest = std::max(longest, static_cast<int>(state->HydrographLength));
-        } catch (const moravel::Error&) {
-            ++refusals;
+        } catch (const moravel::Error& e) {
+            if (refusals++ == 0)
+                firstRefusal = e.text().toStdString();
         }
     }
-    st.SetLabel(std::to_string(storm.hours) + " h x " + std::to_string(static_cast<int>(storm.depth)) + " mm");
+    st.SetLabel(std::to_string(storm.hours) + " h x " + std::to_string(static_cast<int>(storm.depth)) + " mm" +
+                (refusals ? ", first refusal: " + firstRefusal : std::string()));
     st.counters["refusals"] = static_cast<double>(refusals);
     st.counters["longest"] = longest;
 }

@@ -78,7 +78,7 @@ int ResponseExtents(HydrographWorkspace& w, int hours)
         // in which the cumulative rain first passes the initial abstraction) is what makes a
         // response this long.
         if (i + k > kMaxHydrographLength)
-            TooLong(QStringLiteral("Hydrogram dłuższy niż 100 000 godzin (bardzo mały opad efektywny w godzinie %1)"
+            TooLong(QStringLiteral("Hydrogram dłuższy niż 1 000 000 godzin (bardzo mały opad efektywny w godzinie %1)"
                                    " - obliczenia przerwane")
                         .arg(i));
         const int last = i + static_cast<int>(k);

@@ -10,9 +10,11 @@ namespace moravel::model {
 
 // Hours of rainfall the state holds.
 constexpr int kStateCapacity = 1000;
-// The longest hydrograph a run may produce: 100 000 hours (about 11 years) bounds the
-// ordinates at 400 kB and a run's superposition at 10^8 weights, whatever the inputs.
-constexpr int kMaxHydrographLength = 100000;
+// The longest hydrograph a run may produce: 1 000 000 hours. It bounds the ordinates at 4 MB
+// and still fits the rows of a report worksheet (1 048 576). A barely positive effective
+// rainfall gives a response of length ~P^-0.4, so rare runs of realistic storms reach tens
+// and hundreds of thousands of hours; a bound ten times lower refused a few in 10 000.
+constexpr int kMaxHydrographLength = 1000000;
 
 struct ComputationState {
     float Rainfall[kStateCapacity + 1] = {};

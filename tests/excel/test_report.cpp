@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -507,6 +508,49 @@ TEST(ReportFiles, EachReportGetsAFolderOfItsOwn)
     EXPECT_TRUE(QFileInfo::exists(first));
     QDir(a.absolutePath()).removeRecursively();
     QDir(b.absolutePath()).removeRecursively();
+}
+
+TEST(ReportFiles, TemporaryFolderThatIsNoFolderIsNamedAndNothingIsMadeElsewhere)
+{
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QString plainFile = scratch.filePath(QStringLiteral("plik"));
+    {
+        QFile f(plainFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const bool wasSet = qEnvironmentVariableIsSet("TMPDIR");
+    const QByteArray saved = qgetenv("TMPDIR");
+    const auto restore = [&] {
+        if (wasSet)
+            qputenv("TMPDIR", saved);
+        else
+            qunsetenv("TMPDIR");
+    };
+    const QStringList rootBefore = QDir(QStringLiteral("/")).entryList(QDir::AllEntries | QDir::Hidden);
+    for (const QString& named : {scratch.filePath(QStringLiteral("brak/folderu")), plainFile}) {
+        SCOPED_TRACE(named.toStdString());
+        qputenv("TMPDIR", named.toUtf8());
+        QString error;
+        try {
+            (void)NewReportFilePath();
+        } catch (const moravel::Error& e) {
+            error = e.text();
+        }
+        EXPECT_EQ(error, QStringLiteral("Nie można utworzyć folderu raportu: folder tymczasowy %1 (zmienna TMPDIR) "
+                                        "nie istnieje lub nie można w nim zapisywać")
+                             .arg(named));
+    }
+    restore();
+    EXPECT_EQ(QDir(QStringLiteral("/")).entryList(QDir::AllEntries | QDir::Hidden), rootBefore);
+    EXPECT_EQ(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("plik")});
+
+    // A folder that exists is taken.
+    qputenv("TMPDIR", scratch.path().toUtf8());
+    const QString path = NewReportFilePath();
+    restore();
+    EXPECT_TRUE(path.startsWith(scratch.path() + QStringLiteral("/moravel-raport-"))) << path.toStdString();
 }
 
 TEST(ReportFiles, DataComeFromTheComputationState)

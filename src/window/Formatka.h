@@ -58,6 +58,14 @@ public:
     std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec);
     QChar DecimalSeparator() const { return decimalSeparator_; }
 
+    // ---- Typed doors for the import (excel/ExcelImportWindow.cpp), which reaches the window
+    // through these rather than through `ui`.
+    // The hour count Edit_Liczba_godzin_opadu, set through SetText: its change handler runs
+    // exactly when the text differs.
+    void SetRainHourCountText(const QString& text);
+    // The rainfall text of hour `hour` (1-based), column 1 of Tabela_Opad; runs nothing.
+    void SetRainfallText(int hour, const QString& text);
+
     // ---- Mechanisms
     // Runs a user event's handler; an error ends the whole command and is shown in the
     // error box. True when the handler finished without an error.

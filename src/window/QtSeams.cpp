@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStringList>
 #include <QUrl>
 
@@ -55,6 +57,14 @@ void QtMessages::Error(const QString& text)
 
 std::optional<QString> QtFileDialogs::Ask(const FileDialogSpec& dialogSpec, const QString& lastName)
 {
+    int filterIndex = -1;
+    return AskWithFilter(dialogSpec, lastName, filterIndex);
+}
+
+std::optional<QString> QtFileDialogs::AskWithFilter(const FileDialogSpec& dialogSpec, const QString& lastName,
+                                                    int& filterIndex)
+{
+    filterIndex = -1;
     QFileDialog dialog(parent_, dialogSpec.title, QString(), QtFilterString(dialogSpec.filter));
     dialog.setObjectName(dialogSpec.name);
     dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -65,6 +75,7 @@ std::optional<QString> QtFileDialogs::Ask(const FileDialogSpec& dialogSpec, cons
         dialog.selectFile(lastName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    filterIndex = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
     return dialog.selectedFiles().front();
 }
 
@@ -74,6 +85,17 @@ void QtWorkbookOpener::Open(const QString& path)
         messages_.Info(QStringLiteral("Nie udało się otworzyć raportu w arkuszu kalkulacyjnym. "
                                       "Raport zapisano w pliku ") +
                        QDir::toNativeSeparators(path));
+}
+
+void QtPrinting::Print(const std::function<void(QPrinter& printer)>& paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog preview(&printer, parent_);
+    preview.setWindowTitle(QStringLiteral("Podgląd wydruku"));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&paint](QPrinter* target) { paint(*target); });
+    preview.exec();
 }
 
 }  // namespace moravel::window

@@ -14,6 +14,7 @@
 #include "text/NumText.h"
 #include "ui_Formatka.h"
 #include "window/ChartExport.h"
+#include "window/RainfallClipboard.h"
 #include "window/JpegImage.h"
 #include "window/QtSeams.h"
 #include "window/StringGrid.h"
@@ -101,6 +102,7 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWin
     if (!options.printing)
         ownPrinting_ = std::make_unique<moravel::window::QtPrinting>(this);
     chartExport_ = new moravel::window::ChartExport(*this, options.printing ? *options.printing : *ownPrinting_);
+    moravel::window::BindRainfallClipboard(*this);
     WysrodkowaniePaneluPowitalnego();
     LayOutForScreen();
 }

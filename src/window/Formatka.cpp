@@ -266,6 +266,16 @@ std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec, 
     return chosen;
 }
 
+void TFormatkaOkno::SetRainHourCountText(const QString& text)
+{
+    SetText(ui->Edit_Liczba_godzin_opadu, text);
+}
+
+void TFormatkaOkno::SetRainfallText(int hour, const QString& text)
+{
+    ui->Tabela_Opad->SetCell(1, hour, text);
+}
+
 // ---- Start-up and menus
 
 void TFormatkaOkno::WysrodkowaniePaneluPowitalnego()

@@ -63,6 +63,14 @@ public:
     // The status bar's summary and the chart's context menu.
     moravel::window::ChartExport& chartExport() { return *chartExport_; }
 
+    // ---- Typed doors for the import (excel/ExcelImportWindow.cpp), which reaches the window
+    // through these rather than through `ui`.
+    // The hour count Edit_Liczba_godzin_opadu, set through SetText: its change handler runs
+    // exactly when the text differs.
+    void SetRainHourCountText(const QString& text);
+    // The rainfall text of hour `hour` (1-based), column 1 of Tabela_Opad; runs nothing.
+    void SetRainfallText(int hour, const QString& text);
+
     // ---- Mechanisms
     // Runs a user event's handler; an error ends the whole command and is shown in the
     // error box. True when the handler finished without an error.
@@ -141,6 +149,12 @@ public:
     void RadioGroup_CNlubKM2Click();
     void EditParametryPoleChange();
     void CheckAreaField();
+    // Direct effective rainfall with an area in the area field: that typed area is the
+    // catchment area, whatever the land-use grid adds up to.
+    bool TypedAreaIsCatchmentArea() const;
+    // Books the typed area as "Inny:" land of group D with CN 100 and shows it as the
+    // catchment area.
+    void BookTypedArea();
 
     // ---- Parameter panel and the hydrograph (GeomOkno.cpp)
     // The seven parameter edits in the order of the Enter cycle: RB, RL, RA, So, Lo, b, n.

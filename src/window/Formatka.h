@@ -18,8 +18,9 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 namespace moravel::window {
+class ChartExport;
 class StringGrid;
-}
+}  // namespace moravel::window
 namespace moravel::excel {
 class RangePicker;
 }
@@ -43,6 +44,7 @@ public:
         moravel::model::UniformSource* random = nullptr;            // not owned; none: a clock-seeded one
         std::optional<QSize> screen;                                // none: the primary screen's size
         std::optional<QChar> decimalSeparator;                      // none: the system locale's
+        moravel::window::Printing* printing = nullptr;              // not owned; none: Qt's print preview
     };
 
     explicit TFormatkaOkno(QWidget* parent = nullptr);
@@ -57,9 +59,12 @@ public:
     moravel::excel::RangePicker* rangePicker() { return rangePicker_; }
     void SetRangePicker(moravel::excel::RangePicker* picker) { rangePicker_ = picker; }
     // Shows a file dialog offering the name chosen last time in the same dialog, and
-    // remembers the new choice; nothing when the user cancels.
-    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec);
+    // remembers the new choice; nothing when the user cancels. `filterIndex`, when given,
+    // receives the chosen filter (FileDialogs::AskWithFilter).
+    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec, int* filterIndex = nullptr);
     QChar DecimalSeparator() const { return decimalSeparator_; }
+    // The status bar's summary and the chart's context menu.
+    moravel::window::ChartExport& chartExport() { return *chartExport_; }
 
     // What the two computations left for the chart and the report, and the land use they
     // read: the window owns both and only its handlers change them.
@@ -192,6 +197,8 @@ private:
     std::unique_ptr<moravel::window::Messages> ownMessages_;
     std::unique_ptr<moravel::window::FileDialogs> ownDialogs_;
     std::unique_ptr<moravel::window::WorkbookOpener> ownOpener_;
+    std::unique_ptr<moravel::window::Printing> ownPrinting_;
+    moravel::window::ChartExport* chartExport_ = nullptr;  // a child of the window
     moravel::window::Messages* messages_ = nullptr;
     moravel::window::FileDialogs* dialogs_ = nullptr;
     moravel::window::WorkbookOpener* opener_ = nullptr;

@@ -13,6 +13,7 @@
 #include "model/HydrographTextInputs.h"
 #include "text/NumText.h"
 #include "ui_Formatka.h"
+#include "window/ChartExport.h"
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 #include "window/wykres.h"
@@ -101,6 +102,7 @@ void TFormatkaOkno::ComputeHydrograph()
 void TFormatkaOkno::ShowHydrographChart()
 {
     ui->Wykres->ShowHydrographChart(state_);
+    chartExport_->ChartShown(state_, HourCountForState(), ui->CheckBoxOpad->isChecked());
 }
 
 void TFormatkaOkno::MenuObliczeniaHydrogramClick()

@@ -40,7 +40,7 @@ struct Window {
 void HourCountRule(benchmark::State& state)
 {
     Window w;
-    QLineEdit* hours = w.window->ui->Edit_Liczba_godzin_opadu;
+    QLineEdit* hours = moravel::window::UiOf(*w.window).Edit_Liczba_godzin_opadu;
     for (auto _ : state) {
         w.window->SetText(hours, QStringLiteral("1000"));
         w.window->SetText(hours, QStringLiteral("1"));
@@ -52,10 +52,10 @@ BENCHMARK(HourCountRule)->Unit(benchmark::kMillisecond);
 void RefreshWithComputation(benchmark::State& state)
 {
     Window w;
-    w.window->SetText(w.window->ui->Edit_Liczba_godzin_opadu, QStringLiteral("1000"));
+    w.window->SetText(moravel::window::UiOf(*w.window).Edit_Liczba_godzin_opadu, QStringLiteral("1000"));
     for (int i = 1; i <= 1000; ++i)
-        w.window->ui->Tabela_Opad->SetCell(1, i, QStringLiteral("%1,5").arg(i % 7));
-    w.window->ui->LabelSCSSCSWartosc->setText(QStringLiteral("78,50"));
+        moravel::window::UiOf(*w.window).Tabela_Opad->SetCell(1, i, QStringLiteral("%1,5").arg(i % 7));
+    moravel::window::UiOf(*w.window).LabelSCSSCSWartosc->setText(QStringLiteral("78,50"));
     for (auto _ : state)
         w.window->Tabela_OpadClick();
     state.SetItemsProcessed(state.iterations() * 1000);
@@ -71,7 +71,7 @@ void HydrogramCommand(benchmark::State& state)
     constexpr int kHours = 399;
     Window w;
     TFormatkaOkno& window = *w.window;
-    Ui::TFormatkaOkno& ui = *window.ui;
+    Ui::TFormatkaOkno& ui = moravel::window::UiOf(window);
     window.show();
     window.ImagePowitanieClick();
     window.SetText(ui.Edit_Liczba_godzin_opadu, QString::number(kHours));

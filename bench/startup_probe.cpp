@@ -201,7 +201,7 @@ int Hydrogram(int argc, char** argv, const QString& project)
     }
     const long rssPainted = StatusKb("VmRSS");
 
-    Ui::TFormatkaOkno& ui = *window.ui;
+    Ui::TFormatkaOkno& ui = moravel::window::UiOf(window);
     dialogs.answers.push_back(project);
     ui.MenuPlikOtworzProjekt->trigger();
     if (!messages.log.empty())

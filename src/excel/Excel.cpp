@@ -89,31 +89,6 @@ struct CellText {
     int superscriptAt = 0;
 };
 
-// The land-use classes beside the rows of the land-use table; rows 6..26 of the sheet.
-const CellText kLandUseLabels[21] = {
-    {QStringLiteral("Ziemia uprawna bez upraw rzędowych")},
-    {QStringLiteral("z uprawami rzędowymi")},
-    {QStringLiteral("Pastwiska w złym stanie")},
-    {QStringLiteral("w dobrym stanie")},
-    {QStringLiteral("Łąka w dobrym stanie")},
-    {QStringLiteral("Teren leśny: rzadki las i poszycie")},
-    {QStringLiteral("dobre pokrycie")},
-    {QStringLiteral("Przestrzenie otwarte, trawy>75%")},
-    {QStringLiteral("trawy 50-75%")},
-    {QStringLiteral("Obszary handlowe, nieprzepuszczalne 85%")},
-    {QStringLiteral("Rejony przemysłowe, nieprzepuszczalne 72%")},
-    {QStringLiteral("Tereny mieszkalne, obszar ok. 500m2"), 35},
-    {QStringLiteral("obszar ok. 1000 m2"), 18},
-    {QStringLiteral("obszar ok. 1300 m2"), 18},
-    {QStringLiteral("obszar ok. 2000 m2"), 18},
-    {QStringLiteral("obszar ok. 4000 m2"), 18},
-    {QStringLiteral("Wybrukowane parkingi, dachy")},
-    {QStringLiteral("Drogi z krawężnikami i odwodnieniem")},
-    {QStringLiteral("wyżwirowane")},
-    {QStringLiteral("gruntowe")},
-    {QStringLiteral("Inne")},
-};
-
 QString RangeFormula(char column, int lastRow)
 {
     return QStringLiteral("'%1'!$%2$7:$%2$%3").arg(QString::fromUtf8(kReportSheetName)).arg(QChar(column)).arg(lastRow);
@@ -295,8 +270,9 @@ private:
         put("G5", {QStringLiteral("B")});
         put("H5", {QStringLiteral("C")});
         put("I5", {QStringLiteral("D")});
-        for (int r = 0; r < 21; ++r) {
-            cells[5 + r][4] = kLandUseLabels[r];
+        for (int r = 0; r < model::kLandUseRows; ++r) {
+            cells[5 + r][4] = {QString::fromUtf8(model::kLandUseClasses[r].label),
+                               model::kLandUseClasses[r].raisedCharacter};
             for (int c = 0; c < 4; ++c)
                 cells[5 + r][5 + c] = {data_.LandUse[r][c]};
         }

@@ -7,6 +7,7 @@
 #include <array>
 #include <vector>
 
+#include "model/LandUse.h"
 #include "model/State.h"
 
 namespace moravel::excel {
@@ -31,7 +32,7 @@ struct ReportData {
     QString RiverName;     // "Rzeka:"
     QString CrossSection;  // "Przekrój:"
     // Land-use areas by class (row 0..20) and soil group A..D (column 0..3).
-    std::array<std::array<QString, 4>, 21> LandUse;
+    model::LandUseTexts LandUse;
     QString CatchmentArea;  // the area caption of the land-use panel
     QString RB, RL, RA, So, Lo, b, n;
 };

@@ -3,6 +3,7 @@
 // a length byte, then up to W characters in Windows-1250, then unused bytes up to W + 1.
 // The records carry texts exactly as they stood in the window; nothing is converted to a
 // number here.
+#include "model/LandUse.h"
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -51,12 +52,12 @@ void CheckRainfallHourCount(int hours);
 // then the four curve numbers of the user's own land-use class; fields of width 5.
 struct ScsRecord {
     static constexpr int kFieldWidth = 5;
-    static constexpr int kRows = 21;
-    static constexpr int kGroups = 4;
+    static constexpr int kRows = model::kLandUseRows;
+    static constexpr int kGroups = model::kSoilGroups;
     static constexpr qsizetype kSize = (kRows * kGroups + kGroups) * (kFieldWidth + 1);  // 528
 
-    std::array<std::array<QString, kGroups>, kRows> areas;  // areas[row][group]
-    std::array<QString, kGroups> ownClassCn;                // EditSCSA ... EditSCSD
+    model::LandUseTexts areas;                // areas[row][group]
+    std::array<QString, kGroups> ownClassCn;  // EditSCSA ... EditSCSD
 
     QByteArray Encode() const;
     static ScsRecord Decode(const QByteArray& bytes);

@@ -1,20 +1,12 @@
 #include "files/ZapisOdczytDanych.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <algorithm>
 #include <utility>
 
 #include "files/DataFiles.h"
 #include "text/Error.h"
 #include "text/NumText.h"
-#include "window/FormatkaUi.h"
 #include "window/Formatka.h"
-#include "window/StringGrid.h"
-
-using moravel::window::StringGrid;
 
 using moravel::window::FileDialogSpec;
 
@@ -57,17 +49,19 @@ void ConfirmSaved(TFormatkaOkno& window, const QString& path)
     window.messages().Info(QStringLiteral("Zapisano dane w pliku ") + path);
 }
 
-std::array<QLineEdit*, ScsRecord::kGroups> OwnClassEdits(TFormatkaOkno& window)
+// The text of hour `hour` that the file stores: the typed effective rainfall in direct mode,
+// the rainfall otherwise.
+QString StoredRainfallText(const TFormatkaOkno& window, bool effective, int hour)
 {
-    Ui::TFormatkaOkno& ui = *window.ui;
-    return {ui.EditSCSA, ui.EditSCSB, ui.EditSCSC, ui.EditSCSD};
+    return effective ? window.EffectiveRainText(hour) : window.RainfallText(hour);
 }
 
-// The column of the rainfall table that the file stores: the typed effective rainfall in
-// direct mode, the rainfall otherwise.
-int StoredRainfallColumn(bool effective)
+void SetStoredRainfallText(TFormatkaOkno& window, bool effective, int hour, const QString& text)
 {
-    return effective ? 2 : 1;
+    if (effective)
+        window.SetEffectiveRainText(hour, text);
+    else
+        window.SetRainfallText(hour, text);
 }
 
 // A project line that names no file: the project was saved with that choosing dialog
@@ -87,17 +81,15 @@ void SaveRainfall(TFormatkaOkno& window)
     const std::optional<QString> name = window.AskFile(kSaveDialogOpad);
     if (!name)
         return;
-    Ui::TFormatkaOkno& ui = *window.ui;
-    const QString hourText = ui.Edit_Liczba_godzin_opadu->text();
+    const QString hourText = window.RainHourCountText();
     const int hours = text::StrToInt(hourText);
     // The record has 399 hour slots; a longer series is refused before anything is written.
     CheckRainfallHourCount(hours);
     RainfallRecord record;
     record.hourCount = hourText;
-    record.effective = ui.CheckBoxOpad->isChecked();
-    const int column = StoredRainfallColumn(record.effective);
+    record.effective = window.EffectiveRainTyped();
     for (int i = 1; i <= hours; ++i)
-        record.hours.append(ui.Tabela_Opad->Cell(column, i));
+        record.hours.append(StoredRainfallText(window, record.effective, i));
     const QString path = *name + QStringLiteral(".kwp");
     WriteRainfallFile(path, record);
     ConfirmSaved(window, path);
@@ -106,19 +98,17 @@ void SaveRainfall(TFormatkaOkno& window)
 void LoadRainfall(TFormatkaOkno& window, const QString& path)
 {
     const RainfallRecord record = ReadRainfallFile(path);
-    Ui::TFormatkaOkno& ui = *window.ui;
-    window.SetText(ui.Edit_Liczba_godzin_opadu, record.hourCount);
+    window.SetRainHourCountText(record.hourCount);
     // Kind "1" switches into direct mode. A rainfall series (any other kind) leaves direct
     // mode when it is on: its values go into the rainfall column, which direct mode covers
     // and overwrites with placeholders when it is left.
-    window.SetChecked(ui.CheckBoxOpad, record.effective);
+    window.SetEffectiveRainTyped(record.effective);
     const int hours = text::StrToInt(record.hourCount);
-    const int column = StoredRainfallColumn(record.effective);
     // Hours beyond the record's 399 slots have no value in the file: their cells are emptied
     // (up to the table's own limit), so that nothing of an earlier series stays in them.
     const int filled = std::min(hours, kMaxRainfallHours);
     for (int i = 1; i <= filled; ++i)
-        ui.Tabela_Opad->SetCell(column, i, record.Hour(i));
+        SetStoredRainfallText(window, record.effective, i, record.Hour(i));
     window.Tabela_OpadClick();
 }
 
@@ -132,25 +122,23 @@ void OpenRainfall(TFormatkaOkno& window)
 
 void ClearRainfall(TFormatkaOkno& window)
 {
-    Ui::TFormatkaOkno& ui = *window.ui;
-    StringGrid* table = ui.Tabela_Opad;
-    const bool hasEffectiveColumn = table->ColCount() == 3;
+    const bool hasEffectiveColumn = window.HasEffectiveRainColumn();
     // Every hour the table can hold, hidden rows included: a larger hour count typed later
     // must not bring back values of the cleared series.
     for (int r = 1; r <= kMaxRainfallHours; ++r) {
-        table->SetCell(1, r, QString());
+        window.SetRainfallText(r, QString());
         if (hasEffectiveColumn)
-            table->SetCell(2, r, QString());
+            window.SetEffectiveRainText(r, QString());
     }
     // Direct mode keeps its column for the typed effective rainfall, and the placeholder
     // rainfall of its hour, so that it stays usable; otherwise the table drops back to the
     // rainfall column alone.
-    const bool direct = ui.CheckBoxOpad->isChecked() && hasEffectiveColumn;
+    const bool direct = window.EffectiveRainTyped() && hasEffectiveColumn;
     if (!direct)
-        table->SetColCount(2);
-    window.SetText(ui.Edit_Liczba_godzin_opadu, QStringLiteral("1"));
+        window.DropEffectiveRainColumn();
+    window.SetRainHourCountText(QStringLiteral("1"));
     if (direct)
-        table->SetCell(1, 1, QStringLiteral("1"));
+        window.SetRainfallText(1, QStringLiteral("1"));
 }
 
 // ---- SCS file
@@ -161,12 +149,10 @@ void SaveScs(TFormatkaOkno& window)
     if (!name)
         return;
     ScsRecord record;
-    const auto edits = OwnClassEdits(window);
+    const auto ownClass = window.OwnClassCurveNumberTexts();
     for (int g = 0; g < ScsRecord::kGroups; ++g)
-        record.ownClassCn[g] = edits[g]->text();
-    for (int r = 0; r < ScsRecord::kRows; ++r)
-        for (int g = 0; g < ScsRecord::kGroups; ++g)
-            record.areas[r][g] = window.ui->Tabela_SCS->Cell(g, r);
+        record.ownClassCn[g] = ownClass[g];
+    record.areas = window.LandUseAreaTexts();
     // The whole chosen name: cutting a long path would write somewhere the user didn't ask.
     const QString path = *name + QStringLiteral(".kws");
     WriteScsFile(path, record);
@@ -180,12 +166,9 @@ void SaveScs(TFormatkaOkno& window)
 void LoadScs(TFormatkaOkno& window, const QString& path)
 {
     const ScsRecord record = ReadScsFile(path);
-    const auto edits = OwnClassEdits(window);
     for (int g = 0; g < ScsRecord::kGroups; ++g)
-        window.SetText(edits[g], record.ownClassCn[g]);
-    for (int r = 0; r < ScsRecord::kRows; ++r)
-        for (int g = 0; g < ScsRecord::kGroups; ++g)
-            window.ui->Tabela_SCS->SetCell(g, r, record.areas[r][g]);
+        window.SetOwnClassCurveNumberText(g, record.ownClassCn[g]);
+    window.SetLandUseAreaTexts(record.areas);
     window.Tabela_SCSClick();
 }
 
@@ -199,11 +182,9 @@ void OpenScs(TFormatkaOkno& window)
 
 void ClearScs(TFormatkaOkno& window)
 {
-    for (int r = 0; r < ScsRecord::kRows; ++r)
-        for (int g = 0; g < ScsRecord::kGroups; ++g)
-            window.ui->Tabela_SCS->SetCell(g, r, QString());
-    for (QLineEdit* edit : OwnClassEdits(window))
-        window.SetText(edit, QString());
+    window.SetLandUseAreaTexts({});
+    for (int g = 0; g < ScsRecord::kGroups; ++g)
+        window.SetOwnClassCurveNumberText(g, QString());
 }
 
 // ---- Parameters file
@@ -214,9 +195,9 @@ void SaveParameters(TFormatkaOkno& window)
     if (!name)
         return;
     ParametersRecord record;
-    const auto edits = window.ParameterEdits();
-    for (size_t i = 0; i < edits.size(); ++i)
-        record.values[i] = edits[i]->text();
+    const auto texts = window.ParameterTexts();
+    for (size_t i = 0; i < texts.size(); ++i)
+        record.values[i] = texts[i];
     const QString path = *name + QStringLiteral(".kwx");
     WriteParametersFile(path, record);
     ConfirmSaved(window, path);
@@ -225,9 +206,8 @@ void SaveParameters(TFormatkaOkno& window)
 void LoadParameters(TFormatkaOkno& window, const QString& path)
 {
     const ParametersRecord record = ReadParametersFile(path);
-    const auto edits = window.ParameterEdits();
-    for (size_t i = 0; i < edits.size(); ++i)
-        window.SetText(edits[i], record.values[i]);
+    for (int i = 0; i < ParametersRecord::kCount; ++i)
+        window.SetParameterText(i, record.values[i]);
 }
 
 void OpenParameters(TFormatkaOkno& window)
@@ -238,8 +218,8 @@ void OpenParameters(TFormatkaOkno& window)
 
 void ClearParameters(TFormatkaOkno& window)
 {
-    for (QLineEdit* edit : window.ParameterEdits())
-        window.SetText(edit, QString());
+    for (int i = 0; i < ParametersRecord::kCount; ++i)
+        window.SetParameterText(i, QString());
 }
 
 // ---- Project file
@@ -248,8 +228,7 @@ namespace {
 
 void ShowProjectLines(TFormatkaOkno& window, const ProjectPaths& paths)
 {
-    window.ui->Memo_Save_Projekt->setPlainText(paths.rainfall + QLatin1Char('\n') + paths.scs + QLatin1Char('\n') +
-                                               paths.parameters);
+    window.ShowProjectLines(paths.rainfall + QLatin1Char('\n') + paths.scs + QLatin1Char('\n') + paths.parameters);
 }
 
 }  // namespace
@@ -285,31 +264,6 @@ void OpenProject(TFormatkaOkno& window)
 {
     if (const std::optional<QString> name = window.AskFile(kOpenDialogProjekt))
         LoadProject(window, *name);
-}
-
-// ---- Menu
-
-void BindFileCommands(TFormatkaOkno& window)
-{
-    Ui::TFormatkaOkno& ui = *window.ui;
-    const std::pair<QAction*, void (TFormatkaOkno::*)()> items[] = {
-        {ui.MenuPlikZapiszProjekt, &TFormatkaOkno::MenuPlikZapiszProjektClick},
-        {ui.MenuPlikOtworzProjekt, &TFormatkaOkno::MenuPlikOtworzProjektClick},
-        {ui.MenuOpadNoweDane, &TFormatkaOkno::MenuOpadNoweDaneClick},
-        {ui.MenuOpadZapisz, &TFormatkaOkno::MenuOpadZapiszClick},
-        {ui.MenuOpadOtworz, &TFormatkaOkno::MenuOpadOtworzClick},
-        {ui.MenuSCSNoweDane, &TFormatkaOkno::MenuSCSNoweDaneClick},
-        {ui.MenuSCSZapisz, &TFormatkaOkno::MenuSCSZapiszClick},
-        {ui.MenuSCSOtworz, &TFormatkaOkno::MenuSCSOtworzClick},
-        {ui.MenuParametryKWNoweDane, &TFormatkaOkno::MenuParametryKWNoweDaneClick},
-        {ui.MenuParametryKWZapisz, &TFormatkaOkno::MenuParametryKWZapiszClick},
-        {ui.MenuParametryKWOtworz, &TFormatkaOkno::MenuParametryKWOtworzClick},
-    };
-    for (const auto& [action, handler] : items) {
-        QObject::connect(action, &QAction::triggered, &window,
-                         [&window, handler = handler] { window.Guarded([&window, handler] { (window.*handler)(); }); });
-        action->setEnabled(true);
-    }
 }
 
 }  // namespace moravel::files

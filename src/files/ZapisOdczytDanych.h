@@ -13,10 +13,6 @@ class TFormatkaOkno;
 
 namespace moravel::files {
 
-// Binds the menu items of "Plik", "Opad", "SCS" and "Parametry KW" that these commands
-// carry out (each entering through the window's Guarded), and enables them.
-void BindFileCommands(TFormatkaOkno& window);
-
 // ---- Rainfall file (.kwp)
 void SaveRainfall(TFormatkaOkno& window);
 void OpenRainfall(TFormatkaOkno& window);

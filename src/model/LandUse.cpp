@@ -11,27 +11,28 @@ using text::StrToFloatDef;
 // Every area, share and sum is stored in single precision; a value beyond its range raises
 // "Floating point overflow" instead of showing as an infinity.
 
-const int kFixedCurveNumbers[kLandUseRows - 1][kSoilGroups] = {
-    {72, 81, 88, 91},  // cultivated land without row crops
-    {62, 71, 78, 81},  // with row crops
-    {68, 79, 86, 89},  // pasture, poor condition
-    {39, 61, 74, 80},  // pasture, good condition
-    {30, 58, 71, 78},  // meadow
-    {45, 66, 77, 83},  // woods, thin stand
-    {25, 55, 70, 77},  // woods, good cover
-    {39, 61, 74, 80},  // open space, grass over 75 %
-    {49, 69, 79, 84},  // open space, grass 50-75 %
-    {89, 92, 94, 95},  // commercial, 85 % impervious
-    {81, 88, 91, 93},  // industrial, 72 % impervious
-    {77, 85, 90, 92},  // residential, lots of 500 m2
-    {61, 75, 83, 87},  // 1000 m2
-    {57, 72, 81, 86},  // 1300 m2
-    {54, 70, 80, 85},  // 2000 m2
-    {51, 68, 79, 84},  // 4000 m2
-    {98, 98, 98, 97},  // paved parking lots, roofs
-    {98, 98, 98, 98},  // roads with kerbs and storm drains
-    {76, 85, 89, 91},  // gravel roads
-    {72, 82, 87, 89},  // dirt roads
+const LandUseClass kLandUseClasses[kLandUseRows] = {
+    {"Ziemia uprawna bez upraw rzędowych", 0, {72, 81, 88, 91}},
+    {"z uprawami rzędowymi", 0, {62, 71, 78, 81}},
+    {"Pastwiska w złym stanie", 0, {68, 79, 86, 89}},
+    {"w dobrym stanie", 0, {39, 61, 74, 80}},
+    {"Łąka w dobrym stanie", 0, {30, 58, 71, 78}},
+    {"Teren leśny: rzadki las i poszycie", 0, {45, 66, 77, 83}},
+    {"dobre pokrycie", 0, {25, 55, 70, 77}},
+    {"Przestrzenie otwarte, trawy>75%", 0, {39, 61, 74, 80}},
+    {"trawy 50-75%", 0, {49, 69, 79, 84}},
+    {"Obszary handlowe, nieprzepuszczalne 85%", 0, {89, 92, 94, 95}},
+    {"Rejony przemysłowe, nieprzepuszczalne 72%", 0, {81, 88, 91, 93}},
+    {"Tereny mieszkalne, obszar ok. 500m2", 35, {77, 85, 90, 92}},
+    {"obszar ok. 1000 m2", 18, {61, 75, 83, 87}},
+    {"obszar ok. 1300 m2", 18, {57, 72, 81, 86}},
+    {"obszar ok. 2000 m2", 18, {54, 70, 80, 85}},
+    {"obszar ok. 4000 m2", 18, {51, 68, 79, 84}},
+    {"Wybrukowane parkingi, dachy", 0, {98, 98, 98, 97}},
+    {"Drogi z krawężnikami i odwodnieniem", 0, {98, 98, 98, 98}},
+    {"wyżwirowane", 0, {76, 85, 89, 91}},
+    {"gruntowe", 0, {72, 82, 87, 89}},
+    {"Inne", 0, {}},  // the user's own class: EditSCSA..D
 };
 
 float ComputeAveragedCurveNumber(LandUseState& state, const LandUseTexts& areas, QChar separator,
@@ -39,7 +40,7 @@ float ComputeAveragedCurveNumber(LandUseState& state, const LandUseTexts& areas,
 {
     for (int r = 0; r < kLandUseRows - 1; ++r)
         for (int g = 0; g < kSoilGroups; ++g)
-            state.CurveNumberTable[r][g] = kFixedCurveNumbers[r][g];
+            state.CurveNumberTable[r][g] = kLandUseClasses[r].curveNumbers[g];
 
     float total = 0;
     for (int r = 0; r < kLandUseRows; ++r) {

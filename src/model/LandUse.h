@@ -21,8 +21,15 @@ struct LandUseState {
     float AveragedCurveNumber = 0;
 };
 
-// CN of the 20 fixed land-use classes for soil groups A..D.
-extern const int kFixedCurveNumbers[kLandUseRows - 1][kSoilGroups];
+// One land-use class (a row of the land-use grids): its name as the report writes it, with
+// the position (1-based, 0 for none) of the raised "2" of m2 in it, and its curve numbers for
+// soil groups A..D. The user's own class (the last row) has no curve numbers of its own.
+struct LandUseClass {
+    const char* label;  // UTF-8
+    int raisedCharacter;
+    int curveNumbers[kSoilGroups];
+};
+extern const LandUseClass kLandUseClasses[kLandUseRows];
 
 // Rebuilds the areas from the km2 texts and recomputes the averaged CN (kept unchanged when
 // the total area is 0). Calls `onInvalidCell` at once for every non-empty cell that is not a

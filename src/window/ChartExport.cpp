@@ -19,7 +19,7 @@
 #include <QValueAxis>
 
 #include "text/Error.h"
-#include "ui_Formatka.h"
+#include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/Seams.h"
 #include "window/wykres.h"
@@ -103,7 +103,7 @@ ChartExport::~ChartExport() = default;
 
 THydrographChart* ChartExport::Chart() const
 {
-    return window_.ui->Wykres;
+    return UiOf(window_).Wykres;
 }
 
 void ChartExport::ShowMenu(const QPoint& position)

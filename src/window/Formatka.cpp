@@ -20,6 +20,9 @@
 #include "window/QtSeams.h"
 #include "window/StringGrid.h"
 
+using moravel::window::kEffectiveRainColumn;
+using moravel::window::kHourColumn;
+using moravel::window::kRainfallColumn;
 using moravel::window::StringGrid;
 
 namespace {
@@ -168,7 +171,26 @@ void TFormatkaOkno::BindHandlers()
         ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
     BindLandUsePanel();
     BindParameterPanel();
-    moravel::files::BindFileCommands(*this);
+    // The items of "Plik", "Opad", "SCS" and "Parametry KW" that the data-file commands
+    // carry out; the design leaves them disabled, and binding a command enables its item.
+    const std::pair<QAction*, void (TFormatkaOkno::*)()> fileItems[] = {
+        {ui->MenuPlikZapiszProjekt, &TFormatkaOkno::MenuPlikZapiszProjektClick},
+        {ui->MenuPlikOtworzProjekt, &TFormatkaOkno::MenuPlikOtworzProjektClick},
+        {ui->MenuOpadNoweDane, &TFormatkaOkno::MenuOpadNoweDaneClick},
+        {ui->MenuOpadZapisz, &TFormatkaOkno::MenuOpadZapiszClick},
+        {ui->MenuOpadOtworz, &TFormatkaOkno::MenuOpadOtworzClick},
+        {ui->MenuSCSNoweDane, &TFormatkaOkno::MenuSCSNoweDaneClick},
+        {ui->MenuSCSZapisz, &TFormatkaOkno::MenuSCSZapiszClick},
+        {ui->MenuSCSOtworz, &TFormatkaOkno::MenuSCSOtworzClick},
+        {ui->MenuParametryKWNoweDane, &TFormatkaOkno::MenuParametryKWNoweDaneClick},
+        {ui->MenuParametryKWZapisz, &TFormatkaOkno::MenuParametryKWZapiszClick},
+        {ui->MenuParametryKWOtworz, &TFormatkaOkno::MenuParametryKWOtworzClick},
+    };
+    for (const auto& [action, handler] : fileItems) {
+        connect(action, &QAction::triggered, this,
+                [this, handler = handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        action->setEnabled(true);
+    }
     connect(ui->MenuOpadImportujzExcela, &QAction::triggered, this,
             [this] { Guarded([this] { MenuOpadImportujzExcelaClick(); }); });
     ui->MenuOpadImportujzExcela->setEnabled(true);
@@ -274,14 +296,105 @@ std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec, 
     return chosen;
 }
 
+// ---- Typed doors
+
+QString TFormatkaOkno::RainHourCountText() const
+{
+    return ui->Edit_Liczba_godzin_opadu->text();
+}
+
 void TFormatkaOkno::SetRainHourCountText(const QString& text)
 {
     SetText(ui->Edit_Liczba_godzin_opadu, text);
 }
 
+bool TFormatkaOkno::EffectiveRainTyped() const
+{
+    return ui->CheckBoxOpad->isChecked();
+}
+
+void TFormatkaOkno::SetEffectiveRainTyped(bool typed)
+{
+    SetChecked(ui->CheckBoxOpad, typed);
+}
+
+QString TFormatkaOkno::RainfallText(int hour) const
+{
+    return ui->Tabela_Opad->Cell(moravel::window::kRainfallColumn, hour);
+}
+
 void TFormatkaOkno::SetRainfallText(int hour, const QString& text)
 {
-    ui->Tabela_Opad->SetCell(1, hour, text);
+    ui->Tabela_Opad->SetCell(moravel::window::kRainfallColumn, hour, text);
+}
+
+QString TFormatkaOkno::EffectiveRainText(int hour) const
+{
+    return ui->Tabela_Opad->Cell(moravel::window::kEffectiveRainColumn, hour);
+}
+
+void TFormatkaOkno::SetEffectiveRainText(int hour, const QString& text)
+{
+    ui->Tabela_Opad->SetCell(moravel::window::kEffectiveRainColumn, hour, text);
+}
+
+bool TFormatkaOkno::HasEffectiveRainColumn() const
+{
+    return ui->Tabela_Opad->ColCount() > moravel::window::kEffectiveRainColumn;
+}
+
+void TFormatkaOkno::DropEffectiveRainColumn()
+{
+    ui->Tabela_Opad->SetColCount(moravel::window::kEffectiveRainColumn);
+}
+
+moravel::model::LandUseTexts TFormatkaOkno::LandUseAreaTexts() const
+{
+    return GridTexts(ui->Tabela_SCS);
+}
+
+void TFormatkaOkno::SetLandUseAreaTexts(const moravel::model::LandUseTexts& texts)
+{
+    SetGridTexts(ui->Tabela_SCS, texts);
+}
+
+std::array<QString, moravel::model::kSoilGroups> TFormatkaOkno::OwnClassCurveNumberTexts() const
+{
+    std::array<QString, moravel::model::kSoilGroups> texts;
+    const auto edits = OwnClassEdits();
+    for (size_t g = 0; g < edits.size(); ++g)
+        texts[g] = edits[g]->text();
+    return texts;
+}
+
+void TFormatkaOkno::SetOwnClassCurveNumberText(int soilGroup, const QString& text)
+{
+    SetText(OwnClassEdits()[static_cast<size_t>(soilGroup)], text);
+}
+
+std::array<QString, 7> TFormatkaOkno::ParameterTexts() const
+{
+    std::array<QString, 7> texts;
+    const auto edits = ParameterEdits();
+    for (size_t i = 0; i < edits.size(); ++i)
+        texts[i] = edits[i]->text();
+    return texts;
+}
+
+void TFormatkaOkno::SetParameterText(int index, const QString& text)
+{
+    SetText(ParameterEdits()[static_cast<size_t>(index)], text);
+}
+
+void TFormatkaOkno::ShowProjectLines(const QString& text)
+{
+    ui->Memo_Save_Projekt->setPlainText(text);
+}
+
+int moravel::window::RainfallTableWidth(int columns, int rows, int scrollBarRoom)
+{
+    const int width = columns > kEffectiveRainColumn ? 160 : 105;
+    return rows > 39 ? width + scrollBarRoom : width;
 }
 
 // ---- Start-up and menus
@@ -332,7 +445,7 @@ bool TFormatkaOkno::RainfallComplete()
 {
     const int hours = moravel::text::StrToIntDef(ui->Edit_Liczba_godzin_opadu->text(), 2);
     for (int i = 1; i <= hours; ++i) {
-        if (ui->Tabela_Opad->Cell(1, i).isEmpty())
+        if (RainfallText(i).isEmpty())
             return false;
     }
     return true;
@@ -343,10 +456,10 @@ void TFormatkaOkno::Edit_Liczba_godzin_opaduChange()
     StringGrid* table = ui->Tabela_Opad;
     ui->CheckBoxOpad->setEnabled(true);
     table->show();
-    table->SetCell(0, 0, QStringLiteral("godzina"));
-    table->SetCell(1, 0, QStringLiteral("Opad [mm]"));
-    table->SetColWidth(0, 44);
-    table->SetColWidth(1, 60);
+    table->SetCell(kHourColumn, 0, QStringLiteral("godzina"));
+    table->SetCell(kRainfallColumn, 0, QStringLiteral("Opad [mm]"));
+    table->SetColWidth(kHourColumn, 44);
+    table->SetColWidth(kRainfallColumn, 60);
 
     const QString text = ui->Edit_Liczba_godzin_opadu->text();
     int hours = 1;
@@ -362,7 +475,7 @@ void TFormatkaOkno::Edit_Liczba_godzin_opaduChange()
     }
     table->SetRowCount(std::max(hours + 1, 1));
     for (int i = 1; i <= hours; ++i)
-        table->SetCell(0, i, moravel::text::FormatInt(i));
+        table->SetCell(kHourColumn, i, moravel::text::FormatInt(i));
     if (!tooMany && hours > 1 && RainfallComplete())
         ComputeEffectiveRain();
 }
@@ -372,11 +485,8 @@ void TFormatkaOkno::Tabela_OpadClick()
     if (RainfallComplete())
         ComputeEffectiveRain();
     StringGrid* table = ui->Tabela_Opad;
-    const bool tall = table->RowCount() > 39;
-    if (table->ColCount() == 2)
-        table->SetGridWidth(tall ? 125 : 105);
-    else if (table->ColCount() == 3)
-        table->SetGridWidth(tall ? 180 : 160);
+    if (table->ColCount() == kEffectiveRainColumn || table->ColCount() == kEffectiveRainColumn + 1)
+        table->SetGridWidth(moravel::window::RainfallTableWidth(table->ColCount(), table->RowCount()));
 }
 
 void TFormatkaOkno::KlawiszEnterTabela_Opad(int key)
@@ -403,16 +513,16 @@ void TFormatkaOkno::CheckBoxOpadClick()
     StringGrid* table = ui->Tabela_Opad;
     if (ui->CheckBoxOpad->isChecked()) {
         ui->TabelaOpadZaslona->show();
-        table->SetGridWidth(160);
-        table->SetColCount(3);
+        table->SetGridWidth(moravel::window::RainfallTableWidth(kEffectiveRainColumn + 1, 0));
+        table->SetColCount(kEffectiveRainColumn + 1);
         table->SetFixedCols(2);
         EnableAreaField(kMoneyGreen);
         ui->Tabela_SCS->setEnabled(false);
-        table->SetCell(2, 0, QStringLiteral("Hef [mm]"));
+        table->SetCell(kEffectiveRainColumn, 0, QStringLiteral("Hef [mm]"));
         const int hours = HourCountForState();
         for (int i = 1; i <= hours; ++i) {
             StoreTypedEffectiveRain(i);
-            table->SetCell(1, i, QStringLiteral("1"));
+            table->SetCell(kRainfallColumn, i, QStringLiteral("1"));
         }
     } else {
         ui->TabelaOpadZaslona->hide();
@@ -422,6 +532,6 @@ void TFormatkaOkno::CheckBoxOpadClick()
         Tabela_OpadClick();
         const int hours = HourCountForState();
         for (int i = 1; i <= hours; ++i)
-            table->SetCell(1, i, QStringLiteral("1"));
+            table->SetCell(kRainfallColumn, i, QStringLiteral("1"));
     }
 }

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "model/Geom.h"
+#include "model/HydrographTextInputs.h"
 #include "model/LandUse.h"
 #include "model/Random.h"
 #include "model/State.h"
@@ -20,6 +21,7 @@ class QLineEdit;
 namespace moravel::window {
 class ChartExport;
 class StringGrid;
+struct UiAccess;
 }  // namespace moravel::window
 namespace moravel::excel {
 class RangePicker;
@@ -51,9 +53,6 @@ public:
     explicit TFormatkaOkno(const Options& options, QWidget* parent = nullptr);
     ~TFormatkaOkno() override;
 
-    // The controls of the design description.
-    Ui::TFormatkaOkno* ui;
-
     moravel::window::Messages& messages() { return *messages_; }
     // The picker the import uses instead of its dialog (not owned), or null for the dialog.
     moravel::excel::RangePicker* rangePicker() { return rangePicker_; }
@@ -71,13 +70,37 @@ public:
     const moravel::model::ComputationState& State() const { return state_; }
     const moravel::model::LandUseState& LandUse() const { return landUse_; }
 
-    // ---- Typed doors for the import (excel/ExcelImportWindow.cpp), which reaches the window
-    // through these rather than through `ui`.
-    // The hour count Edit_Liczba_godzin_opadu, set through SetText: its change handler runs
-    // exactly when the text differs.
+    // ---- Typed doors for the file commands (files/ZapisOdczytDanych.cpp) and the import
+    // (excel/ExcelImportWindow.cpp), which reach the window through these rather than through
+    // its controls. A setter that "runs its handler" goes through SetText / SetChecked: the
+    // control's change handler runs exactly when the text differs, as after the user's own
+    // change. A setter of a table cell runs nothing; the caller refreshes the table after.
+    // The hour count Edit_Liczba_godzin_opadu; the setter runs its handler.
+    QString RainHourCountText() const;
     void SetRainHourCountText(const QString& text);
-    // The rainfall text of hour `hour` (1-based), column 1 of Tabela_Opad; runs nothing.
+    // "Podaj opad efektywny" (CheckBoxOpad); the setter runs its handler.
+    bool EffectiveRainTyped() const;
+    void SetEffectiveRainTyped(bool typed);
+    // The rainfall and the typed effective rainfall of hour `hour` (1-based) in Tabela_Opad.
+    QString RainfallText(int hour) const;
     void SetRainfallText(int hour, const QString& text);
+    QString EffectiveRainText(int hour) const;
+    void SetEffectiveRainText(int hour, const QString& text);
+    // Whether the rainfall table shows its effective-rainfall column; dropping it leaves the
+    // hour and rainfall columns.
+    bool HasEffectiveRainColumn() const;
+    void DropEffectiveRainColumn();
+    // The km2 texts of the land-use grid Tabela_SCS.
+    moravel::model::LandUseTexts LandUseAreaTexts() const;
+    void SetLandUseAreaTexts(const moravel::model::LandUseTexts& texts);
+    // The own class's curve numbers EditSCSA..D by soil group; the setter runs its handler.
+    std::array<QString, moravel::model::kSoilGroups> OwnClassCurveNumberTexts() const;
+    void SetOwnClassCurveNumberText(int soilGroup, const QString& text);
+    // The seven parameter texts in the order of ParameterEdits(); the setter runs its handler.
+    std::array<QString, 7> ParameterTexts() const;
+    void SetParameterText(int index, const QString& text);
+    // The three lines of the project memo Memo_Save_Projekt.
+    void ShowProjectLines(const QString& text);
 
     // ---- Mechanisms
     // Runs a user event's handler; an error ends the whole command and is shown in the
@@ -177,7 +200,16 @@ public:
     void ShowHydrographChart();
 
 private:
+    friend struct moravel::window::UiAccess;
+    // The controls of the design description: window/ and the tests reach them through
+    // window/FormatkaUi.h.
+    Ui::TFormatkaOkno* ui;
+
     void ApplyDesignExtras();
+    // The own class's curve-number edits EditSCSA..D, by soil group.
+    std::array<QLineEdit*, moravel::model::kSoilGroups> OwnClassEdits() const;
+    // The seven parameters' texts as the hydrograph reads them.
+    moravel::model::HydrographTexts HydrographTextsOfControls() const;
     void LoadPictures();
     void BindHandlers();
     void BindLandUsePanel();
@@ -220,3 +252,21 @@ private:
 
 // The largest hour count the rainfall table takes: the computation state holds this many hours.
 constexpr int kMaxRainfallHours = moravel::model::kStateCapacity;
+
+namespace moravel::window {
+
+// The columns of the rainfall table Tabela_Opad.
+enum RainfallColumn { kHourColumn = 0, kRainfallColumn = 1, kEffectiveRainColumn = 2 };
+
+// Room for the rainfall table's scroll bar once it has more rows than it shows.
+constexpr int kScrollBarRoom = 20;
+// The room given where the effective rainfall is written into a table that already has
+// its column (the table is made wider again by the refresh that follows a click).
+constexpr int kNarrowScrollBarRoom = 10;
+
+// The rainfall table's width in pixels: 105 with the hour and rainfall columns, 160 with the
+// effective-rainfall column too, and `scrollBarRoom` more when its `rows` (the header row
+// included) are more than 39.
+int RainfallTableWidth(int columns, int rows, int scrollBarRoom = kScrollBarRoom);
+
+}  // namespace moravel::window

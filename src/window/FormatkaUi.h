@@ -1,5 +1,23 @@
 #pragma once
-// The window's generated form (the controls of Formatka.ui, as Ui::TFormatkaOkno). Include
-// this header rather than ui_Formatka.h outside src/window: a target that names
-// ui_Formatka.h itself would ask its own form compiler for a form it does not have.
+// The window's generated form (the controls of Formatka.ui, as Ui::TFormatkaOkno) and the
+// way to a window's controls, for code in src/window that is not a member of the window,
+// and for tests and benchmarks. Code outside src/window reaches the window through its
+// typed accessors instead and does not include this header. Include it rather than
+// ui_Formatka.h outside src/window: a target that names ui_Formatka.h itself would ask its
+// own form compiler for a form it does not have.
 #include "ui_Formatka.h"
+#include "window/Formatka.h"
+
+namespace moravel::window {
+
+struct UiAccess {
+    static Ui::TFormatkaOkno& Of(const TFormatkaOkno& window) { return *window.ui; }
+};
+
+// The controls of `window`.
+inline Ui::TFormatkaOkno& UiOf(const TFormatkaOkno& window)
+{
+    return UiAccess::Of(window);
+}
+
+}  // namespace moravel::window

@@ -83,19 +83,25 @@ void TFormatkaOkno::EditParametryEnter(QLineEdit* edit, int key)
             edits[(i + 1) % edits.size()]->setFocus();
 }
 
-void TFormatkaOkno::ComputeHydrograph()
+model::HydrographTexts TFormatkaOkno::HydrographTextsOfControls() const
 {
+    const std::array<QString, 7> p = ParameterTexts();  // RB, RL, RA, So, Lo, b, n
     model::HydrographTexts texts;
-    texts.So = ui->EditParametrySo->text();
-    texts.n = ui->EditParametryn->text();
-    texts.b = ui->EditParametryb->text();
-    texts.RB = ui->EditParametryRB->text();
-    texts.RA = ui->EditParametryRA->text();
-    texts.RL = ui->EditParametryRL->text();
-    texts.Lo = ui->EditParametryLo->text();
+    texts.RB = p[0];
+    texts.RL = p[1];
+    texts.RA = p[2];
+    texts.So = p[3];
+    texts.Lo = p[4];
+    texts.b = p[5];
+    texts.n = p[6];
     texts.Area = ui->LabelSCSPowierzchniaWartosc->text();
     texts.HourCount = ui->Edit_Liczba_godzin_opadu->text();
-    model::TextHydrographInputs inputs(std::move(texts), decimalSeparator_);
+    return texts;
+}
+
+void TFormatkaOkno::ComputeHydrograph()
+{
+    model::TextHydrographInputs inputs(HydrographTextsOfControls(), decimalSeparator_);
     model::ComputeHydrographCore(inputs, state_, *random_, workspace_);
 }
 
@@ -120,13 +126,14 @@ void TFormatkaOkno::MenuObliczeniaRaportExcelClick()
     data.CrossSection = ui->EditTytul2->text();
     data.LandUse = GridTexts(ui->Tabela_SCS);
     data.CatchmentArea = ui->LabelSCSPowierzchniaWartosc->text();
-    data.RB = ui->EditParametryRB->text();
-    data.RL = ui->EditParametryRL->text();
-    data.RA = ui->EditParametryRA->text();
-    data.So = ui->EditParametrySo->text();
-    data.Lo = ui->EditParametryLo->text();
-    data.b = ui->EditParametryb->text();
-    data.n = ui->EditParametryn->text();
+    const model::HydrographTexts texts = HydrographTextsOfControls();
+    data.RB = texts.RB;
+    data.RL = texts.RL;
+    data.RA = texts.RA;
+    data.So = texts.So;
+    data.Lo = texts.Lo;
+    data.b = texts.b;
+    data.n = texts.n;
     const QString path = excel::NewReportFilePath();
     excel::WriteExcelReport(data, path);
     opener_->Open(path);

@@ -41,16 +41,18 @@ void TFormatkaOkno::ComputeScsEffectiveRain(const QString& curveNumberCaption)
     const float curveNumber = model::ToSingle(text::StrToFloat(curveNumberCaption, sep));
     const int hours = HourCountForState();
     for (int i = 1; i <= hours; ++i)
-        state.Rainfall[i] = model::ToSingle(text::StrToFloat(table->Cell(1, i), sep));
+        state.Rainfall[i] = model::ToSingle(text::StrToFloat(RainfallText(i), sep));
     // A fault half-way leaves the state's effective rainfall as it was: the core writes its
     // output only when the whole run has succeeded.
     model::ScsEffectiveRain(&state.Rainfall[1], hours, curveNumber, *random_, &state.EffectiveRain[1]);
 
-    table->SetGridWidth(table->ColCount() == 3 && table->RowCount() > 39 ? 170 : 160);
-    table->SetColCount(3);
-    table->SetCell(2, 0, QStringLiteral("Hef [mm]"));
+    const int columns = window::kEffectiveRainColumn + 1;
+    table->SetGridWidth(window::RainfallTableWidth(columns, table->ColCount() == columns ? table->RowCount() : 0,
+                                                   window::kNarrowScrollBarRoom));
+    table->SetColCount(columns);
+    table->SetCell(window::kEffectiveRainColumn, 0, QStringLiteral("Hef [mm]"));
     for (int i = 1; i <= hours; ++i)
-        table->SetCell(2, i, text::FormatEffectiveRain(state.EffectiveRain[i], sep));
+        SetEffectiveRainText(i, text::FormatEffectiveRain(state.EffectiveRain[i], sep));
 
     state.RainfallMax = state.Rainfall[1];
     for (int i = 2; i <= hours; ++i) {
@@ -63,6 +65,6 @@ void TFormatkaOkno::ComputeScsEffectiveRain(const QString& curveNumberCaption)
 void TFormatkaOkno::StoreTypedEffectiveRain(int hour)
 {
     // An empty or mistyped cell counts as 1 mm.
-    const double typed = text::StrToFloatDef(ui->Tabela_Opad->Cell(2, hour), 1.0, decimalSeparator_);
+    const double typed = text::StrToFloatDef(EffectiveRainText(hour), 1.0, decimalSeparator_);
     state_.EffectiveRain[hour] = model::ToSingle(typed);
 }

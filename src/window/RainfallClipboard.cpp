@@ -7,7 +7,7 @@
 #include <QLineEdit>
 
 #include "text/NumText.h"
-#include "ui_Formatka.h"
+#include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 
@@ -26,7 +26,7 @@ protected:
             return QObject::eventFilter(watched, event);
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Copy)) {
-            QGuiApplication::clipboard()->setText(CopiedCells(*window_.ui->Tabela_Opad));
+            QGuiApplication::clipboard()->setText(CopiedCells(*UiOf(window_).Tabela_Opad));
             return true;
         }
         if (key->matches(QKeySequence::Paste)) {
@@ -45,7 +45,7 @@ private:
 
 void BindRainfallClipboard(TFormatkaOkno& window)
 {
-    window.ui->Tabela_Opad->installEventFilter(new ClipboardKeys(window));
+    UiOf(window).Tabela_Opad->installEventFilter(new ClipboardKeys(window));
 }
 
 QString CopiedCells(const StringGrid& grid)
@@ -77,7 +77,7 @@ void PasteRainfall(TFormatkaOkno& window, const QString& text)
     const QStringList values = PastedColumn(text);
     if (values.isEmpty())
         return;
-    Ui::TFormatkaOkno& ui = *window.ui;
+    Ui::TFormatkaOkno& ui = UiOf(window);
     StringGrid* table = ui.Tabela_Opad;
     const QRect block = table->SelectedRange();
     const int col = block.left();
@@ -96,11 +96,11 @@ void PasteRainfall(TFormatkaOkno& window, const QString& text)
         window.SetText(ui.Edit_Liczba_godzin_opadu, text::FormatInt(last));
     // Direct mode covers the rainfall column; its hours hold the placeholder that switching the
     // mode on writes, so that the table counts as complete and its effective rainfall is taken.
-    const bool direct = ui.CheckBoxOpad->isChecked() && table->ColCount() == 3;
+    const bool direct = ui.CheckBoxOpad->isChecked() && window.HasEffectiveRainColumn();
     for (int i = 0; i < values.size(); ++i) {
         table->SetCell(col, first + i, values[i]);
-        if (direct && table->Cell(1, first + i).isEmpty())
-            table->SetCell(1, first + i, QStringLiteral("1"));
+        if (direct && window.RainfallText(first + i).isEmpty())
+            window.SetRainfallText(first + i, QStringLiteral("1"));
     }
     window.Tabela_OpadClick();
 }

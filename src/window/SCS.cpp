@@ -45,10 +45,12 @@ void MoveDownOnEnter(StringGrid* grid, int key)
 
 void TFormatkaOkno::BindLandUsePanel()
 {
-    BindChange(ui->EditSCSA, [this] { EditSCSAChange(); });
-    BindChange(ui->EditSCSB, [this] { EditSCSBChange(); });
-    BindChange(ui->EditSCSC, [this] { EditSCSCChange(); });
-    BindChange(ui->EditSCSD, [this] { EditSCSDChange(); });
+    const std::array<void (TFormatkaOkno::*)(), model::kSoilGroups> handlers = {
+        &TFormatkaOkno::EditSCSAChange, &TFormatkaOkno::EditSCSBChange, &TFormatkaOkno::EditSCSCChange,
+        &TFormatkaOkno::EditSCSDChange};
+    const auto edits = OwnClassEdits();
+    for (size_t g = 0; g < edits.size(); ++g)
+        BindChange(edits[g], [this, handler = handlers[g]] { (this->*handler)(); });
     BindChange(ui->EditParametryPole, [this] { EditParametryPoleChange(); });
     BindGrid(
         ui->Tabela_SCS, [this] { Tabela_SCSClick(); }, [this](int key) { KlawiszEnterTabela_SCS(key); });
@@ -61,6 +63,11 @@ void TFormatkaOkno::BindLandUsePanel()
             if (on)
                 Guarded([this] { RadioGroup_CNlubKM2Click(); });
         });
+}
+
+std::array<QLineEdit*, model::kSoilGroups> TFormatkaOkno::OwnClassEdits() const
+{
+    return {ui->EditSCSA, ui->EditSCSB, ui->EditSCSC, ui->EditSCSD};
 }
 
 model::LandUseTexts TFormatkaOkno::GridTexts(const StringGrid* grid) const
@@ -102,8 +109,7 @@ void TFormatkaOkno::ComputeAveragedCurveNumber()
 
 void TFormatkaOkno::ReadOtherCurveNumber(int soilGroup)
 {
-    const QLineEdit* edits[model::kSoilGroups] = {ui->EditSCSA, ui->EditSCSB, ui->EditSCSC, ui->EditSCSD};
-    if (!model::ReadOtherCurveNumber(landUse_, soilGroup, edits[soilGroup]->text()))
+    if (!model::ReadOtherCurveNumber(landUse_, soilGroup, OwnClassEdits()[static_cast<size_t>(soilGroup)]->text()))
         messages_->Info(QStringLiteral("Wprowadź liczbę całkowitą!"));
 }
 
@@ -268,6 +274,6 @@ void TFormatkaOkno::BookTypedArea()
     // CN 100, and the typed area is the catchment area.
     const QString area = ui->EditParametryPole->text();
     ui->Tabela_SCS->SetCell(3, model::kLandUseRows - 1, area);
-    SetText(ui->EditSCSD, QStringLiteral("100"));
+    SetText(OwnClassEdits()[model::kSoilGroups - 1], QStringLiteral("100"));
     SetCaption(ui->LabelSCSPowierzchniaWartosc, area);
 }

@@ -91,7 +91,7 @@ protected:
             QTest::mouseClick(ui().ImagePowitanie, Qt::LeftButton);
     }
 
-    Ui::TFormatkaOkno& ui() { return *window->ui; }
+    Ui::TFormatkaOkno& ui() { return UiOf(*window); }
     // The rainfall table and the hour-count edit, used by most window tests.
     StringGrid* Table() { return ui().Tabela_Opad; }
     QLineEdit* Hours() { return ui().Edit_Liczba_godzin_opadu; }

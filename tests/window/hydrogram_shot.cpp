@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     options.messages = &messages;
     options.decimalSeparator = QLatin1Char(',');
     TFormatkaOkno window(options);
-    Ui::TFormatkaOkno& ui = *window.ui;
+    Ui::TFormatkaOkno& ui = moravel::window::UiOf(window);
     window.show();
     window.ImagePowitanieClick();
     ui.EditTytul1->setText(QStringLiteral("Wisłoka"));

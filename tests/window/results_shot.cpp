@@ -36,7 +36,7 @@ int main(int argc, char** argv)
     window.show();
     window.ImagePowitanieClick();
     window.Guarded([&] { moravel::files::LoadProject(window, QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr")); });
-    window.ui->MenuObliczeniaHydrogram->trigger();
+    moravel::window::UiOf(window).MenuObliczeniaHydrogram->trigger();
     for (const auto& e : messages.log)
         std::fprintf(stderr, "%s\n", qPrintable(e.text));
 
@@ -46,7 +46,7 @@ int main(int argc, char** argv)
         results.WriteChart(out.filePath(QStringLiteral("wykres.svg")), moravel::window::ChartFormat::Svg);
         results.WriteChart(out.filePath(QStringLiteral("wykres.pdf")), moravel::window::ChartFormat::Pdf);
         results.Print();
-        QWidget* viewport = window.ui->Wykres->viewport();
+        QWidget* viewport = moravel::window::UiOf(window).Wykres->viewport();
         results.Menu()->popup(viewport->mapToGlobal(QPoint(420, 90)));
     });
     QTimer::singleShot(6000, &app, &QApplication::quit);

@@ -133,6 +133,18 @@ TEST(ImportReader, ReadsXlsxAndOds)
     }
 }
 
+// openpyxl names the parts of a workbook by absolute paths, which liborcus 0.17 does not
+// follow; the reader makes them relative first.
+TEST(ImportReader, ReadsXlsxWithAbsolutePartNames)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("absolute.xlsx"));
+    ASSERT_EQ(book.sheets.size(), 1u);
+    EXPECT_EQ(book.sheets[0].name, "Opad");
+    ExpectNumber(book.sheets[0].At(0, 0), 2.5);
+    // openpyxl writes texts inline in the cell, which liborcus 0.17 drops.
+    EXPECT_EQ(book.sheets[0].At(1, 0).type, CellType::Empty);
+}
+
 // CSV in the encodings, separators and decimal marks a weather service or a spreadsheet
 // writes; one sheet named after the file.
 TEST(ImportReader, ReadsCsv)

@@ -276,6 +276,24 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
     UseReader();
 }
 
+// Damaged workbooks the fuzzers found that make liborcus itself fail: one makes it read past
+// a buffer in its XML parser thread (a crash), the other makes it allocate until the memory
+// limit (a long run). In the helper both end as the one message.
+TEST(ImportReader, LiborcusFaultsStayInTheHelper)
+{
+    UseReader({}, 3000);
+    for (const char* name : {"orcus_fault.ods", "orcus_runaway.xlsx"}) {
+        const QString path = ImportFixture(name);
+        try {
+            ReadWorkbook(path);
+            ADD_FAILURE() << name << " read without error";
+        } catch (const moravel::Error& e) {
+            EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
+        }
+    }
+    UseReader();
+}
+
 // The helper's answer is checked as it is read: every cut and every damaged byte of a good
 // answer gives nothing or a workbook within the limits, never a fault.
 TEST(ImportReader, AnswerIsCheckedAsItIsRead)

@@ -226,6 +226,8 @@ TEST(ImportReader, RefusesWhatIsNoWorkbook)
         ImportFixture("bad_sheet_name.xls"),
         ImportFixture("bad_sst.xls"),
         ImportFixture("bad_sst_index.xls"),
+        // Saved with a password: refused even though its cells are left readable.
+        ImportFixture("encrypted.xls"),
     };
     for (const QString& path : paths) {
         SCOPED_TRACE(path.toStdString());

@@ -1,26 +1,39 @@
 #include "model/Random.h"
 
 #include <chrono>
-#include <random>
 
 namespace moravel::model {
+
+ClockSeededSource::ClockSeededSource()
+{
+    SeedWith(std::random_device{}());
+}
+
+ClockSeededSource::ClockSeededSource(std::uint64_t replayedSeed) : replayedSeed_(replayedSeed)
+{
+    SeedWith(replayedSeed);
+}
+
+void ClockSeededSource::Reseed()
+{
+    SeedWith(replayedSeed_
+                 ? *replayedSeed_
+                 : static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+}
+
+double ClockSeededSource::Next()
+{
+    // 53 random bits give a double uniform in [0, 1) that never rounds up to 1.
+    return static_cast<double>(engine_() >> 11) * 0x1.0p-53;
+}
+
+void ClockSeededSource::SeedWith(std::uint64_t seed)
+{
+    seed_ = seed;
+    engine_.seed(seed);
+}
+
 namespace {
-
-class ClockSeededSource : public UniformSource {
-public:
-    void Reseed() override
-    {
-        engine_.seed(static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
-    }
-    double Next() override
-    {
-        // 53 random bits give a double uniform in [0, 1) that never rounds up to 1.
-        return static_cast<double>(engine_() >> 11) * 0x1.0p-53;
-    }
-
-private:
-    std::mt19937_64 engine_{std::random_device{}()};
-};
 
 ClockSeededSource& RealSource()
 {

@@ -1,5 +1,8 @@
 #pragma once
 // The process-wide uniform random source that both computations draw from.
+#include <cstdint>
+#include <optional>
+#include <random>
 
 namespace moravel::model {
 
@@ -10,6 +13,25 @@ public:
     virtual void Reseed() = 0;
     // One draw, uniform in [0, 1).
     virtual double Next() = 0;
+};
+
+// The real source: a 64-bit Mersenne Twister, seeded from the system's entropy when made and
+// from the clock by Reseed. Seed() is the seed it took last, so that a run can be replayed:
+// a source made with that seed restarts from it at every Reseed instead of from the clock.
+class ClockSeededSource : public UniformSource {
+public:
+    ClockSeededSource();
+    explicit ClockSeededSource(std::uint64_t replayedSeed);
+    void Reseed() override;
+    double Next() override;
+    std::uint64_t Seed() const { return seed_; }
+
+private:
+    void SeedWith(std::uint64_t seed);
+
+    std::optional<std::uint64_t> replayedSeed_;
+    std::uint64_t seed_ = 0;
+    std::mt19937_64 engine_;
 };
 
 // The source the computations use: the clock-seeded generator unless a test installed

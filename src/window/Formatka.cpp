@@ -13,6 +13,8 @@
 #include "text/Error.h"
 #include "text/NumText.h"
 #include "ui_Formatka.h"
+#include "window/ChartExport.h"
+#include "window/RainfallClipboard.h"
 #include "window/JpegImage.h"
 #include "window/QtSeams.h"
 #include "window/StringGrid.h"
@@ -97,6 +99,10 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWin
     ApplyDesignExtras();
     LoadPictures();
     BindHandlers();
+    if (!options.printing)
+        ownPrinting_ = std::make_unique<moravel::window::QtPrinting>(this);
+    chartExport_ = new moravel::window::ChartExport(*this, options.printing ? *options.printing : *ownPrinting_);
+    moravel::window::BindRainfallClipboard(*this);
     WysrodkowaniePaneluPowitalnego();
     LayOutForScreen();
 }
@@ -247,9 +253,14 @@ void TFormatkaOkno::SetCaption(QLabel* label, const QString& text)
         label->adjustSize();
 }
 
-std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec)
+std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec, int* filterIndex)
 {
-    std::optional<QString> chosen = dialogs_->Ask(dialogSpec, lastFileNames_.value(dialogSpec.name));
+    const QString lastName = lastFileNames_.value(dialogSpec.name);
+    int chosenFilter = -1;
+    std::optional<QString> chosen =
+        filterIndex ? dialogs_->AskWithFilter(dialogSpec, lastName, chosenFilter) : dialogs_->Ask(dialogSpec, lastName);
+    if (filterIndex)
+        *filterIndex = chosenFilter;
     if (chosen)
         lastFileNames_.insert(dialogSpec.name, *chosen);
     return chosen;

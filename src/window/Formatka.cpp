@@ -14,6 +14,7 @@
 #include "text/NumText.h"
 #include "ui_Formatka.h"
 #include "window/ChartExport.h"
+#include "window/DesktopOpen.h"
 #include "window/RainfallClipboard.h"
 #include "window/JpegImage.h"
 #include "window/QtSeams.h"
@@ -103,6 +104,7 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWin
         ownPrinting_ = std::make_unique<moravel::window::QtPrinting>(this);
     chartExport_ = new moravel::window::ChartExport(*this, options.printing ? *options.printing : *ownPrinting_);
     moravel::window::BindRainfallClipboard(*this);
+    moravel::window::BindFileDrops(*this);
     WysrodkowaniePaneluPowitalnego();
     LayOutForScreen();
 }

@@ -27,32 +27,15 @@ double ClockSeededSource::Next()
     return static_cast<double>(engine_() >> 11) * 0x1.0p-53;
 }
 
+std::unique_ptr<UniformSource> ClockSeededSource::Clone() const
+{
+    return std::make_unique<ClockSeededSource>(*this);
+}
+
 void ClockSeededSource::SeedWith(std::uint64_t seed)
 {
     seed_ = seed;
     engine_.seed(seed);
-}
-
-namespace {
-
-ClockSeededSource& RealSource()
-{
-    static ClockSeededSource source;
-    return source;
-}
-
-UniformSource* installed = nullptr;
-
-}  // namespace
-
-UniformSource& RandomSource()
-{
-    return installed ? *installed : RealSource();
-}
-
-void SetRandomSource(UniformSource* source)
-{
-    installed = source;
 }
 
 }  // namespace moravel::model

@@ -1,6 +1,8 @@
 #pragma once
-// The process-wide uniform random source that both computations draw from.
+// The uniform random source that both computations draw from. Each owner (the window, a
+// test, a worker thread) keeps its own source; nothing here is process-wide.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <random>
 
@@ -13,17 +15,22 @@ public:
     virtual void Reseed() = 0;
     // One draw, uniform in [0, 1).
     virtual double Next() = 0;
+    // An independent copy that continues the same sequence from this point: the hydrograph
+    // core replays a stretch of draws with it instead of storing what they produced.
+    virtual std::unique_ptr<UniformSource> Clone() const = 0;
 };
 
-// The real source: a 64-bit Mersenne Twister, seeded from the system's entropy when made and
-// from the clock by Reseed. Seed() is the seed it took last, so that a run can be replayed:
-// a source made with that seed restarts from it at every Reseed instead of from the clock.
+// The real source: a 64-bit Mersenne Twister, seeded from the system's entropy when made
+// and from the clock by Reseed. Seed() is the seed it took last, so that a run can be
+// replayed: a source made with that seed restarts from it at every Reseed instead of from
+// the clock.
 class ClockSeededSource : public UniformSource {
 public:
     ClockSeededSource();
     explicit ClockSeededSource(std::uint64_t replayedSeed);
     void Reseed() override;
     double Next() override;
+    std::unique_ptr<UniformSource> Clone() const override;
     std::uint64_t Seed() const { return seed_; }
 
 private:
@@ -33,10 +40,5 @@ private:
     std::uint64_t seed_ = 0;
     std::mt19937_64 engine_;
 };
-
-// The source the computations use: the clock-seeded generator unless a test installed
-// another one with SetRandomSource (pass nullptr to go back to the real one).
-UniformSource& RandomSource();
-void SetRandomSource(UniformSource* source);
 
 }  // namespace moravel::model

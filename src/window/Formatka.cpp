@@ -154,6 +154,7 @@ void TFormatkaOkno::BindHandlers()
         ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
     BindLandUsePanel();
     BindParameterPanel();
+    BindSeriesCommand();
     moravel::files::BindFileCommands(*this);
     connect(ui->MenuOpadImportujzExcela, &QAction::triggered, this,
             [this] { Guarded([this] { MenuOpadImportujzExcelaClick(); }); });

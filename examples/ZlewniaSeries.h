@@ -24,8 +24,7 @@ inline model::SeriesInputs ZlewniaSeriesInputs()
     in.parameters.HourCount = text::StrToInt(rain.hourCount);
     for (int i = 1; i <= in.parameters.HourCount; ++i)
         in.rainfall.push_back(model::ToSingle(text::StrToFloat(rain.Hour(i), sep)));
-    in.curveNumber =
-        model::ToSingle(text::StrToFloat(text::FormatCurveNumber(landUse.AveragedCurveNumber, sep), sep));
+    in.curveNumber = model::ToSingle(text::StrToFloat(text::FormatCurveNumber(landUse.AveragedCurveNumber, sep), sep));
 
     const files::ParametersRecord par = ZlewniaParameters();
     const auto value = [&](int k) { return text::StrToFloat(par.values[k], sep); };

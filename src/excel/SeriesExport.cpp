@@ -18,9 +18,9 @@ const char* const kBandSheet = "Pasmo";
 const char* const kRealisationsSheet = "Realizacje";
 const char* const kSummarySheet = "Podsumowanie";
 
-const QString kLevelHeaders[model::kSeriesLevels.size()] = {
-    QStringLiteral("P5 [m³/s]"), QStringLiteral("P25 [m³/s]"), QStringLiteral("Mediana [m³/s]"),
-    QStringLiteral("P75 [m³/s]"), QStringLiteral("P95 [m³/s]")};
+const QString kLevelHeaders[model::kSeriesLevels.size()] = {QStringLiteral("P5 [m³/s]"), QStringLiteral("P25 [m³/s]"),
+                                                            QStringLiteral("Mediana [m³/s]"),
+                                                            QStringLiteral("P75 [m³/s]"), QStringLiteral("P95 [m³/s]")};
 
 // The values come from single-precision ordinates: the shortest text that reads back as the
 // same single-precision value.
@@ -71,16 +71,17 @@ QString SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator)
 QString SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)
 {
     const QChar f = FieldSeparator(decimalSeparator);
-    QString out = QStringLiteral("Realizacja%1Przepływ maksymalny [m³/s]%1Czas do szczytu [h]%1"
-                                 "Objętość odpływu [m³]%1Wynik")
+    QString out = QStringLiteral(
+                      "Realizacja%1Przepływ maksymalny [m³/s]%1Czas do szczytu [h]%1"
+                      "Objętość odpływu [m³]%1Wynik")
                       .arg(f) +
                   kLineEnd;
     for (std::size_t i = 0; i < result.realisations.size(); ++i) {
         const model::RealisationSummary& r = result.realisations[i];
         out += QString::number(i + 1) + f;
         if (r.ok)
-            out += FloatText(r.peak, decimalSeparator) + f + QString::number(r.timeToPeak) + f +
-                   VolumeText(r.volume) + f + QStringLiteral("policzona");
+            out += FloatText(r.peak, decimalSeparator) + f + QString::number(r.timeToPeak) + f + VolumeText(r.volume) +
+                   f + QStringLiteral("policzona");
         else
             out += QString(f) + f + f + QStringLiteral("nieudana");
         out += kLineEnd;

@@ -53,8 +53,7 @@ double SubstreamSource::Next()
 
 std::uint64_t ClockSeed()
 {
-    std::uint64_t t =
-        static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    std::uint64_t t = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
     return SplitMix64(t);
 }
 
@@ -97,15 +96,12 @@ int SeriesWorkerCount()
 }
 
 SeriesJob::SeriesJob(SeriesInputs inputs, int count, std::uint64_t seed, int threads, std::size_t bandBudget)
-    : inputs_(std::move(inputs)),
-      count_(std::max(count, 0)),
-      seed_(seed),
+    : inputs_(std::move(inputs)), count_(std::max(count, 0)), seed_(seed),
       threads_(std::max(1, std::min(threads, std::max(count, 1)))),
-      rowCap_(static_cast<int>(std::clamp<std::size_t>(
-          bandBudget / (sizeof(float) * static_cast<std::size_t>(std::max(count, 1))), 1,
-          static_cast<std::size_t>(std::numeric_limits<int>::max() / 2)))),
-      rows_(static_cast<std::size_t>(std::min(rowCap_, kMaxBandHours))),
-      workersRealising_(threads_),
+      rowCap_(static_cast<int>(
+          std::clamp<std::size_t>(bandBudget / (sizeof(float) * static_cast<std::size_t>(std::max(count, 1))), 1,
+                                  static_cast<std::size_t>(std::numeric_limits<int>::max() / 2)))),
+      rows_(static_cast<std::size_t>(std::min(rowCap_, kMaxBandHours))), workersRealising_(threads_),
       workersRunning_(threads_)
 {
     for (std::atomic<float*>& row : rows_)
@@ -171,9 +167,7 @@ void SeriesJob::RunRealisations(RealisationWorkspace& work, std::vector<std::pai
             for (int t = 1; t <= kept; ++t)
                 Row(t)[index] = r.ordinates[t];
             int longest = longest_.load(std::memory_order_relaxed);
-            while (r.length > longest && !longest_.compare_exchange_weak(longest, r.length))
-            {
-            }
+            while (r.length > longest && !longest_.compare_exchange_weak(longest, r.length)) {}
         } catch (const Error& e) {
             failures.emplace_back(index, e.text());
         } catch (const std::exception& e) {

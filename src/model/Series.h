@@ -59,9 +59,9 @@ struct RealisationWorkspace {
 struct RealisationResult {
     const float* ordinates = nullptr;  // indexed 1..length
     int length = 0;
-    float peak = 0;       // m3/s; 0 for an empty hydrograph
-    int timeToPeak = 0;   // h, the first hour at the peak; 0 for an empty hydrograph
-    double volume = 0;    // m3, the ordinates times 3600 s
+    float peak = 0;      // m3/s; 0 for an empty hydrograph
+    int timeToPeak = 0;  // h, the first hour at the peak; 0 for an empty hydrograph
+    double volume = 0;   // m3, the ordinates times 3600 s
 };
 
 // The whole chain once. Throws moravel::Error on a floating-point fault or a capacity refusal.

@@ -19,7 +19,7 @@ class QLineEdit;
 namespace moravel::window {
 class StringGrid;
 class SeriesWindow;
-}
+}  // namespace moravel::window
 namespace moravel::model {
 struct SeriesInputs;
 }

@@ -170,22 +170,13 @@ QValueAxis* NewAxis(const QString& title)
 }  // namespace
 
 SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
-    : QWidget(&owner, Qt::Window),
-      owner_(owner),
-      count_(new QSpinBox),
-      seed_(new QLineEdit),
-      newSeed_(new QPushButton(QStringLiteral("Nowe ziarno"))),
-      compute_(new QPushButton(QStringLiteral("Licz"))),
-      cancel_(new QPushButton(QStringLiteral("Przerwij"))),
-      progress_(new QProgressBar),
-      status_(new QLabel),
-      bandChart_(new QChartView),
-      table_(new QTableWidget(3, 9)),
-      peakChart_(new QChartView),
+    : QWidget(&owner, Qt::Window), owner_(owner), count_(new QSpinBox), seed_(new QLineEdit),
+      newSeed_(new QPushButton(QStringLiteral("Nowe ziarno"))), compute_(new QPushButton(QStringLiteral("Licz"))),
+      cancel_(new QPushButton(QStringLiteral("Przerwij"))), progress_(new QProgressBar), status_(new QLabel),
+      bandChart_(new QChartView), table_(new QTableWidget(3, 9)), peakChart_(new QChartView),
       bandCsv_(new QPushButton(QStringLiteral("Pasmo do CSV..."))),
       realisationsCsv_(new QPushButton(QStringLiteral("Realizacje do CSV..."))),
-      workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))),
-      poll_(new QTimer(this))
+      workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))), poll_(new QTimer(this))
 {
     setObjectName(QStringLiteral("SeriaRealizacji"));
     setWindowTitle(QStringLiteral("Seria realizacji"));
@@ -202,10 +193,13 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     compute_->setObjectName(QStringLiteral("SeriaLicz"));
     cancel_->setObjectName(QStringLiteral("SeriaPrzerwij"));
     progress_->setObjectName(QStringLiteral("SeriaPostep"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
     status_->setObjectName(QStringLiteral("SeriaStan"));
     status_->setWordWrap(true);
-    status_->setText(QStringLiteral("Każda realizacja to pełny ciąg obliczeń na bieżących danych: opad efektywny "
-                                    "i hydrogram z nowymi losowaniami."));
+    status_->setText(
+        QStringLiteral("Każda realizacja to pełny ciąg obliczeń na bieżących danych: opad efektywny "
+                       "i hydrogram z nowymi losowaniami."));
 
     auto* form = new QHBoxLayout;
     form->addWidget(new QLabel(QStringLiteral("Liczba realizacji:")));
@@ -511,7 +505,9 @@ void SeriesWindow::ShowStatus()
     else
         text += QStringLiteral(" Nieudane realizacje: 0.");
     if (r.bandTruncated)
-        text += QStringLiteral(" Pasmo obejmuje godziny 1-%1 z %2 (limit pamięci).").arg(r.bandHours).arg(r.longestHydrograph);
+        text += QStringLiteral(" Pasmo obejmuje godziny 1-%1 z %2 (limit pamięci).")
+                    .arg(r.bandHours)
+                    .arg(r.longestHydrograph);
     status_->setText(text);
 }
 
@@ -529,9 +525,9 @@ void SeriesWindow::PasmoCsvClick()
 {
     if (!result_)
         return;
-    const std::optional<QString> path = AskExportFile(
-        QStringLiteral("SaveDialogSeriaPasmo"), QStringLiteral("Zapisanie pasma serii realizacji"),
-        QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*"));
+    const std::optional<QString> path =
+        AskExportFile(QStringLiteral("SaveDialogSeriaPasmo"), QStringLiteral("Zapisanie pasma serii realizacji"),
+                      QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*"));
     if (path)
         excel::WriteCsvFile(*path, excel::SeriesBandCsv(*result_, owner_.DecimalSeparator()));
 }
@@ -540,9 +536,9 @@ void SeriesWindow::RealizacjeCsvClick()
 {
     if (!result_)
         return;
-    const std::optional<QString> path = AskExportFile(
-        QStringLiteral("SaveDialogSeriaRealizacje"), QStringLiteral("Zapisanie realizacji serii"),
-        QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*"));
+    const std::optional<QString> path =
+        AskExportFile(QStringLiteral("SaveDialogSeriaRealizacje"), QStringLiteral("Zapisanie realizacji serii"),
+                      QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*"));
     if (path)
         excel::WriteCsvFile(*path, excel::SeriesRealisationsCsv(*result_, owner_.DecimalSeparator()));
 }

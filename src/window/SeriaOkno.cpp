@@ -139,7 +139,7 @@ namespace moravel::window {
 namespace {
 
 constexpr int kPollMilliseconds = 40;
-constexpr int kHistogramBins = 12;
+constexpr int kHistogramBins = 10;
 constexpr double kNearZeroDischarge = 0.01;
 
 QString Fixed(double value, int decimals, QChar separator)
@@ -180,7 +180,7 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
 {
     setObjectName(QStringLiteral("SeriaRealizacji"));
     setWindowTitle(QStringLiteral("Seria realizacji"));
-    resize(1000, 780);
+    resize(1100, 800);
 
     count_->setObjectName(QStringLiteral("SeriaLiczba"));
     count_->setRange(1, model::kMaxSeriesCount);
@@ -234,6 +234,7 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
                                      QStringLiteral("Objętość odpływu [tys. m³]")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->horizontalHeader()->setMinimumSectionSize(80);
     table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() + 3 * 30 + 4);
     table_->verticalHeader()->setDefaultSectionSize(30);
 
@@ -242,7 +243,7 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     peak->setLocalizeNumbers(true);
     peak->setMargins(QMargins(4, 4, 4, 4));
     peak->legend()->hide();
-    peakChart_->setMinimumSize(360, 220);
+    peakChart_->setMinimumWidth(380);
 
     auto* exportRow = new QHBoxLayout;
     exportRow->addWidget(bandCsv_);
@@ -250,23 +251,20 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     exportRow->addWidget(workbook_);
     exportRow->addStretch(1);
 
-    auto* lower = new QHBoxLayout;
-    auto* tableColumn = new QVBoxLayout;
-    tableColumn->addWidget(new QLabel(QStringLiteral(
-        "Rozrzut realizacji modelu (nie prawdopodobieństwo przekroczenia): percentyle po wszystkich policzonych "
-        "realizacjach.")));
-    tableColumn->addWidget(table_);
-    tableColumn->addWidget(status_);
-    tableColumn->addLayout(exportRow);
-    tableColumn->addStretch(1);
-    lower->addLayout(tableColumn, 3);
-    lower->addWidget(peakChart_, 2);
+    auto* charts = new QHBoxLayout;
+    charts->addWidget(bandChart_, 3);
+    charts->addWidget(peakChart_, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(progressRow);
-    layout->addWidget(bandChart_, 1);
-    layout->addLayout(lower);
+    layout->addLayout(charts, 1);
+    layout->addWidget(new QLabel(
+        QStringLiteral("Rozrzut realizacji modelu (nie prawdopodobieństwo przekroczenia): percentyle po wszystkich "
+                       "policzonych realizacjach.")));
+    layout->addWidget(table_);
+    layout->addWidget(status_);
+    layout->addLayout(exportRow);
 
     const auto guarded = [this](void (SeriesWindow::*handler)()) {
         return [this, handler] { owner_.Guarded([this, handler] { (this->*handler)(); }); };
@@ -470,7 +468,7 @@ void SeriesWindow::ShowPeakHistogram()
     for (std::size_t b = 0; b < histogram.counts.size(); ++b) {
         *set << histogram.counts[b];
         highest = std::max(highest, histogram.counts[b]);
-        labels << Fixed(histogram.low + (static_cast<double>(b) + 0.5) * histogram.width, 1, sep);
+        labels << Fixed(histogram.low + (static_cast<double>(b) + 0.5) * histogram.width, 0, sep);
     }
     auto* series = new QBarSeries;
     series->append(set);
@@ -479,9 +477,11 @@ void SeriesWindow::ShowPeakHistogram()
     auto* x = new QBarCategoryAxis;
     x->append(labels);
     x->setTitleText(QStringLiteral("Przepływ maksymalny [m³/s]"));
-    x->setLabelsAngle(-90);
-    QValueAxis* y = NewAxis(QStringLiteral("Liczba realizacji"));
-    y->setLabelFormat(QStringLiteral("%d"));
+    QFont small = x->labelsFont();
+    small.setPixelSize(10);
+    x->setLabelsFont(small);
+    QValueAxis* y = NewAxis(QStringLiteral("Liczba"));
+    y->setLabelFormat(QStringLiteral("%.0f"));
     y->setRange(0, std::max(1, highest));
     y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);

@@ -1,10 +1,14 @@
 #include <QApplication>
+#include <QLocale>
 
 #include "window/Formatka.h"
+#include "window/QtSeams.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Qt's own dialogs and buttons in the user's language (Polish on a Polish system).
+    moravel::window::InstallQtTranslations(QLocale::system());
     // The window's pictures are JPEG files decoded by the window itself (libjpeg), so no
     // image plugin has to be present.
     TFormatkaOkno window;

@@ -1,11 +1,21 @@
 #include "window/QtSeams.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
 #include <QStringList>
+#include <QTextLayout>
+#include <QTranslator>
 #include <QUrl>
+#include <algorithm>
 
 namespace moravel::window {
 
@@ -16,7 +26,12 @@ QString QtFilterString(const QString& filter)
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns.simplified());
+        QStringList list = patterns.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (QString& pattern : list) {
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        entries << QStringLiteral("%1 (%2)").arg(parts[i], list.join(QLatin1Char(' ')));
     }
     return entries.join(QStringLiteral(";;"));
 }
@@ -31,6 +46,45 @@ QString WithFullStop(const QString& text)
     return text + QLatin1Char('.');
 }
 
+QTranslator* InstallQtTranslations(const QLocale& locale)
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        return translator;
+    delete translator;
+    return nullptr;
+}
+
+QString MessageDisplayText(const QString& text, const QFont& font, int maxWidth, int maxLines)
+{
+    QStringList lines;
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        if (paragraph.isEmpty()) {
+            lines << paragraph;
+            continue;
+        }
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(wrapping);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(maxWidth);
+            lines << paragraph.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+    }
+    maxLines = std::max(maxLines, 3);
+    if (lines.size() > maxLines) {
+        const int head = (maxLines - 1) / 2;
+        const int tail = maxLines - 1 - head;
+        lines = lines.mid(0, head) + QStringList{QStringLiteral("\u2026")} + lines.mid(lines.size() - tail);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 namespace {
 
 // Message boxes carry the application's title.
@@ -39,33 +93,74 @@ QString Title()
     return QStringLiteral("Moravel 1.0");
 }
 
+// A message box whose text, however long, fits its screen: at most half the screen wide and
+// half of it high. The text is plain: a file name with '<' in it shows as it is.
+void ShowMessage(QMessageBox::Icon icon, const QString& text, QWidget* parent)
+{
+    QMessageBox box(icon, Title(), QString(), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    const QSize room = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const QFont font = label ? label->font() : box.font();
+    const int maxWidth = std::min(room.width() / 2, 500);
+    const int maxLines = room.height() / 2 / QFontMetrics(font).lineSpacing();
+    box.setText(MessageDisplayText(text, font, maxWidth, maxLines));
+    box.exec();
+}
+
+// The file dialogs find no settings and can write none: Qt's dialog reads its history, last
+// folder and layout from the user's "QtProject" settings when it opens and writes them back
+// when it closes. Pointed at a folder that cannot exist (a path under a device file), those
+// settings read as empty and every write fails, so each run starts afresh and leaves nothing
+// behind. The program keeps no settings of its own.
+void KeepNoDialogSettings()
+{
+    static const bool done = [] {
+        const QString nowhere = QStringLiteral("/dev/null");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+        return true;
+    }();
+    (void)done;
+}
+
 }  // namespace
 
 void QtMessages::Info(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, Title(), text, QMessageBox::Ok, parent_);
-    box.exec();
+    ShowMessage(QMessageBox::NoIcon, text, parent_);
 }
 
 void QtMessages::Error(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, Title(), text, QMessageBox::Ok, parent_);
-    box.exec();
+    ShowMessage(QMessageBox::Critical, text, parent_);
+}
+
+std::unique_ptr<QFileDialog> MakeFileDialog(const FileDialogSpec& dialogSpec, const QString& lastName, QWidget* parent)
+{
+    KeepNoDialogSettings();
+    auto dialog = std::make_unique<QFileDialog>(parent, dialogSpec.title);
+    dialog->setObjectName(dialogSpec.name);
+    // Qt's own dialog shows a filter's description without the patterns behind it.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog->setNameFilter(QtFilterString(dialogSpec.filter));
+    dialog->setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Neither kind insists that the file exists, nor asks before replacing one.
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!lastName.isEmpty())
+        dialog->selectFile(lastName);
+    return dialog;
 }
 
 std::optional<QString> QtFileDialogs::Ask(const FileDialogSpec& dialogSpec, const QString& lastName)
 {
-    QFileDialog dialog(parent_, dialogSpec.title, QString(), QtFilterString(dialogSpec.filter));
-    dialog.setObjectName(dialogSpec.name);
-    dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    // Neither kind insists that the file exists, nor asks before replacing one.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!lastName.isEmpty())
-        dialog.selectFile(lastName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(dialogSpec, lastName, parent_);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().front();
+    return dialog->selectedFiles().front();
 }
 
 void QtWorkbookOpener::Open(const QString& path)

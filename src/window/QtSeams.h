@@ -1,18 +1,37 @@
 #pragma once
 // The window's doors to the outside world with real Qt dialogs.
+#include <QFont>
+#include <memory>
+
 #include "window/Seams.h"
+
+class QFileDialog;
+class QLocale;
+class QTranslator;
 
 namespace moravel::window {
 
 // Turns a filter of description and pattern pairs separated by '|'
 // ("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*") into Qt's form
-// ("Pliki danych opadu *.kwp (*.kwp);;Wszystkie pliki *.* (*.*)"). Patterns listed with ';'
-// ("*.xls;*.xlt") are separated by blanks as Qt expects.
+// ("Pliki danych opadu *.kwp (*.kwp);;Wszystkie pliki *.* (*)"). Patterns listed with ';'
+// ("*.xls;*.xlt") are separated by blanks as Qt expects. The pattern "*.*" becomes "*": on
+// this system it would miss every name without a dot, while it means every file.
 QString QtFilterString(const QString& filter);
 
 // Appends the final full stop of an error text, unless it already ends in a full stop or in
 // another closing mark ('!', '?').
 QString WithFullStop(const QString& text);
+
+// Qt's own translations (buttons and labels of the standard dialogs) for `locale`, installed
+// into the application; none for English or when the system has no translation for the
+// language. The translator belongs to the application object.
+QTranslator* InstallQtTranslations(const QLocale& locale);
+
+// The text a message box shows for `text`: its lines broken, anywhere if need be, so that none
+// is wider than `maxWidth` pixels in `font`; when that makes more than `maxLines` lines, the
+// middle ones give way to one line "…", so that the beginning and the end of the message
+// (a file's extension, the reason of an error) stay in sight.
+QString MessageDisplayText(const QString& text, const QFont& font, int maxWidth, int maxLines);
 
 class QtMessages : public Messages {
 public:
@@ -23,6 +42,11 @@ public:
 private:
     QWidget* parent_;
 };
+
+// The file dialog of one of the window's dialogs: Qt's own (not the desktop's), so that each
+// filter shows its description exactly as given, and nothing of it is kept after the program
+// ends (no history or last folder in the user's configuration).
+std::unique_ptr<QFileDialog> MakeFileDialog(const FileDialogSpec& dialogSpec, const QString& lastName, QWidget* parent);
 
 class QtFileDialogs : public FileDialogs {
 public:

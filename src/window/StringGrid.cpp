@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSet>
 #include <QStyledItemDelegate>
 
 namespace moravel::window {
@@ -355,6 +356,8 @@ bool StringGrid::IsSelectable(int col, int row) const
 
 void StringGrid::SyncCurrent()
 {
+    anchorCol_ = selCol_;
+    anchorRow_ = selRow_;
     syncing_ = true;
     // A grid that shows no selection (the cover) keeps its current cell unhighlighted.
     const auto mark = selectionMode() == QAbstractItemView::NoSelection
@@ -390,6 +393,27 @@ void StringGrid::SelectCell(int col, int row)
         onClick();
 }
 
+bool StringGrid::MarksRanges() const
+{
+    return selectionMode() == QAbstractItemView::ContiguousSelection;
+}
+
+QRect StringGrid::SelectedRange() const
+{
+    return QRect(QPoint(std::min(anchorCol_, selCol_), std::min(anchorRow_, selRow_)),
+                 QPoint(std::max(anchorCol_, selCol_), std::max(anchorRow_, selRow_)));
+}
+
+void StringGrid::MarkRange()
+{
+    if (!MarksRanges() || !IsSelectable(selCol_, selRow_) || !IsSelectable(anchorCol_, anchorRow_))
+        return;
+    const QRect range = SelectedRange();
+    selectionModel()->select(
+        QItemSelection(model_->index(range.top(), range.left()), model_->index(range.bottom(), range.right())),
+        QItemSelectionModel::ClearAndSelect);
+}
+
 bool StringGrid::RunUser(const std::function<void()>& handler)
 {
     if (userEntry)
@@ -411,31 +435,95 @@ void StringGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // Shift with a movement key stretches the marked block from its anchor.
+    static const QSet<int> kMoves = {Qt::Key_Up,   Qt::Key_Down, Qt::Key_Left,   Qt::Key_Right,
+                                     Qt::Key_Home, Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
+    extending_ = MarksRanges() && (event->modifiers() & Qt::ShiftModifier) && kMoves.contains(key);
     // A printable key opens the cell editor and is handed on to it; the key handler has
     // already seen it.
     forwardingKey_ = true;
     QTableView::keyPressEvent(event);
     forwardingKey_ = false;
+    extending_ = false;
+    MarkRange();
 }
 
 void StringGrid::mousePressEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
+    dragging_ = false;
     if (!index.isValid() || !IsSelectable(index.column(), index.row())) {
         event->accept();  // fixed cells and the empty area take no clicks
         return;
     }
+    dragging_ = event->button() == Qt::LeftButton;
     inMouse_ = true;
     QTableView::mousePressEvent(event);
     inMouse_ = false;
     if (currentIndex() == index) {
         selCol_ = index.column();
         selRow_ = index.row();
+        // Shift with a click stretches the block; a plain click starts a new one.
+        if (!MarksRanges() || !(event->modifiers() & Qt::ShiftModifier)) {
+            anchorCol_ = selCol_;
+            anchorRow_ = selRow_;
+        }
+        MarkRange();
         RunUser([this] {
             if (onClick)
                 onClick();
         });
     }
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    if ((event->buttons() & Qt::LeftButton) && !dragging_) {
+        event->accept();  // a press the grid refused starts no drag
+        return;
+    }
+    if (!dragging_ || !MarksRanges()) {
+        QTableView::mouseMoveEvent(event);  // a drag moves the selected cell
+        return;
+    }
+    // The block stretches from where the press was to the cell under the pointer; over the
+    // fixed cells or beyond the grid's edge, to the nearest free cell, scrolling one row or
+    // column further at a time.
+    const QPoint at = event->position().toPoint();
+    auto nearest = [](int index, int pos, int extent, int first, int last, const std::function<int(int)>& at) {
+        if (index < 0) {
+            if (pos < 0)
+                index = at(0) - 1;
+            else {
+                const int lastShown = at(extent - 1);
+                index = lastShown < 0 ? last : lastShown + 1;
+            }
+        }
+        return std::clamp(index, first, last);
+    };
+    if (FixedCols() >= ColCount() || FixedRows() >= RowCount())
+        return;
+    const int col = nearest(columnAt(at.x()), at.x(), viewport()->width(), FixedCols(), ColCount() - 1,
+                            [this](int x) { return columnAt(x); });
+    const int row = nearest(rowAt(at.y()), at.y(), viewport()->height(), FixedRows(), RowCount() - 1,
+                            [this](int y) { return rowAt(y); });
+    const QModelIndex target = model_->index(row, col);
+    if (target != currentIndex()) {
+        extending_ = true;
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+        extending_ = false;
+        scrollTo(target);
+    }
+    MarkRange();
+    event->accept();
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (dragging_)
+        MarkRange();
+    dragging_ = false;
 }
 
 void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
@@ -447,6 +535,10 @@ void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
         return;
     selCol_ = current.column();
     selRow_ = current.row();
+    if (!extending_) {
+        anchorCol_ = selCol_;
+        anchorRow_ = selRow_;
+    }
     RunUser([this] {
         if (onClick)
             onClick();

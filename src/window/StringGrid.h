@@ -47,7 +47,14 @@ public:
     int SelectedCol() const;
     int SelectedRow() const;
     // Makes (col, row) the selected cell; runs the click handler when the selection moved.
+    // The range shrinks to that cell.
     void SelectCell(int col, int row);
+    // The marked block of cells: x and left() are columns, y and top() rows, right() and
+    // bottom() the last column and row (inclusive). A grid in ContiguousSelection mode marks a
+    // block from where the marking began (anchor) to the selected cell, by a mouse drag or by
+    // Shift with the arrow, Home, End and page keys; otherwise, and whenever the selected cell
+    // moves without Shift, the block is the selected cell alone.
+    QRect SelectedRange() const;
 
     // Runs whenever a non-fixed cell becomes the selected cell: mouse, arrow keys, Tab,
     // or SelectCell.
@@ -63,6 +70,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
@@ -78,6 +87,9 @@ private:
     // Moves the selection onto a selectable cell when counts or fixed counts changed.
     void KeepSelectionValid();
     void ResetSelection();
+    bool MarksRanges() const;
+    // Marks the block from the anchor to the selected cell, replacing whatever Qt selected.
+    void MarkRange();
 
     StringGridModel* model_;
     QHash<int, int> colWidths_;
@@ -85,6 +97,10 @@ private:
     int defaultRowHeight_ = 24;
     int selCol_ = 0;
     int selRow_ = 0;
+    int anchorCol_ = 0;  // where the marked block began
+    int anchorRow_ = 0;
+    bool extending_ = false;      // the event being handled extends the block (Shift, drag)
+    bool dragging_ = false;       // the left button went down on a selectable cell
     bool syncing_ = false;        // Qt's current index is being moved by the grid itself
     bool inMouse_ = false;        // a mouse press is being handled
     bool forwardingKey_ = false;  // the grid hands a key to a fresh cell editor

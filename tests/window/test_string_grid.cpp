@@ -1,6 +1,8 @@
 // The string grid on its own: stored texts, fixed cells, the click handler on every way a
 // cell becomes selected, and the key handler running before the key takes effect.
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <algorithm>
 #include <QTest>
 
 #include "WindowFixture.h"
@@ -139,6 +141,108 @@ TEST_F(StringGridTest, AFailingUserHandlerDropsTheKey)
     EXPECT_EQ(grid->SelectedRow(), 1);
     QTest::keyClicks(KeyTarget(), QStringLiteral("7"));
     EXPECT_EQ(grid->Cell(1, 1), QString());
+}
+
+// Marking a block in a grid in ContiguousSelection mode: the selected cell is the moving end,
+// the click handler runs for every move of it, and SelectedRange is the block from the anchor.
+class RangeGridTest : public StringGridTest {
+protected:
+    void SetUp() override
+    {
+        StringGridTest::SetUp();
+        grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+        grid->SetColCount(4);
+        grid->SetRowCount(7);
+    }
+    QPoint Centre(int col, int row) { return grid->visualRect(grid->model()->index(row, col)).center(); }
+    void Drag(std::pair<int, int> from, std::pair<int, int> to)
+    {
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, Centre(from.first, from.second));
+        QMouseEvent move(QEvent::MouseMove, Centre(to.first, to.second),
+                         grid->viewport()->mapToGlobal(Centre(to.first, to.second)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(grid->viewport(), &move);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, Centre(to.first, to.second));
+    }
+    // The cells the view shows as selected, as (column, row) sorted.
+    std::vector<std::pair<int, int>> Marked()
+    {
+        std::vector<std::pair<int, int>> cells;
+        for (const QModelIndex& i : grid->selectionModel()->selectedIndexes())
+            cells.push_back({i.column(), i.row()});
+        std::sort(cells.begin(), cells.end());
+        return cells;
+    }
+    static std::vector<std::pair<int, int>> Block(QRect r)
+    {
+        std::vector<std::pair<int, int>> cells;
+        for (int c = r.left(); c <= r.right(); ++c)
+            for (int row = r.top(); row <= r.bottom(); ++row)
+                cells.push_back({c, row});
+        return cells;
+    }
+};
+
+TEST_F(RangeGridTest, ShiftWithArrowsStretchesTheBlockAndAPlainMoveShrinksIt)
+{
+    Click(1, 2);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(grid->SelectedRange(), QRect(QPoint(1, 2), QPoint(2, 4)));
+    EXPECT_EQ(Marked(), Block(QRect(QPoint(1, 2), QPoint(2, 4))));
+    EXPECT_EQ(grid->SelectedCol(), 2);
+    EXPECT_EQ(grid->SelectedRow(), 4);
+    EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{1, 2}, {1, 3}, {1, 4}, {2, 4}}));
+
+    // Back over the anchor: the block turns round it.
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(grid->SelectedRange(), QRect(QPoint(1, 1), QPoint(2, 2)));
+
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->SelectedRange(), QRect(2, 2, 1, 1));
+    EXPECT_EQ(Marked(), Block(QRect(2, 2, 1, 1)));
+    // Tab and a move by the program also start afresh from the selected cell.
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    grid->SelectCell(3, 5);
+    EXPECT_EQ(grid->SelectedRange(), QRect(3, 5, 1, 1));
+    EXPECT_EQ(Marked(), Block(QRect(3, 5, 1, 1)));
+    QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(grid->SelectedRange(), QRect(QPoint(3, 4), QPoint(3, 5)));
+}
+
+TEST_F(RangeGridTest, DraggingAndShiftClickMarkABlockThatNeverTakesFixedCells)
+{
+    Drag({2, 5}, {1, 3});
+    EXPECT_EQ(grid->SelectedRange(), QRect(QPoint(1, 3), QPoint(2, 5)));
+    EXPECT_EQ(Marked(), Block(QRect(QPoint(1, 3), QPoint(2, 5))));
+    EXPECT_EQ(grid->SelectedCol(), 1);
+    EXPECT_EQ(grid->SelectedRow(), 3);
+    EXPECT_EQ(clicks.front(), std::make_pair(2, 5));
+    EXPECT_EQ(clicks.back(), std::make_pair(1, 3));
+
+    // Onto the fixed column and row: the block stops at the first free ones.
+    Drag({3, 3}, {0, 0});
+    EXPECT_EQ(grid->SelectedRange(), QRect(QPoint(1, 1), QPoint(3, 3)));
+    EXPECT_EQ(Marked(), Block(QRect(QPoint(1, 1), QPoint(3, 3))));
+
+    Click(2, 2);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, Centre(3, 6));
+    EXPECT_EQ(grid->SelectedRange(), QRect(QPoint(2, 2), QPoint(3, 6)));
+    EXPECT_EQ(Marked(), Block(QRect(QPoint(2, 2), QPoint(3, 6))));
+
+    // Lowering the row count under the block leaves the selected cell alone.
+    grid->SetRowCount(4);
+    EXPECT_EQ(grid->SelectedRange(), QRect(3, 3, 1, 1));
+}
+
+TEST_F(StringGridTest, AGridInSingleSelectionModeMarksOnlyTheSelectedCell)
+{
+    Click(1, 1);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(grid->SelectedRange(), QRect(1, 2, 1, 1));
+    EXPECT_EQ(grid->selectionModel()->selectedIndexes().size(), 1);
 }
 
 }  // namespace

@@ -145,11 +145,8 @@ TEST_F(WindowFixture, AskFileOffersTheNameChosenLastInTheSameDialog)
     EXPECT_EQ(dialogs.asked[2].dialogSpec.title, QStringLiteral("Otwarcie pliku opadu"));
 }
 
-TEST(QtSeams, FilterAndFullStop)
+TEST(QtSeams, FullStop)
 {
-    EXPECT_EQ(QtFilterString(QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*")),
-              QStringLiteral("Pliki danych opadu *.kwp (*.kwp);;Wszystkie pliki *.* (*.*)"));
-    EXPECT_EQ(QtFilterString(QStringLiteral("Pliki Excel|*.xls;*.xlt")), QStringLiteral("Pliki Excel (*.xls *.xlt)"));
     EXPECT_EQ(WithFullStop(QStringLiteral("Floating point division by zero")),
               QStringLiteral("Floating point division by zero."));
     EXPECT_EQ(WithFullStop(QStringLiteral("Gotowe.")), QStringLiteral("Gotowe."));

@@ -511,47 +511,42 @@ void SeriesWindow::ShowStatus()
     status_->setText(text);
 }
 
-std::optional<QString> SeriesWindow::AskExportFile(const QString& name, const QString& title, const QString& filter)
+void SeriesWindow::Export(const FileDialogSpec& dialog,
+                          const std::function<void(const model::SeriesResult&, const QString&)>& write)
 {
-    FileDialogSpec dialog;
-    dialog.name = name;
-    dialog.title = title;
-    dialog.filter = filter;
-    dialog.save = true;
-    return owner_.AskFile(dialog);
+    if (!result_)
+        return;
+    if (const std::optional<QString> path = owner_.AskFile(dialog))
+        write(*result_, *path);
+}
+
+namespace {
+const QString kCsvFilter = QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*");
 }
 
 void SeriesWindow::PasmoCsvClick()
 {
-    if (!result_)
-        return;
-    const std::optional<QString> path =
-        AskExportFile(QStringLiteral("SaveDialogSeriaPasmo"), QStringLiteral("Zapisanie pasma serii realizacji"),
-                      QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*"));
-    if (path)
-        excel::WriteCsvFile(*path, excel::SeriesBandCsv(*result_, owner_.DecimalSeparator()));
+    Export(
+        {QStringLiteral("SaveDialogSeriaPasmo"), QStringLiteral("Zapisanie pasma serii realizacji"), kCsvFilter, true},
+        [this](const model::SeriesResult& r, const QString& path) {
+            excel::WriteCsvFile(path, excel::SeriesBandCsv(r, owner_.DecimalSeparator()));
+        });
 }
 
 void SeriesWindow::RealizacjeCsvClick()
 {
-    if (!result_)
-        return;
-    const std::optional<QString> path =
-        AskExportFile(QStringLiteral("SaveDialogSeriaRealizacje"), QStringLiteral("Zapisanie realizacji serii"),
-                      QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*"));
-    if (path)
-        excel::WriteCsvFile(*path, excel::SeriesRealisationsCsv(*result_, owner_.DecimalSeparator()));
+    Export(
+        {QStringLiteral("SaveDialogSeriaRealizacje"), QStringLiteral("Zapisanie realizacji serii"), kCsvFilter, true},
+        [this](const model::SeriesResult& r, const QString& path) {
+            excel::WriteCsvFile(path, excel::SeriesRealisationsCsv(r, owner_.DecimalSeparator()));
+        });
 }
 
 void SeriesWindow::ExcelClick()
 {
-    if (!result_)
-        return;
-    const std::optional<QString> path = AskExportFile(
-        QStringLiteral("SaveDialogSeriaExcel"), QStringLiteral("Zapisanie serii realizacji do skoroszytu"),
-        QStringLiteral("Skoroszyty Excela *.xlsx|*.xlsx|Wszystkie pliki *.*|*.*"));
-    if (path)
-        excel::WriteSeriesWorkbook(*result_, *path);
+    Export({QStringLiteral("SaveDialogSeriaExcel"), QStringLiteral("Zapisanie serii realizacji do skoroszytu"),
+            QStringLiteral("Skoroszyty Excela *.xlsx|*.xlsx|Wszystkie pliki *.*|*.*"), true},
+           excel::WriteSeriesWorkbook);
 }
 
 }  // namespace moravel::window

@@ -7,10 +7,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "model/Series.h"
+#include "window/Seams.h"
 
 class QChartView;
 class QLabel;
@@ -67,7 +69,9 @@ private:
     void ShowSpreadTable();
     void ShowPeakHistogram();
     void ShowStatus();
-    std::optional<QString> AskExportFile(const QString& name, const QString& title, const QString& filter);
+    // Asks for a file in the given save dialog and writes the last series into it.
+    void Export(const FileDialogSpec& dialog,
+                const std::function<void(const model::SeriesResult&, const QString&)>& write);
 
     TFormatkaOkno& owner_;
     QSpinBox* count_;

@@ -1,11 +1,15 @@
 #include "model/LandUse.h"
 
+#include "model/CheckedMath.h"
 #include "text/NumText.h"
 
 namespace moravel::model {
 
 using text::FormatGeneral;
 using text::StrToFloatDef;
+
+// Every area, share and sum is stored in single precision; a value beyond its range raises
+// "Floating point overflow" instead of showing as an infinity.
 
 const int kFixedCurveNumbers[kLandUseRows - 1][kSoilGroups] = {
     {72, 81, 88, 91},  // cultivated land without row crops
@@ -53,8 +57,8 @@ float ComputeAveragedCurveNumber(LandUseState& state, const LandUseTexts& areas,
             }
             double value = 0;
             const bool isNumber = text::TryStrToFloat(cell, separator, value);
-            state.LandUseAreas[r][g] = isNumber ? static_cast<float>(value) : 0.0f;
-            total = static_cast<float>(static_cast<double>(total) + state.LandUseAreas[r][g]);
+            state.LandUseAreas[r][g] = isNumber ? ToSingle(value) : 0.0f;
+            total = ToSingle(static_cast<double>(total) + state.LandUseAreas[r][g]);
             if (!isNumber && onInvalidCell)
                 onInvalidCell();
         }
@@ -63,10 +67,10 @@ float ComputeAveragedCurveNumber(LandUseState& state, const LandUseTexts& areas,
     float weighted = 0;
     for (int r = 0; r < kLandUseRows; ++r)
         for (int g = 0; g < kSoilGroups; ++g)
-            weighted = static_cast<float>(static_cast<double>(weighted) +
-                                          static_cast<double>(state.CurveNumberTable[r][g]) * state.LandUseAreas[r][g]);
+            weighted = ToSingle(static_cast<double>(weighted) +
+                                static_cast<double>(state.CurveNumberTable[r][g]) * state.LandUseAreas[r][g]);
     if (total != 0)
-        state.AveragedCurveNumber = static_cast<float>(static_cast<double>(weighted) / total);
+        state.AveragedCurveNumber = ToSingle(static_cast<double>(weighted) / total);
     return total;
 }
 
@@ -85,7 +89,7 @@ LandUseTexts PercentToArea(const LandUseTexts& percents, const QString& catchmen
     for (int r = 0; r < kLandUseRows; ++r)
         for (int g = 0; g < kSoilGroups; ++g) {
             const double share = StrToFloatDef(percents[r][g], 0, separator);
-            const float a = static_cast<float>(area * share / 100);
+            const float a = ToSingle(area * share / 100);
             result[r][g] = a == 0 ? QString() : FormatGeneral(a, separator);
         }
     return result;
@@ -101,7 +105,7 @@ LandUseTexts AreaToPercent(const LandUseTexts& areas, const QString& totalAreaCa
     for (int r = 0; r < kLandUseRows; ++r)
         for (int g = 0; g < kSoilGroups; ++g) {
             const double hundredfold = StrToFloatDef(areas[r][g], 0, separator) * 100;
-            const float p = static_cast<float>(hundredfold / total);
+            const float p = ToSingle(hundredfold / total);
             result[r][g] = p == 0 ? QString() : FormatGeneral(p, separator);
         }
     return result;
@@ -112,7 +116,7 @@ float PercentSum(const LandUseTexts& percents, QChar separator)
     float sum = 0;
     for (int r = 0; r < kLandUseRows; ++r)
         for (int g = 0; g < kSoilGroups; ++g)
-            sum = static_cast<float>(static_cast<double>(sum) + StrToFloatDef(percents[r][g], 0, separator));
+            sum = ToSingle(static_cast<double>(sum) + StrToFloatDef(percents[r][g], 0, separator));
     return sum;
 }
 

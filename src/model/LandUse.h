@@ -1,6 +1,7 @@
 #pragma once
 // Land use of the catchment and its area-averaged SCS curve number, on the texts of the
-// land-use grids. Areas and sums are kept in single precision, as the window shows them.
+// land-use grids. Areas and sums are kept in single precision, as the window shows them; a
+// value that overflows a single-precision store raises "Floating point overflow".
 #include <QChar>
 #include <QString>
 #include <array>

@@ -147,6 +147,12 @@ public:
     void RadioGroup_CNlubKM2Click();
     void EditParametryPoleChange();
     void CheckAreaField();
+    // Direct effective rainfall with an area in the area field: that typed area is the
+    // catchment area, whatever the land-use grid adds up to.
+    bool TypedAreaIsCatchmentArea() const;
+    // Books the typed area as "Inny:" land of group D with CN 100 and shows it as the
+    // catchment area.
+    void BookTypedArea();
 
     // ---- Parameter panel and the hydrograph (GeomOkno.cpp)
     // The seven parameter edits in the order of the Enter cycle: RB, RL, RA, So, Lo, b, n.

@@ -92,7 +92,11 @@ void TFormatkaOkno::ComputeAveragedCurveNumber()
     const float total =
         model::ComputeAveragedCurveNumber(landUse, GridTexts(ui->Tabela_SCS), decimalSeparator_,
                                           [this] { messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!")); });
-    SetCaption(ui->LabelSCSPowierzchniaWartosc, text::FormatGeneral(total, decimalSeparator_));
+    // In direct mode the grid also holds the typed area (booked as "Inny:" land), so its total
+    // is not the catchment area; the typed area is.
+    SetCaption(ui->LabelSCSPowierzchniaWartosc, TypedAreaIsCatchmentArea()
+                                                    ? ui->EditParametryPole->text()
+                                                    : text::FormatGeneral(total, decimalSeparator_));
     SetCaption(ui->LabelSCSSCSWartosc, text::FormatCurveNumber(landUse.AveragedCurveNumber, decimalSeparator_));
 }
 
@@ -180,9 +184,16 @@ void TFormatkaOkno::Tabela_SCSClick()
         return;
     ComputeAveragedCurveNumber();
     ComputeEffectiveRain();
-    CopyAreaWhenPercentComplete();
+    // The typed area of direct mode is never overwritten by a total that would include it
+    // again; it is booked afresh instead, since a file opened meanwhile may have replaced
+    // the cell that holds it.
+    const bool typedArea = TypedAreaIsCatchmentArea();
+    if (typedArea)
+        BookTypedArea();
+    else
+        CopyAreaWhenPercentComplete();
     ShowPercentSum();
-    if (!ui->Tabela_SCS->isHidden())
+    if (!typedArea && !ui->Tabela_SCS->isHidden())
         SetText(ui->EditParametryPole, ui->LabelSCSPowierzchniaWartosc->text());
 }
 
@@ -243,9 +254,20 @@ void TFormatkaOkno::EditParametryPoleChange()
         Tabela_SCSClick();
         return;
     }
+    BookTypedArea();
+}
+
+bool TFormatkaOkno::TypedAreaIsCatchmentArea() const
+{
+    return ui->CheckBoxOpad->isChecked() && !ui->EditParametryPole->text().isEmpty();
+}
+
+void TFormatkaOkno::BookTypedArea()
+{
     // Direct effective rainfall: the whole area is booked as "Inny:" land in group D with
     // CN 100, and the typed area is the catchment area.
-    ui->Tabela_SCS->SetCell(3, model::kLandUseRows - 1, area->text());
+    const QString area = ui->EditParametryPole->text();
+    ui->Tabela_SCS->SetCell(3, model::kLandUseRows - 1, area);
     SetText(ui->EditSCSD, QStringLiteral("100"));
-    SetCaption(ui->LabelSCSPowierzchniaWartosc, area->text());
+    SetCaption(ui->LabelSCSPowierzchniaWartosc, area);
 }

@@ -7,15 +7,21 @@
 namespace moravel::window {
 
 namespace {
-constexpr float kNearZeroDischarge = 0.01f;
-}
+// Compared in double, as the computations work: the single-precision 0.01f lies just below
+// 0.01, so an ordinate stored as 0.01f is near zero.
+constexpr double kNearZeroDischarge = 0.01;
+// Qt's own default. Rounding an axis to nice numbers rewrites its tick count, so every
+// drawing starts again from this one; otherwise each run would inherit the last run's
+// coarser ticks and the axes would stop following the data.
+constexpr int kTickCount = 5;
+}  // namespace
 
 int HydrographChartPointCount(const float* ordinates, int length)
 {
-    if (length >= 1 && ordinates[length] >= kNearZeroDischarge)
+    if (length >= 1 && double(ordinates[length]) >= kNearZeroDischarge)
         return length;
     for (int m = length; m >= 1; --m)
-        if (ordinates[m] >= kNearZeroDischarge)
+        if (double(ordinates[m]) >= kNearZeroDischarge)
             return m + 1;
     return 0;
 }
@@ -65,6 +71,8 @@ void THydrographChart::ShowHydrographChart(const moravel::model::ComputationStat
     series_->replace(points);
 
     // The axes follow the data; an empty chart keeps a small default frame.
+    axisX_->setTickCount(kTickCount);
+    axisY_->setTickCount(kTickCount);
     if (points.isEmpty()) {
         axisX_->setRange(0, 1);
         axisY_->setRange(0, 1);

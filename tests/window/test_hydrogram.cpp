@@ -7,9 +7,11 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QValueAxis>
 
 #include "WindowFixture.h"
+#include "files/DataFiles.h"
 #include "model/CheckedMath.h"
 #include "model/Geom.h"
 #include "model/OpadEfektywnyObliczenia.h"
@@ -181,6 +183,104 @@ TEST_F(HydrogramTest, RaportExcelWritesTheWorkbookAndHandsItToTheOpener)
     EXPECT_NE(opener.opened[0], opener.opened[1]);
     for (const QString& written : opener.opened)
         QDir(QFileInfo(written).absolutePath()).removeRecursively();
+}
+
+// Direct effective rainfall of 10 and 10 mm on a catchment whose land-use grid also holds
+// 50 km2 of arable land: the area typed into "A =" is the catchment area of every Hydrogram,
+// whatever the grid adds up to, through repeated commands, table clicks and an SCS open.
+class TypedAreaTest : public HydrogramTest {
+protected:
+    void DirectMode(bool percentMode)
+    {
+        CompleteRainfall({QStringLiteral("5"), QStringLiteral("5")});
+        for (int k = 0; k < 7; ++k)
+            window->SetText(window->ParameterEdits()[k], kParameters[k]);
+        ui().Tabela_SCS->SetCell(0, 0, QStringLiteral("50"));
+        ClickCell(ui().Tabela_SCS, 1, 1);
+        if (percentMode)
+            QTest::mouseClick(ui().RadioGroup_CNlubKM2_procent, Qt::LeftButton, {},
+                              QPoint(7, ui().RadioGroup_CNlubKM2_procent->height() / 2));
+        ASSERT_EQ(Area()->text(), QStringLiteral("50"));
+        QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
+        ASSERT_TRUE(ui().CheckBoxOpad->isChecked());
+        ui().Tabela_Opad->SetCell(2, 1, QStringLiteral("10"));
+        ui().Tabela_Opad->SetCell(2, 2, QStringLiteral("10"));
+        messages.Clear();
+    }
+    QLineEdit* Area() { return ui().EditParametryPole; }
+    // The peak of the hydrograph cores on the same draws for 10 and 10 mm over `area` km2.
+    float ReferencePeak(double area)
+    {
+        auto reference = std::make_unique<model::ComputationState>();
+        reference->EffectiveRain[1] = 10;
+        reference->EffectiveRain[2] = 10;
+        model::HydrographParameters p = kParameterValues;
+        p.Area = area;
+        p.HourCount = 2;
+        model::PlainHydrographInputs inputs(p);
+        FixedSource sameDraws = random;
+        sameDraws.Reseed();
+        model::ComputeHydrographCore(inputs, *reference, sameDraws);
+        return reference->PeakDischarge;
+    }
+    // Hydrogram, then what the window holds as the catchment area.
+    void HydrogramKeeps(const QString& area)
+    {
+        ui().MenuObliczeniaHydrogram->trigger();
+        ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+        EXPECT_EQ(Area()->text(), area);
+        EXPECT_EQ(ui().LabelSCSPowierzchniaWartosc->text(), area);
+        EXPECT_EQ(ui().Tabela_SCS->Cell(3, 20), area);
+        EXPECT_EQ(ui().EditSCSD->text(), QStringLiteral("100"));
+        EXPECT_EQ(model::State().EffectiveRain[1], 10.0f);
+        EXPECT_EQ(model::State().PeakDischarge, ReferencePeak(text::StrToFloat(area, QLatin1Char(','))));
+    }
+};
+
+TEST_F(TypedAreaTest, KmModeKeepsTheTypedAreaThroughHydrogramsClicksAndAnScsOpen)
+{
+    DirectMode(false);
+    Retype(Area(), QStringLiteral("50"));
+    EXPECT_EQ(ui().LabelSCSPowierzchniaWartosc->text(), QStringLiteral("50"));
+    for (int run = 0; run < 4; ++run) {
+        SCOPED_TRACE(run);
+        HydrogramKeeps(QStringLiteral("50"));
+        ClickCell(ui().Tabela_Opad, 2, 1);
+    }
+    const float peak50 = model::State().PeakDischarge;
+
+    // A land-use file opened in direct mode brings its own grid and curve numbers; the typed
+    // area stays the catchment area and is booked again.
+    QTemporaryDir dir;
+    files::ScsRecord scs;
+    scs.areas[0][0] = QStringLiteral("30");
+    scs.areas[20][3] = QStringLiteral("7");
+    scs.ownClassCn[3] = QStringLiteral("85");
+    const QString path = dir.filePath(QStringLiteral("uzytkowanie.kws"));
+    files::WriteScsFile(path, scs);
+    dialogs.answers.push_back(path);
+    ui().MenuSCSOtworz->trigger();
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    EXPECT_EQ(ui().Tabela_SCS->Cell(0, 0), QStringLiteral("30"));
+    EXPECT_EQ(ui().LabelSCSPowierzchniaWartosc->text(), QStringLiteral("50"));
+    HydrogramKeeps(QStringLiteral("50"));
+    HydrogramKeeps(QStringLiteral("50"));
+
+    // The peak follows the typed area.
+    Retype(Area(), QStringLiteral("100"));
+    HydrogramKeeps(QStringLiteral("100"));
+    EXPECT_GT(model::State().PeakDischarge, 1.5f * peak50);
+}
+
+TEST_F(TypedAreaTest, PercentModeComputesWithTheTypedAreaNotTheGridTotal)
+{
+    DirectMode(true);
+    Retype(Area(), QStringLiteral("25"));
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        HydrogramKeeps(QStringLiteral("25"));
+        ClickCell(ui().Tabela_SCS_Procent, 1, 1);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // area captions, the km2 / % switch, the per-cent sum, the area field's three branches and
 // the end of the % mode write-back of the total area.
 #include <QLabel>
+#include <functional>
 #include <QRadioButton>
 
 #include "WindowFixture.h"
@@ -264,6 +265,57 @@ TEST_F(ScsTest, PercentModeWriteBackOfTheTotalEnds)
         EXPECT_EQ(SumColour(), kGreen);
         EXPECT_EQ(random.reseeds, c.rounds);
         EXPECT_TRUE(messages.log.empty());
+    }
+}
+
+TEST_F(ScsTest, ValuesBeyondSinglePrecisionRaiseOverflowInsteadOfShowingInfinity)
+{
+    const QString overflow = QStringLiteral("Floating point overflow.");
+    struct Case {
+        const char* name;
+        bool percentMode;
+        std::vector<CellText> km, percent;
+        std::function<void()> act;
+    };
+    const auto clickKm = [this] { ClickCell(Km(), 3, 3); };
+    const auto clickPercent = [this] { ClickCell(Percent(), 3, 3); };
+    const Case cases[] = {
+        {"an area cell", false, {{0, 0, "1e39"}}, {}, clickKm},
+        {"the total of two areas", false, {{0, 20, "3e38"}, {1, 20, "3e38"}}, {}, clickKm},
+        {"an area times its curve number", false, {{0, 0, "3e38"}}, {}, clickKm},
+        // Row "Inny:" has CN 0 here, so only the shares overflow.
+        {"a share of a tiny total",
+         false,
+         {{0, 20, "3e38"}, {1, 20, "-3e38"}, {2, 20, "0,00001"}},
+         {},
+         [this] {
+             ClickCell(Km(), 3, 3);
+             ChoosePercent();
+         }},
+        {"an area from its share", true, {}, {{0, 0, "50"}}, [this] { Paste(Area(), QStringLiteral("1e39")); }},
+        {"the sum of the shares", true, {}, {{0, 20, "3e38"}, {1, 20, "3e38"}}, clickPercent},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(QSize(1024, 768));
+        if (c.percentMode)
+            PercentModeWithArea(QStringLiteral("10"));
+        else
+            CompleteRainfall({QStringLiteral("10"), QStringLiteral("20")});
+        SetCells(Km(), c.km);
+        SetCells(Percent(), c.percent);
+        messages.Clear();
+        c.act();
+        EXPECT_EQ(messages.Errors(), QStringList{overflow});
+        EXPECT_TRUE(messages.Infos().isEmpty());
+        QStringList shown = {AreaCaption(), CurveNumberCaption(), SumCaption(), Area()->text()};
+        for (int r = 0; r < 21; ++r)
+            for (int g = 0; g < 4; ++g)
+                shown << Km()->Cell(g, r) << Percent()->Cell(g, r);
+        for (const QString& text : shown) {
+            EXPECT_FALSE(text.contains(QStringLiteral("INF"), Qt::CaseInsensitive)) << text.toStdString();
+            EXPECT_FALSE(text.contains(QStringLiteral("NAN"), Qt::CaseInsensitive)) << text.toStdString();
+        }
     }
 }
 

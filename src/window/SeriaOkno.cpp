@@ -94,7 +94,8 @@ model::SeriesInputs TFormatkaOkno::SeriesInputsFromControls()
     const float area = model::ComputeAveragedCurveNumber(landUse, GridTexts(ui->Tabela_SCS), sep, [this] {
         messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!"));
     });
-    const QString areaCaption = text::FormatGeneral(area, sep);
+    const QString areaCaption =
+        TypedAreaIsCatchmentArea() ? ui->EditParametryPole->text() : text::FormatGeneral(area, sep);
     const QString curveNumberCaption = text::FormatCurveNumber(landUse.AveragedCurveNumber, sep);
 
     if (in.directEffectiveRain) {

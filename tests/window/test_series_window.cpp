@@ -132,6 +132,35 @@ TEST_F(SeriesWindowTest, SeriesOfTheExampleMatchesTheCoreAndLeavesTheMainWindowA
     EXPECT_EQ(s->Result()->band, direct.band);
 }
 
+// "Podaj opad efektywny": the typed effective rainfall and the typed area, no draws of the
+// effective rainfall itself.
+TEST_F(SeriesWindowTest, DirectEffectiveRainfallUsesTheTypedColumnAndArea)
+{
+    QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
+    ASSERT_TRUE(ui().CheckBoxOpad->isChecked());
+    Retype(ui().EditParametryPole, QStringLiteral("50"));
+    for (int i = 1; i <= 24; ++i)
+        ui().Tabela_Opad->SetCell(2, i, i == 3 ? QString() : QStringLiteral("2,5"));  // empty counts 1 mm
+    messages.Clear();
+
+    SeriesWindow* s = Open();
+    Start(s, 100, QStringLiteral("9"));
+    QTRY_VERIFY_WITH_TIMEOUT(!s->Running(), 30000);
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    ASSERT_TRUE(s->Result());
+
+    model::SeriesInputs in = examples::ZlewniaSeriesInputs();
+    in.directEffectiveRain = true;
+    in.rainfall.clear();
+    in.effectiveRain.assign(24, 2.5f);
+    in.effectiveRain[2] = 1.0f;
+    in.parameters.Area = 50;
+    const model::SeriesResult direct = model::RunSeries(in, 100, 9, 1);
+    EXPECT_EQ(s->Result()->succeeded, 100);
+    EXPECT_EQ(s->Result()->band, direct.band);
+    EXPECT_EQ(s->Result()->volume.percentiles, direct.volume.percentiles);
+}
+
 TEST_F(SeriesWindowTest, ExportsReadBack)
 {
     SeriesWindow* s = Open();

@@ -8,6 +8,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -126,6 +127,7 @@ public:
         lxw_worksheet* summary = workbook_add_worksheet(workbook_, kSummarySheet);
         if (!bold_ || !band || !realisations || !summary)
             WriteFailed(path_, QStringLiteral("brak pamięci"));
+        discharge_ = NumberFormat("0.000");
         WriteBand(band);
         WriteRealisations(realisations);
         WriteSummary(summary);
@@ -144,9 +146,17 @@ private:
     {
         Check(worksheet_write_string(sheet, row, col, text.toUtf8().constData(), format));
     }
-    void Number(lxw_worksheet* sheet, int row, int col, double value)
+    void Number(lxw_worksheet* sheet, int row, int col, double value, lxw_format* format = nullptr)
     {
-        Check(worksheet_write_number(sheet, row, col, value, nullptr));
+        Check(worksheet_write_number(sheet, row, col, value, format));
+    }
+    lxw_format* NumberFormat(const char* pattern)
+    {
+        lxw_format* format = workbook_add_format(workbook_);
+        if (!format)
+            WriteFailed(path_, QStringLiteral("brak pamięci"));
+        format_set_num_format(format, pattern);
+        return format;
     }
 
     void WriteBand(lxw_worksheet* sheet)
@@ -157,7 +167,8 @@ private:
         for (int h = 1; h <= result_.bandHours; ++h) {
             Number(sheet, h, 0, h);
             for (int l = 0; l < 5; ++l)
-                Number(sheet, h, l + 1, static_cast<float>(result_.band[static_cast<std::size_t>(h - 1)][l]));
+                Number(sheet, h, l + 1, static_cast<float>(result_.band[static_cast<std::size_t>(h - 1)][l]),
+                       discharge_);
         }
         Check(worksheet_set_column(sheet, 1, 5, 14, nullptr));
         if (result_.bandHours < 1)
@@ -188,6 +199,8 @@ private:
         const QByteArray xName = QStringLiteral("Czas [h]").toUtf8();
         const QByteArray yName = QStringLiteral("Przepływ [m³/s]").toUtf8();
         chart_axis_set_name(chart->x_axis, xName.constData());
+        // About twenty hour labels along the time axis.
+        chart_axis_set_interval_unit(chart->x_axis, static_cast<uint16_t>(std::max(1, result_.bandHours / 20)));
         chart_axis_set_name(chart->y_axis, yName.constData());
         chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
         lxw_chart_options options = {};
@@ -208,7 +221,7 @@ private:
             const int row = static_cast<int>(i) + 1;
             Number(sheet, row, 0, static_cast<double>(i + 1));
             if (r.ok) {
-                Number(sheet, row, 1, r.peak);
+                Number(sheet, row, 1, r.peak, discharge_);
                 Number(sheet, row, 2, r.timeToPeak);
                 Number(sheet, row, 3, static_cast<double>(std::llround(r.volume)));
                 Text(sheet, row, 4, QStringLiteral("policzona"));
@@ -216,7 +229,7 @@ private:
                 Text(sheet, row, 4, QStringLiteral("nieudana"));
             }
         }
-        Check(worksheet_set_column(sheet, 1, 3, 24, nullptr));
+        Check(worksheet_set_column(sheet, 0, 4, 26, nullptr));
     }
 
     void WriteSummary(lxw_worksheet* sheet)
@@ -267,6 +280,7 @@ private:
     QString path_;
     lxw_workbook* workbook_ = nullptr;
     lxw_format* bold_ = nullptr;
+    lxw_format* discharge_ = nullptr;
 };
 
 }  // namespace

@@ -160,6 +160,16 @@ int DrawnHours(const model::SeriesResult& r)
     return r.bandHours;
 }
 
+// Removes the series (deleted by the chart) and the axes (handed back, so deleted here).
+void ClearChart(QChart* chart)
+{
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
 QValueAxis* NewAxis(const QString& title)
 {
     auto* axis = new QValueAxis;
@@ -371,9 +381,7 @@ void SeriesWindow::ShowBand()
 {
     const model::SeriesResult& r = *result_;
     QChart* chart = bandChart_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
-        chart->removeAxis(axis);
+    ClearChart(chart);
 
     const int hours = DrawnHours(r);
     QLineSeries* level[5];
@@ -394,6 +402,9 @@ void SeriesWindow::ShowBand()
     inner->setName(QStringLiteral("25–75 %"));
     inner->setColor(QColor(91, 155, 213));
     inner->setBorderColor(QColor(46, 117, 182));
+    // An area series does not own its boundary lines: they go with it.
+    for (int l : {0, 1, 3, 4})
+        level[l]->setParent(l == 0 || l == 4 ? static_cast<QObject*>(outer) : inner);
     QLineSeries* median = level[2];
     median->setName(QStringLiteral("mediana"));
     QPen pen(QColor(31, 56, 100));
@@ -451,9 +462,7 @@ void SeriesWindow::ShowPeakHistogram()
 {
     const model::SeriesResult& r = *result_;
     QChart* chart = peakChart_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
-        chart->removeAxis(axis);
+    ClearChart(chart);
 
     std::vector<double> peaks;
     for (const model::RealisationSummary& s : r.realisations)

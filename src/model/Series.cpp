@@ -90,9 +90,10 @@ RealisationResult RunRealisation(const SeriesInputs& inputs, UniformSource& rand
 
 int SeriesWorkerCount()
 {
-    // The hydrograph core still keeps its working storage in one process-wide place, so
-    // realisations run one at a time.
-    return 1;
+    // The hydrograph and effective-rainfall cores still keep working storage in one
+    // process-wide place, which the window's own commands use too: until each caller owns
+    // its storage, realisations run on the window's thread in short steps.
+    return 0;
 }
 
 SeriesJob::SeriesJob(SeriesInputs inputs, int count, std::uint64_t seed, int threads, std::size_t bandBudget)
@@ -102,13 +103,15 @@ SeriesJob::SeriesJob(SeriesInputs inputs, int count, std::uint64_t seed, int thr
           std::clamp<std::size_t>(bandBudget / (sizeof(float) * static_cast<std::size_t>(std::max(count, 1))), 1,
                                   static_cast<std::size_t>(std::numeric_limits<int>::max() / 2)))),
       rows_(static_cast<std::size_t>(std::min(rowCap_, kMaxBandHours))), workersRealising_(threads_),
-      workersRunning_(threads_)
+      workersRunning_(threads_), stepped_(threads <= 0)
 {
     for (std::atomic<float*>& row : rows_)
         row.store(nullptr, std::memory_order_relaxed);
     result_.seed = seed_;
     result_.requested = count_;
     result_.realisations.resize(static_cast<std::size_t>(count_));
+    if (stepped_)
+        return;
     workers_.reserve(static_cast<std::size_t>(threads_));
     for (int i = 0; i < threads_; ++i)
         workers_.emplace_back([this] { Work(); });
@@ -148,10 +151,11 @@ float* SeriesJob::Row(int hour)
     return row;
 }
 
-void SeriesJob::RunRealisations(RealisationWorkspace& work, std::vector<std::pair<int, QString>>& failures)
+void SeriesJob::RunRealisations(RealisationWorkspace& work, std::vector<std::pair<int, QString>>& failures,
+                                Clock::time_point until)
 {
     const int rowHours = static_cast<int>(rows_.size());
-    while (!cancel_.load(std::memory_order_relaxed)) {
+    while (!cancel_.load(std::memory_order_relaxed) && Clock::now() < until) {
         const int index = next_.fetch_add(1, std::memory_order_relaxed);
         if (index >= count_)
             break;
@@ -181,28 +185,58 @@ void SeriesJob::Work()
 {
     RealisationWorkspace work;
     std::vector<std::pair<int, QString>> failures;
-    RunRealisations(work, failures);
+    RunRealisations(work, failures, Clock::time_point::max());
+    EndRealising(failures);
+    ComputeBand(Clock::time_point::max());
+    EndBand();
+}
 
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        failures_.insert(failures_.end(), failures.begin(), failures.end());
-        if (--workersRealising_ == 0) {
-            // The last worker out sets up the band for everyone.
-            for (int i = 0; i < count_; ++i)
-                if (result_.realisations[static_cast<std::size_t>(i)].ok)
-                    ++result_.succeeded;
-            result_.failed = static_cast<int>(failures_.size());
-            result_.longestHydrograph = longest_.load();
-            result_.bandHours = std::min(result_.longestHydrograph, static_cast<int>(rows_.size()));
-            result_.bandTruncated = result_.bandHours < result_.longestHydrograph;
-            result_.band.resize(static_cast<std::size_t>(result_.bandHours));
-            realised_.notify_all();
-        } else {
-            realised_.wait(lock, [this] { return workersRealising_ == 0; });
-        }
+bool SeriesJob::Step(std::chrono::milliseconds budget)
+{
+    if (!stepped_ || Finished())
+        return Finished();
+    const Clock::time_point until = Clock::now() + budget;
+    if (!bandPhase_) {
+        if (!stepWork_)
+            stepWork_ = std::make_unique<RealisationWorkspace>();
+        RunRealisations(*stepWork_, stepFailures_, until);
+        if (!cancel_.load() && next_.load() < count_)
+            return false;
+        EndRealising(stepFailures_);
+        bandPhase_ = true;
     }
-    ComputeBand();
+    ComputeBand(until);
+    if (!cancel_.load() && nextHour_.load() <= result_.bandHours)
+        return false;
+    EndBand();
+    return true;
+}
 
+void SeriesJob::EndRealising(const std::vector<std::pair<int, QString>>& failures)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    failures_.insert(failures_.end(), failures.begin(), failures.end());
+    if (--workersRealising_ == 0) {
+        // The last worker out sets up the band for everyone.
+        for (int i = 0; i < count_; ++i)
+            if (result_.realisations[static_cast<std::size_t>(i)].ok)
+                ++result_.succeeded;
+        result_.failed = static_cast<int>(failures_.size());
+        result_.longestHydrograph = longest_.load();
+        result_.bandHours = std::min(result_.longestHydrograph, static_cast<int>(rows_.size()));
+        result_.bandTruncated = result_.bandHours < result_.longestHydrograph;
+        result_.band.resize(static_cast<std::size_t>(result_.bandHours));
+        for (int i = 0; i < count_; ++i)
+            if (result_.realisations[static_cast<std::size_t>(i)].ok)
+                succeededIndices_.push_back(i);
+        realised_.notify_all();
+    } else {
+        realised_.wait(lock, [this] { return workersRealising_ == 0; });
+    }
+}
+
+void SeriesJob::EndBand()
+{
     const std::lock_guard<std::mutex> lock(mutex_);
     if (--workersRunning_ == 0) {
         if (!cancel_.load() && done_.load() == count_ && hoursDone_.load() == result_.bandHours)
@@ -211,15 +245,11 @@ void SeriesJob::Work()
     }
 }
 
-void SeriesJob::ComputeBand()
+void SeriesJob::ComputeBand(Clock::time_point until)
 {
-    std::vector<int> ok;
-    ok.reserve(static_cast<std::size_t>(result_.succeeded));
-    for (int i = 0; i < count_; ++i)
-        if (result_.realisations[static_cast<std::size_t>(i)].ok)
-            ok.push_back(i);
+    const std::vector<int>& ok = succeededIndices_;
     std::vector<float> values(ok.size());
-    while (!cancel_.load(std::memory_order_relaxed)) {
+    while (!cancel_.load(std::memory_order_relaxed) && Clock::now() < until) {
         const int hour = nextHour_.fetch_add(1, std::memory_order_relaxed);
         if (hour > result_.bandHours)
             break;
@@ -263,6 +293,7 @@ void SeriesJob::Assemble()
 SeriesResult RunSeries(const SeriesInputs& inputs, int count, std::uint64_t seed, int threads, std::size_t bandBudget)
 {
     SeriesJob job(inputs, count, seed, threads, bandBudget);
+    while (!job.Step(std::chrono::seconds(1))) {}
     std::optional<SeriesResult> result = job.Take();
     return result ? std::move(*result) : SeriesResult{};
 }

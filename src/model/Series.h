@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -104,11 +105,12 @@ constexpr int kMaxBandHours = 1 << 18;
 // The realisations a series may have.
 constexpr int kMaxSeriesCount = 100000;
 
-// Worker threads for a series: one per hardware thread.
+// Worker threads for a series; 0: the caller runs it in steps (SeriesJob::Step).
 int SeriesWorkerCount();
 
-// A series running on worker threads from construction. Progress, Finished and Cancel may be
-// called from any thread; Take once, after Finished (or to give up: it cancels and joins).
+// A series running on worker threads from construction, or with no threads (threads <= 0) in
+// steps that the caller runs. Progress, Finished and Cancel may be called from any thread;
+// Take once, after Finished (or to give up: it cancels and joins).
 class SeriesJob {
 public:
     SeriesJob(SeriesInputs inputs, int count, std::uint64_t seed, int threads,
@@ -122,13 +124,20 @@ public:
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
     // Stops the workers after the realisation each is running; the series then has no result.
     void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
+    // Without worker threads: runs realisations (then the band) for about `budget` on the
+    // calling thread; true once the series is finished. With workers it only reports that.
+    bool Step(std::chrono::milliseconds budget);
     // Waits for the workers; the whole result, or nothing when the series was cancelled.
     std::optional<SeriesResult> Take();
 
 private:
+    using Clock = std::chrono::steady_clock;
     void Work();
-    void RunRealisations(RealisationWorkspace& work, std::vector<std::pair<int, QString>>& failures);
-    void ComputeBand();
+    void RunRealisations(RealisationWorkspace& work, std::vector<std::pair<int, QString>>& failures,
+                         Clock::time_point until);
+    void EndRealising(const std::vector<std::pair<int, QString>>& failures);
+    void ComputeBand(Clock::time_point until);
+    void EndBand();
     void Assemble();
     float* Row(int hour);
 
@@ -155,6 +164,12 @@ private:
     int workersRealising_;
     int workersRunning_;
     bool complete_ = false;  // every realisation run and the band computed
+    std::vector<int> succeededIndices_;
+    // Running in steps on the caller's thread.
+    const bool stepped_;
+    bool bandPhase_ = false;
+    std::unique_ptr<RealisationWorkspace> stepWork_;
+    std::vector<std::pair<int, QString>> stepFailures_;
     std::vector<std::pair<int, QString>> failures_;
     SeriesResult result_;
 

@@ -140,6 +140,9 @@ namespace moravel::window {
 namespace {
 
 constexpr int kPollMilliseconds = 40;
+// Work done per poll when the series runs on the window's thread: the window stays
+// responsive and a cancel is seen within this time.
+constexpr int kStepMilliseconds = 30;
 constexpr int kHistogramBins = 10;
 constexpr double kNearZeroDischarge = 0.01;
 
@@ -353,8 +356,9 @@ void SeriesWindow::Poll()
 {
     if (!job_)
         return;
+    const bool finished = job_->Step(std::chrono::milliseconds(kStepMilliseconds));
     progress_->setValue(job_->Done());
-    if (!job_->Finished())
+    if (!finished)
         return;
     poll_->stop();
     std::optional<model::SeriesResult> result = job_->Take();

@@ -180,6 +180,10 @@ TEST(Series, SeedDecidesTheSeries)
     const SeriesResult a = RunSeries(in, 200, 42, 1);
     const SeriesResult b = RunSeries(in, 200, 42, 1);
     const SeriesResult c = RunSeries(in, 200, 43, 1);
+    // Run in steps on this thread instead of on a worker: the same series.
+    const SeriesResult stepped = RunSeries(in, 200, 42, 0);
+    EXPECT_EQ(stepped.band, a.band);
+    EXPECT_EQ(stepped.peak.percentiles, a.peak.percentiles);
     int differing = 0;
     for (int i = 0; i < 200; ++i) {
         EXPECT_EQ(a.realisations[i].peak, b.realisations[i].peak);
@@ -240,7 +244,7 @@ TEST(Series, BandKeptWithinItsMemoryBudget)
 TEST(Series, CancelLeavesNoResult)
 {
     const SeriesInputs in = examples::ZlewniaSeriesInputs();
-    SeriesJob job(in, kMaxSeriesCount, 1, SeriesWorkerCount());
+    SeriesJob job(in, kMaxSeriesCount, 1, 1);
     // Let it get going, then stop it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (job.Done() < 10 && std::chrono::steady_clock::now() < deadline)

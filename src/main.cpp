@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLocale>
 
+#include "window/DesktopOpen.h"
 #include "window/Formatka.h"
 #include "window/QtSeams.h"
 
@@ -13,5 +14,7 @@ int main(int argc, char* argv[])
     // image plugin has to be present.
     TFormatkaOkno window;
     window.show();
+    // A data file named on the command line (the desktop passes a double-clicked one).
+    moravel::window::OpenFromCommandLine(window, app.arguments().mid(1));
     return app.exec();
 }

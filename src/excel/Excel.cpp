@@ -441,10 +441,23 @@ void WriteExcelReport(const ReportData& data, const QString& path)
 
 QString NewReportFilePath()
 {
-    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/moravel-raport-XXXXXX"));
+    // The user's temporary folder, and only while it is a folder that takes new files: Qt
+    // names no folder at all for a TMPDIR that does not exist, and the report's folder would
+    // then be made in the file-system root.
+    const QString temporary = QDir::tempPath();
+    const QFileInfo info(temporary);
+    if (temporary.isEmpty() || !info.isDir() || !info.isWritable()) {
+        const QString variable = qEnvironmentVariable("TMPDIR");
+        const QString named = temporary.isEmpty() ? variable : temporary;
+        throw Error(QStringLiteral("Nie można utworzyć folderu raportu: folder tymczasowy %1%2 nie istnieje "
+                                   "lub nie można w nim zapisywać")
+                        .arg(QDir::toNativeSeparators(named),
+                             variable.isEmpty() ? QString() : QStringLiteral(" (zmienna TMPDIR)")));
+    }
+    QTemporaryDir folder(temporary + QStringLiteral("/moravel-raport-XXXXXX"));
     if (!folder.isValid())
         throw Error(QStringLiteral("Nie można utworzyć folderu raportu w %1: %2")
-                        .arg(QDir::toNativeSeparators(QDir::tempPath()), folder.errorString()));
+                        .arg(QDir::toNativeSeparators(temporary), folder.errorString()));
     folder.setAutoRemove(false);
     return folder.filePath(QStringLiteral("Raport Moravel.xlsx"));
 }

@@ -10,6 +10,9 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace moravel::files {
 namespace {
 
@@ -59,6 +62,25 @@ QString ResolvedPath(const QString& stored, const QString& projectPath)
     return QDir::cleanPath(ProjectFolder(projectPath).absolutePath() + QLatin1Char('/') + stored);
 }
 
+// Writes the bytes over the file's own contents, creating it when it is missing. The file
+// stays the same file, with its owner and mode, but a failure midway leaves it cut.
+bool WriteInPlace(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return false;
+    if (file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
+// Gives a new file the owner, group and mode of the file it is to replace.
+bool TakeOverOwnerAndMode(int fd, const struct stat& old)
+{
+    return fd >= 0 && ::fchown(fd, old.st_uid, old.st_gid) == 0 && ::fchmod(fd, old.st_mode & 07777) == 0;
+}
+
 }  // namespace
 
 QByteArray ReadFileStart(const QString& path, qsizetype maxSize)
@@ -81,17 +103,40 @@ void WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
     if (path.isEmpty())
         CannotCreate(path);
+    struct stat old {};
+    const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode);
+
     QSaveFile file(path);
     // Unbuffered, so that a short write (a full disk, a file-size limit) shows in the count
     // returned here; a buffered QSaveFile has been seen to commit a cut file as a success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // No new file can be made in the folder (one the user may change files in but not
+        // add to): the file itself is written.
+        if (file.error() == QFileDevice::OpenError && WriteInPlace(path, bytes))
+            return;
         CannotCreate(path);
+    }
+    if (replacing && !TakeOverOwnerAndMode(file.handle(), old)) {
+        // Only the file itself keeps an owner the user cannot give a new file.
+        file.cancelWriting();
+        (void)file.commit();
+        if (WriteInPlace(path, bytes))
+            return;
+        CannotCreate(path);
+    }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         CannotCreate(path);
     }
-    if (!file.commit())
+    if (!file.commit()) {
+        // Every byte was written, but the new file could not be given the name (its
+        // temporary name beside it may be longer than a name can be): the file itself is
+        // written. A failed write is never retried: the old file stays as it was.
+        const QFileDevice::FileError error = file.error();
+        if (error != QFileDevice::WriteError && error != QFileDevice::ResourceError && WriteInPlace(path, bytes))
+            return;
         CannotCreate(path);
+    }
 }
 
 RainfallRecord ReadRainfallFile(const QString& path)

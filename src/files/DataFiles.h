@@ -13,9 +13,12 @@ namespace moravel::files {
 // device or pipe) throws "Nie można otworzyć pliku <path>".
 QByteArray ReadFileStart(const QString& path, qsizetype maxSize);
 
-// Replaces the file with `bytes` atomically: the bytes go to a file beside it, which is then
-// renamed over the old one, so a failed save leaves the old file as it was. Any failure
-// throws "Nie można utworzyć pliku <path>".
+// Replaces the file with `bytes` atomically: the bytes go to a new file beside it, which
+// takes the old one's owner, group and mode and is then renamed over it, so a failed save
+// leaves the old file as it was. Where no such file can be made (a folder the user may not
+// add files to, a name too long for a temporary name beside it) or the old owner cannot be
+// given to it, the file itself is written instead, and only there a failure midway leaves
+// it cut. Any failure throws "Nie można utworzyć pliku <path>".
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 RainfallRecord ReadRainfallFile(const QString& path);

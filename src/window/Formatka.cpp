@@ -13,6 +13,9 @@
 #include "text/Error.h"
 #include "text/NumText.h"
 #include "ui_Formatka.h"
+#include "window/ChartExport.h"
+#include "window/DesktopOpen.h"
+#include "window/RainfallClipboard.h"
 #include "window/JpegImage.h"
 #include "window/QtSeams.h"
 #include "window/StringGrid.h"
@@ -97,6 +100,11 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWin
     ApplyDesignExtras();
     LoadPictures();
     BindHandlers();
+    if (!options.printing)
+        ownPrinting_ = std::make_unique<moravel::window::QtPrinting>(this);
+    chartExport_ = new moravel::window::ChartExport(*this, options.printing ? *options.printing : *ownPrinting_);
+    moravel::window::BindRainfallClipboard(*this);
+    moravel::window::BindFileDrops(*this);
     WysrodkowaniePaneluPowitalnego();
     LayOutForScreen();
 }
@@ -248,12 +256,27 @@ void TFormatkaOkno::SetCaption(QLabel* label, const QString& text)
         label->adjustSize();
 }
 
-std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec)
+std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec, int* filterIndex)
 {
-    std::optional<QString> chosen = dialogs_->Ask(dialogSpec, lastFileNames_.value(dialogSpec.name));
+    const QString lastName = lastFileNames_.value(dialogSpec.name);
+    int chosenFilter = -1;
+    std::optional<QString> chosen =
+        filterIndex ? dialogs_->AskWithFilter(dialogSpec, lastName, chosenFilter) : dialogs_->Ask(dialogSpec, lastName);
+    if (filterIndex)
+        *filterIndex = chosenFilter;
     if (chosen)
         lastFileNames_.insert(dialogSpec.name, *chosen);
     return chosen;
+}
+
+void TFormatkaOkno::SetRainHourCountText(const QString& text)
+{
+    SetText(ui->Edit_Liczba_godzin_opadu, text);
+}
+
+void TFormatkaOkno::SetRainfallText(int hour, const QString& text)
+{
+    ui->Tabela_Opad->SetCell(1, hour, text);
 }
 
 // ---- Start-up and menus

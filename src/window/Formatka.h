@@ -17,12 +17,17 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 namespace moravel::window {
+class ChartExport;
 class StringGrid;
+<<<<<<< HEAD
 class SeriesWindow;
 }  // namespace moravel::window
 namespace moravel::model {
 struct SeriesInputs;
 }
+=======
+}  // namespace moravel::window
+>>>>>>> main
 namespace moravel::excel {
 class RangePicker;
 }
@@ -45,6 +50,7 @@ public:
         moravel::window::WorkbookOpener* workbookOpener = nullptr;  // not owned; none: the desktop's
         std::optional<QSize> screen;                                // none: the primary screen's size
         std::optional<QChar> decimalSeparator;                      // none: the system locale's
+        moravel::window::Printing* printing = nullptr;              // not owned; none: Qt's print preview
     };
 
     explicit TFormatkaOkno(QWidget* parent = nullptr);
@@ -59,9 +65,20 @@ public:
     moravel::excel::RangePicker* rangePicker() { return rangePicker_; }
     void SetRangePicker(moravel::excel::RangePicker* picker) { rangePicker_ = picker; }
     // Shows a file dialog offering the name chosen last time in the same dialog, and
-    // remembers the new choice; nothing when the user cancels.
-    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec);
+    // remembers the new choice; nothing when the user cancels. `filterIndex`, when given,
+    // receives the chosen filter (FileDialogs::AskWithFilter).
+    std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec, int* filterIndex = nullptr);
     QChar DecimalSeparator() const { return decimalSeparator_; }
+    // The status bar's summary and the chart's context menu.
+    moravel::window::ChartExport& chartExport() { return *chartExport_; }
+
+    // ---- Typed doors for the import (excel/ExcelImportWindow.cpp), which reaches the window
+    // through these rather than through `ui`.
+    // The hour count Edit_Liczba_godzin_opadu, set through SetText: its change handler runs
+    // exactly when the text differs.
+    void SetRainHourCountText(const QString& text);
+    // The rainfall text of hour `hour` (1-based), column 1 of Tabela_Opad; runs nothing.
+    void SetRainfallText(int hour, const QString& text);
 
     // ---- Mechanisms
     // Runs a user event's handler; an error ends the whole command and is shown in the
@@ -188,6 +205,8 @@ private:
     std::unique_ptr<moravel::window::Messages> ownMessages_;
     std::unique_ptr<moravel::window::FileDialogs> ownDialogs_;
     std::unique_ptr<moravel::window::WorkbookOpener> ownOpener_;
+    std::unique_ptr<moravel::window::Printing> ownPrinting_;
+    moravel::window::ChartExport* chartExport_ = nullptr;  // a child of the window
     moravel::window::Messages* messages_ = nullptr;
     moravel::window::FileDialogs* dialogs_ = nullptr;
     moravel::window::WorkbookOpener* opener_ = nullptr;

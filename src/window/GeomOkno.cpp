@@ -15,6 +15,7 @@
 #include "model/State.h"
 #include "text/NumText.h"
 #include "ui_Formatka.h"
+#include "window/ChartExport.h"
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 #include "window/wykres.h"
@@ -103,6 +104,7 @@ void TFormatkaOkno::ComputeHydrograph()
 void TFormatkaOkno::ShowHydrographChart()
 {
     ui->Wykres->ShowHydrographChart(model::State());
+    chartExport_->ChartShown(model::State(), HourCountForState(), ui->CheckBoxOpad->isChecked());
 }
 
 void TFormatkaOkno::MenuObliczeniaHydrogramClick()

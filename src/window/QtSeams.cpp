@@ -9,6 +9,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QSettings>
 #include <QStringList>
@@ -157,9 +159,18 @@ std::unique_ptr<QFileDialog> MakeFileDialog(const FileDialogSpec& dialogSpec, co
 
 std::optional<QString> QtFileDialogs::Ask(const FileDialogSpec& dialogSpec, const QString& lastName)
 {
+    int filterIndex = -1;
+    return AskWithFilter(dialogSpec, lastName, filterIndex);
+}
+
+std::optional<QString> QtFileDialogs::AskWithFilter(const FileDialogSpec& dialogSpec, const QString& lastName,
+                                                    int& filterIndex)
+{
+    filterIndex = -1;
     const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(dialogSpec, lastName, parent_);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
+    filterIndex = dialog->nameFilters().indexOf(dialog->selectedNameFilter());
     return dialog->selectedFiles().front();
 }
 
@@ -169,6 +180,17 @@ void QtWorkbookOpener::Open(const QString& path)
         messages_.Info(QStringLiteral("Nie udało się otworzyć raportu w arkuszu kalkulacyjnym. "
                                       "Raport zapisano w pliku ") +
                        QDir::toNativeSeparators(path));
+}
+
+void QtPrinting::Print(const std::function<void(QPrinter& printer)>& paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog preview(&printer, parent_);
+    preview.setWindowTitle(QStringLiteral("Podgląd wydruku"));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&paint](QPrinter* target) { paint(*target); });
+    preview.exec();
 }
 
 }  // namespace moravel::window

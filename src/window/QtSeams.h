@@ -52,6 +52,8 @@ class QtFileDialogs : public FileDialogs {
 public:
     explicit QtFileDialogs(QWidget* parent) : parent_(parent) {}
     std::optional<QString> Ask(const FileDialogSpec& dialogSpec, const QString& lastName) override;
+    std::optional<QString> AskWithFilter(const FileDialogSpec& dialogSpec, const QString& lastName,
+                                         int& filterIndex) override;
 
 private:
     QWidget* parent_;
@@ -66,6 +68,17 @@ public:
 
 private:
     Messages& messages_;
+};
+
+// The print preview dialog on a high-resolution printer in landscape; its print button opens
+// the system's print dialog.
+class QtPrinting : public Printing {
+public:
+    explicit QtPrinting(QWidget* parent) : parent_(parent) {}
+    void Print(const std::function<void(QPrinter& printer)>& paint) override;
+
+private:
+    QWidget* parent_;
 };
 
 }  // namespace moravel::window

@@ -2,8 +2,10 @@
 // The window's doors to the outside world. Each has a real implementation (Qt dialogs) and
 // a test double, so tests drive the real window without modal boxes or file choosers.
 #include <QString>
+#include <functional>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace moravel::window {
@@ -34,6 +36,14 @@ public:
     // Shows the dialog offering `lastName` (the name chosen last time in this dialog, or
     // empty); the chosen full path, or nothing when the user cancels.
     virtual std::optional<QString> Ask(const FileDialogSpec& dialogSpec, const QString& lastName) = 0;
+    // The same, also telling which filter was chosen with the file (0 for the first pair of
+    // `filter`), or -1 when the dialog can't tell; the caller then goes by the name alone.
+    virtual std::optional<QString> AskWithFilter(const FileDialogSpec& dialogSpec, const QString& lastName,
+                                                 int& filterIndex)
+    {
+        filterIndex = -1;
+        return Ask(dialogSpec, lastName);
+    }
 };
 
 // Hands a written workbook to the desktop's spreadsheet program.
@@ -41,6 +51,15 @@ class WorkbookOpener {
 public:
     virtual ~WorkbookOpener() = default;
     virtual void Open(const QString& path) = 0;
+};
+
+// Printing: a printer chosen and set up by the user, on which `paint` draws the pages.
+class Printing {
+public:
+    virtual ~Printing() = default;
+    // Shows the print preview (from which the system's print dialog is reached); `paint`
+    // draws every page on the printer it is given, as often as the preview needs.
+    virtual void Print(const std::function<void(QPrinter& printer)>& paint) = 0;
 };
 
 }  // namespace moravel::window

@@ -263,6 +263,10 @@ int StringGrid::GridWidth() const
 
 void StringGrid::SetColCount(int count)
 {
+    // The same count changes nothing, and keeps a marked block (the rainfall table's refresh
+    // sets its count on every key).
+    if (count == ColCount())
+        return;
     syncing_ = true;
     model_->SetCols(count);
     syncing_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 // Test doubles of the window's seams: they record what the window asked and answer from
 // what the test prepared, so tests drive the real window without modal dialogs.
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -53,7 +54,19 @@ public:
         return answer;
     }
 
+    std::optional<QString> AskWithFilter(const FileDialogSpec& dialogSpec, const QString& lastName,
+                                         int& filterIndex) override
+    {
+        filterIndex = -1;
+        if (!filterAnswers.empty()) {
+            filterIndex = filterAnswers.front();
+            filterAnswers.pop_front();
+        }
+        return Ask(dialogSpec, lastName);
+    }
+
     std::deque<std::optional<QString>> answers;  // std::nullopt: the user cancels
+    std::deque<int> filterAnswers;               // the filter chosen with each answer; none: -1
     std::vector<Asked> asked;
 };
 
@@ -61,6 +74,23 @@ class RecordingWorkbookOpener : public WorkbookOpener {
 public:
     void Open(const QString& path) override { opened << path; }
     QStringList opened;  // every path handed over, in order
+};
+
+// Prints into a PDF file instead of showing the preview: what the preview would show, page
+// for page.
+class PdfPrinting : public Printing {
+public:
+    void Print(const std::function<void(QPrinter& printer)>& paint) override
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        paint(printer);
+        ++prints;
+    }
+    QString path;  // where the pages go
+    int prints = 0;
 };
 
 }  // namespace moravel::window

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -265,11 +266,16 @@ TEST_F(ReportWorkbook, ParametersSheetIsTextThroughout)
         {"E30", "Wskaźniki Hortona-Strahlera"},
         {"E31", "RB="},
         {"F31", "4,2"},
+        {"E32", "RL="},
         {"F32", "2,1"},
+        {"E33", "RA="},
         {"F33", "4,5"},
+        {"E35", "Spadek cieku najwyższego rzędu So="},
         {"F35", "0,0024"},
+        {"E36", "Długość cieku najwyższego rzędu L="},
         {"F36", "12"},
         {"G36", "km"},
+        {"E37", "Szerokość koryta zastępczego b="},
         {"G37", "m"},
         {"E38", "Współczynnik szorstkości Manninga n="},
         {"F38", "0,015"},
@@ -507,6 +513,54 @@ TEST(ReportFiles, EachReportGetsAFolderOfItsOwn)
     EXPECT_TRUE(QFileInfo::exists(first));
     QDir(a.absolutePath()).removeRecursively();
     QDir(b.absolutePath()).removeRecursively();
+}
+
+TEST(ReportFiles, TemporaryFolderThatIsNoFolderIsNamedAndNothingIsMadeElsewhere)
+{
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QString plainFile = scratch.filePath(QStringLiteral("plik"));
+    {
+        QFile f(plainFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const bool wasSet = qEnvironmentVariableIsSet("TMPDIR");
+    const QByteArray saved = qgetenv("TMPDIR");
+    const auto restore = [&] {
+        if (wasSet)
+            qputenv("TMPDIR", saved);
+        else
+            qunsetenv("TMPDIR");
+    };
+    // Only the report folders are compared: other programs may change the root meanwhile.
+    const auto reportFoldersInRoot = [] {
+        return QDir(QStringLiteral("/"))
+            .entryList({QStringLiteral("moravel-raport-*")}, QDir::AllEntries | QDir::Hidden);
+    };
+    const QStringList rootBefore = reportFoldersInRoot();
+    for (const QString& named : {scratch.filePath(QStringLiteral("brak/folderu")), plainFile}) {
+        SCOPED_TRACE(named.toStdString());
+        qputenv("TMPDIR", named.toUtf8());
+        QString error;
+        try {
+            (void)NewReportFilePath();
+        } catch (const moravel::Error& e) {
+            error = e.text();
+        }
+        EXPECT_EQ(error, QStringLiteral("Nie można utworzyć folderu raportu: folder tymczasowy %1 (zmienna TMPDIR) "
+                                        "nie istnieje lub nie można w nim zapisywać")
+                             .arg(named));
+    }
+    restore();
+    EXPECT_EQ(reportFoldersInRoot(), rootBefore);
+    EXPECT_EQ(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("plik")});
+
+    // A folder that exists is taken.
+    qputenv("TMPDIR", scratch.path().toUtf8());
+    const QString path = NewReportFilePath();
+    restore();
+    EXPECT_TRUE(path.startsWith(scratch.path() + QStringLiteral("/moravel-raport-"))) << path.toStdString();
 }
 
 TEST(ReportFiles, DataComeFromTheComputationState)

@@ -9,6 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
 using namespace moravel::files;
@@ -151,6 +156,138 @@ TEST_F(DataFiles, SaveThatFailsHalfwayLeavesTheOldFileIntact)
     EXPECT_EQ(error, QStringLiteral("Nie można utworzyć pliku ") + path);
     EXPECT_EQ(Get(path), old);
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("opad.kwp")});
+}
+
+// Runs `save` as a user who may write the file but not add files to its folder: the folder
+// is made read-only. Root may add files to any folder, so as root `save` runs in a child
+// process that has given up root for the unprivileged user "nobody", who owns the file.
+// Returns the error text of `save`, or "" when it succeeded.
+QString SaveInFolderThatTakesNoNewFile(const QString& folder, const QString& file, const std::function<void()>& save)
+{
+    const auto errorOf = [&save]() -> QString {
+        try {
+            save();
+        } catch (const moravel::Error& e) {
+            return e.text();
+        }
+        return QString();
+    };
+    if (::geteuid() != 0) {
+        ::chmod(QFile::encodeName(folder).constData(), 0555);
+        const QString error = errorOf();
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        return error;
+    }
+    constexpr uid_t kNobody = 65534;
+    // Every folder above the file must be open to "nobody"; the test folder is made 0700.
+    ::chmod(QFile::encodeName(QFileInfo(folder).absolutePath()).constData(), 0755);
+    ::chmod(QFile::encodeName(folder).constData(), 0555);
+    if (QFileInfo::exists(file))
+        ::chown(QFile::encodeName(file).constData(), kNobody, kNobody);
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return QStringLiteral("<no pipe>");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        QByteArray answer = "<cannot become nobody>";
+        if (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)
+            answer = errorOf().toUtf8();
+        (void)!::write(pipeEnds[1], answer.constData(), answer.size());
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    QByteArray answer;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        answer.append(buffer, n);
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    return QString::fromUtf8(answer);
+}
+
+struct stat Stat(const QString& path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+ino_t Inode(const QString& path)
+{
+    return Stat(path).st_ino;
+}
+mode_t Mode(const QString& path)
+{
+    return Stat(path).st_mode & 07777;
+}
+
+TEST_F(DataFiles, SaveInAFolderThatTakesNoNewFileWritesTheFileItself)
+{
+    const QString folder = Path("zamkniety");
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("zamkniety")));
+    const QString path = folder + QStringLiteral("/opad.kwp");
+    Put(path, QByteArray(3000, 'x'));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0664), 0);
+    const ino_t inode = Inode(path);
+    const uint owner = QFileInfo(path).ownerId();
+    RainfallRecord rain;
+    rain.hourCount = QStringLiteral("2");
+    rain.hours = {QStringLiteral("4,75"), QStringLiteral("12")};
+
+    EXPECT_EQ(SaveInFolderThatTakesNoNewFile(folder, path, [&] { WriteRainfallFile(path, rain); }), QString());
+    EXPECT_EQ(Get(path), rain.Encode());
+    EXPECT_EQ(Inode(path), inode);  // the same file, written where it is
+    EXPECT_EQ(QFileInfo(path).ownerId(), ::geteuid() == 0 ? 65534u : owner);
+    EXPECT_EQ(Mode(path), 0664u);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("opad.kwp")});
+
+    // A file that does not exist yet can't be written there at all.
+    const QString missing = folder + QStringLiteral("/nowy.kwp");
+    EXPECT_EQ(SaveInFolderThatTakesNoNewFile(folder, missing, [&] { WriteRainfallFile(missing, rain); }),
+              QStringLiteral("Nie można utworzyć pliku ") + missing);
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+TEST_F(DataFiles, NameTooLongForATemporaryNameBesideItIsStillSaved)
+{
+    // A name of 250 characters is a valid name, but the temporary file of a safe save would
+    // need a longer one.
+    const QString path = Path(QString(246, QLatin1Char('n')) + QStringLiteral(".kws"));
+    ScsRecord scs;
+    scs.areas[0][0] = QStringLiteral("12,5");
+    WriteScsFile(path, scs);  // a new file
+    EXPECT_EQ(Get(path), scs.Encode());
+
+    const ino_t inode = Inode(path);
+    scs.areas[0][0] = QStringLiteral("7");
+    WriteScsFile(path, scs);  // over the old one
+    EXPECT_EQ(Get(path), scs.Encode());
+    EXPECT_EQ(Inode(path), inode);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(DataFiles, ReplacedFileKeepsItsOwnerAndMode)
+{
+    const QString path = Path("sprawa.kwx");
+    Put(path, QByteArray("old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    // Root can give the file away; anyone else keeps their own.
+    const uint owner = ::geteuid() == 0 ? 4242 : ::geteuid();
+    const uint group = ::geteuid() == 0 ? 4243 : ::getegid();
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), owner, group), 0);
+    const ino_t inode = Inode(path);
+
+    ParametersRecord par;
+    par.values[0] = QStringLiteral("4,2");
+    WriteParametersFile(path, par);
+    EXPECT_EQ(Get(path), par.Encode());
+    EXPECT_NE(Inode(path), inode);  // replaced by a new file, as a safe save does
+    const QFileInfo info(path);
+    EXPECT_EQ(info.ownerId(), owner);
+    EXPECT_EQ(info.groupId(), group);
+    EXPECT_EQ(Mode(path), 0640u);
 }
 
 // --- Project file --------------------------------------------------------------------

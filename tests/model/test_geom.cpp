@@ -355,21 +355,29 @@ TEST(Hydrograph, ErrorPrecedenceAndLazyReads)
 
 TEST(Hydrograph, NoRainKeepsOldOrdinatesAndTakesThePeakFromTheFirst)
 {
-    auto state = NewState();
-    FillSentinels(*state);
-    state->HydrographOrdinates[1] = 7.5f;
-    state->EffectiveRain[1] = 0;
-    state->EffectiveRain[2] = -3;
-    PlainHydrographInputs inputs(Example(2));
-    FixedSource half(0.5);
-    ComputeHydrographCore(inputs, *state, half);
-    EXPECT_EQ(state->HydrographLength, 0);
-    EXPECT_EQ(state->PeakDischarge, 7.5f);
-    EXPECT_EQ(state->PeakDischargeRounded, 8);
-    for (int t = 2; t <= kStateCapacity; ++t)
-        ASSERT_EQ(state->HydrographOrdinates[t], 1000.0f + t);
-    EXPECT_EQ(half.draws, 0);
-    EXPECT_EQ(half.reseeds, 1);
+    // The rounded peak takes ties to the even integer: 7,5 gives 8 but 6,5 gives 6.
+    const struct {
+        float peak;
+        int rounded;
+    } cases[] = {{7.5f, 8}, {6.5f, 6}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.peak);
+        auto state = NewState();
+        FillSentinels(*state);
+        state->HydrographOrdinates[1] = c.peak;
+        state->EffectiveRain[1] = 0;
+        state->EffectiveRain[2] = -3;
+        PlainHydrographInputs inputs(Example(2));
+        FixedSource half(0.5);
+        ComputeHydrographCore(inputs, *state, half);
+        EXPECT_EQ(state->HydrographLength, 0);
+        EXPECT_EQ(state->PeakDischarge, c.peak);
+        EXPECT_EQ(state->PeakDischargeRounded, c.rounded);
+        for (int t = 2; t <= kStateCapacity; ++t)
+            ASSERT_EQ(state->HydrographOrdinates[t], 1000.0f + t);
+        EXPECT_EQ(half.draws, 0);
+        EXPECT_EQ(half.reseeds, 1);
+    }
 }
 
 TEST(Hydrograph, ShorterRunLeavesOlderOrdinatesAboveItsLength)

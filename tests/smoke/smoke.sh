@@ -4,6 +4,8 @@
 # the menu and the file dialog, run "Hydrogram"), takes a screenshot and checks from its
 # pixels that the chart area shows a drawn blue curve.
 #   usage: smoke.sh <moravel binary> <project file> <screenshot to write>
+# Every step waits for what it needs (a window shown, a window with the keyboard focus, a
+# menu's popup) instead of sleeping for a time that a busy machine may exceed.
 set -eu
 binary=$1
 project=$2
@@ -20,18 +22,43 @@ LC_ALL=pl_PL.UTF-8 LANG=pl_PL.UTF-8 "$binary" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-# Waits (at most 30 s) until a window whose title matches $1 is shown.
-wait_for_window() {
-  timeout 30 xdotool search --sync --onlyvisible --name "$1" >/dev/null
+# The visible windows whose title matches $1, one id a line. A window may vanish while
+# xdotool looks at it, and xdotool then dies of the X error (BadWindow): that counts as
+# nothing found, and the callers below simply ask again.
+find_windows() {
+  xdotool search --onlyvisible --name "$1" 2>/dev/null || true
 }
-# Waits (at most 30 s) until no window whose title matches $1 is shown.
-wait_until_gone() {
-  n=0
-  while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
-    n=$((n + 1)); [ "$n" -lt 60 ] || return 1
-    sleep 0.5
+# Polls `$@` every 0.1 s until it succeeds; fails after 30 s, naming what it waited for.
+wait_until() {  # $1: what is awaited (for the message), then the command
+  what=$1; shift
+  deadline=$(($(date +%s) + 30))
+  until "$@"; do
+    if [ "$(date +%s)" -ge "$deadline" ]; then
+      echo "smoke: gave up waiting for $what" >&2
+      return 1
+    fi
+    sleep 0.1
   done
 }
+shown() { [ -n "$(find_windows "$1")" ]; }
+gone() { [ -z "$(find_windows "$1")" ]; }
+# A menu's popup window of the program is shown (it has no title, only its window type).
+menu_shown() {
+  for w in $(xdotool search --onlyvisible --class '^moravel$' 2>/dev/null || true); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_MENU' && return 0
+  done
+  return 1
+}
+menu_gone() { ! menu_shown; }
+# The window with the keyboard focus is one whose title matches $1.
+focused() {
+  focus=$(xdotool getwindowfocus 2>/dev/null) || return 1
+  find_windows "$1" | grep -qx "$focus"
+}
+wait_for_window() { wait_until "window '$1'" shown "$1"; }
+wait_until_gone() { wait_until "window '$1' to close" gone "$1"; }
+wait_for_focus() { wait_until "keyboard focus in '$1'" focused "$1"; }
+
 # Pure blue pixels in the chart area, the lower part of the window.
 blue_pixels() {
   import -window root "$shot"
@@ -39,33 +66,40 @@ blue_pixels() {
           -fill white -opaque '#0000ff' -format '%[fx:round(mean*w*h)]' info:
 }
 
-wait_for_window '^Moravel 1\.0$'
-sleep 1
+main='^Moravel 1\.0$'
+wait_for_window "$main"
 
-# The welcome picture fills the middle of the screen.
+# The welcome picture fills the middle of the screen. Without a window manager nothing has
+# the focus before this click; the click gives it to the window.
 xdotool mousemove 640 512 click 1
-sleep 0.5
 
-# Opens a menu by a click on its title in the menu bar and chooses one of its items with
-# the keyboard. The titles' x positions are those of the window's font at this screen size.
-choose() {  # $1: x of the menu title, $2: position of the item (1 = first)
-  xdotool mousemove "$1" 8 click 1
-  sleep 0.5
-  i=0; while [ "$i" -lt "$2" ]; do xdotool key Down; i=$((i + 1)); done
+# Chooses an item of the menu bar with the keyboard alone, so that nothing depends on where
+# the font puts the titles: Alt selects the first title, Right moves along the bar, Down
+# opens the menu with its first item selected.
+# Without a window manager a closed dialog hands the focus back to nobody: the window is
+# given it.
+choose() {  # $1: position of the menu in the bar, $2: position of the item (1 = first)
+  for w in $(find_windows "$main"); do xdotool windowfocus "$w" 2>/dev/null || true; done
+  wait_for_focus "$main"
+  xdotool key alt
+  i=1; while [ "$i" -lt "$1" ]; do xdotool key Right; i=$((i + 1)); done
+  xdotool key Down
+  wait_until "the menu's popup" menu_shown
+  i=1; while [ "$i" -lt "$2" ]; do xdotool key Down; i=$((i + 1)); done
   xdotool key Return
+  wait_until "the menu's popup to close" menu_gone
 }
-PLIK_X=18
-OBLICZENIA_X=226
+PLIK=1
+OBLICZENIA=5
 
-choose $PLIK_X 2            # Plik -> Otwórz Projekt
+choose $PLIK 2              # Plik -> Otwórz Projekt
 wait_for_window 'Otwieranie pliku projektu'
-sleep 0.5
+wait_for_focus 'Otwieranie pliku projektu'
 xdotool type --delay 20 "$project"
 xdotool key Return
 wait_until_gone 'Otwieranie pliku projektu'
-sleep 1
 
-choose $OBLICZENIA_X 1      # Obliczenia -> Hydrogram
+choose $OBLICZENIA 1        # Obliczenia -> Hydrogram
 
 # The curve appears once the command has run; look for it for up to 15 s.
 tries=0

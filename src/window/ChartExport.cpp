@@ -1,0 +1,293 @@
+#include "window/ChartExport.h"
+
+#include <QAction>
+#include <QChart>
+#include <QClipboard>
+#include <QGraphicsScene>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QSvgGenerator>
+#include <QValueAxis>
+
+#include "text/Error.h"
+#include "ui_Formatka.h"
+#include "window/Formatka.h"
+#include "window/Seams.h"
+#include "window/wykres.h"
+
+namespace moravel::window {
+
+namespace {
+
+const FileDialogSpec kSaveDialogWykres{
+    QStringLiteral("SaveDialogWykres"), QStringLiteral("Zapisanie wykresu"),
+    QStringLiteral("Obraz PNG *.png|*.png|Rysunek SVG *.svg|*.svg|Dokument PDF *.pdf|*.pdf"), true};
+const FileDialogSpec kSaveDialogCSV{QStringLiteral("SaveDialogCSV"), QStringLiteral("Zapisanie hydrogramu"),
+                                    QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*"), true};
+
+struct FormatName {
+    ChartFormat format;
+    const char* suffix;
+};
+const FormatName kFormats[] = {{ChartFormat::Png, "png"}, {ChartFormat::Svg, "svg"}, {ChartFormat::Pdf, "pdf"}};
+
+// A picture is drawn at twice the chart's size on screen, so that it stays sharp when
+// enlarged in a document.
+constexpr int kPictureScale = 2;
+
+[[noreturn]] void CannotWrite(const QString& path)
+{
+    throw Error(QStringLiteral("Nie można utworzyć pliku ") + path);
+}
+
+// The file is created (and emptied) before a painter writes into it, so that an unwritable
+// place is refused with a message instead of silently giving nothing.
+void RequireWritable(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        CannotWrite(path);
+}
+
+}  // namespace
+
+ChartExport::ChartExport(TFormatkaOkno& window, Printing& printing)
+    : QObject(&window), window_(window), printing_(printing), summary_(new QLabel), menu_(new QMenu(&window))
+{
+    summary_->setObjectName(QStringLiteral("LabelPodsumowanie"));
+    QStatusBar* bar = window.statusBar();
+    bar->setSizeGripEnabled(false);
+    bar->addWidget(summary_, 1);
+
+    menu_->setObjectName(QStringLiteral("MenuWykres"));
+    const struct {
+        const char* name;
+        QString caption;
+        void (ChartExport::*command)();
+    } items[] = {
+        {"MenuWykresKopiujWykres", QStringLiteral("Kopiuj wykres"), &ChartExport::CopyChart},
+        {"MenuWykresKopiujDane", QStringLiteral("Kopiuj dane"), &ChartExport::CopyData},
+        {nullptr, {}, nullptr},
+        {"MenuWykresZapiszWykres", QStringLiteral("Zapisz wykres jako..."), &ChartExport::SaveChart},
+        {"MenuWykresZapiszCSV", QStringLiteral("Zapisz hydrogram jako CSV..."), &ChartExport::SaveCsv},
+        {nullptr, {}, nullptr},
+        {"MenuWykresDrukuj", QStringLiteral("Drukuj..."), &ChartExport::Print},
+    };
+    for (const auto& item : items) {
+        if (!item.name) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* action = menu_->addAction(item.caption);
+        action->setObjectName(QString::fromLatin1(item.name));
+        const auto command = item.command;
+        connect(action, &QAction::triggered, this,
+                [this, command] { window_.Guarded([this, command] { (this->*command)(); }); });
+    }
+
+    THydrographChart* chart = Chart();
+    chart->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(chart, &QWidget::customContextMenuRequested, this, &ChartExport::ShowMenu);
+}
+
+ChartExport::~ChartExport() = default;
+
+THydrographChart* ChartExport::Chart() const
+{
+    return window_.ui->Wykres;
+}
+
+void ChartExport::ShowMenu(const QPoint& position)
+{
+    // A scroll area's menu position is given in its viewport's coordinates.
+    menu_->popup(Chart()->viewport()->mapToGlobal(position));
+}
+
+void ChartExport::ChartShown(const model::ComputationState& state, int rainHours, bool typedEffective)
+{
+    snapshot_ = TakeSnapshot(state, rainHours, typedEffective);
+    summary_->setText(SummaryText(Summarize(snapshot_), window_.DecimalSeparator()));
+}
+
+void ChartExport::PaintChart(QPainter& painter, const QRectF& target) const
+{
+    THydrographChart* chart = Chart();
+    const QRect source = chart->viewport()->rect();
+    // The picture keeps the chart's proportions: the largest such rectangle in the middle of
+    // the target.
+    QSizeF size = QSizeF(source.size()).scaled(target.size(), Qt::KeepAspectRatio);
+    const QRectF placed(target.center() - QPointF(size.width() / 2, size.height() / 2), size);
+    painter.fillRect(placed, Qt::white);
+    chart->render(&painter, placed, source, Qt::KeepAspectRatio);
+}
+
+void ChartExport::WriteChart(const QString& path, ChartFormat format) const
+{
+    RequireWritable(path);
+    const QSize size = Chart()->viewport()->size();
+    switch (format) {
+        case ChartFormat::Png: {
+            QImage image(size * kPictureScale, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(kPictureScale);
+            image.fill(Qt::white);
+            {
+                QPainter painter(&image);
+                painter.setRenderHint(QPainter::Antialiasing);
+                PaintChart(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+            }
+            if (!image.save(path, "PNG"))
+                CannotWrite(path);
+            break;
+        }
+        case ChartFormat::Svg: {
+            QSvgGenerator svg;
+            svg.setFileName(path);
+            svg.setSize(size);
+            svg.setViewBox(QRect(QPoint(0, 0), size));
+            svg.setTitle(QStringLiteral("Hydrogram"));
+            QPainter painter;
+            if (!painter.begin(&svg))
+                CannotWrite(path);
+            PaintChart(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+            painter.end();
+            break;
+        }
+        case ChartFormat::Pdf: {
+            // A figure: one page of the chart's own size, one point per pixel, no margins.
+            QPdfWriter pdf(path);
+            pdf.setTitle(QStringLiteral("Hydrogram"));
+            pdf.setCreator(QStringLiteral("Moravel 1.0"));
+            pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter;
+            if (!painter.begin(&pdf))
+                CannotWrite(path);
+            PaintChart(painter, QRectF(0, 0, pdf.width(), pdf.height()));
+            painter.end();
+            break;
+        }
+    }
+}
+
+// ---- The menu's commands
+
+void ChartExport::CopyChart()
+{
+    const QSize size = Chart()->viewport()->size();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        PaintChart(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    }
+    QGuiApplication::clipboard()->setImage(image);
+}
+
+void ChartExport::CopyData()
+{
+    QGuiApplication::clipboard()->setText(DischargeTable(Chart()->Series1()->points(), window_.DecimalSeparator()));
+}
+
+void ChartExport::SaveChart()
+{
+    int filterIndex = -1;
+    const std::optional<QString> name = window_.AskFile(kSaveDialogWykres, &filterIndex);
+    if (!name)
+        return;
+    // The name's own extension decides; a name without one takes the chosen filter's.
+    const QString suffix = QFileInfo(*name).suffix().toLower();
+    for (const FormatName& f : kFormats)
+        if (suffix == QLatin1String(f.suffix)) {
+            WriteChart(*name, f.format);
+            return;
+        }
+    const FormatName& chosen = kFormats[filterIndex >= 0 && filterIndex < 3 ? filterIndex : 0];
+    WriteChart(*name + QLatin1Char('.') + QLatin1String(chosen.suffix), chosen.format);
+}
+
+void ChartExport::SaveCsv()
+{
+    const std::optional<QString> name = window_.AskFile(kSaveDialogCSV);
+    if (!name)
+        return;
+    QString path = *name;
+    if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        path += QStringLiteral(".csv");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        CannotWrite(path);
+    // UTF-8 with its byte-order mark, by which spreadsheets recognise the encoding.
+    file.write("\xEF\xBB\xBF");
+    file.write(HydrographCsv(snapshot_, window_.DecimalSeparator()).toUtf8());
+    if (!file.commit())
+        CannotWrite(path);
+}
+
+void ChartExport::PaintPage(QPainter& painter, const QRectF& page) const
+{
+    // A copy of the chart laid out in the page's proportions (the window's chart is a wide
+    // strip), at a width in pixels that keeps its texts in proportion, then scaled onto the page.
+    const THydrographChart* chart = Chart();
+    QChart copy;
+    copy.setTitle(chart->chart()->title());
+    copy.setTitleFont(chart->chart()->titleFont());
+    copy.legend()->hide();
+    copy.setBackgroundBrush(Qt::white);
+    copy.setLocalizeNumbers(chart->chart()->localizeNumbers());
+    copy.setLocale(chart->chart()->locale());
+    auto* series = new QLineSeries;
+    series->setPen(chart->Series1()->pen());
+    series->replace(chart->Series1()->points());
+    copy.addSeries(series);
+    const std::pair<QValueAxis*, Qt::Alignment> axes[] = {{chart->AxisX(), Qt::AlignBottom},
+                                                          {chart->AxisY(), Qt::AlignLeft}};
+    for (const auto& [shown, alignment] : axes) {
+        auto* axis = new QValueAxis;
+        axis->setTitleText(shown->titleText());
+        axis->setTitleFont(shown->titleFont());
+        axis->setLabelsFont(shown->labelsFont());
+        axis->setLabelFormat(shown->labelFormat());
+        axis->setTickType(shown->tickType());
+        axis->setTickAnchor(shown->tickAnchor());
+        axis->setTickInterval(shown->tickInterval());
+        axis->setTickCount(shown->tickCount());
+        axis->setMinorTickCount(shown->minorTickCount());
+        axis->setRange(shown->min(), shown->max());
+        copy.addAxis(axis, alignment);
+        series->attachAxis(axis);
+    }
+    constexpr qreal kWidth = 1000;
+    const QSizeF size(kWidth, kWidth * page.height() / page.width());
+    copy.resize(size);
+    QGraphicsScene scene;
+    scene.addItem(&copy);
+    scene.render(&painter, page, QRectF(QPointF(0, 0), size), Qt::KeepAspectRatio);
+    scene.removeItem(&copy);
+}
+
+void ChartExport::Print()
+{
+    printing_.Print([this](QPrinter& printer) {
+        QPainter painter;
+        if (!painter.begin(&printer))
+            return;
+        painter.setRenderHint(QPainter::Antialiasing);
+        // The chart on one page, the summary line under it.
+        const QRectF page(0, 0, printer.width(), printer.height());
+        const qreal line = painter.fontMetrics().height() * 2.0;
+        PaintPage(painter, page.adjusted(0, 0, 0, -line));
+        painter.drawText(page.adjusted(0, page.height() - line, 0, 0), Qt::AlignCenter, summary_->text());
+    });
+}
+
+}  // namespace moravel::window

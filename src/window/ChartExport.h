@@ -1,0 +1,63 @@
+#pragma once
+// What the window gives out of a drawn hydrograph: the summary line in the status bar and the
+// chart's context menu (copy the picture or the data, save the picture, save the hydrograph
+// as CSV, print).
+#include <QObject>
+#include <QString>
+
+#include "window/HydrographResults.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPainter;
+class TFormatkaOkno;
+
+namespace moravel::window {
+
+class Printing;
+class THydrographChart;
+
+// The picture formats of "Zapisz wykres jako...", in the order of its filter.
+enum class ChartFormat { Png, Svg, Pdf };
+
+class ChartExport : public QObject {
+    Q_OBJECT
+public:
+    // Puts the summary label into the window's status bar and the menu on its chart.
+    ChartExport(TFormatkaOkno& window, Printing& printing);
+    ~ChartExport() override;
+
+    // The chart has just been drawn from `state`: keeps its numbers and shows their summary.
+    void ChartShown(const model::ComputationState& state, int rainHours, bool typedEffective);
+
+    const HydrographSnapshot& Snapshot() const { return snapshot_; }
+    QLabel* SummaryLabel() const { return summary_; }
+    QMenu* Menu() const { return menu_; }
+
+    // ---- The menu's commands
+    void CopyChart();
+    void CopyData();
+    void SaveChart();
+    void SaveCsv();
+    void Print();
+
+    // The chart drawn into `target` (in the painter's coordinates), scaled to fit and centred.
+    void PaintChart(QPainter& painter, const QRectF& target) const;
+    // The chart on a printed page: laid out anew in the page's proportions.
+    void PaintPage(QPainter& painter, const QRectF& page) const;
+    // Writes the chart as a picture; refuses with an error when the file can't be written.
+    void WriteChart(const QString& path, ChartFormat format) const;
+
+private:
+    void ShowMenu(const QPoint& position);
+    THydrographChart* Chart() const;
+
+    TFormatkaOkno& window_;
+    Printing& printing_;
+    QLabel* summary_;
+    QMenu* menu_;
+    HydrographSnapshot snapshot_;
+};
+
+}  // namespace moravel::window

@@ -1,0 +1,128 @@
+#include "window/DesktopOpen.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include "files/ZapisOdczytDanych.h"
+#include "text/Error.h"
+#include "window/Formatka.h"
+
+namespace moravel::window {
+
+namespace {
+
+// The local data files among the dropped addresses.
+QStringList DroppedDataFiles(const QMimeData* mime)
+{
+    QStringList paths;
+    if (!mime || !mime->hasUrls())
+        return paths;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && DataFileKindOf(url.toLocalFile()))
+            paths << url.toLocalFile();
+    return paths;
+}
+
+class DropFilter : public QObject {
+public:
+    explicit DropFilter(TFormatkaOkno& window) : QObject(&window), window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+            case QEvent::DragEnter:
+            case QEvent::DragMove: {
+                auto* drag = static_cast<QDragMoveEvent*>(event);
+                if (DroppedDataFiles(drag->mimeData()).isEmpty())
+                    break;
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
+                return true;
+            }
+            case QEvent::Drop: {
+                auto* drop = static_cast<QDropEvent*>(event);
+                const QStringList paths = DroppedDataFiles(drop->mimeData());
+                if (paths.isEmpty())
+                    break;
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
+                for (const QString& path : paths)
+                    OpenDataFile(window_, path);
+                return true;
+            }
+            default:
+                break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TFormatkaOkno& window_;
+};
+
+}  // namespace
+
+std::optional<DataFileKind> DataFileKindOf(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("kpr"))
+        return DataFileKind::Project;
+    if (suffix == QLatin1String("kwp"))
+        return DataFileKind::Rainfall;
+    if (suffix == QLatin1String("kws"))
+        return DataFileKind::Scs;
+    if (suffix == QLatin1String("kwx"))
+        return DataFileKind::Parameters;
+    return std::nullopt;
+}
+
+bool OpenDataFile(TFormatkaOkno& window, const QString& path)
+{
+    window.ImagePowitanieClick();
+    return window.Guarded([&window, &path] {
+        const std::optional<DataFileKind> kind = DataFileKindOf(path);
+        if (!kind)
+            throw Error(
+                QStringLiteral("Nieznany rodzaj pliku %1: Moravel otwiera pliki .kpr, .kwp, .kws i .kwx").arg(path));
+        switch (*kind) {
+            case DataFileKind::Project:
+                files::LoadProject(window, path);
+                break;
+            case DataFileKind::Rainfall:
+                files::LoadRainfall(window, path);
+                break;
+            case DataFileKind::Scs:
+                files::LoadScs(window, path);
+                break;
+            case DataFileKind::Parameters:
+                files::LoadParameters(window, path);
+                break;
+        }
+    });
+}
+
+void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments)
+{
+    if (arguments.isEmpty())
+        return;
+    QString path = arguments.front();
+    if (path.startsWith(QLatin1String("file:")))
+        path = QUrl(path).toLocalFile();
+    OpenDataFile(window, path);
+}
+
+void BindFileDrops(TFormatkaOkno& window)
+{
+    auto* filter = new DropFilter(window);
+    window.setAcceptDrops(true);
+    window.installEventFilter(filter);
+    // A drop lands on the widget under the pointer; edits would take a file as its path's text.
+    for (QWidget* child : window.findChildren<QWidget*>())
+        child->installEventFilter(filter);
+}
+
+}  // namespace moravel::window

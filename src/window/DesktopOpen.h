@@ -1,0 +1,31 @@
+#pragma once
+// Opening data files from the desktop: a file named on the command line (the desktop entry
+// passes the double-clicked file) and files dropped on the window. Each opens as its menu
+// command opens the file chosen in its dialog.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class TFormatkaOkno;
+
+namespace moravel::window {
+
+enum class DataFileKind { Project, Rainfall, Scs, Parameters };
+
+// The kind of a data file by its extension (.kpr, .kwp, .kws, .kwx; any case), or none.
+std::optional<DataFileKind> DataFileKindOf(const QString& path);
+
+// Leaves the welcome picture and opens `path` by its extension as the matching menu command
+// would after its dialog; an error, or an unknown extension, is shown as the command shows
+// its errors. True when the file was opened.
+bool OpenDataFile(TFormatkaOkno& window, const QString& path);
+
+// The program's arguments after its name: the first one, when there is one, names the file
+// to open (a path or a file:// address).
+void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments);
+
+// Data files dropped anywhere on the window are opened with OpenDataFile, in the order given;
+// the edits no longer take such a drop as text.
+void BindFileDrops(TFormatkaOkno& window);
+
+}  // namespace moravel::window

@@ -1,0 +1,118 @@
+#include "window/HydrographResults.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace moravel::window {
+
+namespace {
+constexpr double kSecondsPerHour = 3600;
+
+// Up to `decimals` places, trailing zeros dropped: short cells that keep what the values hold.
+QString FormatShort(double value, int decimals, QChar separator)
+{
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    if (text == QLatin1String("-0"))
+        text = QStringLiteral("0");
+    return text.replace(QLatin1Char('.'), separator);
+}
+}  // namespace
+
+HydrographSnapshot TakeSnapshot(const model::ComputationState& state, int rainHours, bool typedEffective)
+{
+    HydrographSnapshot snapshot;
+    for (int i = 1; i <= rainHours; ++i) {
+        if (!typedEffective)
+            snapshot.rainfall.push_back(state.Rainfall[i]);
+        snapshot.effective.push_back(state.EffectiveRain[i]);
+    }
+    for (int t = 1; t <= state.HydrographLength; ++t)
+        snapshot.discharge.push_back(state.HydrographOrdinates[t]);
+    return snapshot;
+}
+
+HydrographSummary Summarize(const HydrographSnapshot& snapshot)
+{
+    HydrographSummary summary;
+    for (size_t t = 0; t < snapshot.discharge.size(); ++t) {
+        const double q = snapshot.discharge[t];
+        if (summary.peakHour == 0 || q > summary.peak) {
+            summary.peak = q;
+            summary.peakHour = int(t) + 1;
+        }
+        summary.volume += q * kSecondsPerHour;
+    }
+    double rainfall = 0;
+    for (float p : snapshot.rainfall)
+        rainfall += p;
+    for (float h : snapshot.effective)
+        summary.effective += h;
+    if (!snapshot.rainfall.empty() && rainfall > 0)
+        summary.runoffCoefficient = summary.effective / rainfall;
+    return summary;
+}
+
+QString FormatDecimal(double value, int decimals, QChar separator)
+{
+    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator);
+}
+
+QString FormatVolume(double cubicMetres, QChar separator)
+{
+    if (std::abs(cubicMetres) >= 1e6)
+        return FormatDecimal(cubicMetres / 1e6, 2, separator) + QStringLiteral(" mln m³");
+    if (std::abs(cubicMetres) >= 1e3)
+        return FormatDecimal(cubicMetres / 1e3, 1, separator) + QStringLiteral(" tys. m³");
+    return FormatDecimal(cubicMetres, 0, separator) + QStringLiteral(" m³");
+}
+
+QString SummaryText(const HydrographSummary& summary, QChar separator)
+{
+    QStringList parts;
+    parts << QStringLiteral("Przepływ maksymalny: %1 m³/s w godzinie %2")
+                 .arg(FormatDecimal(summary.peak, 2, separator))
+                 .arg(summary.peakHour);
+    parts << QStringLiteral("Objętość odpływu: ") + FormatVolume(summary.volume, separator);
+    parts << QStringLiteral("Opad efektywny: %1 mm").arg(FormatDecimal(summary.effective, 1, separator));
+    parts << QStringLiteral("Współczynnik odpływu: ") + (summary.runoffCoefficient
+                                                             ? FormatDecimal(*summary.runoffCoefficient, 2, separator)
+                                                             : QStringLiteral("–"));
+    return parts.join(QStringLiteral("   |   "));
+}
+
+QString DischargeTable(const QList<QPointF>& points, QChar separator)
+{
+    QString text;
+    for (const QPointF& p : points)
+        text +=
+            FormatShort(p.x(), 0, separator) + QLatin1Char('\t') + FormatShort(p.y(), 4, separator) + QLatin1Char('\n');
+    return text;
+}
+
+QString HydrographCsv(const HydrographSnapshot& snapshot, QChar separator)
+{
+    const QChar field = separator == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
+    const auto cell = [&](const std::vector<float>& values, size_t i) {
+        return i < values.size() ? FormatShort(values[i], 4, separator) : QString();
+    };
+    QString text = QStringList{QStringLiteral("Godzina"), QStringLiteral("Opad [mm]"),
+                               QStringLiteral("Opad efektywny [mm]"), QStringLiteral("Przepływ [m³/s]")}
+                       .join(field) +
+                   QLatin1Char('\n');
+    const size_t rows = std::max({snapshot.rainfall.size(), snapshot.effective.size(), snapshot.discharge.size()});
+    for (size_t i = 0; i < rows; ++i)
+        text += QStringList{QString::number(i + 1), cell(snapshot.rainfall, i), cell(snapshot.effective, i),
+                            cell(snapshot.discharge, i)}
+                    .join(field) +
+                QLatin1Char('\n');
+    return text;
+}
+
+}  // namespace moravel::window

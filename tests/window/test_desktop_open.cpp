@@ -1,0 +1,163 @@
+// Opening data files from the desktop through the real window: the file named on the command
+// line (as main() hands it over) and files dropped on the window, each compared with the menu
+// command that opens the same file through its dialog.
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "WindowFixture.h"
+#include "window/DesktopOpen.h"
+
+namespace moravel::window::testing {
+namespace {
+
+QString Example(const char* name)
+{
+    return QStringLiteral(MORAVEL_EXAMPLES_DIR "/") + QString::fromLatin1(name);
+}
+
+class DesktopOpenTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        // The same draws for every refresh, so that both ways compute the same effective rainfall.
+        model::SetRandomSource(&random);
+        Build(QSize(1024, 768), /*leaveWelcome=*/false);
+    }
+
+    // Everything the data files fill in: the edits and the two tables' cells.
+    QStringList Contents()
+    {
+        QStringList texts;
+        for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+            texts << edit->objectName() + '=' + edit->text();
+        for (StringGrid* grid : {ui().Tabela_Opad, ui().Tabela_SCS})
+            for (int r = 0; r < grid->RowCount(); ++r)
+                for (int c = 0; c < grid->ColCount(); ++c)
+                    texts << grid->Cell(c, r);
+        texts << ui().LabelSCSSCSWartosc->text() << ui().LabelSCSPowierzchniaWartosc->text()
+              << ui().Memo_Save_Projekt->toPlainText();
+        return texts;
+    }
+    // What the menu command gives for `path` chosen in its dialog, on a fresh window; the
+    // fixture's window is rebuilt afterwards.
+    std::pair<QStringList, QStringList> ByMenu(const char* action, const QString& path)
+    {
+        Build(QSize(1024, 768));
+        dialogs.answers.push_back(path);
+        window->findChild<QAction*>(QString::fromLatin1(action))->trigger();
+        std::pair<QStringList, QStringList> result{Contents(), messages.Errors()};
+        Build(QSize(1024, 768), /*leaveWelcome=*/false);
+        return result;
+    }
+    void Drop(QWidget* target, const QList<QUrl>& urls, bool expectAccepted)
+    {
+        QMimeData mime;
+        mime.setUrls(urls);
+        mime.setText(urls.isEmpty() ? QString() : urls.front().toString());
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        EXPECT_EQ(enter.isAccepted(), expectAccepted);
+        if (!enter.isAccepted())
+            return;
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        EXPECT_TRUE(drop.isAccepted());
+    }
+
+    FixedSource random{{0.25, 0.5, 0.75}};
+};
+
+TEST_F(DesktopOpenTest, EachKindOpensAsItsMenuCommandOpensIt)
+{
+    const struct {
+        const char* file;
+        const char* action;
+    } cases[] = {
+        {"zlewnia.kwp", "MenuOpadOtworz"},
+        {"zlewnia.kws", "MenuSCSOtworz"},
+        {"zlewnia.kwx", "MenuParametryKWOtworz"},
+        {"zlewnia.kpr", "MenuPlikOtworzProjekt"},
+    };
+    for (const auto& c : cases) {
+        const auto [menuContents, menuErrors] = ByMenu(c.action, Example(c.file));
+        ASSERT_TRUE(menuErrors.isEmpty()) << c.file;
+        const QStringList before = Contents();
+        ASSERT_TRUE(ui().PanelPowitalny->isVisible());
+        OpenFromCommandLine(*window, {Example(c.file)});
+        EXPECT_FALSE(ui().PanelPowitalny->isVisible()) << c.file;
+        EXPECT_TRUE(ui().PanelOpad->isVisible()) << c.file;
+        EXPECT_TRUE(messages.log.empty()) << c.file;
+        EXPECT_NE(Contents(), before) << c.file;
+        EXPECT_EQ(Contents(), menuContents) << c.file;
+    }
+    // The project brings all three files: the computations can start.
+    EXPECT_TRUE(ui().MenuObliczenia->isEnabled());
+    EXPECT_EQ(Hours()->text(), QStringLiteral("24"));
+}
+
+TEST_F(DesktopOpenTest, AFileThatCannotBeOpenedGivesTheMenuCommandsMessage)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("brak.kwp"));
+    const QString folder = dir.filePath(QStringLiteral("katalog.kws"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const struct {
+        QString path;
+        const char* action;
+    } cases[] = {{missing, "MenuOpadOtworz"}, {folder, "MenuSCSOtworz"}};
+    for (const auto& c : cases) {
+        const QStringList menuErrors = ByMenu(c.action, c.path).second;
+        ASSERT_EQ(menuErrors.size(), 1);
+        OpenFromCommandLine(*window, {c.path});
+        EXPECT_EQ(messages.Errors(), menuErrors);
+        messages.Clear();
+    }
+
+    // No menu command opens other files.
+    OpenFromCommandLine(*window, {QStringLiteral("/tmp/raport.xlsx")});
+    EXPECT_EQ(messages.Errors(),
+              QStringList{QStringLiteral(
+                  "Nieznany rodzaj pliku /tmp/raport.xlsx: Moravel otwiera pliki .kpr, .kwp, .kws i .kwx.")});
+}
+
+TEST_F(DesktopOpenTest, CommandLineTakesAFileAddressAndNothingWithoutArguments)
+{
+    const QStringList before = Contents();
+    OpenFromCommandLine(*window, {});
+    EXPECT_EQ(Contents(), before);
+    EXPECT_TRUE(ui().PanelPowitalny->isVisible());
+
+    OpenFromCommandLine(*window, {QUrl::fromLocalFile(Example("zlewnia.kwx")).toString()});
+    EXPECT_TRUE(messages.log.empty());
+    EXPECT_EQ(ui().EditParametryRB->text(), QStringLiteral("4,2"));
+}
+
+TEST_F(DesktopOpenTest, DroppedDataFilesOpenAndOtherDropsAreLeftAlone)
+{
+    EXPECT_TRUE(window->acceptDrops());
+    // Not a data file: the window takes no such drop.
+    Drop(window.get(), {QUrl::fromLocalFile(QStringLiteral("/tmp/opad.txt"))}, false);
+    Drop(window.get(), {}, false);
+
+    Drop(window.get(), {QUrl::fromLocalFile(Example("zlewnia.kwp"))}, true);
+    EXPECT_TRUE(messages.log.empty());
+    EXPECT_EQ(Hours()->text(), QStringLiteral("24"));
+    EXPECT_FALSE(ui().PanelPowitalny->isVisible());
+
+    // Dropped on an edit, a data file opens instead of becoming the edit's text; two files
+    // open in their order.
+    Drop(ui().EditTytul1,
+         {QUrl::fromLocalFile(Example("zlewnia.kws")), QUrl::fromLocalFile(Example("zlewnia.kwx")),
+          QUrl(QStringLiteral("https://example.invalid/x.kwp"))},
+         true);
+    EXPECT_TRUE(messages.log.empty());
+    EXPECT_TRUE(ui().EditTytul1->text().isEmpty());
+    EXPECT_EQ(ui().EditParametryRB->text(), QStringLiteral("4,2"));
+    EXPECT_FALSE(ui().LabelSCSSCSWartosc->text().isEmpty());
+}
+
+}  // namespace
+}  // namespace moravel::window::testing

@@ -1,0 +1,387 @@
+// What the window gives out of a drawn hydrograph, through the real window: the summary in
+// the status bar (and the layout it must leave alone), the chart's context menu with the
+// clipboard, the saved pictures, the CSV file and the printed page.
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "WindowFixture.h"
+#include "files/ZapisOdczytDanych.h"
+#include "text/NumText.h"
+#include "window/ChartExport.h"
+#include "window/HydrographResults.h"
+#include "window/wykres.h"
+
+namespace moravel::window::testing {
+namespace {
+
+// ---- The numbers, on small hand-made hydrographs
+
+TEST(HydrographResultsTest, SummaryOfAHandMadeHydrograph)
+{
+    HydrographSnapshot s;
+    s.rainfall = {10, 20, 10};
+    s.effective = {0, 6, 4};
+    s.discharge = {1, 5, 9, 9, 2};  // the first of two equal peaks counts
+    const HydrographSummary summary = Summarize(s);
+    EXPECT_EQ(summary.peak, 9);
+    EXPECT_EQ(summary.peakHour, 3);
+    EXPECT_EQ(summary.volume, 26 * 3600.0);
+    EXPECT_EQ(summary.effective, 10);
+    ASSERT_TRUE(summary.runoffCoefficient);
+    EXPECT_DOUBLE_EQ(*summary.runoffCoefficient, 0.25);
+    EXPECT_EQ(SummaryText(summary, QLatin1Char(',')),
+              QStringLiteral("Przepływ maksymalny: 9,00 m³/s w godzinie 3   |   Objętość odpływu: 93,6 tys. m³   |   "
+                             "Opad efektywny: 10,0 mm   |   Współczynnik odpływu: 0,25"));
+
+    // Typed effective rainfall: no rainfall series, so no coefficient; nor for a dry storm.
+    s.rainfall.clear();
+    EXPECT_FALSE(Summarize(s).runoffCoefficient);
+    EXPECT_TRUE(SummaryText(Summarize(s), QLatin1Char('.')).endsWith(QStringLiteral("Współczynnik odpływu: –")));
+    s.rainfall = {0, 0, 0};
+    EXPECT_FALSE(Summarize(s).runoffCoefficient);
+}
+
+TEST(HydrographResultsTest, VolumesInAReadableUnit)
+{
+    const struct {
+        double m3;
+        QChar sep;
+        const char* text;
+    } cases[] = {
+        {0, ',', "0 m³"},           {850.4, ',', "850 m³"},         {999.4, '.', "999 m³"},
+        {1000, ',', "1,0 tys. m³"}, {12345, ',', "12,3 tys. m³"},   {999949, '.', "999.9 tys. m³"},
+        {1e6, ',', "1,00 mln m³"},  {3.5249e6, '.', "3.52 mln m³"}, {1.234e9, ',', "1234,00 mln m³"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatVolume(c.m3, c.sep), QString::fromUtf8(c.text)) << c.m3;
+}
+
+TEST(HydrographResultsTest, CsvFieldsFollowTheDecimalSeparator)
+{
+    HydrographSnapshot s;
+    s.rainfall = {1.5f, 2};
+    s.effective = {0, 0.25f};
+    s.discharge = {0.125f, 3, 0.5f};
+    EXPECT_EQ(HydrographCsv(s, QLatin1Char(',')),
+              QStringLiteral("Godzina;Opad [mm];Opad efektywny [mm];Przepływ [m³/s]\n"
+                             "1;1,5;0;0,125\n2;2;0,25;3\n3;;;0,5\n"));
+    EXPECT_EQ(HydrographCsv(s, QLatin1Char('.')),
+              QStringLiteral("Godzina,Opad [mm],Opad efektywny [mm],Przepływ [m³/s]\n"
+                             "1,1.5,0,0.125\n2,2,0.25,3\n3,,,0.5\n"));
+    // A storm longer than its hydrograph keeps its hours; a typed one has no rainfall.
+    s.rainfall.clear();
+    s.effective = {1, 2, 3, 4};
+    EXPECT_EQ(HydrographCsv(s, QLatin1Char('.')).split(QLatin1Char('\n')).mid(3, 2),
+              (QStringList{QStringLiteral("3,,3,0.5"), QStringLiteral("4,,4,")}));
+}
+
+// ---- Through the window, on the example catchment
+
+class ResultsTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        model::SetRandomSource(&random);
+        Rebuild();
+    }
+    void Rebuild()
+    {
+        window.reset();
+        messages.Clear();
+        TFormatkaOkno::Options options;
+        options.messages = &messages;
+        options.dialogs = &dialogs;
+        options.workbookOpener = &opener;
+        options.printing = &printing;
+        options.screen = QSize(1280, 1024);
+        options.decimalSeparator = QLatin1Char(',');
+        window = std::make_unique<TFormatkaOkno>(options);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        (void)QTest::qWaitForWindowActive(window.get());
+        QTest::mouseClick(ui().ImagePowitanie, Qt::LeftButton);
+    }
+    void LoadExample()
+    {
+        ASSERT_TRUE(window->Guarded(
+            [this] { files::LoadProject(*window, QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr")); }));
+        ASSERT_TRUE(ui().MenuObliczenia->isEnabled());
+        messages.Clear();
+    }
+    void Hydrogram()
+    {
+        ui().MenuObliczeniaHydrogram->trigger();
+        ASSERT_TRUE(messages.Errors().isEmpty()) << messages.Errors().front().toStdString();
+        ASSERT_TRUE(ui().Wykres->isVisible());
+    }
+    ChartExport& Export() { return window->chartExport(); }
+    QString Summary() { return Export().SummaryLabel()->text(); }
+    QAction* MenuItem(const char* name) { return Export().Menu()->findChild<QAction*>(QString::fromLatin1(name)); }
+    QString Path(const QString& name) { return dir.filePath(name); }
+    QByteArray Read(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    FixedSource random{{0.37, 0.81, 0.05, 0.64, 0.92, 0.18, 0.5}};
+    PdfPrinting printing;
+    QTemporaryDir dir;
+};
+
+TEST_F(ResultsTest, StatusBarSummarisesTheChartAndChangesOnlyWithIt)
+{
+    LoadExample();
+    EXPECT_TRUE(Summary().isEmpty());
+    Hydrogram();
+
+    // Recomputed here from the chart's points and the rainfall table.
+    const QList<QPointF> points = ui().Wykres->Series1()->points();
+    ASSERT_FALSE(points.isEmpty());
+    QPointF peak = points.front();
+    double sum = 0;
+    for (const QPointF& p : points) {
+        if (p.y() > peak.y())
+            peak = p;
+        sum += p.y();
+    }
+    double rain = 0, effective = 0;
+    for (int i = 1; i <= 24; ++i) {
+        rain += text::StrToFloat(Table()->Cell(1, i), QLatin1Char(','));
+        effective += text::StrToFloat(Table()->Cell(2, i), QLatin1Char(','));
+    }
+    EXPECT_NEAR(rain, 71.5, 1e-9);
+    const QString text = Summary();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Przepływ maksymalny: %1 m³/s w godzinie %2")
+                                    .arg(QString::number(peak.y(), 'f', 2).replace('.', ','))
+                                    .arg(peak.x())))
+        << text.toStdString();
+    // The chart's trimmed tail holds less than a cubic metre an hour: the volume's shown
+    // digits are those of the chart's points.
+    const QString volume = FormatVolume(sum * 3600, QLatin1Char(','));
+    EXPECT_TRUE(volume.endsWith(QStringLiteral("mln m³")) || volume.endsWith(QStringLiteral("tys. m³")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Objętość odpływu: ") + volume)) << text.toStdString();
+    // The table shows the effective rainfall rounded; one decimal survives the rounding.
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("Opad efektywny: %1 mm").arg(QString::number(effective, 'f', 1).replace('.', ','))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("Współczynnik odpływu: %1").arg(QString::number(effective / rain, 'f', 2).replace('.', ','))))
+        << text.toStdString();
+    EXPECT_TRUE(Export().SummaryLabel()->isVisible());
+
+    // A report is a new realisation but not a new chart; a failed Hydrogram draws nothing.
+    random = FixedSource({0.9, 0.1, 0.7});
+    ui().MenuObliczeniaRaportExcel->trigger();
+    ASSERT_EQ(opener.opened.size(), 1);
+    QDir(QFileInfo(opener.opened.front()).absolutePath()).removeRecursively();
+    EXPECT_EQ(Summary(), text);
+    window->SetText(ui().EditParametryn, QStringLiteral("x"));
+    messages.Clear();
+    ui().MenuObliczeniaHydrogram->trigger();
+    EXPECT_FALSE(messages.Errors().isEmpty());
+    EXPECT_EQ(Summary(), text);
+
+    // The next chart brings its own summary.
+    window->SetText(ui().EditParametryn, QStringLiteral("0,06"));
+    messages.Clear();
+    Hydrogram();
+    EXPECT_NE(Summary(), text);
+}
+
+TEST_F(ResultsTest, StatusBarLeavesEveryControlWhereItWas)
+{
+    LoadExample();
+    Hydrogram();
+    QWidget* const controls[] = {ui().PanelOpad,   ui().PanelSCS,        ui().PanelParametry, ui().PanelLicencja,
+                                 ui().Wykres,      ui().ImageTlo,        ui().EditTytul1,     ui().EditTytul2,
+                                 ui().Tabela_Opad, ui().EditParametryRB, ui().Tabela_SCS,     ui().MenuGlowne};
+    const auto geometries = [&] {
+        std::vector<QRect> rects;
+        for (QWidget* w : controls)
+            rects.push_back(QRect(w->mapTo(window.get(), QPoint(0, 0)), w->size()));
+        return rects;
+    };
+    QStatusBar* bar = window->statusBar();
+    ASSERT_TRUE(bar->isVisible());
+    ASSERT_GT(bar->height(), 10);
+    const std::vector<QRect> with = geometries();
+    const QRect barRect(bar->mapTo(window.get(), QPoint(0, 0)), bar->size());
+    // On a 1280 × 1024 screen every panel and the chart end above the bar.
+    for (size_t i = 0; i < with.size(); ++i)
+        EXPECT_FALSE(with[i].intersects(barRect)) << controls[i]->objectName().toStdString();
+    EXPECT_EQ(window->size(), QSize(1280, 1024));
+
+    bar->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->centralWidget()->geometry().bottom() >= barRect.top(); }));
+    EXPECT_EQ(geometries(), with);
+}
+
+TEST_F(ResultsTest, ContextMenuOpensByMouseAndByTheMenuKey)
+{
+    LoadExample();
+    Hydrogram();
+    QMenu* menu = Export().Menu();
+    QStringList captions;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator())
+            captions << a->text();
+    EXPECT_EQ(captions, (QStringList{"Kopiuj wykres", "Kopiuj dane", "Zapisz wykres jako...",
+                                     "Zapisz hydrogram jako CSV...", "Drukuj..."}));
+
+    QWidget* viewport = ui().Wykres->viewport();
+    const QPoint at(200, 100);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &click);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
+    EXPECT_LT((menu->pos() - viewport->mapToGlobal(at)).manhattanLength(), 3);
+    menu->hide();
+
+    // The menu key: the window system turns it into a keyboard context-menu event for the
+    // focused widget (a click on the chart gives it the focus).
+    EXPECT_NE(ui().Wykres->focusPolicy() & Qt::ClickFocus, 0);
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(10, 10), ui().Wykres->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(ui().Wykres, &key);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
+    menu->hide();
+}
+
+TEST_F(ResultsTest, CopiesTheChartAndItsData)
+{
+    LoadExample();
+    Hydrogram();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    MenuItem("MenuWykresKopiujDane")->trigger();
+    const QList<QPointF> points = ui().Wykres->Series1()->points();
+    QStringList lines = clipboard->text().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.takeLast(), QString());
+    ASSERT_EQ(lines.size(), points.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(QLatin1Char('\t'));
+        ASSERT_EQ(cells.size(), 2) << lines[i].toStdString();
+        EXPECT_EQ(cells[0], QString::number(i + 1));
+        EXPECT_FALSE(cells[1].contains(QLatin1Char('.')));
+        EXPECT_NEAR(text::StrToFloat(cells[1], QLatin1Char(',')), points[i].y(), 5e-5);
+    }
+
+    MenuItem("MenuWykresKopiujWykres")->trigger();
+    const QImage image = clipboard->image();
+    ASSERT_EQ(image.size(), ui().Wykres->viewport()->size());
+    // The curve's blue is in the picture.
+    int blue = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == QColor(0, 0, 255))
+                ++blue;
+    EXPECT_GT(blue, 100);
+}
+
+TEST_F(ResultsTest, SavesThePictureInTheFormatOfTheNameOrTheFilter)
+{
+    LoadExample();
+    Hydrogram();
+    const struct {
+        const char* name;
+        int filter;
+        const char* written;
+        QByteArray start;
+    } cases[] = {
+        {"a.png", -1, "a.png", "\x89PNG"}, {"b.svg", 0, "b.svg", "<?xml"}, {"c.PDF", 1, "c.PDF", "%PDF"},
+        {"d", 1, "d.svg", "<?xml"},        {"e", 2, "e.pdf", "%PDF"},      {"f", -1, "f.png", "\x89PNG"},
+        {"g.jpg", 2, "g.jpg.pdf", "%PDF"},
+    };
+    for (const auto& c : cases) {
+        dialogs.answers.push_back(Path(QString::fromLatin1(c.name)));
+        dialogs.filterAnswers.push_back(c.filter);
+        MenuItem("MenuWykresZapiszWykres")->trigger();
+        const QByteArray bytes = Read(Path(QString::fromLatin1(c.written)));
+        EXPECT_TRUE(bytes.startsWith(c.start)) << c.name;
+    }
+    EXPECT_TRUE(messages.log.empty());
+    EXPECT_EQ(dialogs.asked.back().dialogSpec.title, QStringLiteral("Zapisanie wykresu"));
+    EXPECT_EQ(dialogs.asked.back().lastName, Path(QStringLiteral("f")));
+
+    const QImage png(Path(QStringLiteral("a.png")));
+    EXPECT_EQ(png.size(), ui().Wykres->viewport()->size() * 2);
+    const QByteArray svg = Read(Path(QStringLiteral("b.svg")));
+    EXPECT_TRUE(svg.contains("<svg")) << svg.left(200).constData();
+    EXPECT_TRUE(svg.contains("Hydrogram"));
+    EXPECT_TRUE(svg.contains("#0000ff"));  // the curve
+    EXPECT_EQ(Read(Path(QStringLiteral("e.pdf"))).count("/Type /Page\n") +
+                  Read(Path(QStringLiteral("e.pdf"))).count("/Type /Page\r"),
+              1);
+
+    // Cancelled: nothing; an unwritable place: the message, and no file.
+    dialogs.answers.push_back(std::nullopt);
+    MenuItem("MenuWykresZapiszWykres")->trigger();
+    EXPECT_TRUE(messages.log.empty());
+    const QString missing = Path(QStringLiteral("brak/h.png"));
+    dialogs.answers.push_back(missing);
+    MenuItem("MenuWykresZapiszWykres")->trigger();
+    EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("Nie można utworzyć pliku ") + missing + '.'});
+}
+
+TEST_F(ResultsTest, SavesTheHydrographAsCsv)
+{
+    LoadExample();
+    Hydrogram();
+    const model::ComputationState drawn = model::State();
+    dialogs.answers.push_back(Path(QStringLiteral("hydrogram")));
+    MenuItem("MenuWykresZapiszCSV")->trigger();
+    ASSERT_TRUE(messages.log.empty());
+    QByteArray bytes = Read(Path(QStringLiteral("hydrogram.csv")));
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.takeLast(), QString());
+    EXPECT_EQ(lines.takeFirst(), QStringLiteral("Godzina;Opad [mm];Opad efektywny [mm];Przepływ [m³/s]"));
+    ASSERT_EQ(lines.size(), std::max(24, int(drawn.HydrographLength)));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(QLatin1Char(';'));
+        ASSERT_EQ(cells.size(), 4);
+        const int hour = i + 1;
+        EXPECT_EQ(cells[0], QString::number(hour));
+        if (hour <= 24) {
+            EXPECT_EQ(text::StrToFloat(cells[1], QLatin1Char(',')),
+                      text::StrToFloat(Table()->Cell(1, hour), QLatin1Char(',')));
+            EXPECT_NEAR(text::StrToFloat(cells[2], QLatin1Char(',')), drawn.EffectiveRain[hour], 5e-5);
+        } else {
+            EXPECT_TRUE(cells[1].isEmpty() && cells[2].isEmpty());
+        }
+        if (hour <= drawn.HydrographLength)
+            EXPECT_NEAR(text::StrToFloat(cells[3], QLatin1Char(',')), drawn.HydrographOrdinates[hour], 5e-5);
+    }
+
+    // The file holds the chart's realisation, not the report's later one.
+    random = FixedSource({0.9, 0.1, 0.7});
+    ui().MenuObliczeniaRaportExcel->trigger();
+    QDir(QFileInfo(opener.opened.front()).absolutePath()).removeRecursively();
+    dialogs.answers.push_back(Path(QStringLiteral("again.CSV")));
+    MenuItem("MenuWykresZapiszCSV")->trigger();
+    EXPECT_EQ(Read(Path(QStringLiteral("again.CSV"))), bytes);
+}
+
+TEST_F(ResultsTest, PrintsTheChartOnOnePage)
+{
+    LoadExample();
+    Hydrogram();
+    printing.path = Path(QStringLiteral("wydruk.pdf"));
+    MenuItem("MenuWykresDrukuj")->trigger();
+    ASSERT_EQ(printing.prints, 1);
+    const QByteArray pdf = Read(printing.path);
+    ASSERT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page>"), 1);
+    EXPECT_TRUE(messages.log.empty());
+}
+
+}  // namespace
+}  // namespace moravel::window::testing

@@ -19,15 +19,11 @@ class QLineEdit;
 namespace moravel::window {
 class ChartExport;
 class StringGrid;
-<<<<<<< HEAD
 class SeriesWindow;
 }  // namespace moravel::window
 namespace moravel::model {
 struct SeriesInputs;
 }
-=======
-}  // namespace moravel::window
->>>>>>> main
 namespace moravel::excel {
 class RangePicker;
 }

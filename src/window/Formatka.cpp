@@ -82,6 +82,12 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWin
         ownOpener_ = std::make_unique<moravel::window::QtWorkbookOpener>(*messages_);
         opener_ = ownOpener_.get();
     }
+    if (options.random) {
+        random_ = options.random;
+    } else {
+        ownRandom_ = std::make_unique<moravel::model::ClockSeededSource>();
+        random_ = ownRandom_.get();
+    }
     if (options.screen) {
         screen_ = *options.screen;
     } else if (QScreen* primary = QGuiApplication::primaryScreen()) {

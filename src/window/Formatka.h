@@ -9,7 +9,9 @@
 #include <memory>
 #include <optional>
 
+#include "model/Geom.h"
 #include "model/LandUse.h"
+#include "model/Random.h"
 #include "model/State.h"
 #include "window/Seams.h"
 
@@ -44,6 +46,7 @@ public:
         moravel::window::Messages* messages = nullptr;              // not owned; none: Qt message boxes
         moravel::window::FileDialogs* dialogs = nullptr;            // not owned; none: Qt file dialogs
         moravel::window::WorkbookOpener* workbookOpener = nullptr;  // not owned; none: the desktop's
+        moravel::model::UniformSource* random = nullptr;            // not owned; none: a clock-seeded one
         std::optional<QSize> screen;                                // none: the primary screen's size
         std::optional<QChar> decimalSeparator;                      // none: the system locale's
         moravel::window::Printing* printing = nullptr;              // not owned; none: Qt's print preview
@@ -67,6 +70,11 @@ public:
     QChar DecimalSeparator() const { return decimalSeparator_; }
     // The status bar's summary and the chart's context menu.
     moravel::window::ChartExport& chartExport() { return *chartExport_; }
+
+    // What the two computations left for the chart and the report, and the land use they
+    // read: the window owns both and only its handlers change them.
+    const moravel::model::ComputationState& State() const { return state_; }
+    const moravel::model::LandUseState& LandUse() const { return landUse_; }
 
     // ---- Typed doors for the import (excel/ExcelImportWindow.cpp), which reaches the window
     // through these rather than through `ui`.
@@ -206,6 +214,12 @@ private:
     moravel::window::Messages* messages_ = nullptr;
     moravel::window::FileDialogs* dialogs_ = nullptr;
     moravel::window::WorkbookOpener* opener_ = nullptr;
+    std::unique_ptr<moravel::model::UniformSource> ownRandom_;
+    moravel::model::UniformSource* random_ = nullptr;
+    moravel::model::ComputationState state_;
+    moravel::model::LandUseState landUse_;
+    // The hydrograph's working storage, kept between runs.
+    moravel::model::HydrographWorkspace workspace_;
     // How many changes of the area field are running nested in one another (the % mode
     // write-back of the total area).
     int areaChangeDepth_ = 0;

@@ -21,8 +21,8 @@ class ImportWindowTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        source = &random;
         WindowFixture::SetUp();
-        model::SetRandomSource(&random);
     }
     QStringList Column(int col, int rows)
     {
@@ -70,7 +70,7 @@ TEST_F(ImportWindowTest, SameHourCountLeavesTheRuleUnrunAndColumnsZeroAndTwoAsTh
     window->ComputeEffectiveRain();
     Fill(2, hef);  // marks that a recomputation would overwrite
     const int reseeds = random.reseeds;
-    const float stateRain = model::State().Rainfall[1];
+    const float stateRain = window->State().Rainfall[1];
 
     FixedRangePicker picker(kC10toC33);
     Import(picker, rain);
@@ -85,7 +85,7 @@ TEST_F(ImportWindowTest, SameHourCountLeavesTheRuleUnrunAndColumnsZeroAndTwoAsTh
     EXPECT_EQ(Column(2, 24), hef);                            // nothing recomputed
     EXPECT_EQ(Table()->Cell(0, 24), QStringLiteral("24"));
     EXPECT_EQ(random.reseeds, reseeds);
-    EXPECT_EQ(model::State().Rainfall[1], stateRain);
+    EXPECT_EQ(window->State().Rainfall[1], stateRain);
 
     ASSERT_EQ(dialogs.asked.size(), 1u);
     const FileDialogSpec& dialog = dialogs.asked[0].dialogSpec;
@@ -150,8 +150,8 @@ TEST_F(ImportWindowTest, NewHourCountRunsTheRuleOnTheOldTableBeforeTheValues)
     EXPECT_EQ(Table()->RowCount(), 4);
     EXPECT_EQ(Column(0, 3), (QStringList{"1", "2", "3"}));
     EXPECT_EQ(Column(1, 3), (QStringList{"1,4", "2,5", "0,333333333333333"}));
-    EXPECT_EQ(model::State().Rainfall[1], 4.0f);  // computed from the old texts
-    EXPECT_EQ(model::State().Rainfall[3], 6.0f);
+    EXPECT_EQ(window->State().Rainfall[1], 4.0f);  // computed from the old texts
+    EXPECT_EQ(window->State().Rainfall[3], 6.0f);
 }
 
 TEST_F(ImportWindowTest, DirectModeWritesColumnOneUnderTheCover)

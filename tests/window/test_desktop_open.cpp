@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         // The same draws for every refresh, so that both ways compute the same effective rainfall.
-        model::SetRandomSource(&random);
+        source = &random;
         Build(QSize(1024, 768), /*leaveWelcome=*/false);
     }
 

@@ -14,8 +14,8 @@ class RainfallClipboardTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        source = &random;
         WindowFixture::SetUp();
-        model::SetRandomSource(&random);
     }
     // A curve number, so that every refresh of a complete table computes the effective rainfall.
     void WithCurveNumber() { ui().LabelSCSSCSWartosc->setText(QStringLiteral("75")); }
@@ -79,7 +79,7 @@ TEST_F(RainfallClipboardTest, PastedColumnRaisesTheHourCountAndRefreshesOnce)
     EXPECT_EQ(random.reseeds, 1);
     EXPECT_EQ(Table()->SelectedRange(), QRect(1, 2, 1, 1));
     EXPECT_EQ(Column(2, 1, 5).filter(QRegularExpression(QStringLiteral("^\\d+,\\d{3}$"))).size(), 5);
-    EXPECT_EQ(model::State().Rainfall[5], 40.25f);
+    EXPECT_EQ(window->State().Rainfall[5], 40.25f);
 
     // A shorter column inside the table leaves the hour count.
     ClickCell(Table(), 1, 1);
@@ -141,9 +141,9 @@ TEST_F(RainfallClipboardTest, DirectModeTakesThePastedEffectiveRainfall)
     EXPECT_TRUE(messages.log.empty());
     EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
     EXPECT_EQ(Column(1, 1, 3), (QStringList{"1", "1", "1"}));
-    EXPECT_EQ(model::State().EffectiveRain[1], 4.5f);
-    EXPECT_EQ(model::State().EffectiveRain[2], 0.0f);
-    EXPECT_EQ(model::State().EffectiveRain[3], 2.25f);
+    EXPECT_EQ(window->State().EffectiveRain[1], 4.5f);
+    EXPECT_EQ(window->State().EffectiveRain[2], 0.0f);
+    EXPECT_EQ(window->State().EffectiveRain[3], 2.25f);
 }
 
 TEST(RainfallClipboardText, PastedColumnTakesTheFirstFieldOfEveryLine)

@@ -89,8 +89,8 @@ class ResultsTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        source = &random;
         WindowFixture::SetUp();
-        model::SetRandomSource(&random);
         Rebuild();
     }
     void Rebuild()
@@ -102,6 +102,7 @@ protected:
         options.dialogs = &dialogs;
         options.workbookOpener = &opener;
         options.printing = &printing;
+        options.random = source;
         options.screen = QSize(1280, 1024);
         options.decimalSeparator = QLatin1Char(',');
         window = std::make_unique<TFormatkaOkno>(options);
@@ -335,7 +336,7 @@ TEST_F(ResultsTest, SavesTheHydrographAsCsv)
 {
     LoadExample();
     Hydrogram();
-    const model::ComputationState drawn = model::State();
+    const model::ComputationState drawn = window->State();
     dialogs.answers.push_back(Path(QStringLiteral("hydrogram")));
     MenuItem("MenuWykresZapiszCSV")->trigger();
     ASSERT_TRUE(messages.log.empty());

@@ -1,23 +1,27 @@
-// Writing the report workbook for the longest hydrograph the state holds (1000 hours).
+// Writing the report workbook for a hydrograph of 1000 hours (the rainfall table's capacity)
+// and of 20 000 hours (a long tail after a barely positive effective rainfall).
 #include "excel/Excel.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-moravel::excel::ReportData LongReport()
+moravel::excel::ReportData LongReport(int hours)
 {
     moravel::excel::ReportData data;
-    data.HydrographLength = moravel::excel::kReportCapacity;
-    for (int i = 1; i <= data.HydrographLength; ++i) {
+    data.HydrographLength = hours;
+    data.HydrographOrdinates.resize(static_cast<std::size_t>(hours) + 1);
+    for (int i = 1; i <= std::min(hours, moravel::excel::kReportCapacity); ++i) {
         data.Rainfall[i] = static_cast<float>(3.7 + 2.9 * std::sin(i * 0.37));
         data.EffectiveRain[i] = data.Rainfall[i] * 0.43f;
-        data.HydrographOrdinates[i] = static_cast<float>(120.0 * std::exp(-std::pow((i - 300) / 150.0, 2)));
     }
+    for (int i = 1; i <= hours; ++i)
+        data.HydrographOrdinates[i] = static_cast<float>(120.0 * std::exp(-std::pow((i - 300) / 150.0, 2)) + 1e-3);
     data.PeakDischargeRounded = 120;
     data.RainfallMaxRounded = 7;
     data.RiverName = QStringLiteral("Wisła");
@@ -34,15 +38,20 @@ moravel::excel::ReportData LongReport()
     return data;
 }
 
-void BM_WriteExcelReport1000Hours(benchmark::State& state)
+void BM_WriteExcelReport(benchmark::State& state)
 {
-    const moravel::excel::ReportData data = LongReport();
+    const moravel::excel::ReportData data = LongReport(static_cast<int>(state.range(0)));
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Raport Moravel.xlsx"));
     for (auto _ : state)
         moravel::excel::WriteExcelReport(data, path);
 }
-BENCHMARK(BM_WriteExcelReport1000Hours)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_WriteExcelReport)
+    ->Arg(1000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -98,7 +98,7 @@ void HydrogramCommand(benchmark::State& state)
     }
     if (!w.messages.log.empty())
         state.SkipWithError(w.messages.log.front().text.toStdString().c_str());
-    state.counters["hours"] = moravel::model::State().HydrographLength;
+    state.counters["hours"] = window.State().HydrographLength;
     state.counters["points"] = ui.Wykres->Series1()->count();
 }
 BENCHMARK(HydrogramCommand)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -44,6 +44,12 @@ double Widened(float value)
     return static_cast<double>(value);
 }
 
+// An hourly rainfall value of hour i; hours past the arrays had none.
+float Hourly(const std::array<float, kReportCapacity + 1>& values, int i)
+{
+    return i <= kReportCapacity ? values[static_cast<std::size_t>(i)] : 0.0f;
+}
+
 // The part of each column's rainfall that did not become effective rainfall, worked out in
 // extended precision and stored as a double.
 double RainfallExcess(float rainfall, float effective)
@@ -227,11 +233,13 @@ private:
         for (int i = 1; i <= L; ++i) {
             const int row = kFirstDataRow + i - 1;
             Check(worksheet_write_number(sheet, row, kColumnHour, i, framed_));
-            Check(worksheet_write_number(sheet, row, kColumnRainfall, Widened(data_.Rainfall[i]), framed_));
-            Check(worksheet_write_number(sheet, row, kColumnEffective, Widened(data_.EffectiveRain[i]), framed_));
+            Check(worksheet_write_number(sheet, row, kColumnRainfall, Widened(Hourly(data_.Rainfall, i)), framed_));
+            Check(
+                worksheet_write_number(sheet, row, kColumnEffective, Widened(Hourly(data_.EffectiveRain, i)), framed_));
             Check(worksheet_write_number(sheet, row, kColumnDischarge, Widened(data_.HydrographOrdinates[i]), framed_));
             Check(worksheet_write_number(sheet, row, kColumnExcess,
-                                         RainfallExcess(data_.Rainfall[i], data_.EffectiveRain[i]), nullptr));
+                                         RainfallExcess(Hourly(data_.Rainfall, i), Hourly(data_.EffectiveRain, i)),
+                                         nullptr));
         }
     }
 
@@ -337,9 +345,9 @@ HydrographChartSpec ChartSpec(const ReportData& data)
     HydrographChartSpec chartSpec;
     chartSpec.title = ReportTitle(data.RiverName, data.CrossSection);
     chartSpec.hours = SeriesRange('B', L, [](int i) { return i; });
-    chartSpec.effectiveRain = SeriesRange('D', L, [&data](int i) { return Widened(data.EffectiveRain[i]); });
-    chartSpec.rainfallExcess =
-        SeriesRange('Z', L, [&data](int i) { return RainfallExcess(data.Rainfall[i], data.EffectiveRain[i]); });
+    chartSpec.effectiveRain = SeriesRange('D', L, [&data](int i) { return Widened(Hourly(data.EffectiveRain, i)); });
+    chartSpec.rainfallExcess = SeriesRange(
+        'Z', L, [&data](int i) { return RainfallExcess(Hourly(data.Rainfall, i), Hourly(data.EffectiveRain, i)); });
     chartSpec.discharge = SeriesRange('E', L, [&data](int i) { return Widened(data.HydrographOrdinates[i]); });
     chartSpec.dischargeMaximum = DischargeAxisMaximum(data.PeakDischargeRounded);
     chartSpec.rainfallMinimum = RainfallAxisMinimum(data.RainfallMaxRounded);
@@ -357,13 +365,13 @@ std::optional<double> ReportNumber(const ReportData& data, int row, int column)
         case kColumnHour:
             return i;
         case kColumnRainfall:
-            return Widened(data.Rainfall[i]);
+            return Widened(Hourly(data.Rainfall, i));
         case kColumnEffective:
-            return Widened(data.EffectiveRain[i]);
+            return Widened(Hourly(data.EffectiveRain, i));
         case kColumnDischarge:
             return Widened(data.HydrographOrdinates[i]);
         case kColumnExcess:
-            return RainfallExcess(data.Rainfall[i], data.EffectiveRain[i]);
+            return RainfallExcess(Hourly(data.Rainfall, i), Hourly(data.EffectiveRain, i));
         default:
             return std::nullopt;
     }
@@ -377,8 +385,7 @@ ReportData ReportDataFromState(const model::ComputationState& state)
     data.HydrographLength = state.HydrographLength;
     std::copy(std::begin(state.Rainfall), std::end(state.Rainfall), data.Rainfall.begin());
     std::copy(std::begin(state.EffectiveRain), std::end(state.EffectiveRain), data.EffectiveRain.begin());
-    std::copy(std::begin(state.HydrographOrdinates), std::end(state.HydrographOrdinates),
-              data.HydrographOrdinates.begin());
+    data.HydrographOrdinates = state.HydrographOrdinates;
     data.PeakDischargeRounded = state.PeakDischargeRounded;
     data.RainfallMaxRounded = state.RainfallMaxRounded;
     return data;
@@ -407,7 +414,8 @@ double RainfallAxisMaximum(int rainfallMaxRounded)
 
 void WriteExcelReport(const ReportData& data, const QString& path)
 {
-    if (data.HydrographLength < 0 || data.HydrographLength > kReportCapacity)
+    if (data.HydrographLength < 0 || data.HydrographLength > model::kMaxHydrographLength ||
+        static_cast<std::size_t>(data.HydrographLength) >= data.HydrographOrdinates.size())
         throw Error(ReportWriteErrorText(
             path, QStringLiteral("nieprawidłowa długość hydrogramu %1").arg(data.HydrographLength)));
 

@@ -5,21 +5,25 @@
 // hands the written file to the desktop's spreadsheet program.
 #include <QString>
 #include <array>
+#include <vector>
 
 #include "model/State.h"
 
 namespace moravel::excel {
 
-// Capacity of the hourly arrays: the computation state's, indexed from 1 like it.
+// Capacity of the hourly rainfall arrays: the computation state's, indexed from 1 like it.
 constexpr int kReportCapacity = model::kStateCapacity;
 
 struct ReportData {
-    // Number of hours of the hydrograph (0..kReportCapacity): rows of the table.
+    // Number of hours of the hydrograph (0..kMaxHydrographLength, and no more than the
+    // ordinates hold): rows of the table.
     int HydrographLength = 0;
-    // Indexed 1..HydrographLength; index 0 unused.
+    // Indexed from 1; index 0 unused. Hours past the rainfall arrays' capacity had no rain:
+    // their rows show 0.
     std::array<float, kReportCapacity + 1> Rainfall{};
     std::array<float, kReportCapacity + 1> EffectiveRain{};
-    std::array<float, kReportCapacity + 1> HydrographOrdinates{};
+    // Indexed 1..HydrographLength at least; index 0 unused.
+    std::vector<float> HydrographOrdinates = std::vector<float>(kReportCapacity + 1, 0.0f);
     int PeakDischargeRounded = 0;
     int RainfallMaxRounded = 0;
 
@@ -32,7 +36,7 @@ struct ReportData {
     QString RB, RL, RA, So, Lo, b, n;
 };
 
-// Copies the length, the three hourly arrays and the two rounded maxima out of the
+// Copies the length, the three hourly series and the two rounded maxima out of the
 // computation state; the texts stay empty.
 ReportData ReportDataFromState(const model::ComputationState& state);
 

@@ -1,24 +1,28 @@
 #include "excel/ExcelImport.h"
 
 #include "excel/ImportBlock.h"
-#include "excel/XlsWorkbook.h"
+#include "excel/Workbook.h"
 #include "text/NumText.h"
 
 namespace moravel::excel {
 
-window::FileDialogSpec ImportDialogSpec()
+QString ImportDialogTitle()
 {
-    window::FileDialogSpec dialogSpec;
-    dialogSpec.name = QStringLiteral("OpenDialogImportExcela");
-    dialogSpec.title = QStringLiteral("Import opadu z Excela");
-    dialogSpec.filter = QStringLiteral("Pliki Excel *.xls|*.xls");
-    dialogSpec.save = false;
-    return dialogSpec;
+    return QStringLiteral("Import opadu z Excela");
+}
+
+QString ImportDialogFilter()
+{
+    return QStringLiteral(
+        "Pliki Excel *.xls|*.xls"
+        "|Skoroszyty (*.xlsx *.xlsm *.ods)|*.xlsx;*.xlsm;*.ods"
+        "|Pliki CSV (*.csv *.txt)|*.csv;*.txt"
+        "|Wszystkie obsługiwane pliki (*.xls *.xlsx *.xlsm *.ods *.csv *.txt)|*.xls;*.xlsx;*.xlsm;*.ods;*.csv;*.txt");
 }
 
 void ImportRainfall(ImportTarget& target, RangePicker& picker, QChar decimalSeparator)
 {
-    const std::optional<QString> path = target.AskFile(ImportDialogSpec());
+    const std::optional<QString> path = target.AskWorkbookFile();
     if (!path)
         return;
     const Workbook book = ReadWorkbook(*path);

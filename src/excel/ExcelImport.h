@@ -1,9 +1,8 @@
 #pragma once
-// The "Importuj z Excela" command: choose a workbook, mark a block in it, and fill the
-// rainfall table with the block's rows. The window supplies its file dialogs, the picker
-// and its rainfall table; everything else happens here.
+// The "Importuj z Excela" command: choose a workbook (.xls, .xlsx, .xlsm, .ods or CSV),
+// mark a block in it, and fill the rainfall table with the block's rows. The window supplies
+// its file dialog, the picker and its rainfall table; everything else happens here.
 #include "excel/RangePicker.h"
-#include "window/Seams.h"
 
 #include <QChar>
 #include <QString>
@@ -17,9 +16,9 @@ namespace moravel::excel {
 class ImportTarget {
 public:
     virtual ~ImportTarget() = default;
-    // Shows the file dialog (offering the name chosen last time in it); the chosen path, or
-    // nothing when the user cancels.
-    virtual std::optional<QString> AskFile(const window::FileDialogSpec& dialogSpec) = 0;
+    // Shows the import's file dialog `OpenDialogImportExcela` (offering the name chosen last
+    // time in it); the chosen path, or nothing when the user cancels.
+    virtual std::optional<QString> AskWorkbookFile() = 0;
     // Sets the text of the hour count; the window runs its hour-count rule when the text
     // differs from the present one, and nothing otherwise.
     virtual void SetHourCount(const QString& text) = 0;
@@ -27,8 +26,11 @@ public:
     virtual void SetRainfall(int hour, const QString& text) = 0;
 };
 
-// The open dialog of the import.
-window::FileDialogSpec ImportDialogSpec();
+// The open dialog's title and filter (description and pattern pairs separated by '|').
+// The first entry is the legacy workbooks'; the others add the workbooks and CSV files the
+// import reads as well. The file's content, not its name, decides how it is read.
+QString ImportDialogTitle();
+QString ImportDialogFilter();
 
 // Runs the import:
 //  1. the open dialog; a cancel ends the command with nothing changed;

@@ -2,10 +2,6 @@
 #include "excel/ExcelImport.h"
 
 #include "window/Formatka.h"
-#include "window/FormatkaUi.h"
-#include "window/StringGrid.h"
-
-using moravel::window::StringGrid;
 
 namespace moravel::excel {
 namespace {
@@ -13,12 +9,17 @@ namespace {
 class WindowTarget : public ImportTarget {
 public:
     explicit WindowTarget(TFormatkaOkno& window) : window_(window) {}
-    std::optional<QString> AskFile(const window::FileDialogSpec& dialogSpec) override
+    std::optional<QString> AskWorkbookFile() override
     {
+        window::FileDialogSpec dialogSpec;
+        dialogSpec.name = QStringLiteral("OpenDialogImportExcela");
+        dialogSpec.title = ImportDialogTitle();
+        dialogSpec.filter = ImportDialogFilter();
+        dialogSpec.save = false;
         return window_.AskFile(dialogSpec);
     }
-    void SetHourCount(const QString& text) override { window_.SetText(window_.ui->Edit_Liczba_godzin_opadu, text); }
-    void SetRainfall(int hour, const QString& text) override { window_.ui->Tabela_Opad->SetCell(1, hour, text); }
+    void SetHourCount(const QString& text) override { window_.SetRainHourCountText(text); }
+    void SetRainfall(int hour, const QString& text) override { window_.SetRainfallText(hour, text); }
 
 private:
     TFormatkaOkno& window_;

@@ -3,6 +3,9 @@
 #include "text/Error.h"
 #include "text/NumText.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace moravel::excel {
 namespace {
 
@@ -79,30 +82,32 @@ QStringList BlockWarnings(const Workbook& book, const CellBlock& block)
         lines << QStringLiteral("Uwaga: zakres ma %1; przepisana zostanie tylko pierwsza kolumna (%2).")
                      .arg(Counted(block.Cols(), "kolumny", "kolumn"), ColumnName(block.left));
 
-    // The first cell of each kind that freexl can't give faithfully, in the imported column.
+    // The first cell of each kind that is not a plain value, in the imported column.
     const int lastRow = std::min(block.bottom, block.top + kMaxImportRows - 1);
-    QString first[5];
+    int first[kDoubtKinds];
+    std::fill(std::begin(first), std::end(first), -1);
     for (int row = block.top; row <= lastRow; ++row) {
         const Doubt d = sheet.At(row, block.left).doubt;
-        QString& slot = first[static_cast<int>(d)];
-        if (d != Doubt::None && slot.isEmpty())
-            slot = CellName(row, block.left);
+        if (d != Doubt::None && first[static_cast<int>(d)] < 0)
+            first[static_cast<int>(d)] = row;
     }
-    const auto add = [&](Doubt d, const char* text) {
-        const QString& cell = first[static_cast<int>(d)];
-        if (!cell.isEmpty())
-            lines << QString::fromUtf8(text).arg(cell);
+    // The cell's name, with its value or error name where that says what arrives.
+    const auto example = [&](Doubt d, bool withValue) {
+        const int row = first[static_cast<int>(d)];
+        QString text = CellName(row, block.left);
+        if (withValue)
+            text += QStringLiteral(": ") + sheet.At(row, block.left).text;
+        return text;
     };
-    add(Doubt::Formula,
-        "Uwaga: zakres zawiera formuły (np. %1); ich wartości nie są odczytywane "
-        "i zostaną wpisane puste pola.");
-    add(Doubt::Boolean, "Uwaga: zakres zawiera wartości logiczne (np. %1); zostaną wpisane jako 1 lub 0.");
-    add(Doubt::Error,
-        "Uwaga: zakres zawiera komórki z błędem (np. %1); zostaną wpisane jako liczby "
-        "bez znaczenia.");
-    add(Doubt::Date,
-        "Uwaga: zakres zawiera daty lub godziny (np. %1); zostaną wpisane jako tekst "
-        "w postaci RRRR-MM-DD GG:MM:SS.");
+    const auto add = [&](Doubt d, bool withValue, const char* text) {
+        if (first[static_cast<int>(d)] >= 0)
+            lines << QString::fromUtf8(text).arg(example(d, withValue));
+    };
+    add(Doubt::Formula, false, "Uwaga: zakres zawiera formuły (np. %1); zostaną wpisane ich wyniki zapisane w pliku.");
+    add(Doubt::Boolean, false, "Uwaga: zakres zawiera wartości logiczne (np. %1); zostaną wpisane jako 1 lub 0.");
+    add(Doubt::Error, true, "Uwaga: zakres zawiera komórki z błędem (np. %1); zostaną wpisane puste pola.");
+    add(Doubt::Date, true,
+        "Uwaga: zakres zawiera daty lub godziny (np. %1); zostaną wpisane jako tekst w tej postaci.");
     return lines;
 }
 

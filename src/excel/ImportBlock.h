@@ -1,7 +1,7 @@
 #pragma once
 // The rainfall import on plain values: which block of a workbook the user marked, the texts
 // it gives for the rainfall table, and what to warn about before taking it.
-#include "excel/XlsWorkbook.h"
+#include "excel/Workbook.h"
 #include "model/State.h"
 
 #include <QChar>
@@ -47,7 +47,8 @@ QStringList BlockTexts(const Workbook& book, const std::optional<CellBlock>& blo
 
 // What the picker shows under the grid for the marked block: one line per concern, empty
 // when there is nothing to say. Only the cells that will be imported (the first column) are
-// looked at for values freexl can't give faithfully.
+// looked at for values that are not plain numbers or texts in the file (formulas, booleans,
+// errors, dates), each kind named with its first cell and what it arrives as.
 QStringList BlockWarnings(const Workbook& book, const CellBlock& block);
 
 }  // namespace moravel::excel

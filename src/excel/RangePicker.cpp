@@ -38,8 +38,8 @@ public:
         const Cell& cell = sheet_.At(index.row(), index.column());
         switch (role) {
             case Qt::DisplayRole:
-                if (cell.doubt == Doubt::Formula && cell.type == CellType::Empty)
-                    return QStringLiteral("(formuła)");
+                if (cell.doubt == Doubt::Error)
+                    return cell.text;  // shown, but arrives empty
                 return CellText(cell, separator_);
             case Qt::TextAlignmentRole:
                 return QVariant::fromValue(Qt::AlignVCenter |
@@ -49,7 +49,7 @@ public:
                     return QBrush(QColor(255, 236, 179));
                 return {};
             case Qt::ForegroundRole:
-                if (cell.doubt == Doubt::Formula)
+                if (cell.doubt == Doubt::Error)
                     return QBrush(QColor(110, 110, 110));
                 return {};
             case Qt::ToolTipRole:
@@ -78,11 +78,11 @@ private:
     {
         switch (d) {
             case Doubt::Formula:
-                return QStringLiteral("Formuła: jej wartość nie jest odczytywana");
+                return QStringLiteral("Formuła: odczytany jej wynik zapisany w pliku");
             case Doubt::Boolean:
                 return QStringLiteral("Wartość logiczna: odczytana jako 1 lub 0");
             case Doubt::Error:
-                return QStringLiteral("Komórka z błędem");
+                return QStringLiteral("Komórka z błędem: odczytana jako puste pole");
             case Doubt::Date:
                 return QStringLiteral("Data lub godzina: odczytana jako tekst");
             case Doubt::None:

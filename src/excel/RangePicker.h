@@ -2,7 +2,7 @@
 // Marking the block of cells that holds the rainfall series: the picker seam, the modal
 // dialog that shows the workbook as a spreadsheet, and a double for tests.
 #include "excel/ImportBlock.h"
-#include "excel/XlsWorkbook.h"
+#include "excel/Workbook.h"
 
 #include <QDialog>
 #include <optional>

@@ -1,35 +1,19 @@
 #include "excel/XlsWorkbook.h"
 
 #include "excel/XlsRecords.h"
-#include "text/Error.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <freexl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstring>
 
 namespace moravel::excel {
 namespace {
 
-// The largest file and the most cells (over all sheets) the reader takes on: as many cells
-// as one sheet of the largest size, far beyond any rainfall workbook. freexl allocates room
-// for every declared cell when it opens a file, so the declared sizes are checked first.
-constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
-constexpr qint64 kMaxTotalCells = static_cast<qint64>(kMaxSheetRows) * kMaxSheetCols;
-
-std::uint64_t Key(int row, int col)
+[[noreturn]] void Refuse(bool tooLarge = false)
 {
-    return (static_cast<std::uint64_t>(row) << 16) | static_cast<std::uint64_t>(col);
-}
-
-[[noreturn]] void Unreadable(const QString& path)
-{
-    throw Error(QStringLiteral("Nie można odczytać skoroszytu ") + QDir::toNativeSeparators(path));
-}
-
-[[noreturn]] void TooLarge(const QString& path)
-{
-    throw Error(QStringLiteral("Skoroszyt %1 jest zbyt duży, by go odczytać").arg(QDir::toNativeSeparators(path)));
+    throw WorkbookRefused(tooLarge);
 }
 
 // Owns a freexl handle; freexl wants its handle closed even after a failed open.
@@ -50,13 +34,46 @@ private:
     const void* handle_ = nullptr;
 };
 
-Cell ReadCell(const void* xls, int row, int col, bool& ok)
+// freexl opens files by name only. The checked bytes go into an anonymous in-memory file
+// of this process, which freexl opens by its /proc name: it parses exactly those bytes, and
+// nothing is left on disk.
+class MemoryFile {
+public:
+    explicit MemoryFile(const QByteArray& bytes)
+    {
+        fd_ = ::memfd_create("moravel-workbook", MFD_CLOEXEC);
+        if (fd_ < 0)
+            return;
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fd_, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
+            if (n <= 0) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+            done += n;
+        }
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    ~MemoryFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool Ok() const { return fd_ >= 0; }
+    QByteArray Path() const { return "/proc/self/fd/" + QByteArray::number(fd_); }
+
+private:
+    int fd_ = -1;
+};
+
+Cell ReadCell(const void* xls, int row, int col)
 {
     FreeXL_CellValue value{};
-    ok = freexl_get_cell_value(xls, static_cast<unsigned>(row), static_cast<unsigned short>(col), &value) == FREEXL_OK;
+    if (freexl_get_cell_value(xls, static_cast<unsigned>(row), static_cast<unsigned short>(col), &value) != FREEXL_OK)
+        Refuse();
     Cell cell;
-    if (!ok)
-        return cell;
     switch (value.type) {
         case FREEXL_CELL_INT:
             cell.type = CellType::Number;
@@ -85,7 +102,7 @@ Cell ReadCell(const void* xls, int row, int col, bool& ok)
 // The marked cells of each freexl worksheet. freexl lists the workbook's worksheets (sheet
 // type 0) in order; a workbook whose sheets don't line up that way is not walked further.
 std::vector<std::vector<MarkedCell>> MarkedCellsBySheet(const std::vector<SheetRecords>& scanned,
-                                                        std::size_t sheetCount, const QString& path)
+                                                        std::size_t sheetCount)
 {
     std::vector<std::vector<MarkedCell>> worksheets;
     for (const SheetRecords& sheet : scanned)
@@ -97,117 +114,85 @@ std::vector<std::vector<MarkedCell>> MarkedCellsBySheet(const std::vector<SheetR
             worksheets.push_back(sheet.cells);
     }
     if (worksheets.size() != sheetCount)
-        Unreadable(path);
+        Refuse();
     return worksheets;
+}
+
+// One worksheet: freexl's cells, then the walk's cells in place of freexl's ones.
+Worksheet ReadSheet(const void* xls, unsigned int index, const std::vector<MarkedCell>& marked, qint64& totalCells)
+{
+    Worksheet sheet;
+    const char* name = nullptr;
+    unsigned int rows = 0;
+    unsigned short cols = 0;
+    if (freexl_get_worksheet_name(xls, static_cast<unsigned short>(index), &name) != FREEXL_OK ||
+        freexl_select_active_worksheet(xls, static_cast<unsigned short>(index)) != FREEXL_OK ||
+        freexl_worksheet_dimensions(xls, &rows, &cols) != FREEXL_OK)
+        Refuse();
+    if (rows > static_cast<unsigned>(kMaxBiffRows) || cols > kMaxBiffCols)
+        Refuse();
+    totalCells += static_cast<qint64>(rows) * cols;
+    if (totalCells > kMaxTotalCells)  // freexl's sizes disagree with the records' ones
+        Refuse();
+    sheet.name = name ? QString::fromUtf8(name) : QString();
+    sheet.rows = static_cast<int>(rows);
+    sheet.cols = cols;
+    for (int r = 0; r < sheet.rows; ++r) {
+        for (int c = 0; c < sheet.cols; ++c) {
+            Cell cell = ReadCell(xls, r, c);
+            if (cell.type != CellType::Empty || cell.doubt != Doubt::None)
+                sheet.Set(r, c, std::move(cell));
+        }
+    }
+    for (const MarkedCell& m : marked) {
+        if (m.row >= sheet.rows || m.col >= sheet.cols)
+            continue;  // outside the declared dimensions: freexl has nothing there
+        sheet.Set(m.row, m.col, m.cell);
+    }
+    return sheet;
 }
 
 }  // namespace
 
-const Cell& Worksheet::At(int row, int col) const
+bool LooksLikeXls(const QByteArray& bytes)
 {
-    static const Cell kEmpty;
-    const auto it = cells.constFind(Key(row, col));
-    return it == cells.constEnd() ? kEmpty : *it;
+    return bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1"));
 }
 
-void Worksheet::Set(int row, int col, Cell cell)
+Workbook ReadXlsWorkbook(const QByteArray& bytes)
 {
-    cells.insert(Key(row, col), std::move(cell));
-}
-
-Workbook ReadWorkbook(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0)
-        Unreadable(path);
-    if (info.size() > kMaxFileBytes)
-        TooLarge(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        Unreadable(path);
-    const QByteArray bytes = file.readAll();
-    file.close();
-
     // The record walk goes first: besides finding the cells freexl reads unfaithfully, it
-    // keeps files with a damaged container away from freexl, which reads past its buffers on
-    // some of them.
+    // keeps damaged files away from freexl, which reads past its buffers on some of them.
     const auto scanned = ScanSheetRecords(bytes);
     if (!scanned)
-        Unreadable(path);
+        Refuse();
     qint64 declaredCells = 0;
     for (const SheetRecords& sheet : *scanned)
         declaredCells += sheet.rows * sheet.cols;
+    // freexl allocates room for every declared cell when it opens a file.
     if (declaredCells > kMaxTotalCells)
-        TooLarge(path);
+        Refuse(true);
 
+    const MemoryFile file(bytes);
+    if (!file.Ok())
+        Refuse();
     FreexlHandle xls;
-    if (freexl_open(QFile::encodeName(path).constData(), xls.Out()) != FREEXL_OK || !xls.Get())
-        Unreadable(path);
-    unsigned int info32 = 0;
-    if (freexl_get_info(xls.Get(), FREEXL_BIFF_PASSWORD, &info32) != FREEXL_OK || info32 == FREEXL_BIFF_OBFUSCATED)
-        Unreadable(path);
+    if (freexl_open(file.Path().constData(), xls.Out()) != FREEXL_OK || !xls.Get())
+        Refuse();
+    unsigned int info = 0;
+    if (freexl_get_info(xls.Get(), FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK || info == FREEXL_BIFF_OBFUSCATED)
+        Refuse();
     unsigned int sheetCount = 0;
     if (freexl_get_info(xls.Get(), FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK || sheetCount == 0 ||
-        sheetCount > 0xFFFF)
-        Unreadable(path);
+        sheetCount > static_cast<unsigned>(kMaxSheets))
+        Refuse();
 
-    const auto marked = MarkedCellsBySheet(*scanned, sheetCount, path);
-
+    const auto marked = MarkedCellsBySheet(*scanned, sheetCount);
     Workbook book;
-    book.path = path;
     qint64 totalCells = 0;
-    for (unsigned int s = 0; s < sheetCount; ++s) {
-        Worksheet sheet;
-        const char* name = nullptr;
-        unsigned int rows = 0;
-        unsigned short cols = 0;
-        if (freexl_get_worksheet_name(xls.Get(), static_cast<unsigned short>(s), &name) != FREEXL_OK ||
-            freexl_select_active_worksheet(xls.Get(), static_cast<unsigned short>(s)) != FREEXL_OK ||
-            freexl_worksheet_dimensions(xls.Get(), &rows, &cols) != FREEXL_OK)
-            Unreadable(path);
-        if (rows > static_cast<unsigned>(kMaxSheetRows) || cols > kMaxSheetCols)
-            Unreadable(path);
-        totalCells += static_cast<qint64>(rows) * cols;
-        if (totalCells > kMaxTotalCells)  // freexl's sizes disagree with the records' ones
-            Unreadable(path);
-        sheet.name = name ? QString::fromUtf8(name) : QString();
-        sheet.rows = static_cast<int>(rows);
-        sheet.cols = cols;
-        for (int r = 0; r < sheet.rows; ++r) {
-            for (int c = 0; c < sheet.cols; ++c) {
-                bool ok = false;
-                Cell cell = ReadCell(xls.Get(), r, c, ok);
-                if (!ok)
-                    Unreadable(path);
-                if (cell.type != CellType::Empty || cell.doubt != Doubt::None)
-                    sheet.Set(r, c, std::move(cell));
-            }
-        }
-        // freexl reads formulas as empty and booleans and errors as numbers without saying
-        // so; the record walk says which cells those are.
-        for (const MarkedCell& m : marked[s]) {
-            if (m.row >= sheet.rows || m.col >= sheet.cols)
-                continue;  // outside the declared dimensions: freexl has nothing there
-            Cell cell = sheet.At(m.row, m.col);
-            cell.doubt = m.doubt;
-            sheet.Set(m.row, m.col, std::move(cell));
-        }
-        book.sheets.push_back(std::move(sheet));
-    }
+    for (unsigned int s = 0; s < sheetCount; ++s)
+        book.sheets.push_back(ReadSheet(xls.Get(), s, marked[s], totalCells));
     return book;
-}
-
-QString ColumnName(int col)
-{
-    QString name;
-    for (int n = col + 1; n > 0; n = (n - 1) / 26)
-        name.prepend(QChar(u'A' + (n - 1) % 26));
-    return name;
-}
-
-QString CellName(int row, int col)
-{
-    return ColumnName(col) + QString::number(row + 1);
 }
 
 }  // namespace moravel::excel

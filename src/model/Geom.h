@@ -5,6 +5,8 @@
 #include "model/Random.h"
 #include "model/State.h"
 
+#include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace moravel::model {
@@ -50,12 +52,39 @@ private:
     HydrographParameters p_;
 };
 
+// Working storage of the hydrograph core, owned by the caller. Kept between runs it lets a
+// run of the same size allocate nothing; one workspace serves one run at a time, so each
+// thread that computes hydrographs keeps its own. Its contents are the core's business.
+struct HydrographWorkspace {
+    // Per hour 1..N: velocity, time to peak, peak per millimetre, base time.
+    std::vector<float> V, Tp, Qp, Tb;
+    // The response of hour i occupies time steps i .. i + count[i] - 1.
+    std::vector<int> count;
+    // While the responses together have at most storedCellLimit cells, each hour's values
+    // are kept, starting at cells[offset[i]]. Above it nothing per cell is kept: replay[i]
+    // is a copy of the random source taken where hour i's rising-limb draws begin, and the
+    // superposition computes every value again from the same draws.
+    std::vector<std::size_t> offset;
+    std::vector<float> cells;
+    std::vector<std::unique_ptr<UniformSource>> replay;
+    // The new ordinates 1..length, copied to the state only when the run has succeeded.
+    std::vector<float> ordinates;
+
+    static constexpr std::size_t kDefaultStoredCellLimit = std::size_t{1} << 21;  // 8 MB of cells
+    std::size_t storedCellLimit = kDefaultStoredCellLimit;
+
+    // Bytes held by the buffers (their capacity), not counting the copies of the source.
+    std::size_t StorageBytes() const;
+};
+
 // Reads EffectiveRain[1..N] of the state, draws from `random` (reseeding it once, after the
 // per-hour parameters), and writes HydrographOrdinates, HydrographLength, PeakDischarge and
 // PeakDischargeRounded. Throws moravel::Error on a floating-point fault, on a failing getter,
-// or (before any slot of the state is written) when N or the hydrograph length exceeds the
-// 1000 hours the state holds.
-void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random);
+// or (before any slot of the state is written) when N exceeds the 1000 hours the state
+// holds or the hydrograph would be longer than kMaxHydrographLength hours. Runs on different
+// threads are independent as long as each has its own state, source and workspace.
+void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random,
+                           HydrographWorkspace& workspace);
 
 // The working values of one run: the channel parameter and, per hour 1..N (index 0 unused),
 // velocity, time to peak, peak per millimetre and base time, as stored in single precision.
@@ -65,6 +94,11 @@ struct HydrographTrace {
 };
 
 // The same run, also handing out its working values when `trace` is not null.
+void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random,
+                           HydrographWorkspace& workspace, HydrographTrace* trace);
+
+// The same runs with a workspace of their own (allocated for the run).
+void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random);
 void ComputeHydrographCore(HydrographInputs& inputs, ComputationState& state, UniformSource& random,
                            HydrographTrace* trace);
 

@@ -34,12 +34,6 @@ const int kFixedCurveNumbers[kLandUseRows - 1][kSoilGroups] = {
     {72, 82, 87, 89},  // dirt roads
 };
 
-LandUseState& LandUse()
-{
-    static LandUseState state;
-    return state;
-}
-
 float ComputeAveragedCurveNumber(LandUseState& state, const LandUseTexts& areas, QChar separator,
                                  const std::function<void()>& onInvalidCell)
 {

@@ -21,9 +21,6 @@ struct LandUseState {
     float AveragedCurveNumber = 0;
 };
 
-// The one instance used by the window.
-LandUseState& LandUse();
-
 // CN of the 20 fixed land-use classes for soil groups A..D.
 extern const int kFixedCurveNumbers[kLandUseRows - 1][kSoilGroups];
 

@@ -14,10 +14,9 @@ float ScsEffectiveRain(const float* rainfall, int hours, float curveNumber, Unif
     const double u0 = draw.Next();
     const float S = ToSingle(Checked(Checked(25.4 * (Divide(1000.0, curveNumber) - 10.0)) * (1.0 + 0.3 * u0)));
 
-    // The results go to a scratch buffer first, so that a run stopped by an error leaves the
-    // caller's array as it was.
-    static std::vector<float> scratch;
-    scratch.resize(static_cast<std::size_t>(std::max(hours, 0)));
+    // The results go to a buffer of the run first, so that a run stopped by an error leaves
+    // the caller's array as it was.
+    std::vector<float> scratch(static_cast<std::size_t>(std::max(hours, 0)));
 
     float Pc = 0;
     float Q = 0;

@@ -79,6 +79,12 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWin
         ownOpener_ = std::make_unique<moravel::window::QtWorkbookOpener>(*messages_);
         opener_ = ownOpener_.get();
     }
+    if (options.random) {
+        random_ = options.random;
+    } else {
+        ownRandom_ = std::make_unique<moravel::model::ClockSeededSource>();
+        random_ = ownRandom_.get();
+    }
     if (options.screen) {
         screen_ = *options.screen;
     } else if (QScreen* primary = QGuiApplication::primaryScreen()) {
@@ -254,6 +260,16 @@ std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec)
     if (chosen)
         lastFileNames_.insert(dialogSpec.name, *chosen);
     return chosen;
+}
+
+void TFormatkaOkno::SetRainHourCountText(const QString& text)
+{
+    SetText(ui->Edit_Liczba_godzin_opadu, text);
+}
+
+void TFormatkaOkno::SetRainfallText(int hour, const QString& text)
+{
+    ui->Tabela_Opad->SetCell(1, hour, text);
 }
 
 // ---- Start-up and menus

@@ -9,7 +9,9 @@
 #include <memory>
 #include <optional>
 
+#include "model/Geom.h"
 #include "model/LandUse.h"
+#include "model/Random.h"
 #include "model/State.h"
 #include "window/Seams.h"
 
@@ -43,6 +45,7 @@ public:
         moravel::window::Messages* messages = nullptr;              // not owned; none: Qt message boxes
         moravel::window::FileDialogs* dialogs = nullptr;            // not owned; none: Qt file dialogs
         moravel::window::WorkbookOpener* workbookOpener = nullptr;  // not owned; none: the desktop's
+        moravel::model::UniformSource* random = nullptr;            // not owned; none: a clock-seeded one
         std::optional<QSize> screen;                                // none: the primary screen's size
         std::optional<QChar> decimalSeparator;                      // none: the system locale's
     };
@@ -62,6 +65,19 @@ public:
     // remembers the new choice; nothing when the user cancels.
     std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec);
     QChar DecimalSeparator() const { return decimalSeparator_; }
+
+    // What the two computations left for the chart and the report, and the land use they
+    // read: the window owns both and only its handlers change them.
+    const moravel::model::ComputationState& State() const { return state_; }
+    const moravel::model::LandUseState& LandUse() const { return landUse_; }
+
+    // ---- Typed doors for the import (excel/ExcelImportWindow.cpp), which reaches the window
+    // through these rather than through `ui`.
+    // The hour count Edit_Liczba_godzin_opadu, set through SetText: its change handler runs
+    // exactly when the text differs.
+    void SetRainHourCountText(const QString& text);
+    // The rainfall text of hour `hour` (1-based), column 1 of Tabela_Opad; runs nothing.
+    void SetRainfallText(int hour, const QString& text);
 
     // ---- Mechanisms
     // Runs a user event's handler; an error ends the whole command and is shown in the
@@ -191,6 +207,12 @@ private:
     moravel::window::Messages* messages_ = nullptr;
     moravel::window::FileDialogs* dialogs_ = nullptr;
     moravel::window::WorkbookOpener* opener_ = nullptr;
+    std::unique_ptr<moravel::model::UniformSource> ownRandom_;
+    moravel::model::UniformSource* random_ = nullptr;
+    moravel::model::ComputationState state_;
+    moravel::model::LandUseState landUse_;
+    // The hydrograph's working storage, kept between runs.
+    moravel::model::HydrographWorkspace workspace_;
     // How many changes of the area field are running nested in one another (the % mode
     // write-back of the total area).
     int areaChangeDepth_ = 0;

@@ -11,8 +11,6 @@
 #include "excel/Excel.h"
 #include "model/Geom.h"
 #include "model/HydrographTextInputs.h"
-#include "model/Random.h"
-#include "model/State.h"
 #include "text/NumText.h"
 #include "ui_Formatka.h"
 #include "window/Formatka.h"
@@ -97,12 +95,12 @@ void TFormatkaOkno::ComputeHydrograph()
     texts.Area = ui->LabelSCSPowierzchniaWartosc->text();
     texts.HourCount = ui->Edit_Liczba_godzin_opadu->text();
     model::TextHydrographInputs inputs(std::move(texts), decimalSeparator_);
-    model::ComputeHydrographCore(inputs, model::State(), model::RandomSource());
+    model::ComputeHydrographCore(inputs, state_, *random_, workspace_);
 }
 
 void TFormatkaOkno::ShowHydrographChart()
 {
-    ui->Wykres->ShowHydrographChart(model::State());
+    ui->Wykres->ShowHydrographChart(state_);
 }
 
 void TFormatkaOkno::MenuObliczeniaHydrogramClick()
@@ -115,7 +113,7 @@ void TFormatkaOkno::MenuObliczeniaHydrogramClick()
 void TFormatkaOkno::MenuObliczeniaRaportExcelClick()
 {
     ComputeHydrograph();
-    excel::ReportData data = excel::ReportDataFromState(model::State());
+    excel::ReportData data = excel::ReportDataFromState(state_);
     data.RiverName = ui->EditTytul1->text();
     data.CrossSection = ui->EditTytul2->text();
     data.LandUse = GridTexts(ui->Tabela_SCS);

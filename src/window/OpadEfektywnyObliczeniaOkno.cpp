@@ -7,8 +7,6 @@
 
 #include "model/CheckedMath.h"
 #include "model/OpadEfektywnyObliczenia.h"
-#include "model/Random.h"
-#include "model/State.h"
 #include "text/NumText.h"
 #include "ui_Formatka.h"
 #include "window/Formatka.h"
@@ -20,7 +18,7 @@ using namespace moravel;
 
 void TFormatkaOkno::ComputeEffectiveRain()
 {
-    model::RandomSource().Reseed();
+    random_->Reseed();
     if (ui->CheckBoxOpad->isChecked()) {
         const int hours = HourCountForState();
         for (int i = 1; i <= hours; ++i)
@@ -35,7 +33,7 @@ void TFormatkaOkno::ComputeEffectiveRain()
 
 void TFormatkaOkno::ComputeScsEffectiveRain(const QString& curveNumberCaption)
 {
-    model::ComputationState& state = model::State();
+    model::ComputationState& state = state_;
     StringGrid* table = ui->Tabela_Opad;
     const QChar sep = decimalSeparator_;
 
@@ -46,7 +44,7 @@ void TFormatkaOkno::ComputeScsEffectiveRain(const QString& curveNumberCaption)
         state.Rainfall[i] = model::ToSingle(text::StrToFloat(table->Cell(1, i), sep));
     // A fault half-way leaves the state's effective rainfall as it was: the core writes its
     // output only when the whole run has succeeded.
-    model::ScsEffectiveRain(&state.Rainfall[1], hours, curveNumber, model::RandomSource(), &state.EffectiveRain[1]);
+    model::ScsEffectiveRain(&state.Rainfall[1], hours, curveNumber, *random_, &state.EffectiveRain[1]);
 
     table->SetGridWidth(table->ColCount() == 3 && table->RowCount() > 39 ? 170 : 160);
     table->SetColCount(3);
@@ -66,5 +64,5 @@ void TFormatkaOkno::StoreTypedEffectiveRain(int hour)
 {
     // An empty or mistyped cell counts as 1 mm.
     const double typed = text::StrToFloatDef(ui->Tabela_Opad->Cell(2, hour), 1.0, decimalSeparator_);
-    model::State().EffectiveRain[hour] = model::ToSingle(typed);
+    state_.EffectiveRain[hour] = model::ToSingle(typed);
 }

@@ -88,7 +88,7 @@ float TFormatkaOkno::PercentSumOfGrid() const
 
 void TFormatkaOkno::ComputeAveragedCurveNumber()
 {
-    model::LandUseState& landUse = model::LandUse();
+    model::LandUseState& landUse = landUse_;
     const float total =
         model::ComputeAveragedCurveNumber(landUse, GridTexts(ui->Tabela_SCS), decimalSeparator_,
                                           [this] { messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!")); });
@@ -103,7 +103,7 @@ void TFormatkaOkno::ComputeAveragedCurveNumber()
 void TFormatkaOkno::ReadOtherCurveNumber(int soilGroup)
 {
     const QLineEdit* edits[model::kSoilGroups] = {ui->EditSCSA, ui->EditSCSB, ui->EditSCSC, ui->EditSCSD};
-    if (!model::ReadOtherCurveNumber(model::LandUse(), soilGroup, edits[soilGroup]->text()))
+    if (!model::ReadOtherCurveNumber(landUse_, soilGroup, edits[soilGroup]->text()))
         messages_->Info(QStringLiteral("Wprowadź liczbę całkowitą!"));
 }
 

@@ -61,7 +61,7 @@ THydrographChart::THydrographChart(QWidget* parent)
 void THydrographChart::ShowHydrographChart(const moravel::model::ComputationState& state)
 {
     setVisible(true);
-    const int count = HydrographChartPointCount(state.HydrographOrdinates, state.HydrographLength);
+    const int count = HydrographChartPointCount(state.HydrographOrdinates.data(), state.HydrographLength);
 
     QList<QPointF> points;
     points.reserve(count);

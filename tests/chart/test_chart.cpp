@@ -139,7 +139,7 @@ TEST(HydrographChart, AxesFollowEveryNewHydrographAsOnTheFirst)
         SCOPED_TRACE(::testing::Message() << run.hours << " h, peak " << run.peak);
         const auto state = Triangle(run.hours, run.peak);
         chart.ShowHydrographChart(*state);
-        const int count = HydrographChartPointCount(state->HydrographOrdinates, state->HydrographLength);
+        const int count = HydrographChartPointCount(state->HydrographOrdinates.data(), state->HydrographLength);
         ASSERT_EQ(chart.Series1()->count(), count);
 
         // The same drawing on a chart that never drew before.

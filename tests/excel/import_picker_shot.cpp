@@ -1,5 +1,5 @@
 // Opens the picker on the rain fixture and marks C10:C33 with the keyboard as a user would
-// (or, with a second argument "kinds", on the formula/boolean/date fixture, A1:A10), then
+// (or, with a second argument "kinds", on the formula/boolean/error/date fixture, A1:A12), then
 // saves a picture of the dialog to the path given as the first argument.
 #include "excel/RangePicker.h"
 #include "test_import_fixtures.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     dialog.show();
     QTableView* view = dialog.View(0);
     view->setCurrentIndex(kinds ? view->model()->index(0, 0) : view->model()->index(9, 2));
-    for (int i = 0; i < (kinds ? 9 : 23); ++i) {
+    for (int i = 0; i < (kinds ? 11 : 23); ++i) {
         QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::ShiftModifier);
         QApplication::sendEvent(view, &down);
     }

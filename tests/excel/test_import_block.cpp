@@ -114,21 +114,32 @@ TEST(ImportBlock, RefusesCancelTooManyRowsAndBlocksOffTheWorkbook)
               QString::fromUtf8("Zaznaczony zakres ma 1002 wiersze, a tabela opadu mieści najwyżej 1000 godzin"));
 
     const QString offSheet = QString::fromUtf8("Zaznaczony zakres nie leży na arkuszu skoroszytu");
-    EXPECT_EQ(ErrorText(book, CellBlock{2, 0, 0, 0, 0}), offSheet);    // no third sheet
-    EXPECT_EQ(ErrorText(book, CellBlock{0, 5, 0, 4, 0}), offSheet);    // upside down
-    EXPECT_EQ(ErrorText(book, CellBlock{0, -1, 0, 3, 0}), offSheet);   // negative row
-    EXPECT_EQ(ErrorText(book, CellBlock{0, 0, 0, 0, 256}), offSheet);  // past column IV
+    EXPECT_EQ(ErrorText(book, CellBlock{2, 0, 0, 0, 0}), offSheet);      // no third sheet
+    EXPECT_EQ(ErrorText(book, CellBlock{0, 5, 0, 4, 0}), offSheet);      // upside down
+    EXPECT_EQ(ErrorText(book, CellBlock{0, -1, 0, 3, 0}), offSheet);     // negative row
+    EXPECT_EQ(ErrorText(book, CellBlock{0, 0, 0, 0, 16384}), offSheet);  // past column XFD
 }
 
-TEST(ImportBlock, WarnsAboutCellsThatCannotBeReadFaithfully)
+// The warnings say what arrives: a formula's result, 1 or 0, an empty cell for an error
+// (named), a date as its text.
+TEST(ImportBlock, WarnsAboutCellsThatAreNoPlainValues)
 {
     const Workbook kinds = ReadWorkbook(ImportFixture("kinds.xls"));
-    const QStringList all = BlockWarnings(kinds, CellBlock{0, 0, 0, 9, 0});
-    ASSERT_EQ(all.size(), 4) << all.join('\n').toStdString();
-    EXPECT_TRUE(all[0].contains(QString::fromUtf8("formuły (np. A1)")));
-    EXPECT_TRUE(all[1].contains(QString::fromUtf8("wartości logiczne (np. A3)")));
-    EXPECT_TRUE(all[2].contains(QString::fromUtf8("z błędem (np. A5)")));
-    EXPECT_TRUE(all[3].contains(QString::fromUtf8("daty lub godziny (np. A6)")));
+    const QStringList all = BlockWarnings(kinds, CellBlock{0, 0, 0, 11, 0});
+    EXPECT_EQ(all,
+              (QStringList{
+                  QString::fromUtf8("Uwaga: zakres zawiera formuły (np. A1); zostaną wpisane ich wyniki zapisane "
+                                    "w pliku."),
+                  QString::fromUtf8("Uwaga: zakres zawiera wartości logiczne (np. A3); zostaną wpisane jako 1 lub 0."),
+                  QString::fromUtf8("Uwaga: zakres zawiera komórki z błędem (np. A5: #DIV/0!); zostaną wpisane "
+                                    "puste pola."),
+                  QString::fromUtf8("Uwaga: zakres zawiera daty lub godziny (np. A6: 2024-05-01); zostaną "
+                                    "wpisane jako tekst w tej postaci."),
+              }));
+    EXPECT_EQ(BlockTexts(kinds, CellBlock{0, 0, 0, 11, 0}, u','),
+              (QStringList{"5", "", "1", "0", "", "2024-05-01", "2024-05-01 13:30:00", "06:15:00", "7",
+                           QString::fromUtf8("zażółć"), "tekst wynik", ""}));
+    EXPECT_TRUE(BlockWarnings(kinds, CellBlock{0, 11, 0, 11, 0})[0].contains("(np. A12: #N/A)"));
     // A block of plain cells says nothing.
     EXPECT_TRUE(BlockWarnings(kinds, CellBlock{0, 8, 0, 9, 0}).isEmpty());
 

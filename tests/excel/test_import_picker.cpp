@@ -132,7 +132,8 @@ TEST_F(ImportPicker, WarnsWhenTheBlockHoldsFormulasOrDates)
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QTableView* view = dialog.View(0);
-    EXPECT_EQ(view->model()->index(0, 0).data().toString(), QString::fromUtf8("(formuła)"));
+    EXPECT_EQ(view->model()->index(0, 0).data().toString(), "5");        // a formula's result
+    EXPECT_EQ(view->model()->index(4, 0).data().toString(), "#DIV/0!");  // shown; arrives empty
 
     ClickCell(view, 8, 0);  // A9, a plain number
     EXPECT_TRUE(dialog.Warning()->isHidden());
@@ -141,7 +142,7 @@ TEST_F(ImportPicker, WarnsWhenTheBlockHoldsFormulasOrDates)
         QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_FALSE(dialog.Warning()->isHidden());
     EXPECT_TRUE(dialog.Warning()->text().contains(QString::fromUtf8("formuły (np. A1)")));
-    EXPECT_TRUE(dialog.Warning()->text().contains("daty lub godziny (np. A6)"));
+    EXPECT_TRUE(dialog.Warning()->text().contains("daty lub godziny (np. A6: 2024-05-01)"));
     // Warned, not blocked: the user may still take the block.
     EXPECT_TRUE(dialog.OkButton()->isEnabled());
 }

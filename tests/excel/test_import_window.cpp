@@ -6,6 +6,8 @@
 #include "test_import_fixtures.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace moravel::window::testing {
 namespace {
@@ -19,8 +21,8 @@ class ImportWindowTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        source = &random;
         WindowFixture::SetUp();
-        model::SetRandomSource(&random);
     }
     QStringList Column(int col, int rows)
     {
@@ -68,7 +70,7 @@ TEST_F(ImportWindowTest, SameHourCountLeavesTheRuleUnrunAndColumnsZeroAndTwoAsTh
     window->ComputeEffectiveRain();
     Fill(2, hef);  // marks that a recomputation would overwrite
     const int reseeds = random.reseeds;
-    const float stateRain = model::State().Rainfall[1];
+    const float stateRain = window->State().Rainfall[1];
 
     FixedRangePicker picker(kC10toC33);
     Import(picker, rain);
@@ -83,11 +85,53 @@ TEST_F(ImportWindowTest, SameHourCountLeavesTheRuleUnrunAndColumnsZeroAndTwoAsTh
     EXPECT_EQ(Column(2, 24), hef);                            // nothing recomputed
     EXPECT_EQ(Table()->Cell(0, 24), QStringLiteral("24"));
     EXPECT_EQ(random.reseeds, reseeds);
-    EXPECT_EQ(model::State().Rainfall[1], stateRain);
+    EXPECT_EQ(window->State().Rainfall[1], stateRain);
 
     ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].dialogSpec.name, QStringLiteral("OpenDialogImportExcela"));
-    EXPECT_EQ(dialogs.asked[0].dialogSpec.filter, QStringLiteral("Pliki Excel *.xls|*.xls"));
+    const FileDialogSpec& dialog = dialogs.asked[0].dialogSpec;
+    EXPECT_EQ(dialog.name, QStringLiteral("OpenDialogImportExcela"));
+    EXPECT_EQ(dialog.title, QStringLiteral("Import opadu z Excela"));
+    EXPECT_FALSE(dialog.save);
+    // The first entry as it always was, then the other workbooks, CSV and all of them.
+    EXPECT_EQ(dialog.filter.split(u'|'),
+              (QStringList{"Pliki Excel *.xls", "*.xls", "Skoroszyty (*.xlsx *.xlsm *.ods)", "*.xlsx;*.xlsm;*.ods",
+                           "Pliki CSV (*.csv *.txt)", "*.csv;*.txt",
+                           QString::fromUtf8("Wszystkie obsługiwane pliki (*.xls *.xlsx *.xlsm *.ods *.csv *.txt)"),
+                           "*.xls;*.xlsx;*.xlsm;*.ods;*.csv;*.txt"}));
+}
+
+// Every format the import reads, through the window: the same rules for what arrives.
+TEST_F(ImportWindowTest, ImportsEveryFormat)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString csv = dir.filePath("opad.csv");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Godzina;Opad [mm]\r\n1;2,5\r\n2;\r\n3;brak\r\n4;0,333333333333333\r\n");
+    file.close();
+    struct Case {
+        QString path;
+        CellBlock block;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {rain, CellBlock{0, 10, 2, 14, 2}, {"1,4", "2,5", "0,333333333333333", "3,5", "brak"}},
+        {ImportFixture("rain.xlsx"),
+         CellBlock{0, 0, 0, 6, 0},
+         {"2,5", "brak", "5", "tekst", "", "2024-05-17", "2024-05-17 13:30:00"}},
+        {ImportFixture("rain.ods"), CellBlock{0, 0, 0, 2, 0}, {"2,5", "brak", "5"}},
+        {csv, CellBlock{0, 1, 1, 4, 2}, {"2,5", "", "brak", "0,333333333333333"}},  // two columns: the first
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        messages.Clear();
+        FixedRangePicker picker(c.block);
+        Import(picker, c.path);
+        EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
+        EXPECT_EQ(Hours()->text(), QString::number(c.texts.size()));
+        EXPECT_EQ(Column(1, static_cast<int>(c.texts.size())), c.texts);
+    }
 }
 
 // The hour count changes before any value is written: the rule builds the rows and, with a
@@ -106,8 +150,8 @@ TEST_F(ImportWindowTest, NewHourCountRunsTheRuleOnTheOldTableBeforeTheValues)
     EXPECT_EQ(Table()->RowCount(), 4);
     EXPECT_EQ(Column(0, 3), (QStringList{"1", "2", "3"}));
     EXPECT_EQ(Column(1, 3), (QStringList{"1,4", "2,5", "0,333333333333333"}));
-    EXPECT_EQ(model::State().Rainfall[1], 4.0f);  // computed from the old texts
-    EXPECT_EQ(model::State().Rainfall[3], 6.0f);
+    EXPECT_EQ(window->State().Rainfall[1], 4.0f);  // computed from the old texts
+    EXPECT_EQ(window->State().Rainfall[3], 6.0f);
 }
 
 TEST_F(ImportWindowTest, DirectModeWritesColumnOneUnderTheCover)
@@ -145,11 +189,16 @@ TEST_F(ImportWindowTest, CancelsAndRefusalsChangeNothing)
     Retype(Hours(), QStringLiteral("3"));
     Fill(1, {"4", "5", "6"});
     const QString truncated = ImportFixture("truncated.xls");
+    const QString badFormat = ImportFixture("bad_format.xls");
+    const QString unreadableRain =
+        QStringLiteral("Nie można odczytać skoroszytu %1.").arg(QDir::toNativeSeparators(rain));
     struct Case {
         const char* what;
         std::optional<QString> file;
         std::optional<CellBlock> block;
         QString error;  // as the error box shows it
+        QStringList readerSwitches = {};
+        int readerTimeoutMs = 20000;
     };
     const Case cases[] = {
         {"file dialog cancelled", std::nullopt, kC10toC33, QString()},
@@ -158,12 +207,18 @@ TEST_F(ImportWindowTest, CancelsAndRefusalsChangeNothing)
          QString::fromUtf8("Zaznaczony zakres ma 1500 wierszy, a tabela opadu mieści najwyżej 1000 godzin.")},
         {"damaged file", truncated, kC10toC33,
          QStringLiteral("Nie można odczytać skoroszytu %1.").arg(QDir::toNativeSeparators(truncated))},
+        {"FORMAT record with a text length of 0xFFFF", badFormat, kC10toC33,
+         QStringLiteral("Nie można odczytać skoroszytu %1.").arg(QDir::toNativeSeparators(badFormat))},
+        {"reader crashes", rain, kC10toC33, unreadableRain, {"--test-crash"}},
+        {"reader hangs", rain, kC10toC33, unreadableRain, {"--test-hang"}, 300},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         messages.Clear();
         FixedRangePicker picker(c.block);
+        UseReader(c.readerSwitches, c.readerTimeoutMs);
         Import(picker, c.file);
+        UseReader();
         EXPECT_EQ(messages.Errors(), c.error.isEmpty() ? QStringList{} : QStringList{c.error});
         EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
         EXPECT_EQ(Column(1, 3), (QStringList{"4", "5", "6"}));

@@ -58,6 +58,7 @@ public:
     explicit SeededSource(unsigned seed) : gen_(seed) {}
     void Reseed() override {}
     double Next() override { return std::uniform_real_distribution<double>(0.0, 1.0)(gen_); }
+    std::unique_ptr<model::UniformSource> Clone() const override { return std::make_unique<SeededSource>(*this); }
 
 private:
     std::mt19937 gen_;

@@ -40,14 +40,13 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        source = &random;
         WindowFixture::SetUp();
-        model::SetRandomSource(&random);
     }
     // A new window, as after starting the program again; the dialogs and the draws stay.
     void Fresh()
     {
         Build(QSize(1024, 768));
-        model::SetRandomSource(&random);
         dialogs.asked.clear();
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
@@ -170,7 +169,7 @@ TEST_F(FileCommandsTest, RainfallSavesTheTypedTextsAndOpensThemIntoAFreshWindow)
     EXPECT_FALSE(ui().CheckBoxOpad->isChecked());
     // The refresh computed the effective rainfall of the opened series.
     EXPECT_EQ(Rain()->Cell(2, 0), QStringLiteral("Hef [mm]"));
-    EXPECT_FLOAT_EQ(model::State().Rainfall[2], 12.0f);
+    EXPECT_FLOAT_EQ(window->State().Rainfall[2], 12.0f);
     EXPECT_TRUE(messages.log.empty());  // no message confirms an open
 }
 
@@ -193,8 +192,8 @@ TEST_F(FileCommandsTest, EffectiveRainfallFileTicksDirectModeAndFillsTheThirdCol
     EXPECT_EQ(RainColumn(2, 2), (QStringList{"0,75", "4,125"}));
     EXPECT_EQ(RainColumn(1, 2), (QStringList{"1", "1"}));  // the placeholders of direct mode
     // The refresh copied the typed column into the state.
-    EXPECT_FLOAT_EQ(model::State().EffectiveRain[1], 0.75f);
-    EXPECT_FLOAT_EQ(model::State().EffectiveRain[2], 4.125f);
+    EXPECT_FLOAT_EQ(window->State().EffectiveRain[1], 0.75f);
+    EXPECT_FLOAT_EQ(window->State().EffectiveRain[2], 4.125f);
 }
 
 TEST_F(FileCommandsTest, RainfallFileOpenedInDirectModeLeavesItWithTheValuesShown)
@@ -218,7 +217,7 @@ TEST_F(FileCommandsTest, CancelledRainfallOpenChangesNothingButRefreshes)
     Run(ui().MenuOpadOtworz, {std::nullopt});
     EXPECT_EQ(RainColumn(1, 2), (QStringList{"10", "20"}));
     EXPECT_EQ(Rain()->ColCount(), 3);  // the refresh computed the effective rainfall
-    EXPECT_FLOAT_EQ(model::State().Rainfall[2], 20.0f);
+    EXPECT_FLOAT_EQ(window->State().Rainfall[2], 20.0f);
 
     Run(ui().MenuOpadZapisz, {std::nullopt});  // a cancelled save writes nothing
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
@@ -322,7 +321,7 @@ TEST_F(FileCommandsTest, RainfallNewDataInDirectModeKeepsTheModeUsable)
     EXPECT_EQ(Rain()->Cell(1, 1), QStringLiteral("1"));
     Rain()->SetCell(2, 1, QStringLiteral("2,5"));
     window->Tabela_OpadClick();
-    EXPECT_FLOAT_EQ(model::State().EffectiveRain[1], 2.5f);
+    EXPECT_FLOAT_EQ(window->State().EffectiveRain[1], 2.5f);
 }
 
 // ---- SCS file
@@ -537,8 +536,8 @@ TEST_F(FileCommandsTest, ExampleProjectLoadsTheWholeCaseAndGivesAHydrograph)
     ui().MenuObliczeniaHydrogram->trigger();
     EXPECT_TRUE(messages.Errors().isEmpty()) << messages.Errors().join('\n').toStdString();
     EXPECT_TRUE(ui().Wykres->isVisible());
-    EXPECT_GT(model::State().PeakDischarge, 0.0f);
-    EXPECT_GT(model::State().HydrographLength, 24);
+    EXPECT_GT(window->State().PeakDischarge, 0.0f);
+    EXPECT_GT(window->State().HydrographLength, 24);
 }
 
 TEST_F(FileCommandsTest, CaseSavedFromTheWindowOpensIdenticalInAFreshWindow)

@@ -4,6 +4,7 @@
 #include "model/Random.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace moravel::model::testing {
@@ -17,6 +18,7 @@ public:
         ++draws;
         return value_;
     }
+    std::unique_ptr<UniformSource> Clone() const override { return std::make_unique<FixedSource>(*this); }
     int draws = 0;
     int reseeds = 0;
 
@@ -36,6 +38,7 @@ public:
     }
     void Reseed() override { reseedAfter.push_back(draws); }
     double Next() override { return Value(draws++); }
+    std::unique_ptr<UniformSource> Clone() const override { return std::make_unique<SequenceSource>(*this); }
     long draws = 0;
     std::vector<long> reseedAfter;
 };

@@ -94,8 +94,9 @@ TEST(EffectiveRain, RealSourceStaysWithinTheRandomFactorBounds)
 {
     const float cn = 72.5f;
     const double S0 = 25.4 * (1000.0 / cn - 10);
+    ClockSeededSource random;
     for (int r = 0; r < 50; ++r) {
-        const ScsRun run = Scs(kStorm, cn, RandomSource());
+        const ScsRun run = Scs(kStorm, cn, random);
         EXPECT_GE(run.S, float(S0));
         EXPECT_LE(run.S, float(1.3 * S0));
         const std::vector<float> Q = CumulativeRunoff(kStorm, run.S);

@@ -43,6 +43,20 @@ std::unique_ptr<ComputationState> NewState()
     return std::make_unique<ComputationState>();
 }
 
+// Every value of the two states is the same, bit for bit.
+bool SameState(const ComputationState& a, const ComputationState& b)
+{
+    return std::memcmp(a.Rainfall, b.Rainfall, sizeof a.Rainfall) == 0 &&
+           std::memcmp(a.EffectiveRain, b.EffectiveRain, sizeof a.EffectiveRain) == 0 &&
+           a.HydrographOrdinates.size() == b.HydrographOrdinates.size() &&
+           std::memcmp(a.HydrographOrdinates.data(), b.HydrographOrdinates.data(),
+                       a.HydrographOrdinates.size() * sizeof(float)) == 0 &&
+           std::memcmp(&a.RainfallMax, &b.RainfallMax, sizeof a.RainfallMax) == 0 &&
+           a.RainfallMaxRounded == b.RainfallMaxRounded && a.HydrographLength == b.HydrographLength &&
+           std::memcmp(&a.PeakDischarge, &b.PeakDischarge, sizeof a.PeakDischarge) == 0 &&
+           a.PeakDischargeRounded == b.PeakDischargeRounded;
+}
+
 // A straightforward dense recomputation of the hydrograph, written from the method's
 // description: a full response matrix of N rows by 1000 time steps.
 struct Reference {
@@ -105,7 +119,10 @@ Reference ReferenceRun(const HydrographParameters& p, const ComputationState& st
     return ref;
 }
 
-void ExpectMatchesReference(const HydrographParameters& p, const std::vector<float>& rain)
+// Runs the core on `rain` and compares with the reference recomputation. A cell limit of 0
+// makes the core keep no response cells and replay the rising-limb draws instead.
+void ExpectMatchesReference(const HydrographParameters& p, const std::vector<float>& rain,
+                            std::size_t storedCellLimit = HydrographWorkspace::kDefaultStoredCellLimit)
 {
     auto state = NewState();
     for (int i = 1; i <= p.HourCount; ++i)
@@ -115,7 +132,9 @@ void ExpectMatchesReference(const HydrographParameters& p, const std::vector<flo
 
     SequenceSource source;
     PlainHydrographInputs inputs(p);
-    ComputeHydrographCore(inputs, *state, source);
+    HydrographWorkspace workspace;
+    workspace.storedCellLimit = storedCellLimit;
+    ComputeHydrographCore(inputs, *state, source, workspace);
 
     ASSERT_EQ(state->HydrographLength, ref.length);
     for (int t = 1; t <= ref.length; ++t)
@@ -175,6 +194,8 @@ TEST(Hydrograph, DrawOrderAndResultsMatchAnIndependentRecomputation)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ExpectMatchesReference(c.p, c.rain);
+        SCOPED_TRACE("responses replayed, not kept");
+        ExpectMatchesReference(c.p, c.rain, 0);
     }
 }
 
@@ -252,13 +273,15 @@ TEST(Hydrograph, ErrorPrecedenceAndLazyReads)
     const QString notFloat = QStringLiteral("'x' is not a valid floating point value");
     const QString notInt = QStringLiteral("'abc' is not a valid integer value");
     const QString tooMany = QStringLiteral("Liczba godzin opadu przekracza 1000 - obliczenia przerwane");
-    const QString tooLong = QStringLiteral("Hydrogram dłuższy niż 1000 godzin - obliczenia przerwane");
+    const QString tooLong = QStringLiteral(
+        "Hydrogram dłuższy niż 1 000 000 godzin (bardzo mały opad efektywny w godzinie 2) - obliczenia przerwane");
     struct Case {
         const char* what;
         std::function<void(HydrographParameters&, RecordingInputs&)> setup;
         QString error;  // empty: the run succeeds
         std::string calls;
         bool rain = true;
+        float secondHourRain = 9;
     };
     const std::string all = "So n b N A RB RA RL Lo";
     const Case cases[] = {
@@ -303,7 +326,8 @@ TEST(Hydrograph, ErrorPrecedenceAndLazyReads)
         {"negative RL", [](auto& p, auto&) { p.RL = -2; }, invalid, "So n b N A RB RA RL"},
         {"Lo 0 fails in the peak", [](auto& p, auto&) { p.Lo = 0; }, zero, all},
         {"bad Lo", [&](auto&, auto& in) { in.failures["Lo"] = notFloat; }, notFloat, all},
-        {"response too long", [](auto& p, auto&) { p.Lo = 5000; }, tooLong, all},
+        {"response too long", [](auto&, auto&) {}, tooLong, all, true, 1e-15f},
+        {"long response within the bound", [](auto& p, auto&) { p.Lo = 5000; }, QString(), all},
         {"each getter once over many rainy hours", [](auto&, auto&) {}, QString(), all},
         {"no rain: area and ratios never read",
          [&](auto&, auto& in) {
@@ -331,11 +355,10 @@ TEST(Hydrograph, ErrorPrecedenceAndLazyReads)
         FillSentinels(*state);
         if (c.rain) {
             state->EffectiveRain[1] = 4;
-            state->EffectiveRain[2] = 9;
+            state->EffectiveRain[2] = c.secondHourRain;
             state->EffectiveRain[3] = 1;
         }
-        auto before = NewState();
-        std::memcpy(before.get(), state.get(), sizeof(ComputationState));
+        const ComputationState before = *state;
 
         FixedSource half(0.5);
         QString error;
@@ -346,10 +369,8 @@ TEST(Hydrograph, ErrorPrecedenceAndLazyReads)
         }
         EXPECT_EQ(error, c.error);
         EXPECT_EQ(Joined(inputs.calls), c.calls);
-        if (!c.error.isEmpty()) {
-            EXPECT_EQ(std::memcmp(before.get(), state.get(), sizeof(ComputationState)), 0)
-                << "state changed by a failed run";
-        }
+        if (!c.error.isEmpty())
+            EXPECT_TRUE(SameState(before, *state)) << "state changed by a failed run";
     }
 }
 
@@ -421,35 +442,133 @@ TEST(Hydrograph, LongStormsBeyondTheOldFixedSizesMatchTheReference)
     ExpectMatchesReference(p, rain);
 }
 
-TEST(Hydrograph, HydrographReachingExactlyTheCapacityIsComputed)
+// The effective rainfall of one hour that gives the worked example's catchment a response of
+// `k` hours (whole part of the base time), found by bisection: the base time falls as P grows.
+float RainForBaseTime(int k)
 {
-    // One rainy hour whose response ends exactly at step 1000, and one ending one step later.
-    auto state = NewState();
-    state->EffectiveRain[1] = 10;
-    PlainHydrographInputs probeInputs(Example(1));
-    FixedSource half(0.5);
-    HydrographTrace trace;
-    ComputeHydrographCore(probeInputs, *state, half, &trace);
-    const int k = int(trace.Tb[1]);  // 3
+    const auto wholeBaseTime = [](float P) {
+        auto state = NewState();
+        state->EffectiveRain[1] = P;
+        PlainHydrographInputs inputs(Example(1));
+        FixedSource half(0.5);
+        HydrographTrace trace;
+        HydrographWorkspace noCells;
+        noCells.storedCellLimit = 0;
+        try {
+            ComputeHydrographCore(inputs, *state, half, noCells, &trace);
+        } catch (const Error&) {
+            // too long for the bound: the trace already holds the base time
+        }
+        return std::trunc(double(trace.Tb[1]));
+    };
+    // Tb grows as P^-0.4 from its value for 10 mm.
+    HydrographTrace probe;
+    {
+        auto state = NewState();
+        state->EffectiveRain[1] = 10;
+        PlainHydrographInputs inputs(Example(1));
+        FixedSource half(0.5);
+        ComputeHydrographCore(inputs, *state, half, &probe);
+    }
+    const double estimate = 10 * std::pow(double(probe.Tb[1]) / (k + 0.5), 2.5);
+    float low = float(estimate * (1 - 1e-4)), high = float(estimate * (1 + 1e-4));
+    for (int step = 0; step < 60; ++step) {
+        const float mid = low + (high - low) / 2;
+        const double whole = wholeBaseTime(mid);
+        if (whole == k)
+            return mid;
+        (whole > k ? low : high) = mid;
+    }
+    ADD_FAILURE() << "no rain gives a base time of " << k << " hours";
+    return low;
+}
 
-    for (int last : {1000, 1001}) {
+TEST(Hydrograph, HydrographReachingExactlyTheBoundIsComputed)
+{
+    // One rainy hour whose response ends exactly at step 1 000 000, and one ending one step later.
+    const int k = 999990;
+    const float P = RainForBaseTime(k);
+    FixedSource half(0.5);
+    for (int last : {kMaxHydrographLength, kMaxHydrographLength + 1}) {
         SCOPED_TRACE(last);
         const int hour = last - k;
         auto s = NewState();
         FillSentinels(*s);
-        s->EffectiveRain[hour] = 10;
-        auto before = NewState();
-        std::memcpy(before.get(), s.get(), sizeof(ComputationState));
+        s->EffectiveRain[hour] = P;
+        const ComputationState before = *s;
         PlainHydrographInputs inputs(Example(hour));
-        if (last <= kStateCapacity) {
+        if (last <= kMaxHydrographLength) {
             ComputeHydrographCore(inputs, *s, half);
-            EXPECT_EQ(s->HydrographLength, 1000);
-            EXPECT_NEAR(s->HydrographOrdinates[hour + 1], 199.15, 0.01);
+            EXPECT_EQ(s->HydrographLength, kMaxHydrographLength);
+            EXPECT_GT(s->HydrographOrdinates[hour + 1], 0.0f);
+            EXPECT_EQ(s->HydrographOrdinates.size(), std::size_t(kMaxHydrographLength) + 1);
         } else {
-            EXPECT_THROW(ComputeHydrographCore(inputs, *s, half), Error);
-            EXPECT_EQ(std::memcmp(before.get(), s.get(), sizeof(ComputationState)), 0);
+            try {
+                ComputeHydrographCore(inputs, *s, half);
+                ADD_FAILURE() << "no error";
+            } catch (const Error& e) {
+                EXPECT_EQ(e.text(), QStringLiteral("Hydrogram dłuższy niż 1 000 000 godzin (bardzo mały opad efektywny "
+                                                   "w godzinie %1) - obliczenia przerwane")
+                                        .arg(hour));
+            }
+            EXPECT_TRUE(SameState(before, *s));
         }
     }
+}
+
+TEST(Hydrograph, TinyEffectiveRainGivesALongHydrographInBoundedStorage)
+{
+    // 200 hours of barely positive effective rainfall, each with a response of some 20 000
+    // hours: kept, the responses would take 200 x 20 000 cells (16 MB).
+    const int hours = 200;
+    const int k = 20000;
+    const float P = RainForBaseTime(k);
+    auto state = NewState();
+    for (int i = 1; i <= hours; ++i)
+        state->EffectiveRain[i] = P;
+    PlainHydrographInputs inputs(Example(hours));
+    SequenceSource source;
+    HydrographWorkspace workspace;
+    ComputeHydrographCore(inputs, *state, source, workspace);
+    EXPECT_EQ(state->HydrographLength, hours + k);
+    EXPECT_GT(state->PeakDischarge, 0.0f);
+    EXPECT_EQ(source.reseedAfter.size(), 1u);
+    // Per-hour values, the ordinates and their copy in the state: well under the kept cells.
+    EXPECT_LT(workspace.StorageBytes(), std::size_t(hours) * 64 + std::size_t(hours + k + 1) * sizeof(float) * 2);
+    EXPECT_LE(state->HydrographOrdinates.capacity(), std::size_t(kMaxHydrographLength) + 1);
+
+    // The same run keeping every cell gives the same hydrograph from the same draws.
+    auto kept = NewState();
+    std::copy(std::begin(state->EffectiveRain), std::end(state->EffectiveRain), kept->EffectiveRain);
+    SequenceSource sameDraws;
+    HydrographWorkspace keepAll;
+    keepAll.storedCellLimit = std::size_t(hours) * (k + 1);
+    ComputeHydrographCore(inputs, *kept, sameDraws, keepAll);
+    EXPECT_GE(keepAll.StorageBytes(), std::size_t(hours) * k * sizeof(float));
+    EXPECT_EQ(sameDraws.draws, source.draws);
+    ASSERT_EQ(kept->HydrographLength, state->HydrographLength);
+    EXPECT_EQ(std::memcmp(kept->HydrographOrdinates.data(), state->HydrographOrdinates.data(),
+                          std::size_t(kept->HydrographLength + 1) * sizeof(float)),
+              0);
+    EXPECT_EQ(kept->PeakDischarge, state->PeakDischarge);
+}
+
+TEST(Hydrograph, AWorkspaceKeptBetweenRunsOfTheSameSizeDoesNotGrow)
+{
+    auto state = NewState();
+    const std::vector<float> rain = LongStorm(120);
+    for (int i = 1; i <= 120; ++i)
+        state->EffectiveRain[i] = rain[i - 1];
+    PlainHydrographInputs inputs(Example(120));
+    ClockSeededSource random;
+    HydrographWorkspace workspace;
+    ComputeHydrographCore(inputs, *state, random, workspace);
+    const std::size_t bytes = workspace.StorageBytes();
+    const float* cells = workspace.cells.data();
+    for (int run = 0; run < 3; ++run)
+        ComputeHydrographCore(inputs, *state, random, workspace);
+    EXPECT_EQ(workspace.StorageBytes(), bytes);
+    EXPECT_EQ(workspace.cells.data(), cells);
 }
 
 TEST(Hydrograph, RealSourceGivesNewRealisationsWithinTheFactorBounds)
@@ -458,8 +577,9 @@ TEST(Hydrograph, RealSourceGivesNewRealisationsWithinTheFactorBounds)
     state->EffectiveRain[1] = 10;
     PlainHydrographInputs inputs(Example(1));
     std::vector<float> peaks;
+    ClockSeededSource random;
     for (int run = 0; run < 20; ++run) {
-        ComputeHydrographCore(inputs, *state, RandomSource());
+        ComputeHydrographCore(inputs, *state, random);
         ASSERT_EQ(state->HydrographLength, 4);
         // Ordinate 2 is weight (0..1) times the rising factor (1.4..4.4) times 137.34.
         EXPECT_GE(state->HydrographOrdinates[2], 0.0f);

@@ -55,6 +55,7 @@ public:
         ++draws;
         return v;
     }
+    std::unique_ptr<model::UniformSource> Clone() const override { return std::make_unique<FixedSource>(*this); }
     int reseeds = 0;
     int draws = 0;
 
@@ -66,24 +67,20 @@ private:
 class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override { Build(QSize(1024, 768)); }
-    void TearDown() override
-    {
-        window.reset();
-        model::SetRandomSource(nullptr);
-    }
+    void TearDown() override { window.reset(); }
 
-    // Builds a fresh window for a screen of the given size, with zero computation state.
+    // Builds a fresh window for a screen of the given size (its computation state zero),
+    // drawing from `source` when a test set one.
     void Build(QSize screen, bool leaveWelcome = true)
     {
         App();
         window.reset();
-        model::State() = model::ComputationState{};
-        model::LandUse() = model::LandUseState{};
         messages.Clear();
         TFormatkaOkno::Options options;
         options.messages = &messages;
         options.dialogs = &dialogs;
         options.workbookOpener = &opener;
+        options.random = source;
         options.screen = screen;
         options.decimalSeparator = QLatin1Char(',');
         window = std::make_unique<TFormatkaOkno>(options);
@@ -158,6 +155,7 @@ protected:
     RecordingMessages messages;
     QueueFileDialogs dialogs;
     RecordingWorkbookOpener opener;
+    model::UniformSource* source = nullptr;  // none: the window's own clock-seeded source
     std::unique_ptr<TFormatkaOkno> window;
 };
 

@@ -40,8 +40,8 @@ class HydrogramTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        source = &random;
         WindowFixture::SetUp();
-        model::SetRandomSource(&random);
     }
     // Everything through the program's own setters: quick, and the handlers still run.
     void FillCatchment()
@@ -85,7 +85,7 @@ TEST_F(HydrogramTest, TypedCatchmentGivesTheHydrographOfTheCores)
 
     // The effective rainfall of the window is the core's on the typed depths and the
     // averaged curve number of the caption.
-    const model::ComputationState& state = model::State();
+    const model::ComputationState& state = window->State();
     float rainfall[24], effective[24];
     for (int i = 0; i < 24; ++i) {
         rainfall[i] = model::ToSingle(text::StrToFloat(kStorm[i], QLatin1Char(',')));
@@ -116,7 +116,7 @@ TEST_F(HydrogramTest, TypedCatchmentGivesTheHydrographOfTheCores)
     // The chart shows the ordinates, its near-zero tail trimmed.
     EXPECT_TRUE(ui().Wykres->isVisible());
     const QList<QPointF> points = ChartPoints();
-    ASSERT_EQ(points.size(), HydrographChartPointCount(state.HydrographOrdinates, state.HydrographLength));
+    ASSERT_EQ(points.size(), HydrographChartPointCount(state.HydrographOrdinates.data(), state.HydrographLength));
     ASSERT_GT(points.size(), 10);
     for (int k = 0; k < points.size(); ++k) {
         EXPECT_EQ(points[k].x(), k + 1);
@@ -132,7 +132,7 @@ TEST_F(HydrogramTest, AnInvalidParameterStopsTheCommandAndKeepsTheChart)
     ui().MenuObliczeniaHydrogram->trigger();
     EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("'' is not a valid floating point value.")});
     EXPECT_FALSE(ui().Wykres->isVisible());  // none drawn yet
-    EXPECT_EQ(model::State().HydrographLength, 0);
+    EXPECT_EQ(window->State().HydrographLength, 0);
 
     messages.Clear();
     Type(ui().EditParametryn, QStringLiteral("0,04"));
@@ -147,6 +147,39 @@ TEST_F(HydrogramTest, AnInvalidParameterStopsTheCommandAndKeepsTheChart)
     EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("'x' is not a valid floating point value.")});
     EXPECT_TRUE(ui().Wykres->isVisible());
     EXPECT_EQ(ChartPoints(), drawn);
+}
+
+TEST_F(HydrogramTest, AStormWhoseFirstEffectiveHourIsTinyGivesALongHydrographThatIsDrawn)
+{
+    // 50 km2 of one class (CN 81) and a first hour that passes the initial abstraction 0.2 S
+    // by 0,01 mm: its effective rainfall is about a millionth of a millimetre and its
+    // response thousands of hours long.
+    FixedSource probe = random;
+    probe.Reseed();
+    float none = 0, unused = 0;
+    const float S = model::ScsEffectiveRain(&none, 1, 81.0f, probe, &unused);
+    const QChar comma = QLatin1Char(',');
+    CompleteRainfall({text::FormatGeneral(float(0.2 * S + 0.01), comma), "20", "20"});
+    ui().Tabela_SCS->SetCell(1, 0, QStringLiteral("50"));
+    for (int k = 0; k < 7; ++k)
+        window->SetText(window->ParameterEdits()[k], kParameters[k]);
+    messages.Clear();
+
+    ui().MenuObliczeniaHydrogram->trigger();
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    const model::ComputationState& state = window->State();
+    EXPECT_EQ(ui().LabelSCSSCSWartosc->text(), QStringLiteral("81,00"));
+    EXPECT_GT(state.EffectiveRain[1], 0.0f);
+    EXPECT_LT(state.EffectiveRain[1], 1e-4f);
+    EXPECT_GT(state.HydrographLength, 1000);
+
+    // The chart draws the flood itself; the long near-zero tail is trimmed.
+    EXPECT_TRUE(ui().Wykres->isVisible());
+    const QList<QPointF> points = ChartPoints();
+    EXPECT_EQ(points.size(), HydrographChartPointCount(state.HydrographOrdinates.data(), state.HydrographLength));
+    EXPECT_GT(points.size(), 5);
+    EXPECT_LT(points.size(), 200);
+    EXPECT_GE(ui().Wykres->AxisY()->max(), double(state.PeakDischarge));
 }
 
 TEST_F(HydrogramTest, RaportExcelWritesTheWorkbookAndHandsItToTheOpener)
@@ -164,7 +197,7 @@ TEST_F(HydrogramTest, RaportExcelWritesTheWorkbookAndHandsItToTheOpener)
     const QString path = opener.opened.front();
     EXPECT_TRUE(QFileInfo(path).isFile());
     EXPECT_TRUE(path.endsWith(QStringLiteral(".xlsx")));
-    EXPECT_GT(model::State().HydrographLength, 24);
+    EXPECT_GT(window->State().HydrographLength, 24);
     EXPECT_FALSE(ui().Wykres->isVisible());  // the report draws no chart in the window
 
     QProcess python;
@@ -232,8 +265,8 @@ protected:
         EXPECT_EQ(ui().LabelSCSPowierzchniaWartosc->text(), area);
         EXPECT_EQ(ui().Tabela_SCS->Cell(3, 20), area);
         EXPECT_EQ(ui().EditSCSD->text(), QStringLiteral("100"));
-        EXPECT_EQ(model::State().EffectiveRain[1], 10.0f);
-        EXPECT_EQ(model::State().PeakDischarge, ReferencePeak(text::StrToFloat(area, QLatin1Char(','))));
+        EXPECT_EQ(window->State().EffectiveRain[1], 10.0f);
+        EXPECT_EQ(window->State().PeakDischarge, ReferencePeak(text::StrToFloat(area, QLatin1Char(','))));
     }
 };
 
@@ -247,7 +280,7 @@ TEST_F(TypedAreaTest, KmModeKeepsTheTypedAreaThroughHydrogramsClicksAndAnScsOpen
         HydrogramKeeps(QStringLiteral("50"));
         ClickCell(ui().Tabela_Opad, 2, 1);
     }
-    const float peak50 = model::State().PeakDischarge;
+    const float peak50 = window->State().PeakDischarge;
 
     // A land-use file opened in direct mode brings its own grid and curve numbers; the typed
     // area stays the catchment area and is booked again.
@@ -269,7 +302,7 @@ TEST_F(TypedAreaTest, KmModeKeepsTheTypedAreaThroughHydrogramsClicksAndAnScsOpen
     // The peak follows the typed area.
     Retype(Area(), QStringLiteral("100"));
     HydrogramKeeps(QStringLiteral("100"));
-    EXPECT_GT(model::State().PeakDischarge, 1.5f * peak50);
+    EXPECT_GT(window->State().PeakDischarge, 1.5f * peak50);
 }
 
 TEST_F(TypedAreaTest, PercentModeComputesWithTheTypedAreaNotTheGridTotal)

@@ -13,8 +13,8 @@ class RainfallTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        source = &random;
         WindowFixture::SetUp();
-        model::SetRandomSource(&random);
     }
     void FillRain(const QStringList& cells)
     {
@@ -83,11 +83,11 @@ TEST_F(RainfallTest, AnHourCountAboveTheStateCapacityIsRefused)
     messages.Clear();
     ClickCell(Table(), 1, 1);
     EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("Liczba godzin opadu nie może przekraczać 1000!")});
-    EXPECT_EQ(model::State().Rainfall[1], 0.0f);
+    EXPECT_EQ(window->State().Rainfall[1], 0.0f);
     messages.Clear();
     QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
     EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("Liczba godzin opadu nie może przekraczać 1000!")});
-    EXPECT_EQ(model::State().EffectiveRain[1], 0.0f);
+    EXPECT_EQ(window->State().EffectiveRain[1], 0.0f);
 }
 
 TEST_F(RainfallTest, RefreshSetsTheTableWidthByColumnsAndRows)
@@ -138,8 +138,8 @@ TEST_F(RainfallTest, TheKeyHandlerComputesFromTheCellsAsTheyStoodBeforeTheKey)
     EXPECT_EQ(random.reseeds, 0);
     PressEnterInGrid(Table());  // Enter sees "30" ... the complete text
     EXPECT_EQ(Table()->ColCount(), 3);
-    EXPECT_EQ(model::State().Rainfall[1], 3.0f);
-    EXPECT_EQ(model::State().Rainfall[2], 40.0f);
+    EXPECT_EQ(window->State().Rainfall[1], 3.0f);
+    EXPECT_EQ(window->State().Rainfall[2], 40.0f);
 }
 
 TEST_F(RainfallTest, ComputesTheEffectiveRainIntoTheStateAndTheTable)
@@ -153,7 +153,7 @@ TEST_F(RainfallTest, ComputesTheEffectiveRainIntoTheStateAndTheTable)
     float expected[3];
     FixedSource same{{0.25, 0.5, 0.75}};
     model::ScsEffectiveRain(rain, 3, 80.0f, same, expected);
-    auto& state = model::State();
+    auto& state = window->State();
     EXPECT_EQ(random.reseeds, 1);
     EXPECT_EQ(random.draws, same.draws);
     for (int i = 1; i <= 3; ++i) {
@@ -190,7 +190,7 @@ TEST_F(RainfallTest, NothingIsComputedWithoutACurveNumber)
         ClickCell(Table(), 1, 1);
         ClickCell(Table(), 1, 2);
         EXPECT_EQ(Table()->ColCount(), 2);
-        EXPECT_EQ(model::State().Rainfall[1], 0.0f);
+        EXPECT_EQ(window->State().Rainfall[1], 0.0f);
     }
     EXPECT_EQ(random.reseeds, 4);  // every run reseeds, whatever follows
 }
@@ -214,7 +214,7 @@ TEST_F(RainfallTest, DirectModeOnAndOff)
     EXPECT_FALSE(ui().Tabela_SCS->isEnabled());
     const float expected[] = {1.0f, 2.5f, 1.0f};
     for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(model::State().EffectiveRain[i], expected[i - 1]);
+        EXPECT_EQ(window->State().EffectiveRain[i], expected[i - 1]);
         EXPECT_EQ(Table()->Cell(1, i), QStringLiteral("1"));
     }
     // Only the typed column can be edited now; every refresh copies it.
@@ -223,7 +223,7 @@ TEST_F(RainfallTest, DirectModeOnAndOff)
     ClickCell(Table(), 2, 1);
     TypeInGrid(Table(), QStringLiteral("9"));
     PressEnterInGrid(Table());
-    EXPECT_EQ(model::State().EffectiveRain[1], 9.0f);
+    EXPECT_EQ(window->State().EffectiveRain[1], 9.0f);
 
     // Off again: with a curve number, column 2 is computed for 1 mm in every hour.
     SetCurveNumber(QStringLiteral("100,00"));
@@ -235,11 +235,11 @@ TEST_F(RainfallTest, DirectModeOnAndOff)
     EXPECT_EQ(PoleColor(), QColor(192, 192, 192));
     EXPECT_TRUE(ui().Tabela_SCS->isEnabled());
     for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(model::State().Rainfall[i], 1.0f);
+        EXPECT_EQ(window->State().Rainfall[i], 1.0f);
         EXPECT_EQ(Table()->Cell(1, i), QStringLiteral("1"));
         // CN 100: no retention, each hour's effective rain is 1 mm times a factor in [1, 2).
-        EXPECT_GE(model::State().EffectiveRain[i], 1.0f);
-        EXPECT_LT(model::State().EffectiveRain[i], 2.0f);
+        EXPECT_GE(window->State().EffectiveRain[i], 1.0f);
+        EXPECT_LT(window->State().EffectiveRain[i], 2.0f);
     }
     EXPECT_TRUE(messages.log.empty());
 }
@@ -280,7 +280,7 @@ TEST_F(RainfallTest, AnErrorInsideANestedChainEndsTheCommandWithOneErrorBox)
     EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("'abc' is not a valid integer value.")});
     EXPECT_TRUE(ui().TabelaOpadZaslona->isVisible());
     EXPECT_EQ(Table()->FixedCols(), 2);
-    EXPECT_EQ(model::State().EffectiveRain[1], 0.0f);
+    EXPECT_EQ(window->State().EffectiveRain[1], 0.0f);
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ class ScsTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        source = &random;
         WindowFixture::SetUp();
-        model::SetRandomSource(&random);
     }
     StringGrid* Km() { return ui().Tabela_SCS; }
     StringGrid* Percent() { return ui().Tabela_SCS_Procent; }
@@ -134,7 +134,7 @@ TEST_F(ScsTest, KmGridTotalsAndAverages)
         if (!c.otherCurveNumberA.isEmpty()) {
             Type(ui().EditSCSA, c.otherCurveNumberA);
             EXPECT_EQ(messages.Infos(), QStringList{QStringLiteral("Wprowadź liczbę całkowitą!")});
-            EXPECT_EQ(model::LandUse().CurveNumberTable[20][0], 1);
+            EXPECT_EQ(window->LandUse().CurveNumberTable[20][0], 1);
             messages.Clear();
         }
         SetCells(Km(), c.cells);
@@ -330,7 +330,7 @@ TEST_F(ScsTest, DirectEffectiveRainfallBooksTheTypedAreaAsOtherLandInGroupD)
     Type(Area(), QStringLiteral("25"));
     EXPECT_EQ(Km()->Cell(3, 20), QStringLiteral("25"));
     EXPECT_EQ(ui().EditSCSD->text(), QStringLiteral("100"));
-    EXPECT_EQ(model::LandUse().CurveNumberTable[20][3], 100);
+    EXPECT_EQ(window->LandUse().CurveNumberTable[20][3], 100);
     EXPECT_EQ(AreaCaption(), QStringLiteral("25"));
     EXPECT_TRUE(messages.log.empty());
 }

@@ -1,0 +1,19 @@
+#include "excel/WorkbookReaders.h"
+
+#include "excel/CsvWorkbook.h"
+#include "excel/OrcusWorkbook.h"
+#include "excel/SpreadsheetArchive.h"
+#include "excel/XlsWorkbook.h"
+
+namespace moravel::excel {
+
+Workbook ReadWorkbookBytes(const QByteArray& bytes)
+{
+    if (LooksLikeXls(bytes))
+        return ReadXlsWorkbook(bytes);
+    if (LooksLikeZip(bytes))
+        return ReadOrcusWorkbook(bytes, InspectArchive(bytes));
+    return ReadCsvWorkbook(bytes);
+}
+
+}  // namespace moravel::excel

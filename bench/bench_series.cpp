@@ -35,7 +35,7 @@ SeriesInputs TraceOfRain()
     SeriesInputs in = examples::ZlewniaSeriesInputs();
     in.directEffectiveRain = true;
     in.parameters.HourCount = 1;
-    in.effectiveRain = {4e-5f};
+    in.effectiveRain = {3.8e-5f};
     return in;
 }
 

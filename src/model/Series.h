@@ -41,6 +41,7 @@ public:
     SubstreamSource(std::uint64_t seed, std::uint64_t index);
     void Reseed() override {}
     double Next() override;
+    std::unique_ptr<UniformSource> Clone() const override { return std::make_unique<SubstreamSource>(*this); }
 
 private:
     std::uint64_t s_[4];
@@ -53,6 +54,7 @@ std::uint64_t ClockSeed();
 struct RealisationWorkspace {
     RealisationWorkspace();
     std::unique_ptr<ComputationState> state;
+    HydrographWorkspace hydrograph;
 };
 
 // One realisation's figures. The ordinates stay in the workspace until its next run.
@@ -104,7 +106,7 @@ constexpr int kMaxBandHours = 1 << 18;
 // The realisations a series may have.
 constexpr int kMaxSeriesCount = 100000;
 
-// Worker threads for a series: one per hardware thread.
+// Worker threads for a series: one per hardware thread (at least one).
 int SeriesWorkerCount();
 
 // A series running on worker threads from construction. Progress, Finished and Cancel may be

@@ -29,13 +29,13 @@ SeriesInputs Storm399h()
 }
 
 // One hour of a trace of effective rain: the response of so little water is slow, and the
-// hydrograph lasts about 1000 hours.
+// hydrograph lasts a little over 1000 hours.
 SeriesInputs TraceOfRain()
 {
     SeriesInputs in = examples::ZlewniaSeriesInputs();
     in.directEffectiveRain = true;
     in.parameters.HourCount = 1;
-    in.effectiveRain = {4e-5f};
+    in.effectiveRain = {3e-5f};
     return in;
 }
 

@@ -69,10 +69,10 @@ RealisationResult RunRealisation(const SeriesInputs& inputs, UniformSource& rand
         ScsEffectiveRain(inputs.rainfall.data(), hours, inputs.curveNumber, random, &state.EffectiveRain[1]);
 
     PlainHydrographInputs hydrographInputs(inputs.parameters);
-    ComputeHydrographCore(hydrographInputs, state, random);
+    ComputeHydrographCore(hydrographInputs, state, random, work.hydrograph);
 
     RealisationResult r;
-    r.ordinates = state.HydrographOrdinates;
+    r.ordinates = state.HydrographOrdinates.data();
     r.length = state.HydrographLength;
     // The core's peak of an empty hydrograph is what an earlier run left; here it is 0.
     double sum = 0;
@@ -90,10 +90,7 @@ RealisationResult RunRealisation(const SeriesInputs& inputs, UniformSource& rand
 
 int SeriesWorkerCount()
 {
-    // The hydrograph and effective-rainfall cores still keep working storage in one
-    // process-wide place, which the window's own commands use too: until each caller owns
-    // its storage, realisations run on the window's thread in short steps.
-    return 0;
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
 SeriesJob::SeriesJob(SeriesInputs inputs, int count, std::uint64_t seed, int threads, std::size_t bandBudget)

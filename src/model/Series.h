@@ -42,6 +42,7 @@ public:
     SubstreamSource(std::uint64_t seed, std::uint64_t index);
     void Reseed() override {}
     double Next() override;
+    std::unique_ptr<UniformSource> Clone() const override { return std::make_unique<SubstreamSource>(*this); }
 
 private:
     std::uint64_t s_[4];
@@ -54,6 +55,7 @@ std::uint64_t ClockSeed();
 struct RealisationWorkspace {
     RealisationWorkspace();
     std::unique_ptr<ComputationState> state;
+    HydrographWorkspace hydrograph;
 };
 
 // One realisation's figures. The ordinates stay in the workspace until its next run.
@@ -105,7 +107,7 @@ constexpr int kMaxBandHours = 1 << 18;
 // The realisations a series may have.
 constexpr int kMaxSeriesCount = 100000;
 
-// Worker threads for a series; 0: the caller runs it in steps (SeriesJob::Step).
+// Worker threads for a series: one per hardware thread (at least one).
 int SeriesWorkerCount();
 
 // A series running on worker threads from construction, or with no threads (threads <= 0) in

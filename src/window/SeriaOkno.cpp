@@ -72,6 +72,7 @@ class ConstantSource : public model::UniformSource {
 public:
     void Reseed() override {}
     double Next() override { return 0.5; }
+    std::unique_ptr<model::UniformSource> Clone() const override { return std::make_unique<ConstantSource>(); }
 };
 
 }  // namespace
@@ -90,7 +91,7 @@ model::SeriesInputs TFormatkaOkno::SeriesInputsFromControls()
 
     // The averaged curve number and the area as the land-use refresh of "Hydrogram" would
     // caption them, worked out on a copy: the window's own land-use state and captions stay.
-    model::LandUseState landUse = model::LandUse();
+    model::LandUseState landUse = LandUse();
     const float area = model::ComputeAveragedCurveNumber(landUse, GridTexts(ui->Tabela_SCS), sep, [this] {
         messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!"));
     });

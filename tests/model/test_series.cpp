@@ -193,6 +193,33 @@ TEST(Series, SeedDecidesTheSeries)
     EXPECT_GT(differing, 190);
 }
 
+// Realisations are shared out among the workers as they come, so which thread runs which
+// differs from run to run; the series does not.
+TEST(Series, SameSeedSameSeriesWithOneAndTwoThreads)
+{
+    SeriesInputs failing = examples::ZlewniaSeriesInputs();
+    failing.curveNumber = 110;
+    failing.rainfall.assign(static_cast<std::size_t>(failing.parameters.HourCount), 0.0f);
+    failing.rainfall[0] = 21;
+    failing.rainfall[1] = 5;
+    for (const SeriesInputs& in : {examples::ZlewniaSeriesInputs(), failing}) {
+        const SeriesResult one = RunSeries(in, 400, 1234, 1);
+        for (int threads : {2, 3}) {
+            const SeriesResult many = RunSeries(in, 400, 1234, threads);
+            EXPECT_EQ(many.succeeded, one.succeeded);
+            EXPECT_EQ(many.firstFailureIndex, one.firstFailureIndex);
+            EXPECT_EQ(many.band, one.band);
+            EXPECT_EQ(many.peak.percentiles, one.peak.percentiles);
+            EXPECT_EQ(many.volume.mean, one.volume.mean);
+            for (int i = 0; i < 400; ++i) {
+                EXPECT_EQ(many.realisations[i].ok, one.realisations[i].ok);
+                EXPECT_EQ(many.realisations[i].peak, one.realisations[i].peak);
+                EXPECT_EQ(many.realisations[i].volume, one.realisations[i].volume);
+            }
+        }
+    }
+}
+
 // A curve number above 100 makes the retention negative; with 21 mm in the first hour the
 // runoff formula has no meaning when the random enlargement of |S| passes about 13.7 %, so
 // some realisations fail and the others go on.

@@ -20,4 +20,10 @@ bool LooksLikeZip(const QByteArray& bytes);
 // kMaxUnpackedBytes or there are too many parts; None for a damaged or other zip.
 ArchiveKind InspectArchive(const QByteArray& bytes);
 
+// The archive with its relationship parts' absolute targets (Target="/xl/worksheets/...",
+// as some writers save them) made relative to the part's folder, which is the only form
+// liborcus 0.17 follows; the bytes unchanged when no part has one. Call after
+// InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive.
+QByteArray WithRelativeTargets(const QByteArray& bytes);
+
 }  // namespace moravel::excel

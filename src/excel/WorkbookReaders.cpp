@@ -11,8 +11,10 @@ Workbook ReadWorkbookBytes(const QByteArray& bytes)
 {
     if (LooksLikeXls(bytes))
         return ReadXlsWorkbook(bytes);
-    if (LooksLikeZip(bytes))
-        return ReadOrcusWorkbook(bytes, InspectArchive(bytes));
+    if (LooksLikeZip(bytes)) {
+        const ArchiveKind kind = InspectArchive(bytes);
+        return ReadOrcusWorkbook(kind == ArchiveKind::Xlsx ? WithRelativeTargets(bytes) : bytes, kind);
+    }
     return ReadCsvWorkbook(bytes);
 }
 

@@ -4,11 +4,21 @@
 
 namespace moravel::model {
 
-ClockSeededSource::ClockSeededSource() : engine_(std::random_device{}()) {}
+ClockSeededSource::ClockSeededSource()
+{
+    SeedWith(std::random_device{}());
+}
+
+ClockSeededSource::ClockSeededSource(std::uint64_t replayedSeed) : replayedSeed_(replayedSeed)
+{
+    SeedWith(replayedSeed);
+}
 
 void ClockSeededSource::Reseed()
 {
-    engine_.seed(static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    SeedWith(replayedSeed_
+                 ? *replayedSeed_
+                 : static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
 }
 
 double ClockSeededSource::Next()
@@ -20,6 +30,12 @@ double ClockSeededSource::Next()
 std::unique_ptr<UniformSource> ClockSeededSource::Clone() const
 {
     return std::make_unique<ClockSeededSource>(*this);
+}
+
+void ClockSeededSource::SeedWith(std::uint64_t seed)
+{
+    seed_ = seed;
+    engine_.seed(seed);
 }
 
 }  // namespace moravel::model

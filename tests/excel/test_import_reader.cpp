@@ -133,6 +133,18 @@ TEST(ImportReader, ReadsXlsxAndOds)
     }
 }
 
+// openpyxl names the parts of a workbook by absolute paths, which liborcus 0.17 does not
+// follow; the reader makes them relative first.
+TEST(ImportReader, ReadsXlsxWithAbsolutePartNames)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("absolute.xlsx"));
+    ASSERT_EQ(book.sheets.size(), 1u);
+    EXPECT_EQ(book.sheets[0].name, "Opad");
+    ExpectNumber(book.sheets[0].At(0, 0), 2.5);
+    // openpyxl writes texts inline in the cell, which liborcus 0.17 drops.
+    EXPECT_EQ(book.sheets[0].At(1, 0).type, CellType::Empty);
+}
+
 // CSV in the encodings, separators and decimal marks a weather service or a spreadsheet
 // writes; one sheet named after the file.
 TEST(ImportReader, ReadsCsv)
@@ -263,6 +275,24 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
     }
     UseReader({QStringLiteral("--no-such-switch")});  // ignored: the helper reads as ever
     EXPECT_EQ(ReadWorkbook(path).sheets.size(), 2u);
+    UseReader();
+}
+
+// Damaged workbooks the fuzzers found that make liborcus itself fail: one makes it read past
+// a buffer in its XML parser thread (a crash), the other makes it allocate until the memory
+// limit (a long run). In the helper both end as the one message.
+TEST(ImportReader, LiborcusFaultsStayInTheHelper)
+{
+    UseReader({}, 3000);
+    for (const char* name : {"orcus_fault.ods", "orcus_runaway.xlsx"}) {
+        const QString path = ImportFixture(name);
+        try {
+            ReadWorkbook(path);
+            ADD_FAILURE() << name << " read without error";
+        } catch (const moravel::Error& e) {
+            EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
+        }
+    }
     UseReader();
 }
 

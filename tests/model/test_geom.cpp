@@ -588,6 +588,8 @@ TEST(Hydrograph, RealSourceGivesNewRealisationsWithinTheFactorBounds)
     ClockSeededSource random;
     for (int run = 0; run < 20; ++run) {
         ComputeHydrographCore(inputs, *state, random);
+        // A failing run is replayed by ClockSeededSource random(seed).
+        SCOPED_TRACE(::testing::Message() << "run " << run << ", seed " << random.Seed());
         ASSERT_EQ(state->HydrographLength, 4);
         // Ordinate 2 is weight (0..1) times the rising factor (1.4..4.4) times 137.34.
         EXPECT_GE(state->HydrographOrdinates[2], 0.0f);

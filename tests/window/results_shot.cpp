@@ -3,6 +3,7 @@
 // (the print preview's pages, rendered to a PDF), and the window with the chart's context
 // menu open, kept on screen for a few seconds so that it can be photographed:
 //   xvfb-run -s "-screen 0 1280x1024x24" build/tests/window/results_shot OUTDIR
+// With --preview after the folder, the real print preview is shown instead of the menu.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -28,9 +29,10 @@ int main(int argc, char** argv)
     moravel::window::RecordingMessages messages;
     moravel::window::PdfPrinting printing;
     printing.path = out.filePath(QStringLiteral("wydruk.pdf"));
+    const bool preview = argc > 2 && QByteArray(argv[2]) == "--preview";
     TFormatkaOkno::Options options;
     options.messages = &messages;
-    options.printing = &printing;
+    options.printing = preview ? nullptr : &printing;
     options.decimalSeparator = QLatin1Char(',');
     TFormatkaOkno window(options);
     window.show();
@@ -45,10 +47,14 @@ int main(int argc, char** argv)
         results.WriteChart(out.filePath(QStringLiteral("wykres.png")), moravel::window::ChartFormat::Png);
         results.WriteChart(out.filePath(QStringLiteral("wykres.svg")), moravel::window::ChartFormat::Svg);
         results.WriteChart(out.filePath(QStringLiteral("wykres.pdf")), moravel::window::ChartFormat::Pdf);
-        results.Print();
-        QWidget* viewport = window.ui->Wykres->viewport();
-        results.Menu()->popup(viewport->mapToGlobal(QPoint(420, 90)));
+        QTimer::singleShot(6000, &app, &QApplication::quit);
+        if (!preview) {
+            results.Print();
+            QWidget* viewport = window.ui->Wykres->viewport();
+            results.Menu()->popup(viewport->mapToGlobal(QPoint(420, 90)));
+        } else {
+            results.Print();  // modal until the quit
+        }
     });
-    QTimer::singleShot(6000, &app, &QApplication::quit);
     return app.exec();
 }

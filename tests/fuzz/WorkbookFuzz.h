@@ -1,0 +1,32 @@
+#pragma once
+// What every workbook reader must give for any bytes: a refusal, or a workbook within the
+// limits whose answer to the program crosses the pipe unchanged.
+#include "FuzzCheck.h"
+#include "excel/Workbook.h"
+
+#include <cstdint>
+
+template <typename Read>
+void CheckWorkbookReader(const uint8_t* data, size_t size, Read read)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    using namespace moravel::excel;
+    Workbook book;
+    try {
+        book = read(bytes);
+    } catch (const WorkbookRefused&) {
+        return;
+    }
+    FUZZ_CHECK(!book.sheets.empty() && book.sheets.size() <= static_cast<std::size_t>(kMaxSheets));
+    qint64 cells = 0;
+    for (const Worksheet& sheet : book.sheets) {
+        FUZZ_CHECK(sheet.rows >= 0 && sheet.rows <= kMaxSheetRows);
+        FUZZ_CHECK(sheet.cols >= 0 && sheet.cols <= kMaxSheetCols);
+        cells += sheet.cells.size();
+    }
+    FUZZ_CHECK(cells <= kMaxTotalCells);
+    const std::optional<Workbook> back = DecodeWorkbook(EncodeWorkbook(book));
+    FUZZ_CHECK(back && back->sheets.size() == book.sheets.size());
+    for (std::size_t s = 0; s < book.sheets.size(); ++s)
+        FUZZ_CHECK(back->sheets[s].cells.size() == book.sheets[s].cells.size());
+}

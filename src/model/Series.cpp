@@ -290,7 +290,8 @@ void SeriesJob::Assemble()
 SeriesResult RunSeries(const SeriesInputs& inputs, int count, std::uint64_t seed, int threads, std::size_t bandBudget)
 {
     SeriesJob job(inputs, count, seed, threads, bandBudget);
-    while (!job.Step(std::chrono::seconds(1))) {}
+    if (threads <= 0)
+        while (!job.Step(std::chrono::seconds(1))) {}
     std::optional<SeriesResult> result = job.Take();
     return result ? std::move(*result) : SeriesResult{};
 }

@@ -97,7 +97,7 @@ TEST_F(SeriesWindowTest, SeriesOfTheExampleMatchesTheCoreAndLeavesTheMainWindowA
     SeriesWindow* s = Open();
     Start(s, 250, QStringLiteral("777"));
     EXPECT_TRUE(s->Running() || s->Result());
-    QTRY_VERIFY_WITH_TIMEOUT(!s->Running(), 30000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
     ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
     ASSERT_TRUE(s->Result());
     const model::SeriesResult& r = *s->Result();
@@ -134,7 +134,7 @@ TEST_F(SeriesWindowTest, SeriesOfTheExampleMatchesTheCoreAndLeavesTheMainWindowA
 
     // The same seed again gives the same series.
     Start(s, 250, QStringLiteral("777"));
-    QTRY_VERIFY_WITH_TIMEOUT(!s->Running(), 30000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
     EXPECT_EQ(s->Result()->band, direct.band);
 }
 
@@ -151,7 +151,7 @@ TEST_F(SeriesWindowTest, DirectEffectiveRainfallUsesTheTypedColumnAndArea)
 
     SeriesWindow* s = Open();
     Start(s, 100, QStringLiteral("9"));
-    QTRY_VERIFY_WITH_TIMEOUT(!s->Running(), 30000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
     ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
     ASSERT_TRUE(s->Result());
 
@@ -171,7 +171,7 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
 {
     SeriesWindow* s = Open();
     Start(s, 120, QStringLiteral("31"));
-    QTRY_VERIFY_WITH_TIMEOUT(!s->Running(), 30000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
     ASSERT_TRUE(s->Result());
     const model::SeriesResult& r = *s->Result();
 
@@ -256,7 +256,7 @@ TEST_F(SeriesWindowTest, CancelKeepsThePreviousSeries)
 {
     SeriesWindow* s = Open();
     Start(s, 40, QStringLiteral("5"));
-    QTRY_VERIFY_WITH_TIMEOUT(!s->Running(), 30000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
     ASSERT_TRUE(s->Result());
     const model::SeriesResult previous = *s->Result();
 
@@ -265,7 +265,7 @@ TEST_F(SeriesWindowTest, CancelKeepsThePreviousSeries)
     EXPECT_TRUE(s->CancelButton()->isEnabled());
     EXPECT_FALSE(s->ComputeButton()->isEnabled());
     QTest::mouseClick(s->CancelButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!s->Running(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 5000));
     ASSERT_TRUE(s->Result());
     EXPECT_EQ(s->Result()->seed, 5u);
     EXPECT_EQ(s->Result()->band, previous.band);

@@ -1,6 +1,7 @@
 #include "excel/Excel.h"
 
 #include "excel/ChartXml.h"
+#include "excel/ClassicNumbers.h"
 #include "excel/ReportPackage.h"
 #include "model/State.h"
 #include "text/Error.h"
@@ -14,8 +15,6 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <clocale>
-#include <locale.h>
 
 namespace moravel::excel {
 
@@ -57,31 +56,6 @@ double RainfallExcess(float rainfall, float effective)
 {
     return static_cast<double>(static_cast<long double>(rainfall) - static_cast<long double>(effective));
 }
-
-// libxlsxwriter prints numbers with the C library; the user's locale may have a decimal
-// comma, which would make the file unreadable. Numbers are printed in the "C" locale while
-// the workbook is written, in this thread only.
-class ClassicNumbers {
-public:
-    ClassicNumbers() : classic_(newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE)))
-    {
-        if (classic_)
-            previous_ = uselocale(classic_);
-    }
-    ~ClassicNumbers()
-    {
-        if (classic_) {
-            uselocale(previous_);
-            freelocale(classic_);
-        }
-    }
-    ClassicNumbers(const ClassicNumbers&) = delete;
-    ClassicNumbers& operator=(const ClassicNumbers&) = delete;
-
-private:
-    locale_t classic_;
-    locale_t previous_ = nullptr;
-};
 
 // A text in a cell, with at most one raised character (1-based position, 0 for none).
 struct CellText {

@@ -191,6 +191,7 @@ void TFormatkaOkno::BindHandlers()
                 [this, handler = handler] { Guarded([this, handler] { (this->*handler)(); }); });
         action->setEnabled(true);
     }
+    BindSeriesCommand();
     connect(ui->MenuOpadImportujzExcela, &QAction::triggered, this,
             [this] { Guarded([this] { MenuOpadImportujzExcelaClick(); }); });
     ui->MenuOpadImportujzExcela->setEnabled(true);

@@ -2,6 +2,7 @@
 #include <QChar>
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSize>
 #include <array>
 #include <functional>
@@ -21,8 +22,12 @@ class QLineEdit;
 namespace moravel::window {
 class ChartExport;
 class StringGrid;
+class SeriesWindow;
 struct UiAccess;
 }  // namespace moravel::window
+namespace moravel::model {
+struct SeriesInputs;
+}
 namespace moravel::excel {
 class RangePicker;
 }
@@ -146,6 +151,12 @@ public:
     void MenuParametryKWOtworzClick();
     void MenuObliczeniaHydrogramClick();
     void MenuObliczeniaRaportExcelClick();
+    // "Seria realizacji..." (SeriaOkno.cpp): opens the series window, one instance.
+    void MenuObliczeniaSeriaClick();
+    moravel::window::SeriesWindow* seriesWindow() const;
+    // The inputs of a series, read and checked once with the messages of "Hydrogram";
+    // nothing of the window's state is written.
+    moravel::model::SeriesInputs SeriesInputsFromControls();
 
     // ---- Rainfall panel
     void Edit_Liczba_godzin_opaduChange();
@@ -214,6 +225,7 @@ private:
     void BindHandlers();
     void BindLandUsePanel();
     void BindParameterPanel();
+    void BindSeriesCommand();
     moravel::model::LandUseTexts GridTexts(const moravel::window::StringGrid* grid) const;
     void SetGridTexts(moravel::window::StringGrid* grid, const moravel::model::LandUseTexts& texts);
     float PercentSumOfGrid() const;
@@ -248,6 +260,7 @@ private:
     QChar decimalSeparator_;
     QHash<QString, QString> lastFileNames_;
     QHash<QObject*, std::function<void()>> changeHandlers_;
+    QPointer<moravel::window::SeriesWindow> seriesWindow_;
 };
 
 // The largest hour count the rainfall table takes: the computation state holds this many hours.

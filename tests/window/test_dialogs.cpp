@@ -56,12 +56,12 @@ TEST(QtFileDialog, ShowsEachFilterAsGivenAndAllFilesListsNamesWithoutADot)
     for (const char* name : {"dane.kwp", "Makefile", "opis.txt"})
         Touch(dir.filePath(QString::fromLatin1(name)));
 
-    const FileDialogSpec spec{QStringLiteral("OpenDialogOpad"), QStringLiteral("Otwarcie pliku opadu"),
+    const FileDialogSpec dialogSpec{QStringLiteral("OpenDialogOpad"), QStringLiteral("Otwarcie pliku opadu"),
                               QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"), false};
-    const auto dialog = MakeFileDialog(spec, dir.filePath(QStringLiteral("dane.kwp")), nullptr);
+    const auto dialog = MakeFileDialog(dialogSpec, dir.filePath(QStringLiteral("dane.kwp")), nullptr);
     dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    EXPECT_EQ(dialog->windowTitle(), spec.title);
+    EXPECT_EQ(dialog->windowTitle(), dialogSpec.title);
 
     auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     ASSERT_NE(types, nullptr);
@@ -140,10 +140,10 @@ TEST(QtFileDialog, NeitherReadsNorWritesTheUsersConfiguration)
         return conf.open(QIODevice::ReadOnly) ? QString::fromUtf8(conf.readAll()) : QString();
     }();
 
-    const FileDialogSpec spec{QStringLiteral("SaveDialogOpad"), QStringLiteral("Zapisanie pliku opadu"),
+    const FileDialogSpec dialogSpec{QStringLiteral("SaveDialogOpad"), QStringLiteral("Zapisanie pliku opadu"),
                               QStringLiteral("Pliki danych opadu *.kwp|*.kwp"), true};
     {
-        const auto dialog = MakeFileDialog(spec, QString(), nullptr);
+        const auto dialog = MakeFileDialog(dialogSpec, QString(), nullptr);
         EXPECT_NE(QDir(dialog->directory()).canonicalPath(), QDir(elsewhere.path()).canonicalPath());
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -152,7 +152,7 @@ TEST(QtFileDialog, NeitherReadsNorWritesTheUsersConfiguration)
         static_cast<QDialog*>(dialog.get())->accept();  // as the accept button does
     }
     {
-        const auto again = MakeFileDialog(spec, QString(), nullptr);
+        const auto again = MakeFileDialog(dialogSpec, QString(), nullptr);
         again->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(again.get()));
         again->reject();

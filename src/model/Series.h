@@ -1,0 +1,185 @@
+#pragma once
+// A series of realisations of the whole chain (effective rainfall, then the hydrograph) on
+// one set of inputs, run on worker threads. Each realisation draws from a generator of its
+// own, seeded from the series seed and the realisation's index, so a series is the same
+// whatever the number of threads. The result is the spread of the realisations: per-hour
+// percentiles of the discharge and the spread of the peak, its time and the outflow volume.
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "model/Geom.h"
+#include "model/Random.h"
+#include "model/SeriesStatistics.h"
+#include "model/State.h"
+
+namespace moravel::model {
+
+// The inputs of every realisation, read and checked once before the first.
+struct SeriesInputs {
+    HydrographParameters parameters;  // HourCount is the number of rain hours N
+    // Typed effective rainfall ("Podaj opad efektywny"): no draws of its own.
+    bool directEffectiveRain = false;
+    float curveNumber = 0;             // the averaged CN as its caption shows it
+    std::vector<float> rainfall;       // hours 1..N at [0..N-1], SCS mode
+    std::vector<float> effectiveRain;  // hours 1..N at [0..N-1], direct mode
+};
+
+// The generator of one realisation: xoshiro256** started from SplitMix64 of the series seed
+// and the realisation's index. Reseed() does nothing: the cores reseed their source at the
+// start of a run, and here the stream is fixed by (seed, index).
+class SubstreamSource : public UniformSource {
+public:
+    SubstreamSource(std::uint64_t seed, std::uint64_t index);
+    void Reseed() override {}
+    double Next() override;
+    std::unique_ptr<UniformSource> Clone() const override { return std::make_unique<SubstreamSource>(*this); }
+
+private:
+    std::uint64_t s_[4];
+};
+
+// A fresh series seed from the clock.
+std::uint64_t ClockSeed();
+
+// Working storage of one thread, reused by its realisations.
+struct RealisationWorkspace {
+    RealisationWorkspace();
+    std::unique_ptr<ComputationState> state;
+    HydrographWorkspace hydrograph;
+};
+
+// One realisation's figures. The ordinates stay in the workspace until its next run.
+struct RealisationResult {
+    const float* ordinates = nullptr;  // indexed 1..length
+    int length = 0;
+    float peak = 0;      // m3/s; 0 for an empty hydrograph
+    int timeToPeak = 0;  // h, the first hour at the peak; 0 for an empty hydrograph
+    double volume = 0;   // m3, the ordinates times 3600 s
+};
+
+// The whole chain once. Throws moravel::Error on a floating-point fault or a capacity refusal.
+RealisationResult RunRealisation(const SeriesInputs& inputs, UniformSource& random, RealisationWorkspace& work);
+
+// Per-realisation figures kept for the summary and its export.
+struct RealisationSummary {
+    bool ok = false;
+    float peak = 0;
+    int timeToPeak = 0;
+    double volume = 0;
+};
+
+struct SeriesResult {
+    std::uint64_t seed = 0;
+    int requested = 0;
+    int succeeded = 0;
+    int failed = 0;
+    // The message of the failing realisation with the lowest index, and that index (0-based).
+    QString firstFailure;
+    int firstFailureIndex = -1;
+    std::vector<RealisationSummary> realisations;  // by index
+
+    int longestHydrograph = 0;  // h, over the successful realisations
+    // Percentiles of the discharge at hours 1..bandHours (at [hour - 1]), over the successful
+    // realisations, a realisation counting 0 after the end of its hydrograph. bandHours is
+    // below longestHydrograph only when the memory bound cut the band (bandTruncated).
+    int bandHours = 0;
+    bool bandTruncated = false;
+    std::vector<std::array<double, kSeriesLevels.size()>> band;
+
+    Spread peak, timeToPeak, volume;
+};
+
+// Memory for the per-hour values of the band: hours are kept exactly, as floats, up to
+// budget / (4 bytes x realisations) hours.
+constexpr std::size_t kBandBudgetBytes = std::size_t(128) << 20;
+// Hours of the band at most, whatever the memory allows (about 30 years).
+constexpr int kMaxBandHours = 1 << 18;
+// The realisations a series may have.
+constexpr int kMaxSeriesCount = 100000;
+
+// Worker threads for a series: one per hardware thread (at least one).
+int SeriesWorkerCount();
+
+// A series running on worker threads from construction, or with no threads (threads <= 0) in
+// steps that the caller runs. Progress, Finished and Cancel may be called from any thread;
+// Take once, after Finished (or to give up: it cancels and joins).
+class SeriesJob {
+public:
+    SeriesJob(SeriesInputs inputs, int count, std::uint64_t seed, int threads,
+              std::size_t bandBudget = kBandBudgetBytes);
+    ~SeriesJob();
+    SeriesJob(const SeriesJob&) = delete;
+    SeriesJob& operator=(const SeriesJob&) = delete;
+
+    int Count() const { return count_; }
+    int Done() const { return done_.load(std::memory_order_relaxed); }
+    bool Finished() const { return finished_.load(std::memory_order_acquire); }
+    // Stops the workers after the realisation each is running; the series then has no result.
+    void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
+    // Without worker threads: runs realisations (then the band) for about `budget` on the
+    // calling thread; true once the series is finished. With workers it only reports that.
+    bool Step(std::chrono::milliseconds budget);
+    // Waits for the workers; the whole result, or nothing when the series was cancelled.
+    std::optional<SeriesResult> Take();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void Work();
+    void RunRealisations(RealisationWorkspace& work, std::vector<std::pair<int, QString>>& failures,
+                         Clock::time_point until);
+    void EndRealising(const std::vector<std::pair<int, QString>>& failures);
+    void ComputeBand(Clock::time_point until);
+    void EndBand();
+    void Assemble();
+    float* Row(int hour);
+
+    const SeriesInputs inputs_;
+    const int count_;
+    const std::uint64_t seed_;
+    const int threads_;
+    const int rowCap_;  // hours of the band kept
+
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> finished_{false};
+    std::atomic<int> next_{0};
+    std::atomic<int> done_{0};
+    std::atomic<int> nextHour_{1};
+    std::atomic<int> hoursDone_{0};
+    std::atomic<int> longest_{0};
+
+    // Per-hour values, [hour - 1][realisation], rows made on first use.
+    std::vector<std::atomic<float*>> rows_;
+    std::vector<std::unique_ptr<float[]>> ownedRows_;
+
+    std::mutex mutex_;
+    std::condition_variable realised_;
+    int workersRealising_;
+    int workersRunning_;
+    bool complete_ = false;  // every realisation run and the band computed
+    std::vector<int> succeededIndices_;
+    // Running in steps on the caller's thread.
+    const bool stepped_;
+    bool bandPhase_ = false;
+    std::unique_ptr<RealisationWorkspace> stepWork_;
+    std::vector<std::pair<int, QString>> stepFailures_;
+    std::vector<std::pair<int, QString>> failures_;
+    SeriesResult result_;
+
+    std::vector<std::thread> workers_;
+};
+
+// A series run to its end on `threads` workers (for tests and benchmarks).
+SeriesResult RunSeries(const SeriesInputs& inputs, int count, std::uint64_t seed, int threads,
+                       std::size_t bandBudget = kBandBudgetBytes);
+
+}  // namespace moravel::model

@@ -1,0 +1,278 @@
+// "Seria realizacji..." through the real window: the menu item, the series window's fields
+// and buttons, the wait for the workers, the figures against the series run directly on the
+// same inputs, the main window's state and chart left as they were, exports read back, inputs
+// refused before anything runs, and a cancelled series.
+#include <QChartView>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMenu>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "WindowFixture.h"
+#include "ZlewniaSeries.h"
+#include "model/Series.h"
+#include "window/SeriaOkno.h"
+
+namespace moravel::window::testing {
+namespace {
+
+class SeriesWindowTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        source = &random;
+        WindowFixture::SetUp();
+        dialogs.answers.push_back(QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr"));
+        ui().MenuPlikOtworzProjekt->trigger();
+        ASSERT_TRUE(dialogs.answers.empty());
+        messages.Clear();
+        random.draws = random.reseeds = 0;
+    }
+
+    QAction* SeriesItem() { return window->findChild<QAction*>(QStringLiteral("MenuObliczeniaSeria")); }
+    SeriesWindow* Open()
+    {
+        SeriesItem()->trigger();
+        return window->seriesWindow();
+    }
+    // Types the count and the seed into their fields and clicks "Licz".
+    void Start(SeriesWindow* s, int count, const QString& seed)
+    {
+        s->CountBox()->setFocus();
+        s->CountBox()->selectAll();
+        QTest::keyClicks(s->CountBox(), QString::number(count));
+        QTest::keyClick(s->CountBox(), Qt::Key_Tab);
+        Retype(s->SeedEdit(), seed);
+        QTest::mouseClick(s->ComputeButton(), Qt::LeftButton);
+    }
+    QString ReadText(const QString& path)
+    {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        return QString::fromUtf8(f.readAll());
+    }
+
+    FixedSource random{{0.5}};
+    QTemporaryDir dir;
+};
+
+TEST_F(SeriesWindowTest, MenuItemComesLastAndOpensOneWindow)
+{
+    const QList<QAction*> items = ui().MenuObliczenia->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0], ui().MenuObliczeniaHydrogram);
+    EXPECT_EQ(items[1], ui().MenuObliczeniaRaportExcel);
+    EXPECT_EQ(items[2]->text(), QStringLiteral("Seria realizacji..."));
+    EXPECT_TRUE(ui().MenuObliczenia->isEnabled());
+
+    SeriesWindow* s = Open();
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(s->isVisible());
+    EXPECT_TRUE(s->isWindow());
+    EXPECT_EQ(s->CountBox()->value(), 1000);
+    EXPECT_FALSE(s->SeedEdit()->text().isEmpty());
+    EXPECT_FALSE(s->CancelButton()->isEnabled());
+    EXPECT_FALSE(s->WorkbookButton()->isEnabled());
+    s->close();
+    EXPECT_EQ(Open(), s);
+}
+
+TEST_F(SeriesWindowTest, SeriesOfTheExampleMatchesTheCoreAndLeavesTheMainWindowAlone)
+{
+    ui().MenuObliczeniaHydrogram->trigger();
+    const model::ComputationState before = window->State();
+    const QList<QPointF> chartBefore = ui().Wykres->Series1()->points();
+    random.draws = random.reseeds = 0;
+
+    SeriesWindow* s = Open();
+    Start(s, 250, QStringLiteral("777"));
+    EXPECT_TRUE(s->Running() || s->Result());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    ASSERT_TRUE(s->Result());
+    const model::SeriesResult& r = *s->Result();
+
+    // The same series, run directly on the example's inputs.
+    const model::SeriesResult direct = model::RunSeries(examples::ZlewniaSeriesInputs(), 250, 777, 1);
+    EXPECT_EQ(r.succeeded, 250);
+    EXPECT_EQ(r.band, direct.band);
+    EXPECT_EQ(r.peak.percentiles, direct.peak.percentiles);
+    EXPECT_EQ(s->Progress()->value(), 250);
+
+    // The table: peak, time to peak, volume in thousands of m3, with the realisation count.
+    const QTableWidget* t = s->SpreadTable();
+    EXPECT_EQ(t->item(0, 3)->text(), QString::number(direct.peak.percentiles[2], 'f', 2).replace('.', ','));
+    EXPECT_EQ(t->item(1, 0)->text(), QString::number(direct.timeToPeak.min, 'f', 1).replace('.', ','));
+    EXPECT_EQ(t->item(2, 6)->text(), QString::number(direct.volume.max / 1000, 'f', 1).replace('.', ','));
+    EXPECT_EQ(t->item(0, 8)->text(), QStringLiteral("250"));
+    EXPECT_TRUE(s->Status()->text().contains(QStringLiteral("Policzono 250 z 250 realizacji (ziarno 777)")));
+    EXPECT_EQ(s->BandChart()->chart()->series().size(), 3);
+    EXPECT_EQ(s->BandChart()->chart()->axes(Qt::Horizontal).front()->titleText(), QStringLiteral("Czas [h]"));
+    EXPECT_EQ(s->BandChart()->chart()->axes(Qt::Vertical).front()->titleText(), QStringLiteral("Przepływ [m³/s]"));
+
+    // Nothing of the main window moved: its state, its chart, its random source.
+    const model::ComputationState& after = window->State();
+    EXPECT_EQ(std::memcmp(before.Rainfall, after.Rainfall, sizeof before.Rainfall), 0);
+    EXPECT_EQ(std::memcmp(before.EffectiveRain, after.EffectiveRain, sizeof before.EffectiveRain), 0);
+    EXPECT_EQ(before.HydrographOrdinates, after.HydrographOrdinates);
+    EXPECT_EQ(before.HydrographLength, after.HydrographLength);
+    EXPECT_EQ(before.PeakDischarge, after.PeakDischarge);
+    EXPECT_EQ(before.RainfallMaxRounded, after.RainfallMaxRounded);
+    EXPECT_EQ(ui().Wykres->Series1()->points(), chartBefore);
+    EXPECT_EQ(random.draws, 0);
+    EXPECT_EQ(random.reseeds, 0);
+
+    // The same seed again gives the same series.
+    Start(s, 250, QStringLiteral("777"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+    EXPECT_EQ(s->Result()->band, direct.band);
+}
+
+// "Podaj opad efektywny": the typed effective rainfall and the typed area, no draws of the
+// effective rainfall itself.
+TEST_F(SeriesWindowTest, DirectEffectiveRainfallUsesTheTypedColumnAndArea)
+{
+    QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
+    ASSERT_TRUE(ui().CheckBoxOpad->isChecked());
+    Retype(ui().EditParametryPole, QStringLiteral("50"));
+    for (int i = 1; i <= 24; ++i)
+        ui().Tabela_Opad->SetCell(2, i, i == 3 ? QString() : QStringLiteral("2,5"));  // empty counts 1 mm
+    messages.Clear();
+
+    SeriesWindow* s = Open();
+    Start(s, 100, QStringLiteral("9"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    ASSERT_TRUE(s->Result());
+
+    model::SeriesInputs in = examples::ZlewniaSeriesInputs();
+    in.directEffectiveRain = true;
+    in.rainfall.clear();
+    in.effectiveRain.assign(24, 2.5f);
+    in.effectiveRain[2] = 1.0f;
+    in.parameters.Area = 50;
+    const model::SeriesResult direct = model::RunSeries(in, 100, 9, 1);
+    EXPECT_EQ(s->Result()->succeeded, 100);
+    EXPECT_EQ(s->Result()->band, direct.band);
+    EXPECT_EQ(s->Result()->volume.percentiles, direct.volume.percentiles);
+}
+
+TEST_F(SeriesWindowTest, ExportsReadBack)
+{
+    SeriesWindow* s = Open();
+    Start(s, 120, QStringLiteral("31"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+    ASSERT_TRUE(s->Result());
+    const model::SeriesResult& r = *s->Result();
+
+    dialogs.answers.push_back(dir.filePath("pasmo.csv"));
+    QTest::mouseClick(s->BandCsvButton(), Qt::LeftButton);
+    const QStringList band = ReadText(dir.filePath("pasmo.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(band.size(), r.bandHours + 1);
+    EXPECT_EQ(band[0], QStringLiteral("Godzina;P5 [m³/s];P25 [m³/s];Mediana [m³/s];P75 [m³/s];P95 [m³/s]"));
+    const int peakHour = std::min(15, r.bandHours);
+    const QStringList fields = band[peakHour].split(';');
+    ASSERT_EQ(fields.size(), 6);
+    EXPECT_EQ(fields[0], QString::number(peakHour));
+    for (int l = 0; l < 5; ++l)
+        EXPECT_FLOAT_EQ(QString(fields[l + 1]).replace(',', '.').toFloat(), float(r.band[peakHour - 1][l]));
+
+    dialogs.answers.push_back(dir.filePath("realizacje.csv"));
+    QTest::mouseClick(s->RealisationsCsvButton(), Qt::LeftButton);
+    const QStringList rows = ReadText(dir.filePath("realizacje.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 121);
+    const QStringList first = rows[1].split(';');
+    EXPECT_EQ(first[0], QStringLiteral("1"));
+    EXPECT_FLOAT_EQ(QString(first[1]).replace(',', '.').toFloat(), r.realisations[0].peak);
+    EXPECT_EQ(first[2].toInt(), r.realisations[0].timeToPeak);
+    EXPECT_EQ(first[4], QStringLiteral("policzona"));
+
+    dialogs.answers.push_back(dir.filePath("seria.xlsx"));
+    QTest::mouseClick(s->WorkbookButton(), Qt::LeftButton);
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(SERIES_READBACK_SCRIPT), dir.filePath("seria.xlsx")});
+    ASSERT_TRUE(reader.waitForFinished(60000));
+    ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    const QJsonObject book = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+    EXPECT_EQ(book["sheets"].toArray().size(), 3);
+    const QJsonArray pasmo = book["Pasmo"].toArray();
+    ASSERT_EQ(pasmo.size(), r.bandHours + 1);
+    EXPECT_EQ(pasmo[peakHour].toArray()[0].toDouble(), peakHour);
+    EXPECT_FLOAT_EQ(float(pasmo[peakHour].toArray()[3].toDouble()), float(r.band[peakHour - 1][2]));
+    EXPECT_EQ(book["Realizacje"].toArray().size(), 121);
+    EXPECT_EQ(book["lineCharts"].toInt(), 1);
+    EXPECT_EQ(book["series"].toInt(), 5);
+    EXPECT_EQ(book["axisTitles"].toArray(),
+              QJsonArray({QStringLiteral("Czas [h]"), QStringLiteral("Przepływ [m³/s]")}));
+    const QJsonArray summary = book["Podsumowanie"].toArray();
+    EXPECT_EQ(summary[6].toArray()[9].toDouble(), 120);
+}
+
+TEST_F(SeriesWindowTest, FailingInputIsShownBeforeAnythingRuns)
+{
+    struct Case {
+        std::function<void()> spoil;
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {[this] { ui().Tabela_Opad->SetCell(1, 5, QString()); },
+         QStringLiteral("Brak opadu w godzinie 5 - uzupełnij tabelę opadu.")},
+        {[this] { ui().Tabela_Opad->SetCell(1, 7, QStringLiteral("x")); },
+         QStringLiteral("'x' is not a valid floating point value.")},
+        {[this] { window->SetText(ui().EditParametryn, QStringLiteral("0")); },
+         QStringLiteral("Floating point division by zero.")},
+        {[this] { window->SetText(ui().EditParametryLo, QString()); },
+         QStringLiteral("'' is not a valid floating point value.")},
+    };
+    SeriesWindow* s = Open();
+    for (const Case& c : cases) {
+        Build(QSize(1024, 768));
+        dialogs.answers.push_back(QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr"));
+        ui().MenuPlikOtworzProjekt->trigger();
+        c.spoil();
+        messages.Clear();
+        s = Open();
+        Start(s, 50, QStringLiteral("1"));
+        EXPECT_FALSE(s->Running());
+        EXPECT_FALSE(s->Result());
+        EXPECT_EQ(s->Progress()->value(), 0);
+        EXPECT_EQ(messages.Errors(), QStringList{c.message});
+    }
+}
+
+TEST_F(SeriesWindowTest, CancelKeepsThePreviousSeries)
+{
+    SeriesWindow* s = Open();
+    Start(s, 40, QStringLiteral("5"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+    ASSERT_TRUE(s->Result());
+    const model::SeriesResult previous = *s->Result();
+
+    Start(s, model::kMaxSeriesCount, QStringLiteral("6"));
+    ASSERT_TRUE(s->Running());
+    EXPECT_TRUE(s->CancelButton()->isEnabled());
+    EXPECT_FALSE(s->ComputeButton()->isEnabled());
+    QTest::mouseClick(s->CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 5000));
+    ASSERT_TRUE(s->Result());
+    EXPECT_EQ(s->Result()->seed, 5u);
+    EXPECT_EQ(s->Result()->band, previous.band);
+    EXPECT_LT(s->Progress()->value(), model::kMaxSeriesCount);
+    EXPECT_TRUE(s->Status()->text().startsWith(QStringLiteral("Seria przerwana")));
+    EXPECT_TRUE(s->ComputeButton()->isEnabled());
+}
+
+}  // namespace
+}  // namespace moravel::window::testing

@@ -13,7 +13,9 @@ int main(int argc, char* argv[])
     // The window's pictures are JPEG files decoded by the window itself (libjpeg), so no
     // image plugin has to be present.
     TFormatkaOkno window;
-    window.show();
+    // The window is as large as the screen; shown maximized, a window manager fits its frame
+    // and title bar onto the screen instead of letting them stand over its edges.
+    window.showMaximized();
     // A data file named on the command line (the desktop passes a double-clicked one).
     moravel::window::OpenFromCommandLine(window, app.arguments().mid(1));
     return app.exec();

@@ -7,12 +7,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QScreen>
 
 #include "files/ZapisOdczytDanych.h"
 #include "text/Error.h"
 #include "text/NumText.h"
 #include "ui_Formatka.h"
+#include "window/Captions.h"
 #include "window/ChartExport.h"
 #include "window/DesktopOpen.h"
 #include "window/RainfallClipboard.h"
@@ -114,6 +116,7 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWin
     chartExport_ = new moravel::window::ChartExport(*this, options.printing ? *options.printing : *ownPrinting_);
     moravel::window::BindRainfallClipboard(*this);
     moravel::window::BindFileDrops(*this);
+    UseWindowFontInMenus();
     WysrodkowaniePaneluPowitalnego();
     LayOutForScreen();
 }
@@ -145,6 +148,48 @@ void TFormatkaOkno::ApplyDesignExtras()
     }
     ui->Memo_Save_Projekt->setPlainText(QStringLiteral("\n"));
     DisableAreaField();
+    FitCaptions();
+}
+
+// Captions that would run under their edit with the window's font are condensed to end
+// before it; the raised "2"s follow the "m" they belong to; the value captions shown over a
+// run of blanks make room for themselves.
+void TFormatkaOkno::FitCaptions()
+{
+    const std::pair<QLabel*, QLineEdit*> beforeEdits[] = {
+        {ui->Liczba_godzin_opadu, ui->Edit_Liczba_godzin_opadu},
+        {ui->LabelParametryRB, ui->EditParametryRB},
+        {ui->LabelParametryRL, ui->EditParametryRL},
+        {ui->LabelParametryRA, ui->EditParametryRA},
+        {ui->LabelParametrySo, ui->EditParametrySo},
+        {ui->LabelParametryLo, ui->EditParametryLo},
+        {ui->LabelParametryb, ui->EditParametryb},
+        {ui->LabelParametryn, ui->EditParametryn},
+        {ui->LabelParametryPole, ui->EditParametryPole},
+    };
+    for (const auto& [label, edit] : beforeEdits)
+        moravel::window::FitBeforeEdit(label, edit);
+    const std::pair<QLabel*, QLabel*> squareMetres[] = {
+        {ui->LabelKwadrat2, ui->LabelSCS12}, {ui->LabelKwadrat3, ui->LabelSCS13}, {ui->LabelKwadrat4, ui->LabelSCS14},
+        {ui->LabelKwadrat5, ui->LabelSCS15}, {ui->LabelKwadrat6, ui->LabelSCS16},
+    };
+    for (const auto& [superscript, caption] : squareMetres)
+        moravel::window::RaiseAfterUnit(superscript, caption);
+    FitValueCaptions();
+}
+
+void TFormatkaOkno::FitValueCaptions()
+{
+    moravel::window::MakeRoomForValue(ui->LabelSCSPowierzchnia, ui->LabelSCSPowierzchniaWartosc, ui->LabelKwadrat1);
+    moravel::window::MakeRoomForValue(ui->LabelSCSProcenty, ui->LabelSCSProcentyWartosc);
+}
+
+// A menu pops up as a window of its own and so would take the application's (larger)
+// default font; the window's menus show in the window's font like everything else in it.
+void TFormatkaOkno::UseWindowFontInMenus()
+{
+    for (QMenu* menu : findChildren<QMenu*>())
+        menu->setFont(font());
 }
 
 void TFormatkaOkno::LoadPictures()
@@ -282,6 +327,8 @@ void TFormatkaOkno::SetCaption(QLabel* label, const QString& text)
     label->setText(text);
     if (label->property("autoSize").toBool())
         label->adjustSize();
+    if (label == ui->LabelSCSPowierzchniaWartosc || label == ui->LabelSCSProcentyWartosc)
+        FitValueCaptions();
 }
 
 std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec, int* filterIndex)

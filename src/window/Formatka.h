@@ -126,7 +126,7 @@ public:
     void DisableAreaField();
     void EnableAreaField(const QColor& color);
     // Sets a label's caption; a label that sizes itself to its caption does so.
-    static void SetCaption(QLabel* label, const QString& text);
+    void SetCaption(QLabel* label, const QString& text);
 
     // ---- Start-up and menus
     void WysrodkowaniePaneluPowitalnego();
@@ -217,6 +217,9 @@ private:
     Ui::TFormatkaOkno* ui;
 
     void ApplyDesignExtras();
+    void UseWindowFontInMenus();
+    void FitCaptions();
+    void FitValueCaptions();
     // The own class's curve-number edits EditSCSA..D, by soil group.
     std::array<QLineEdit*, moravel::model::kSoilGroups> OwnClassEdits() const;
     // The seven parameters' texts as the hydrograph reads them.

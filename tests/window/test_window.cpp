@@ -1,5 +1,7 @@
 // Start-up, the welcome panel, the menus, the error boundary and the window's seams.
 #include <QAction>
+#include <QFontInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -101,6 +103,23 @@ TEST_F(WindowFixture, MenuTreeHasEveryItemAndOnlyFinishedCommandsAreEnabled)
     EXPECT_EQ(lines[4], QStringLiteral("2004"));
     EXPECT_TRUE(lines[1].contains(QLatin1Char('@')));
     EXPECT_TRUE(lines[3].contains(QLatin1Char('@')));
+}
+
+TEST_F(WindowFixture, MenusUseTheWindowsFontAndTheSuperscriptsTheirSmallerOne)
+{
+    const QFont windowFont = window->font();
+    const QList<QMenu*> menus = window->findChildren<QMenu*>();
+    ASSERT_GE(menus.size(), 7);  // the drop-down menus and the chart's context menu
+    for (QMenu* menu : menus) {
+        SCOPED_TRACE(menu->objectName().toStdString());
+        EXPECT_EQ(menu->font().family(), windowFont.family());
+        EXPECT_EQ(menu->font().pixelSize(), windowFont.pixelSize());
+        // The font a popped-up menu draws with, not only the one it was given.
+        EXPECT_EQ(QFontInfo(menu->font()).pixelSize(), QFontInfo(windowFont).pixelSize());
+    }
+    for (QLabel* superscript : {ui().LabelKwadrat1, ui().LabelKwadrat2, ui().LabelKwadrat3, ui().LabelKwadrat4,
+                                ui().LabelKwadrat5, ui().LabelKwadrat6, ui().LabelKwadrat7})
+        EXPECT_EQ(superscript->font().pixelSize(), 9) << superscript->objectName().toStdString();
 }
 
 TEST_F(WindowFixture, GuardedShowsOneErrorBoxWithTheFinalFullStop)

@@ -5,6 +5,11 @@
 //                      to_paint: until the first paint event, paint: until the image is handed
 //                      to the window system, display: until the X server drew it) and give the
 //                      probe's processor time by then (cpu).
+//   StartupAgainstBareWindow  the program and a bare window (the screen's size, the same menu
+//                      titles, a hidden chart view) started in alternating pairs; counters
+//                      give each one's wall time to the drawn first paint, processor time and
+//                      peak memory by then, and the program's ratios to the bare window
+//                      (wall_ratio, cpu_ratio, mem_ratio), over the sums of all pairs.
 //   MemoryAfterHydrogram  peak resident memory after the example project was opened and its
 //                      hydrograph drawn (VmHWM of the probe).
 // On X when DISPLAY is set (e.g. under xvfb-run -a -s "-screen 0 1280x1024x24"), on the
@@ -138,6 +143,53 @@ BENCHMARK(FirstPaint)
     ->Iterations(1)
     ->Repetitions(25)
     ->ReportAggregatesOnly(true);
+
+void StartupAgainstBareWindow(benchmark::State& state)
+{
+    struct Sums {
+        double wallMs = 0, cpuMs = 0, hwmMb = 0;
+    };
+    Sums program, bare;
+    std::string platform;
+    bool bareFirst = false;
+    for (auto _ : state) {
+        double pairSeconds = 0;
+        // The order alternates, so neither side always starts on a machine just warmed by the other.
+        for (int k = 0; k < 2; ++k) {
+            const bool isBare = (k == 0) == bareFirst;
+            const auto spawnNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count();
+            ProbeRun run = RunProbe({isBare ? "bare" : "paint"});
+            if (!run.error.empty()) {
+                state.SkipWithError(run.error.c_str());
+                return;
+            }
+            platform = run.platform;
+            Sums& sums = isBare ? bare : program;
+            sums.wallMs += (run.fields["drawn"] - spawnNs) / 1e6;
+            sums.cpuMs += run.fields["cpu"] / 1e6;
+            sums.hwmMb += run.fields["hwm_kb"] / 1024.0;
+            pairSeconds += run.seconds;
+        }
+        bareFirst = !bareFirst;
+        state.SetIterationTime(pairSeconds);
+    }
+    auto avg = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
+    state.counters["program_ms"] = avg(program.wallMs);
+    state.counters["bare_ms"] = avg(bare.wallMs);
+    state.counters["program_cpu_ms"] = avg(program.cpuMs);
+    state.counters["bare_cpu_ms"] = avg(bare.cpuMs);
+    state.counters["program_MB"] = avg(program.hwmMb);
+    state.counters["bare_MB"] = avg(bare.hwmMb);
+    if (bare.wallMs > 0 && bare.cpuMs > 0 && bare.hwmMb > 0) {
+        state.counters["wall_ratio"] = program.wallMs / bare.wallMs;
+        state.counters["cpu_ratio"] = program.cpuMs / bare.cpuMs;
+        state.counters["mem_ratio"] = program.hwmMb / bare.hwmMb;
+    }
+    state.SetLabel(platform);
+}
+BENCHMARK(StartupAgainstBareWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void MemoryAfterHydrogram(benchmark::State& state)
 {

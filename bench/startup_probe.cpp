@@ -1,8 +1,8 @@
 // A stand-in for the program, started by bench_startup to measure the whole program.
 //
 //   startup_probe paint
-//       Does what the program's main does (the application, the window with the default
-//       options, show) and, once the window's first paint has been drawn and handed to the
+//       Does what the program's main does (the application, Qt's translations, the window
+//       with the default options, shown maximized) and, once the window's first paint has been drawn and handed to the
 //       window system, writes one line to standard output and exits:
 //           painted <platform> main=<ns> app=<ns> window=<ns> shown=<ns> paint=<ns>
 //                   flushed=<ns> drawn=<ns> cpu=<ns>
@@ -10,6 +10,13 @@
 //       the interval from its spawn to this line divides into loading, the application, the
 //       window's construction and the first paint; cpu is the processor time the probe had
 //       used by then, which other work on the machine hardly changes.
+//
+//   startup_probe bare
+//       The same for a bare window to compare with: a main window of the screen's size
+//       with the program's menu titles and a hidden chart view, nothing else. Its line
+//       starts with "painted" too and has the same fields.
+//
+//   Both lines end with hwm_kb=<peak resident memory by then>.
 //
 //   startup_probe hydrogram <project.kpr>
 //       Builds the window as the program does (decimal commas, a file dialog answering the
@@ -25,7 +32,13 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QChartView>
 #include <QLineSeries>
+#include <QLocale>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -39,6 +52,7 @@
 
 #include "window/Formatka.h"
 #include "window/FormatkaUi.h"
+#include "window/QtSeams.h"
 #include "window/TestDoubles.h"
 #include "window/wykres.h"
 
@@ -161,22 +175,48 @@ private:
 
 constexpr int kTimeoutMs = 20000;
 
+int ShowAndReport(QMainWindow& window, long long mainNs, long long appNs);
+
 int Paint(long long mainNs, int argc, char** argv)
 {
     QApplication app(argc, argv);
     const long long appNs = MonotonicNs();
+    moravel::window::InstallQtTranslations(QLocale::system());  // as the program's main does
     TFormatkaOkno window;
+    return ShowAndReport(window, mainNs, appNs);
+}
+
+// The bare window the program is compared with.
+int Bare(long long mainNs, int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const long long appNs = MonotonicNs();
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Moravel 1.0"));
+    for (const char* title : {"Plik", "Opad", "SCS", "Parametry KW", "Obliczenia", "Info"})
+        window.menuBar()->addMenu(QString::fromUtf8(title))->addAction(QStringLiteral("-"));
+    window.setCentralWidget(new QWidget);
+    auto* chart = new QChartView(window.centralWidget());
+    chart->hide();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        window.resize(screen->size());
+    return ShowAndReport(window, mainNs, appNs);
+}
+
+// Shows a window built after `appNs` as the program does and reports its first paint.
+int ShowAndReport(QMainWindow& window, long long mainNs, long long appNs)
+{
     const long long windowNs = MonotonicNs();
     FirstPaint firstPaint(&window);
-    window.show();
+    window.showMaximized();
     const long long shownNs = MonotonicNs();
     if (!firstPaint.Wait(kTimeoutMs))
         return Fail(QStringLiteral("the window was not painted"));
     std::printf(
         "painted %s main=%lld app=%lld window=%lld shown=%lld paint=%lld flushed=%lld drawn=%lld "
-        "cpu=%lld\n",
+        "cpu=%lld hwm_kb=%ld\n",
         qPrintable(QGuiApplication::platformName()), mainNs, appNs, windowNs, shownNs, firstPaint.paintNs,
-        firstPaint.flushedNs, firstPaint.drawnNs, CpuNs());
+        firstPaint.flushedNs, firstPaint.drawnNs, CpuNs(), StatusKb("VmHWM"));
     std::fflush(stdout);
     return 0;
 }
@@ -241,8 +281,10 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "paint")
         return Paint(mainNs, argc, argv);
+    if (mode == "bare")
+        return Bare(mainNs, argc, argv);
     if (mode == "hydrogram" && argc > 2)
         return Hydrogram(argc, argv, QString::fromLocal8Bit(argv[2]));
-    std::fprintf(stderr, "usage: startup_probe paint | hydrogram <project.kpr>\n");
+    std::fprintf(stderr, "usage: startup_probe paint | bare | hydrogram <project.kpr>\n");
     return 2;
 }

@@ -93,7 +93,10 @@ ChartExport::ChartExport(TFormatkaOkno& window, Printing& printing)
         connect(action, &QAction::triggered, this,
                 [this, command] { window_.Guarded([this, command] { (this->*command)(); }); });
     }
+}
 
+void ChartExport::BindChart()
+{
     THydrographChart* chart = Chart();
     chart->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(chart, &QWidget::customContextMenuRequested, this, &ChartExport::ShowMenu);

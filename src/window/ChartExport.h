@@ -24,9 +24,11 @@ enum class ChartFormat { Png, Svg, Pdf };
 class ChartExport : public QObject {
     Q_OBJECT
 public:
-    // Puts the summary label into the window's status bar and the menu on its chart.
+    // Puts the summary label into the window's status bar and makes the chart's menu.
     ChartExport(TFormatkaOkno& window, Printing& printing);
     ~ChartExport() override;
+    // Offers the menu on the chart, once the window's panels (the chart among them) exist.
+    void BindChart();
 
     // The chart has just been drawn from `state`: keeps its numbers and shows their summary.
     void ChartShown(const model::ComputationState& state, int rainHours, bool typedEffective);

@@ -115,7 +115,7 @@ void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments)
     OpenDataFile(window, path);
 }
 
-void BindFileDrops(TFormatkaOkno& window)
+QObject* BindFileDrops(TFormatkaOkno& window)
 {
     auto* filter = new DropFilter(window);
     window.setAcceptDrops(true);
@@ -123,6 +123,7 @@ void BindFileDrops(TFormatkaOkno& window)
     // A drop lands on the widget under the pointer; edits would take a file as its path's text.
     for (QWidget* child : window.findChildren<QWidget*>())
         child->installEventFilter(filter);
+    return filter;
 }
 
 }  // namespace moravel::window

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <optional>
 
+class QObject;
 class TFormatkaOkno;
 
 namespace moravel::window {
@@ -25,7 +26,8 @@ bool OpenDataFile(TFormatkaOkno& window, const QString& path);
 void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments);
 
 // Data files dropped anywhere on the window are opened with OpenDataFile, in the order given;
-// the edits no longer take such a drop as text.
-void BindFileDrops(TFormatkaOkno& window);
+// the edits no longer take such a drop as text. Returns the filter that does it, for controls
+// made later to install too.
+QObject* BindFileDrops(TFormatkaOkno& window);
 
 }  // namespace moravel::window

@@ -13,7 +13,7 @@
 #include "files/ZapisOdczytDanych.h"
 #include "text/Error.h"
 #include "text/NumText.h"
-#include "ui_Formatka.h"
+#include "window/FormatkaUi.h"
 #include "window/Captions.h"
 #include "window/ChartExport.h"
 #include "window/DesktopOpen.h"
@@ -54,19 +54,21 @@ private:
     std::function<void()> onClick_;
 };
 
-QPixmap PictureFor(const QString& resource, const QSize& box)
+// A picture decoded at the size it is shown: stretched to `box`, or as large as fits in it.
+QPixmap PictureFor(const QString& resource, const QSize& box, Qt::AspectRatioMode mode = Qt::KeepAspectRatio)
 {
-    const QImage image = moravel::window::LoadJpeg(resource, box);
+    QImage image = moravel::window::LoadJpegScaled(resource, box, mode);
     if (image.isNull())
         return {};
-    return QPixmap::fromImage(image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return QPixmap::fromImage(std::move(image));
 }
 
 }  // namespace
 
 TFormatkaOkno::TFormatkaOkno(QWidget* parent) : TFormatkaOkno(Options{}, parent) {}
 
-TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWindow(parent), ui(new Ui::TFormatkaOkno)
+TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
+    : QMainWindow(parent), form_(std::make_unique<Ui::TFormatkaOkno>())
 {
     Q_INIT_RESOURCE(assets);
     if (options.messages) {
@@ -107,33 +109,72 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent) : QMainWin
         decimalSeparator_ = point.isEmpty() ? QLatin1Char('.') : point.front();
     }
 
-    ui->setupUi(this);
-    ApplyDesignExtras();
-    LoadPictures();
+    // What the first paint shows: the menus, the background, the titles and the welcome
+    // panel. The working panels wait until they are first needed (BuildPanels).
+    form_->Ui::TFormatkaOknoRama::setupUi(this);
+    ApplyDesignExtras(this);
     BindHandlers();
     if (!options.printing)
         ownPrinting_ = std::make_unique<moravel::window::QtPrinting>(this);
     chartExport_ = new moravel::window::ChartExport(*this, options.printing ? *options.printing : *ownPrinting_);
-    moravel::window::BindRainfallClipboard(*this);
-    moravel::window::BindFileDrops(*this);
+    dropFilter_ = moravel::window::BindFileDrops(*this);
     UseWindowFontInMenus();
     WysrodkowaniePaneluPowitalnego();
     LayOutForScreen();
+    LoadPictures();
 }
 
-TFormatkaOkno::~TFormatkaOkno()
+TFormatkaOkno::~TFormatkaOkno() = default;
+
+Ui::TFormatkaOkno& TFormatkaOkno::Panels()
 {
-    delete ui;
+    if (!panelsBuilt_)
+        BuildPanels();
+    return *form_;
+}
+
+// The working panels: about three hundred controls with their tables and the chart, which
+// the welcome screen does not show. Built once, hidden as designed, in their designed place
+// among the window's controls (behind the welcome panel), bound and fitted as the frame is.
+void TFormatkaOkno::BuildPanels()
+{
+    panelsBuilt_ = true;  // from here on `ui` hands the controls out as they are
+    form_->Ui::TFormatkaOknoPanele::setupUi(form_->centralwidget);
+    form_->PanelPowitalny->raise();
+    // The tab order goes through the panels first, then the titles and the welcome panel.
+    QWidget* const tabOrder[] = {form_->Wykres, form_->EditTytul1, form_->EditTytul2, form_->Memo_Save_Projekt,
+                                 form_->PanelLicencja, form_->PanelPowitalny};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    for (QWidget* panel : {static_cast<QWidget*>(form_->PanelOpad), static_cast<QWidget*>(form_->PanelSCS),
+                           static_cast<QWidget*>(form_->PanelParametry), static_cast<QWidget*>(form_->Wykres),
+                           static_cast<QWidget*>(form_->PanelLicencja),
+                           static_cast<QWidget*>(form_->Memo_Save_Projekt)}) {
+        ApplyDesignExtras(panel);
+        panel->installEventFilter(dropFilter_);
+        for (QWidget* child : panel->findChildren<QWidget*>())
+            child->installEventFilter(dropFilter_);
+    }
+    form_->Memo_Save_Projekt->setPlainText(QStringLiteral("\n"));
+    DisableAreaField();
+    FitCaptions();
+    form_->ImageLicencja->setPixmap(PictureFor(QStringLiteral(":/logo.jpg"), form_->ImageLicencja->size()));
+    BindPanelHandlers();
+    chartExport_->BindChart();
+    moravel::window::BindRainfallClipboard(*this);
+    for (QMenu* menu : form_->Wykres->findChildren<QMenu*>())
+        menu->setFont(font());
+    form_->Wykres->resize(screen_.width() - 220, form_->Wykres->height());
 }
 
 // Settings that the design description keeps as plain properties: pixel font sizes (the
 // land-use panel's small font, the raised "2" of km2 and m2) and labels that size
-// themselves to their caption.
-void TFormatkaOkno::ApplyDesignExtras()
+// themselves to their caption; for `root` and the controls in it.
+void TFormatkaOkno::ApplyDesignExtras(QWidget* root)
 {
-    QList<QWidget*> widgets = findChildren<QWidget*>();
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
     // Parents first, so that a panel's font reaches its labels before they size themselves.
-    widgets.prepend(this);
+    widgets.prepend(root);
     for (QWidget* w : widgets) {
         const QVariant px = w->property("fontPixelSize");
         if (px.isValid()) {
@@ -142,13 +183,11 @@ void TFormatkaOkno::ApplyDesignExtras()
             w->setFont(font);
         }
     }
-    for (QLabel* label : findChildren<QLabel*>()) {
-        if (label->property("autoSize").toBool())
+    for (QWidget* w : widgets) {
+        auto* label = qobject_cast<QLabel*>(w);
+        if (label && label->property("autoSize").toBool())
             label->adjustSize();
     }
-    ui->Memo_Save_Projekt->setPlainText(QStringLiteral("\n"));
-    DisableAreaField();
-    FitCaptions();
 }
 
 // Captions that would run under their edit with the window's font are condensed to end
@@ -192,44 +231,42 @@ void TFormatkaOkno::UseWindowFontInMenus()
         menu->setFont(font());
 }
 
+// The background stretched to its control and the welcome picture, each decoded once at the
+// size it is shown (the background is laid out for the screen first).
 void TFormatkaOkno::LoadPictures()
 {
-    const QImage background = moravel::window::LoadJpeg(QStringLiteral(":/tlo.jpg"));
-    if (!background.isNull())
-        ui->ImageTlo->setPixmap(QPixmap::fromImage(background));  // stretched to the control
-    ui->ImagePowitanie->setPixmap(PictureFor(QStringLiteral(":/powitanie.jpg"), ui->ImagePowitanie->size()));
-    ui->ImageLicencja->setPixmap(PictureFor(QStringLiteral(":/logo.jpg"), ui->ImageLicencja->size()));
+    form_->ImageTlo->setPixmap(PictureFor(QStringLiteral(":/tlo.jpg"), form_->ImageTlo->size(), Qt::IgnoreAspectRatio));
+    form_->ImagePowitanie->setPixmap(PictureFor(QStringLiteral(":/powitanie.jpg"), form_->ImagePowitanie->size()));
 }
 
+// The frame's handlers: the welcome picture and every menu item. A command that reads or
+// fills the working panels builds them when it first reaches them.
 void TFormatkaOkno::BindHandlers()
 {
-    ui->ImagePowitanie->installEventFilter(
+    form_->ImagePowitanie->installEventFilter(
         new ClickFilter(this, [this] { Guarded([this] { ImagePowitanieClick(); }); }));
 
-    connect(ui->Autor1, &QAction::triggered, this, [this] { Guarded([this] { Autor1Click(); }); });
-    connect(ui->MenuPlikKoniecProgramu, &QAction::triggered, this,
+    connect(form_->Autor1, &QAction::triggered, this, [this] { Guarded([this] { Autor1Click(); }); });
+    connect(form_->MenuPlikKoniecProgramu, &QAction::triggered, this,
             [this] { Guarded([this] { MenuPlikKoniecProgramuClick(); }); });
-
-    BindChange(ui->Edit_Liczba_godzin_opadu, [this] { Edit_Liczba_godzin_opaduChange(); });
-    BindClick(ui->CheckBoxOpad, [this] { CheckBoxOpadClick(); });
-    BindGrid(
-        ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
-    BindLandUsePanel();
-    BindParameterPanel();
+    connect(form_->MenuObliczeniaHydrogram, &QAction::triggered, this,
+            [this] { Guarded([this] { MenuObliczeniaHydrogramClick(); }); });
+    connect(form_->MenuObliczeniaRaportExcel, &QAction::triggered, this,
+            [this] { Guarded([this] { MenuObliczeniaRaportExcelClick(); }); });
     // The items of "Plik", "Opad", "SCS" and "Parametry KW" that the data-file commands
     // carry out; the design leaves them disabled, and binding a command enables its item.
     const std::pair<QAction*, void (TFormatkaOkno::*)()> fileItems[] = {
-        {ui->MenuPlikZapiszProjekt, &TFormatkaOkno::MenuPlikZapiszProjektClick},
-        {ui->MenuPlikOtworzProjekt, &TFormatkaOkno::MenuPlikOtworzProjektClick},
-        {ui->MenuOpadNoweDane, &TFormatkaOkno::MenuOpadNoweDaneClick},
-        {ui->MenuOpadZapisz, &TFormatkaOkno::MenuOpadZapiszClick},
-        {ui->MenuOpadOtworz, &TFormatkaOkno::MenuOpadOtworzClick},
-        {ui->MenuSCSNoweDane, &TFormatkaOkno::MenuSCSNoweDaneClick},
-        {ui->MenuSCSZapisz, &TFormatkaOkno::MenuSCSZapiszClick},
-        {ui->MenuSCSOtworz, &TFormatkaOkno::MenuSCSOtworzClick},
-        {ui->MenuParametryKWNoweDane, &TFormatkaOkno::MenuParametryKWNoweDaneClick},
-        {ui->MenuParametryKWZapisz, &TFormatkaOkno::MenuParametryKWZapiszClick},
-        {ui->MenuParametryKWOtworz, &TFormatkaOkno::MenuParametryKWOtworzClick},
+        {form_->MenuPlikZapiszProjekt, &TFormatkaOkno::MenuPlikZapiszProjektClick},
+        {form_->MenuPlikOtworzProjekt, &TFormatkaOkno::MenuPlikOtworzProjektClick},
+        {form_->MenuOpadNoweDane, &TFormatkaOkno::MenuOpadNoweDaneClick},
+        {form_->MenuOpadZapisz, &TFormatkaOkno::MenuOpadZapiszClick},
+        {form_->MenuOpadOtworz, &TFormatkaOkno::MenuOpadOtworzClick},
+        {form_->MenuSCSNoweDane, &TFormatkaOkno::MenuSCSNoweDaneClick},
+        {form_->MenuSCSZapisz, &TFormatkaOkno::MenuSCSZapiszClick},
+        {form_->MenuSCSOtworz, &TFormatkaOkno::MenuSCSOtworzClick},
+        {form_->MenuParametryKWNoweDane, &TFormatkaOkno::MenuParametryKWNoweDaneClick},
+        {form_->MenuParametryKWZapisz, &TFormatkaOkno::MenuParametryKWZapiszClick},
+        {form_->MenuParametryKWOtworz, &TFormatkaOkno::MenuParametryKWOtworzClick},
     };
     for (const auto& [action, handler] : fileItems) {
         connect(action, &QAction::triggered, this,
@@ -237,9 +274,20 @@ void TFormatkaOkno::BindHandlers()
         action->setEnabled(true);
     }
     BindSeriesCommand();
-    connect(ui->MenuOpadImportujzExcela, &QAction::triggered, this,
+    connect(form_->MenuOpadImportujzExcela, &QAction::triggered, this,
             [this] { Guarded([this] { MenuOpadImportujzExcelaClick(); }); });
-    ui->MenuOpadImportujzExcela->setEnabled(true);
+    form_->MenuOpadImportujzExcela->setEnabled(true);
+}
+
+// The working panels' handlers, bound as the panels are built.
+void TFormatkaOkno::BindPanelHandlers()
+{
+    BindChange(ui->Edit_Liczba_godzin_opadu, [this] { Edit_Liczba_godzin_opaduChange(); });
+    BindClick(ui->CheckBoxOpad, [this] { CheckBoxOpadClick(); });
+    BindGrid(
+        ui->Tabela_Opad, [this] { Tabela_OpadClick(); }, [this](int key) { KlawiszEnterTabela_Opad(key); });
+    BindLandUsePanel();
+    BindParameterPanel();
 }
 
 // ---- Mechanisms
@@ -452,7 +500,7 @@ void TFormatkaOkno::WysrodkowaniePaneluPowitalnego()
     using moravel::text::RoundHalfEven;
     const int top = RoundHalfEven(screen_.height() / 2.0 - 200);
     const int left = RoundHalfEven(screen_.width() / 2.0 - 250);
-    ui->PanelPowitalny->move(left, top);
+    form_->PanelPowitalny->move(left, top);
 }
 
 void TFormatkaOkno::LayOutForScreen()
@@ -461,8 +509,7 @@ void TFormatkaOkno::LayOutForScreen()
     move(0, 0);  // the window has the screen's size, so centred means at the screen's origin
     if (QScreen* primary = QGuiApplication::primaryScreen())
         move(primary->geometry().topLeft());
-    ui->ImageTlo->resize(screen_.width() - 20, screen_.height() - 90);
-    ui->Wykres->resize(screen_.width() - 220, ui->Wykres->height());
+    form_->ImageTlo->resize(screen_.width() - 20, screen_.height() - 90);
 }
 
 void TFormatkaOkno::ImagePowitanieClick()

@@ -210,13 +210,36 @@ public:
     void ComputeHydrograph();
     void ShowHydrographChart();
 
+    // Whether the working panels (rainfall, land use, parameters, chart, licence and the
+    // project memo) have been built; see BuildPanels.
+    bool PanelsBuilt() const { return panelsBuilt_; }
+
 private:
     friend struct moravel::window::UiAccess;
     // The controls of the design description: window/ and the tests reach them through
-    // window/FormatkaUi.h.
-    Ui::TFormatkaOkno* ui;
+    // window/FormatkaUi.h. The frame (menus, background, titles, the welcome panel) is built
+    // with the window and reached through form_; the working panels are built the first time
+    // any code reaches a control through `ui`, which for the user is the first click on the
+    // welcome picture, the first data file opened or the first command that reads them.
+    class Controls {
+    public:
+        explicit Controls(TFormatkaOkno& window) : window_(window) {}
+        Ui::TFormatkaOkno* operator->() const { return &window_.Panels(); }
+        Ui::TFormatkaOkno& operator*() const { return window_.Panels(); }
 
-    void ApplyDesignExtras();
+    private:
+        TFormatkaOkno& window_;
+    };
+    std::unique_ptr<Ui::TFormatkaOkno> form_;
+    Controls ui{*this};
+    bool panelsBuilt_ = false;
+    // The filter that opens files dropped on the window, installed on every control.
+    QObject* dropFilter_ = nullptr;
+
+    // The controls, with the working panels built first when they are not yet.
+    Ui::TFormatkaOkno& Panels();
+    void BuildPanels();
+    void ApplyDesignExtras(QWidget* root);
     void UseWindowFontInMenus();
     void FitCaptions();
     void FitValueCaptions();
@@ -226,6 +249,7 @@ private:
     moravel::model::HydrographTexts HydrographTextsOfControls() const;
     void LoadPictures();
     void BindHandlers();
+    void BindPanelHandlers();
     void BindLandUsePanel();
     void BindParameterPanel();
     void BindSeriesCommand();

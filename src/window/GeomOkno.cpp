@@ -12,7 +12,7 @@
 #include "model/Geom.h"
 #include "model/HydrographTextInputs.h"
 #include "text/NumText.h"
-#include "ui_Formatka.h"
+#include "window/FormatkaUi.h"
 #include "window/ChartExport.h"
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
@@ -56,10 +56,6 @@ void TFormatkaOkno::BindParameterPanel()
         edit->installEventFilter(new KeyDownFilter(
             this, [this, edit](int key) { Guarded([this, edit, key] { EditParametryEnter(edit, key); }); }));
     }
-    connect(ui->MenuObliczeniaHydrogram, &QAction::triggered, this,
-            [this] { Guarded([this] { MenuObliczeniaHydrogramClick(); }); });
-    connect(ui->MenuObliczeniaRaportExcel, &QAction::triggered, this,
-            [this] { Guarded([this] { MenuObliczeniaRaportExcelClick(); }); });
 }
 
 void TFormatkaOkno::CheckParameterField(QLineEdit* edit)

@@ -8,7 +8,7 @@
 #include "model/CheckedMath.h"
 #include "model/OpadEfektywnyObliczenia.h"
 #include "text/NumText.h"
-#include "ui_Formatka.h"
+#include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 

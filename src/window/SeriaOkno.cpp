@@ -32,7 +32,7 @@
 #include "model/LandUse.h"
 #include "text/Error.h"
 #include "text/NumText.h"
-#include "ui_Formatka.h"
+#include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/StringGrid.h"
 
@@ -46,7 +46,7 @@ void TFormatkaOkno::BindSeriesCommand()
 {
     // Appended after "Hydrogram" and "Raport Excel"; the menu is enabled as a whole, so the
     // item is usable exactly when they are.
-    QAction* item = ui->MenuObliczenia->addAction(QStringLiteral("Seria realizacji..."));
+    QAction* item = form_->MenuObliczenia->addAction(QStringLiteral("Seria realizacji..."));
     item->setObjectName(QStringLiteral("MenuObliczeniaSeria"));
     connect(item, &QAction::triggered, this, [this] { Guarded([this] { MenuObliczeniaSeriaClick(); }); });
 }

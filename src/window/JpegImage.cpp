@@ -198,8 +198,8 @@ private:
     {
         const int rows = lastOfStrip_ - first_ + 1;
         const QImage strip(buffer_.constBits(), width_, rows, int(buffer_.bytesPerLine()), QImage::Format_RGB32);
+        painter_->resetTransform();  // the clip is in the target's pixels
         painter_->setClipRect(0, targetTop_, image.width(), targetBottom_ - targetTop_);
-        painter_->resetTransform();
         painter_->scale(double(image.width()) / width_, 1.0 / scaleY_);
         painter_->drawImage(QPointF(0, first_), strip);
         if (targetBottom_ >= image.height())

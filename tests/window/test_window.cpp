@@ -3,7 +3,10 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <algorithm>
+#include <cstdlib>
 
 #include "WindowFixture.h"
 #include "text/Error.h"
@@ -41,8 +44,55 @@ TEST_F(StartUpTest, WelcomePanelIsCentredAndTheWindowSizedToTheScreen)
         EXPECT_EQ(ui().PanelPowitalny->pos(), c.welcome);
         EXPECT_EQ(window->size(), c.screen);
         EXPECT_EQ(ui().ImageTlo->size(), QSize(c.screen.width() - 20, c.screen.height() - 90));
+        // The background is decoded at the size it is shown, not stretched at every paint.
+        EXPECT_EQ(ui().ImageTlo->pixmap().deviceIndependentSize().toSize(), ui().ImageTlo->size());
         EXPECT_EQ(ui().Wykres->geometry(), QRect(200, 512, c.screen.width() - 220, 251));
     }
+}
+
+TEST_F(StartUpTest, TheWorkingPanelsAreBuiltWhenTheWelcomeClickOrACommandFirstNeedsThem)
+{
+    const char* const panels[] = {"PanelOpad", "PanelSCS", "PanelParametry", "Wykres", "PanelLicencja",
+                                  "Memo_Save_Projekt"};
+    // The welcome screen: nothing of the panels yet; "Info > Autorzy" needs none of them.
+    Build(QSize(1024, 768), false);
+    window->findChild<QAction*>(QStringLiteral("Autor1"))->trigger();
+    EXPECT_FALSE(window->PanelsBuilt());
+    for (const char* name : panels)
+        EXPECT_EQ(window->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+
+    // The click on the welcome picture builds and shows them.
+    QTest::mouseClick(window->findChild<QLabel*>(QStringLiteral("ImagePowitanie")), Qt::LeftButton);
+    EXPECT_TRUE(window->PanelsBuilt());
+    EXPECT_TRUE(ui().PanelOpad->isVisible());
+    EXPECT_FALSE(ui().PanelPowitalny->isVisible());
+    // In their designed place among the window's controls: behind the welcome panel, and the
+    // tab order through the panels, then the titles.
+    const QObjectList order = ui().centralwidget->children();
+    for (const char* name : panels)
+        EXPECT_LT(order.indexOf(window->findChild<QWidget*>(QString::fromLatin1(name))),
+                  order.indexOf(ui().PanelPowitalny))
+            << name;
+    EXPECT_GT(order.indexOf(ui().PanelOpad), order.indexOf(ui().EditTytul2));
+    QWidgetList chain;
+    for (QWidget* w = window->nextInFocusChain(); w != window.get(); w = w->nextInFocusChain())
+        chain << w;
+    const QWidget* tabOrder[] = {ui().Edit_Liczba_godzin_opadu, ui().Tabela_Opad, ui().EditSCSD,
+                                 ui().Tabela_SCS, ui().EditParametryRB, ui().EditParametryPole,
+                                 ui().Wykres, ui().EditTytul1, ui().EditTytul2};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        EXPECT_LT(chain.indexOf(tabOrder[i - 1]), chain.indexOf(tabOrder[i])) << i;
+
+    // A command before the welcome click builds them and fills them, hidden behind the
+    // welcome panel as before.
+    Build(QSize(1024, 768), false);
+    dialogs.answers.push_back(QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kwx"));
+    window->findChild<QAction*>(QStringLiteral("MenuParametryKWOtworz"))->trigger();
+    EXPECT_TRUE(messages.log.empty());
+    EXPECT_TRUE(window->PanelsBuilt());
+    EXPECT_EQ(ui().EditParametryRB->text(), QStringLiteral("4,2"));
+    EXPECT_FALSE(ui().PanelParametry->isVisible());
+    EXPECT_TRUE(ui().PanelPowitalny->isVisible());
 }
 
 TEST_F(StartUpTest, StartsInTheWelcomeStateAndAClickOnThePictureShowsTheWorkingPanels)
@@ -189,6 +239,55 @@ TEST(JpegImage, DecodesTheWindowsPicturesWithLibjpegAndRejectsOtherBytes)
     EXPECT_TRUE(DecodeJpeg(QByteArray("not a picture")).isNull());
     EXPECT_TRUE(DecodeJpeg(QByteArray()).isNull());
     EXPECT_TRUE(DecodeJpeg(QByteArray("\xFF\xD8\xFF\x01garbage", 12)).isNull());  // a JPEG start, then noise
+}
+
+// The largest difference of one colour channel between two images of the same size.
+int LargestChannelDifference(const QImage& a, const QImage& b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            largest = std::max({largest, std::abs(qRed(p[x]) - qRed(q[x])), std::abs(qGreen(p[x]) - qGreen(q[x])),
+                                std::abs(qBlue(p[x]) - qBlue(q[x]))});
+    }
+    return largest;
+}
+
+TEST(JpegImage, ScaledDecodingDrawsThePictureAsOneSmoothScalingOfTheWholeWould)
+{
+    App();
+    InitAssets();
+    const struct {
+        const char* path;
+        QSize box;
+        Qt::AspectRatioMode mode;
+        QSize size;
+    } cases[] = {
+        {":/tlo.jpg", {1260, 934}, Qt::IgnoreAspectRatio, {1260, 934}},   // the background at 1280x1024
+        {":/tlo.jpg", {1900, 990}, Qt::IgnoreAspectRatio, {1900, 990}},   // 1920x1080: wider than the picture
+        {":/tlo.jpg", {1004, 678}, Qt::IgnoreAspectRatio, {1004, 678}},   // 1024x768
+        {":/tlo.jpg", {1280, 300}, Qt::IgnoreAspectRatio, {1280, 300}},   // more than three rows to one
+        {":/powitanie.jpg", {500, 400}, Qt::KeepAspectRatio, {499, 400}},  // the welcome picture
+        {":/logo.jpg", {81, 25}, Qt::KeepAspectRatio, {71, 25}},
+    };
+    for (const auto& c : cases) {
+        const QImage scaled = LoadJpegScaled(QString::fromLatin1(c.path), c.box, c.mode);
+        ASSERT_EQ(scaled.size(), c.size) << c.path << " " << c.box.width() << "x" << c.box.height();
+        // The same picture decoded whole (shrunk as far) and drawn scaled in one go.
+        const QImage whole = LoadJpeg(QString::fromLatin1(c.path), c.size);
+        QImage expected(c.size, QImage::Format_RGB32);
+        {
+            QPainter painter(&expected);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(QPointF(0, 0), QSizeF(c.size)), whole);
+        }
+        EXPECT_LE(LargestChannelDifference(scaled, expected), 2) << c.path << " " << c.box.width() << "x" << c.box.height();
+    }
+    EXPECT_TRUE(DecodeJpegScaled(QByteArray("not a picture"), QSize(10, 10), Qt::IgnoreAspectRatio).isNull());
+    EXPECT_TRUE(DecodeJpegScaled(QByteArray("\xFF\xD8\xFF\x01garbage", 12), QSize(10, 10), Qt::KeepAspectRatio).isNull());
+    EXPECT_TRUE(LoadJpegScaled(QStringLiteral(":/tlo.jpg"), QSize(0, 10), Qt::IgnoreAspectRatio).isNull());
 }
 
 }  // namespace

@@ -142,14 +142,15 @@ void TFormatkaOkno::BuildPanels()
     form_->Ui::TFormatkaOknoPanele::setupUi(form_->centralwidget);
     form_->PanelPowitalny->raise();
     // The tab order goes through the panels first, then the titles and the welcome panel.
-    QWidget* const tabOrder[] = {form_->Wykres, form_->EditTytul1, form_->EditTytul2, form_->Memo_Save_Projekt,
+    QWidget* const tabOrder[] = {form_->Wykres,        form_->EditTytul1,
+                                 form_->EditTytul2,    form_->Memo_Save_Projekt,
                                  form_->PanelLicencja, form_->PanelPowitalny};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    for (QWidget* panel : {static_cast<QWidget*>(form_->PanelOpad), static_cast<QWidget*>(form_->PanelSCS),
-                           static_cast<QWidget*>(form_->PanelParametry), static_cast<QWidget*>(form_->Wykres),
-                           static_cast<QWidget*>(form_->PanelLicencja),
-                           static_cast<QWidget*>(form_->Memo_Save_Projekt)}) {
+    for (QWidget* panel :
+         {static_cast<QWidget*>(form_->PanelOpad), static_cast<QWidget*>(form_->PanelSCS),
+          static_cast<QWidget*>(form_->PanelParametry), static_cast<QWidget*>(form_->Wykres),
+          static_cast<QWidget*>(form_->PanelLicencja), static_cast<QWidget*>(form_->Memo_Save_Projekt)}) {
         ApplyDesignExtras(panel);
         panel->installEventFilter(dropFilter_);
         for (QWidget* child : panel->findChildren<QWidget*>())

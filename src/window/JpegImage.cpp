@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <sys/mman.h>
 
 namespace moravel::window {
 namespace {
@@ -75,7 +76,8 @@ bool Decode(const unsigned char* data, unsigned long size, RowSink* sink)
     // Straight into the 32-bit layout that the screen uses, so no conversion follows.
     info.out_color_space = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRX : JCS_EXT_XRGB;
     info.scale_num = 1;
-    info.scale_denom = ReductionFor(info.image_width, info.image_height, sink->AtLeast(info.image_width, info.image_height));
+    info.scale_denom =
+        ReductionFor(info.image_width, info.image_height, sink->AtLeast(info.image_width, info.image_height));
     jpeg_start_decompress(&info);
     if (info.output_components != 4) {
         jpeg_destroy_decompress(&info);
@@ -94,6 +96,31 @@ bool Decode(const unsigned char* data, unsigned long size, RowSink* sink)
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     return true;
+}
+
+// A 32-bit image of `size` whose memory the kernel maps in one go: every byte of it is
+// written right away, and taking its pages one fault at a time costs as much again as the
+// decoding (a screen-sized picture has over a thousand of them).
+QImage PrefaultedImage(QSize size)
+{
+    const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+    const size_t bytes = size_t(bytesPerLine) * size_t(size.height());
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (memory == MAP_FAILED)
+        return QImage(size, QImage::Format_RGB32);
+    struct Mapping {
+        void* memory;
+        size_t bytes;
+    };
+    auto* mapping = new Mapping{memory, bytes};
+    return QImage(
+        static_cast<uchar*>(memory), size.width(), size.height(), bytesPerLine, QImage::Format_RGB32,
+        [](void* info) {
+            auto* m = static_cast<Mapping*>(info);
+            munmap(m->memory, m->bytes);
+            delete m;
+        },
+        mapping);
 }
 
 // The whole picture as decoded.
@@ -136,7 +163,7 @@ public:
     {
         if (target_.isEmpty())
             return false;
-        image = QImage(target_, QImage::Format_RGB32);
+        image = PrefaultedImage(target_);
         if (image.isNull())
             return false;
         width_ = int(width);
@@ -217,8 +244,8 @@ private:
     std::unique_ptr<QPainter> painter_;
     int targetTop_ = 0;
     int targetBottom_ = 0;
-    int first_ = -1;       // the source row in the buffer's first line
-    int last_ = -1;        // the last source row the present strip waits for
+    int first_ = -1;  // the source row in the buffer's first line
+    int last_ = -1;   // the last source row the present strip waits for
     int lastOfStrip_ = -1;
 };
 

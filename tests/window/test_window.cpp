@@ -52,8 +52,8 @@ TEST_F(StartUpTest, WelcomePanelIsCentredAndTheWindowSizedToTheScreen)
 
 TEST_F(StartUpTest, TheWorkingPanelsAreBuiltWhenTheWelcomeClickOrACommandFirstNeedsThem)
 {
-    const char* const panels[] = {"PanelOpad", "PanelSCS", "PanelParametry", "Wykres", "PanelLicencja",
-                                  "Memo_Save_Projekt"};
+    const char* const panels[] = {"PanelOpad", "PanelSCS",      "PanelParametry",
+                                  "Wykres",    "PanelLicencja", "Memo_Save_Projekt"};
     // The welcome screen: nothing of the panels yet; "Info > Autorzy" needs none of them.
     Build(QSize(1024, 768), false);
     window->findChild<QAction*>(QStringLiteral("Autor1"))->trigger();
@@ -77,9 +77,9 @@ TEST_F(StartUpTest, TheWorkingPanelsAreBuiltWhenTheWelcomeClickOrACommandFirstNe
     QWidgetList chain;
     for (QWidget* w = window->nextInFocusChain(); w != window.get(); w = w->nextInFocusChain())
         chain << w;
-    const QWidget* tabOrder[] = {ui().Edit_Liczba_godzin_opadu, ui().Tabela_Opad, ui().EditSCSD,
-                                 ui().Tabela_SCS, ui().EditParametryRB, ui().EditParametryPole,
-                                 ui().Wykres, ui().EditTytul1, ui().EditTytul2};
+    const QWidget* tabOrder[] = {
+        ui().Edit_Liczba_godzin_opadu, ui().Tabela_Opad, ui().EditSCSD,   ui().Tabela_SCS, ui().EditParametryRB,
+        ui().EditParametryPole,        ui().Wykres,      ui().EditTytul1, ui().EditTytul2};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         EXPECT_LT(chain.indexOf(tabOrder[i - 1]), chain.indexOf(tabOrder[i])) << i;
 
@@ -265,10 +265,10 @@ TEST(JpegImage, ScaledDecodingDrawsThePictureAsOneSmoothScalingOfTheWholeWould)
         Qt::AspectRatioMode mode;
         QSize size;
     } cases[] = {
-        {":/tlo.jpg", {1260, 934}, Qt::IgnoreAspectRatio, {1260, 934}},   // the background at 1280x1024
-        {":/tlo.jpg", {1900, 990}, Qt::IgnoreAspectRatio, {1900, 990}},   // 1920x1080: wider than the picture
-        {":/tlo.jpg", {1004, 678}, Qt::IgnoreAspectRatio, {1004, 678}},   // 1024x768
-        {":/tlo.jpg", {1280, 300}, Qt::IgnoreAspectRatio, {1280, 300}},   // more than three rows to one
+        {":/tlo.jpg", {1260, 934}, Qt::IgnoreAspectRatio, {1260, 934}},    // the background at 1280x1024
+        {":/tlo.jpg", {1900, 990}, Qt::IgnoreAspectRatio, {1900, 990}},    // 1920x1080: wider than the picture
+        {":/tlo.jpg", {1004, 678}, Qt::IgnoreAspectRatio, {1004, 678}},    // 1024x768
+        {":/tlo.jpg", {1280, 300}, Qt::IgnoreAspectRatio, {1280, 300}},    // more than three rows to one
         {":/powitanie.jpg", {500, 400}, Qt::KeepAspectRatio, {499, 400}},  // the welcome picture
         {":/logo.jpg", {81, 25}, Qt::KeepAspectRatio, {71, 25}},
     };
@@ -283,10 +283,12 @@ TEST(JpegImage, ScaledDecodingDrawsThePictureAsOneSmoothScalingOfTheWholeWould)
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(QRectF(QPointF(0, 0), QSizeF(c.size)), whole);
         }
-        EXPECT_LE(LargestChannelDifference(scaled, expected), 2) << c.path << " " << c.box.width() << "x" << c.box.height();
+        EXPECT_LE(LargestChannelDifference(scaled, expected), 2)
+            << c.path << " " << c.box.width() << "x" << c.box.height();
     }
     EXPECT_TRUE(DecodeJpegScaled(QByteArray("not a picture"), QSize(10, 10), Qt::IgnoreAspectRatio).isNull());
-    EXPECT_TRUE(DecodeJpegScaled(QByteArray("\xFF\xD8\xFF\x01garbage", 12), QSize(10, 10), Qt::KeepAspectRatio).isNull());
+    EXPECT_TRUE(
+        DecodeJpegScaled(QByteArray("\xFF\xD8\xFF\x01garbage", 12), QSize(10, 10), Qt::KeepAspectRatio).isNull());
     EXPECT_TRUE(LoadJpegScaled(QStringLiteral(":/tlo.jpg"), QSize(0, 10), Qt::IgnoreAspectRatio).isNull());
 }
 

@@ -119,11 +119,16 @@ QObject* BindFileDrops(TFormatkaOkno& window)
 {
     auto* filter = new DropFilter(window);
     window.setAcceptDrops(true);
-    window.installEventFilter(filter);
-    // A drop lands on the widget under the pointer; edits would take a file as its path's text.
-    for (QWidget* child : window.findChildren<QWidget*>())
-        child->installEventFilter(filter);
+    CoverWithFileDrops(filter, &window);
     return filter;
+}
+
+void CoverWithFileDrops(QObject* filter, QWidget* root)
+{
+    root->installEventFilter(filter);
+    // A drop lands on the widget under the pointer; edits would take a file as its path's text.
+    for (QWidget* child : root->findChildren<QWidget*>())
+        child->installEventFilter(filter);
 }
 
 }  // namespace moravel::window

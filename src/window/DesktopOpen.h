@@ -7,6 +7,7 @@
 #include <optional>
 
 class QObject;
+class QWidget;
 class TFormatkaOkno;
 
 namespace moravel::window {
@@ -29,5 +30,7 @@ void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments);
 // the edits no longer take such a drop as text. Returns the filter that does it, for controls
 // made later to install too.
 QObject* BindFileDrops(TFormatkaOkno& window);
+// Puts `root` and every control in it under the drop `filter` of BindFileDrops.
+void CoverWithFileDrops(QObject* filter, QWidget* root);
 
 }  // namespace moravel::window

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QScreen>
+#include <initializer_list>
 
 #include "files/ZapisOdczytDanych.h"
 #include "text/Error.h"
@@ -148,13 +149,10 @@ void TFormatkaOkno::BuildPanels()
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     for (QWidget* panel :
-         {static_cast<QWidget*>(form_->PanelOpad), static_cast<QWidget*>(form_->PanelSCS),
-          static_cast<QWidget*>(form_->PanelParametry), static_cast<QWidget*>(form_->Wykres),
-          static_cast<QWidget*>(form_->PanelLicencja), static_cast<QWidget*>(form_->Memo_Save_Projekt)}) {
+         std::initializer_list<QWidget*>{form_->PanelOpad, form_->PanelSCS, form_->PanelParametry, form_->Wykres,
+                                         form_->PanelLicencja, form_->Memo_Save_Projekt}) {
         ApplyDesignExtras(panel);
-        panel->installEventFilter(dropFilter_);
-        for (QWidget* child : panel->findChildren<QWidget*>())
-            child->installEventFilter(dropFilter_);
+        moravel::window::CoverWithFileDrops(dropFilter_, panel);
     }
     form_->Memo_Save_Projekt->setPlainText(QStringLiteral("\n"));
     DisableAreaField();
@@ -163,8 +161,6 @@ void TFormatkaOkno::BuildPanels()
     BindPanelHandlers();
     chartExport_->BindChart();
     moravel::window::BindRainfallClipboard(*this);
-    for (QMenu* menu : form_->Wykres->findChildren<QMenu*>())
-        menu->setFont(font());
     form_->Wykres->resize(screen_.width() - 220, form_->Wykres->height());
 }
 

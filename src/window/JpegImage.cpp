@@ -46,9 +46,10 @@ unsigned ReductionFor(unsigned width, unsigned height, QSize atLeast)
     return 1;
 }
 
-// Receives the rows of a picture being decoded: `Start` once the output size is known
-// (false: stop), then `Row` for each row in turn. Decode calls it from C code that may jump
-// out on a damaged file, so it keeps no state that a skipped destructor would leak.
+// Receives a picture being decoded: `AtLeast` once its full size is known (how far libjpeg
+// may shrink it), `Start` once the decoded size is known (false: stop), then `Row` (where the
+// row goes) and `RowDone` for each row in turn. It lives outside Decode, so a jump out of
+// libjpeg on a damaged file skips none of its destructors.
 class RowSink {
 public:
     virtual ~RowSink() = default;
@@ -195,6 +196,7 @@ public:
         buffer_ = QImage(width_, int(std::ceil(kStripRows * scaleY_)) + 2 * kMargin + 3, QImage::Format_RGB32);
         if (buffer_.isNull())
             return false;
+        scratch_.resize(size_t(width_) * 4);
         painter_ = std::make_unique<QPainter>(&image);
         painter_->setRenderHint(QPainter::SmoothPixmapTransform);
         painter_->setCompositionMode(QPainter::CompositionMode_Source);
@@ -236,8 +238,6 @@ private:
         if (first_ >= 0)
             for (int r = first; r <= std::min(last, last_); ++r)
                 std::memmove(buffer_.scanLine(r - first), buffer_.scanLine(r - first_), size_t(width_) * 4);
-        if (scratch_.empty())
-            scratch_.resize(size_t(width_) * 4);
         first_ = first;
         last_ = std::max(last, last_);  // a strip whose rows were all read already is drawn at once
         lastOfStrip_ = last;
@@ -271,17 +271,25 @@ private:
     int lastOfStrip_ = -1;
 };
 
+// The JPEG file's bytes at `path`; empty when it cannot be read.
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool Decode(const QByteArray& bytes, RowSink* sink)
+{
+    return Decode(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
+                  sink);
+}
+
 }  // namespace
 
 QImage DecodeJpeg(const QByteArray& bytes, QSize atLeast)
 {
-    if (bytes.isEmpty())
-        return {};
     WholeImage sink(atLeast);
-    if (!Decode(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
-                &sink))
-        return {};
-    return sink.image;
+    return !bytes.isEmpty() && Decode(bytes, &sink) ? sink.image : QImage();
 }
 
 QImage DecodeJpegScaled(const QByteArray& bytes, QSize box, Qt::AspectRatioMode mode)
@@ -291,26 +299,17 @@ QImage DecodeJpegScaled(const QByteArray& bytes, QSize box, Qt::AspectRatioMode 
     // libjpeg shrinks by 2, 4 or 8 as far as the picture still covers the size shown; the
     // smooth filter does the rest, from less than twice that size.
     ScaledImage sink(box, mode);
-    if (!Decode(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
-                &sink))
-        return {};
-    return sink.image;
+    return Decode(bytes, &sink) ? sink.image : QImage();
 }
 
 QImage LoadJpeg(const QString& path, QSize atLeast)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return DecodeJpeg(file.readAll(), atLeast);
+    return DecodeJpeg(FileBytes(path), atLeast);
 }
 
 QImage LoadJpegScaled(const QString& path, QSize box, Qt::AspectRatioMode mode)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return DecodeJpegScaled(file.readAll(), box, mode);
+    return DecodeJpegScaled(FileBytes(path), box, mode);
 }
 
 }  // namespace moravel::window

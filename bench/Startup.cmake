@@ -1,7 +1,7 @@
 # The whole program: time to the first painted window and peak memory after a hydrograph,
 # measured on a separate probe process that bench_startup launches again and again.
 add_executable(startup_probe ${CMAKE_CURRENT_SOURCE_DIR}/startup_probe.cpp)
-target_link_libraries(startup_probe PRIVATE moravel_ui)
+target_link_libraries(startup_probe PRIVATE moravel_window)
 # On X the probe waits for the server to have drawn the window; the library is the one the
 # window-system plugin loads anyway.
 pkg_check_modules(PROBE_XCB IMPORTED_TARGET xcb)

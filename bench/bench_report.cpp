@@ -1,6 +1,6 @@
 // Writing the report workbook for a hydrograph of 1000 hours (the rainfall table's capacity)
 // and of 20 000 hours (a long tail after a barely positive effective rainfall).
-#include "excel/Excel.h"
+#include "report/Excel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,12 +11,12 @@
 
 namespace {
 
-moravel::excel::ReportData LongReport(int hours)
+moravel::report::ReportData LongReport(int hours)
 {
-    moravel::excel::ReportData data;
+    moravel::report::ReportData data;
     data.HydrographLength = hours;
     data.HydrographOrdinates.resize(static_cast<std::size_t>(hours) + 1);
-    for (int i = 1; i <= std::min(hours, moravel::excel::kReportCapacity); ++i) {
+    for (int i = 1; i <= std::min(hours, moravel::report::kReportCapacity); ++i) {
         data.Rainfall[i] = static_cast<float>(3.7 + 2.9 * std::sin(i * 0.37));
         data.EffectiveRain[i] = data.Rainfall[i] * 0.43f;
     }
@@ -40,11 +40,11 @@ moravel::excel::ReportData LongReport(int hours)
 
 void BM_WriteExcelReport(benchmark::State& state)
 {
-    const moravel::excel::ReportData data = LongReport(static_cast<int>(state.range(0)));
+    const moravel::report::ReportData data = LongReport(static_cast<int>(state.range(0)));
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Raport Moravel.xlsx"));
     for (auto _ : state)
-        moravel::excel::WriteExcelReport(data, path);
+        moravel::report::WriteExcelReport(data, path);
 }
 BENCHMARK(BM_WriteExcelReport)
     ->Arg(1000)

@@ -6,7 +6,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "files/ZapisOdczytDanych.h"
+#include "window/ZapisOdczytDanych.h"
 #include "text/Error.h"
 #include "window/Formatka.h"
 
@@ -90,16 +90,16 @@ bool OpenDataFile(TFormatkaOkno& window, const QString& path)
                 QStringLiteral("Nieznany rodzaj pliku %1: Moravel otwiera pliki .kpr, .kwp, .kws i .kwx").arg(path));
         switch (*kind) {
             case DataFileKind::Project:
-                files::LoadProject(window, path);
+                window::LoadProject(window, path);
                 break;
             case DataFileKind::Rainfall:
-                files::LoadRainfall(window, path);
+                window::LoadRainfall(window, path);
                 break;
             case DataFileKind::Scs:
-                files::LoadScs(window, path);
+                window::LoadScs(window, path);
                 break;
             case DataFileKind::Parameters:
-                files::LoadParameters(window, path);
+                window::LoadParameters(window, path);
                 break;
         }
     });

@@ -11,7 +11,7 @@
 #include <QScreen>
 #include <initializer_list>
 
-#include "files/ZapisOdczytDanych.h"
+#include "window/ZapisOdczytDanych.h"
 #include "text/Error.h"
 #include "text/NumText.h"
 #include "window/FormatkaUi.h"

@@ -28,7 +28,7 @@ struct UiAccess;
 namespace moravel::model {
 struct SeriesInputs;
 }
-namespace moravel::excel {
+namespace moravel::import {
 class RangePicker;
 }
 
@@ -60,8 +60,8 @@ public:
 
     moravel::window::Messages& messages() { return *messages_; }
     // The picker the import uses instead of its dialog (not owned), or null for the dialog.
-    moravel::excel::RangePicker* rangePicker() { return rangePicker_; }
-    void SetRangePicker(moravel::excel::RangePicker* picker) { rangePicker_ = picker; }
+    moravel::import::RangePicker* rangePicker() { return rangePicker_; }
+    void SetRangePicker(moravel::import::RangePicker* picker) { rangePicker_ = picker; }
     // Shows a file dialog offering the name chosen last time in the same dialog, and
     // remembers the new choice; nothing when the user cancels. `filterIndex`, when given,
     // receives the chosen filter (FileDialogs::AskWithFilter).
@@ -75,8 +75,8 @@ public:
     const moravel::model::ComputationState& State() const { return state_; }
     const moravel::model::LandUseState& LandUse() const { return landUse_; }
 
-    // ---- Typed doors for the file commands (files/ZapisOdczytDanych.cpp) and the import
-    // (excel/ExcelImportWindow.cpp), which reach the window through these rather than through
+    // ---- Typed doors for the file commands (window/ZapisOdczytDanych.cpp) and the import
+    // (window/ExcelImportWindow.cpp), which reach the window through these rather than through
     // its controls. A setter that "runs its handler" goes through SetText / SetChecked: the
     // control's change handler runs exactly when the text differs, as after the user's own
     // change. A setter of a table cell runs nothing; the caller refreshes the table after.
@@ -133,8 +133,8 @@ public:
     void ImagePowitanieClick();
     void Autor1Click();
     void MenuPlikKoniecProgramuClick();
-    // Commands of the data files (files/ZapisOdczytDanych.cpp), the import
-    // (excel/ExcelImportWindow.cpp) and the computations (GeomOkno.cpp). The design leaves
+    // Commands of the data files (window/ZapisOdczytDanych.cpp), the import
+    // (window/ExcelImportWindow.cpp) and the computations (GeomOkno.cpp). The design leaves
     // the file and import items disabled, and binding a command enables its item; the
     // computations' menu opens once all seven parameters hold text.
     void MenuPlikZapiszProjektClick();
@@ -282,7 +282,7 @@ private:
     // How many changes of the area field are running nested in one another (the % mode
     // write-back of the total area).
     int areaChangeDepth_ = 0;
-    moravel::excel::RangePicker* rangePicker_ = nullptr;
+    moravel::import::RangePicker* rangePicker_ = nullptr;
     QSize screen_;
     QChar decimalSeparator_;
     QHash<QString, QString> lastFileNames_;

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 
-#include "excel/Excel.h"
+#include "report/Excel.h"
 #include "model/Geom.h"
 #include "model/HydrographTextInputs.h"
 #include "text/NumText.h"
@@ -117,7 +117,7 @@ void TFormatkaOkno::MenuObliczeniaHydrogramClick()
 void TFormatkaOkno::MenuObliczeniaRaportExcelClick()
 {
     ComputeHydrograph();
-    excel::ReportData data = excel::ReportDataFromState(state_);
+    report::ReportData data = report::ReportDataFromState(state_);
     data.RiverName = ui->EditTytul1->text();
     data.CrossSection = ui->EditTytul2->text();
     data.LandUse = GridTexts(ui->Tabela_SCS);
@@ -130,7 +130,7 @@ void TFormatkaOkno::MenuObliczeniaRaportExcelClick()
     data.Lo = texts.Lo;
     data.b = texts.b;
     data.n = texts.n;
-    const QString path = excel::NewReportFilePath();
-    excel::WriteExcelReport(data, path);
+    const QString path = report::NewReportFilePath();
+    report::WriteExcelReport(data, path);
     opener_->Open(path);
 }

@@ -27,7 +27,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
-#include "excel/SeriesExport.h"
+#include "report/SeriesExport.h"
 #include "model/CheckedMath.h"
 #include "model/LandUse.h"
 #include "text/Error.h"
@@ -546,7 +546,7 @@ void SeriesWindow::PasmoCsvClick()
     Export(
         {QStringLiteral("SaveDialogSeriaPasmo"), QStringLiteral("Zapisanie pasma serii realizacji"), kCsvFilter, true},
         [this](const model::SeriesResult& r, const QString& path) {
-            excel::WriteCsvFile(path, excel::SeriesBandCsv(r, owner_.DecimalSeparator()));
+            report::WriteCsvFile(path, report::SeriesBandCsv(r, owner_.DecimalSeparator()));
         });
 }
 
@@ -555,7 +555,7 @@ void SeriesWindow::RealizacjeCsvClick()
     Export(
         {QStringLiteral("SaveDialogSeriaRealizacje"), QStringLiteral("Zapisanie realizacji serii"), kCsvFilter, true},
         [this](const model::SeriesResult& r, const QString& path) {
-            excel::WriteCsvFile(path, excel::SeriesRealisationsCsv(r, owner_.DecimalSeparator()));
+            report::WriteCsvFile(path, report::SeriesRealisationsCsv(r, owner_.DecimalSeparator()));
         });
 }
 
@@ -563,7 +563,7 @@ void SeriesWindow::ExcelClick()
 {
     Export({QStringLiteral("SaveDialogSeriaExcel"), QStringLiteral("Zapisanie serii realizacji do skoroszytu"),
             QStringLiteral("Skoroszyty Excela *.xlsx|*.xlsx|Wszystkie pliki *.*|*.*"), true},
-           excel::WriteSeriesWorkbook);
+           report::WriteSeriesWorkbook);
 }
 
 }  // namespace moravel::window

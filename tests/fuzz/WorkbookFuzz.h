@@ -2,7 +2,7 @@
 // What every workbook reader must give for any bytes: a refusal, or a workbook within the
 // limits whose answer to the program crosses the pipe unchanged.
 #include "FuzzCheck.h"
-#include "excel/Workbook.h"
+#include "import/Workbook.h"
 
 #include <cstdint>
 
@@ -10,7 +10,7 @@ template <typename Read>
 void CheckWorkbookReader(const uint8_t* data, size_t size, Read read)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    using namespace moravel::excel;
+    using namespace moravel::import;
     Workbook book;
     try {
         book = read(bytes);

@@ -1,8 +1,8 @@
 // Any bytes read as an .xlsx workbook: the zip directory's check, then liborcus.
 #include "WorkbookFuzz.h"
-#include "excel/OrcusWorkbook.h"
+#include "import/OrcusWorkbook.h"
 
-using namespace moravel::excel;
+using namespace moravel::import;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "files/ZapisOdczytDanych.h"
+#include "window/ZapisOdczytDanych.h"
 #include "window/ChartExport.h"
 #include "window/Formatka.h"
 #include "window/FormatkaUi.h"
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     TFormatkaOkno window(options);
     window.show();
     window.ImagePowitanieClick();
-    window.Guarded([&] { moravel::files::LoadProject(window, QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr")); });
+    window.Guarded([&] { moravel::window::LoadProject(window, QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr")); });
     moravel::window::UiOf(window).MenuObliczeniaHydrogram->trigger();
     for (const auto& e : messages.log)
         std::fprintf(stderr, "%s\n", qPrintable(e.text));

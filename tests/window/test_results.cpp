@@ -13,7 +13,7 @@
 #include <cmath>
 
 #include "WindowFixture.h"
-#include "files/ZapisOdczytDanych.h"
+#include "window/ZapisOdczytDanych.h"
 #include "text/NumText.h"
 #include "window/ChartExport.h"
 #include "window/HydrographResults.h"
@@ -114,7 +114,7 @@ protected:
     void LoadExample()
     {
         ASSERT_TRUE(window->Guarded(
-            [this] { files::LoadProject(*window, QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr")); }));
+            [this] { window::LoadProject(*window, QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr")); }));
         ASSERT_TRUE(ui().MenuObliczenia->isEnabled());
         messages.Clear();
     }

@@ -1,0 +1,70 @@
+#pragma once
+// The rainfall import on plain values: choose a workbook (.xls, .xlsx, .xlsm, .ods or CSV),
+// mark a block in it, and fill the rainfall table with the block's rows. The window supplies
+// its file dialog, the picker and its rainfall table (window/ExcelImportWindow.h); everything
+// else happens here.
+#include "import/ImportBlock.h"
+#include "import/Workbook.h"
+
+#include <QChar>
+#include <QString>
+#include <optional>
+
+namespace moravel::import {
+
+// Marks the block of cells that holds the rainfall series in a workbook: the window's
+// dialog, or a double in tests.
+class RangePicker {
+public:
+    virtual ~RangePicker() = default;
+    // The block the user marked, or nothing when the user cancelled.
+    virtual std::optional<CellBlock> Pick(const Workbook& book) = 0;
+};
+
+// Test double: answers every Pick with the given block (or a cancel) and records the call.
+class FixedRangePicker : public RangePicker {
+public:
+    explicit FixedRangePicker(std::optional<CellBlock> answer) : answer_(answer) {}
+    std::optional<CellBlock> Pick(const Workbook& book) override
+    {
+        ++calls;
+        lastPath = book.path;
+        return answer_;
+    }
+    int calls = 0;
+    QString lastPath;
+
+private:
+    std::optional<CellBlock> answer_;
+};
+
+// What the import needs of the window: its open dialog and the two places it writes.
+class ImportTarget {
+public:
+    virtual ~ImportTarget() = default;
+    // Shows the import's file dialog `OpenDialogImportExcela` (offering the name chosen last
+    // time in it); the chosen path, or nothing when the user cancels.
+    virtual std::optional<QString> AskWorkbookFile() = 0;
+    // Sets the text of the hour count; the window runs its hour-count rule when the text
+    // differs from the present one, and nothing otherwise.
+    virtual void SetHourCount(const QString& text) = 0;
+    // Writes the rainfall text of hour `hour` (1-based) into column 1; runs nothing.
+    virtual void SetRainfall(int hour, const QString& text) = 0;
+};
+
+// The open dialog's title and filter (description and pattern pairs separated by '|').
+// The first entry is the legacy workbooks'; the others add the workbooks and CSV files the
+// import reads as well. The file's content, not its name, decides how it is read.
+QString ImportDialogTitle();
+QString ImportDialogFilter();
+
+// Runs the import:
+//  1. the open dialog; a cancel ends the command with nothing changed;
+//  2. the workbook is read (an unreadable file: moravel::Error naming it, nothing changed);
+//  3. the picker marks a block; its texts are taken (a cancel: "Invalid variant operation";
+//     over 1000 rows: a refusal; in both cases nothing changed);
+//  4. the hour count is set to the number of rows n, before any value is written;
+//  5. rows 1..n of the block go, in order, to hours 1..n (first column of a wider block).
+void ImportRainfall(ImportTarget& target, RangePicker& picker, QChar decimalSeparator);
+
+}  // namespace moravel::import

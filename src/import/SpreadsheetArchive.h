@@ -1,0 +1,29 @@
+#pragma once
+// The zip container of .xlsx and .ods workbooks, looked at before any XML is parsed: which
+// kind of workbook it holds, and whether what it would unpack to stays within reason (a
+// small zip can unpack to gigabytes).
+#include <QByteArray>
+
+namespace moravel::import {
+
+enum class ArchiveKind { None, Xlsx, Ods };
+
+// The most a workbook's parts may unpack to, all together, and the most parts.
+constexpr qint64 kMaxUnpackedBytes = 256LL * 1024 * 1024;
+constexpr int kMaxArchiveEntries = 10000;
+
+bool LooksLikeZip(const QByteArray& bytes);
+
+// The kind of workbook in the zip, from the names in its central directory: .xlsx has
+// "[Content_Types].xml" and "xl/workbook.xml", .ods "content.xml". Throws
+// WorkbookRefused(true) when the declared unpacked sizes add up to more than
+// kMaxUnpackedBytes or there are too many parts; None for a damaged or other zip.
+ArchiveKind InspectArchive(const QByteArray& bytes);
+
+// The archive with its relationship parts' absolute targets (Target="/xl/worksheets/...",
+// as some writers save them) made relative to the part's folder, which is the only form
+// liborcus 0.17 follows; the bytes unchanged when no part has one. Call after
+// InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive.
+QByteArray WithRelativeTargets(const QByteArray& bytes);
+
+}  // namespace moravel::import

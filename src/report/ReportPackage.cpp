@@ -1,0 +1,232 @@
+#include "report/ReportPackage.h"
+
+#include "text/Error.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <unzip.h>
+#include <zip.h>
+
+#include <memory>
+#include <set>
+
+namespace moravel::report {
+
+QString ReportWriteErrorText(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Nie można zapisać raportu w pliku %1: %2").arg(path, reason);
+}
+
+namespace {
+
+struct UnzipCloser {
+    void operator()(void* file) const { unzClose(file); }
+};
+struct ZipCloser {
+    void operator()(void* file) const { zipClose(file, nullptr); }
+};
+using UnzipHandle = std::unique_ptr<void, UnzipCloser>;
+using ZipHandle = std::unique_ptr<void, ZipCloser>;
+
+constexpr int kCopyBlock = 64 * 1024;
+
+class PackageCopier {
+public:
+    PackageCopier(const QString& source, const QString& target) : target_(target)
+    {
+        in_.reset(unzOpen64(QFile::encodeName(source).constData()));
+        if (!in_)
+            Fail(QStringLiteral("nie można odczytać archiwum roboczego"));
+        out_.reset(zipOpen64(QFile::encodeName(target).constData(), APPEND_STATUS_CREATE));
+        if (!out_)
+            Fail(QStringLiteral("nie można utworzyć pliku"));
+    }
+
+    void Copy(const std::vector<PackageEdit>& edits)
+    {
+        std::set<QString> done;
+        int status = unzGoToFirstFile(in_.get());
+        for (; status == UNZ_OK; status = unzGoToNextFile(in_.get())) {
+            unz_file_info64 info{};
+            char name[1024];
+            Check(unzGetCurrentFileInfo64(in_.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0));
+            zip_fileinfo entry{};
+            entry.dosDate = info.dosDate;
+            entry.internal_fa = info.internal_fa;
+            entry.external_fa = info.external_fa;
+
+            const QString entryName = QString::fromUtf8(name);
+            const PackageEdit* edit = nullptr;
+            for (const PackageEdit& e : edits)
+                if (e.entry == entryName)
+                    edit = &e;
+            if (edit) {
+                WriteEntry(name, entry, edit->rewrite(ReadEntry(info)));
+                done.insert(entryName);
+            } else {
+                CopyRaw(name, entry, info);
+            }
+        }
+        if (status != UNZ_END_OF_LIST_OF_FILE)
+            Check(status);
+        for (const PackageEdit& e : edits)
+            if (!done.count(e.entry))
+                Fail(QStringLiteral("brak części %1").arg(e.entry));
+        zipFile out = out_.release();
+        if (zipClose(out, nullptr) != ZIP_OK)
+            Fail(QStringLiteral("błąd zapisu archiwum"));
+    }
+
+private:
+    [[noreturn]] void Fail(const QString& reason) const { throw Error(ReportWriteErrorText(target_, reason)); }
+    void Check(int status) const
+    {
+        if (status != UNZ_OK)
+            Fail(QStringLiteral("błąd archiwum zip (%1)").arg(status));
+    }
+
+    QByteArray ReadEntry(const unz_file_info64& info)
+    {
+        Check(unzOpenCurrentFile(in_.get()));
+        QByteArray content(static_cast<qsizetype>(info.uncompressed_size), Qt::Uninitialized);
+        qsizetype read = 0;
+        while (read < content.size()) {
+            const int n =
+                unzReadCurrentFile(in_.get(), content.data() + read,
+                                   static_cast<unsigned>(std::min<qsizetype>(kCopyBlock, content.size() - read)));
+            if (n <= 0)
+                Fail(QStringLiteral("błąd odczytu archiwum roboczego"));
+            read += n;
+        }
+        Check(unzCloseCurrentFile(in_.get()));  // verifies the CRC
+        return content;
+    }
+
+    void WriteEntry(const char* name, const zip_fileinfo& entry, const QByteArray& content)
+    {
+        Check(zipOpenNewFileInZip64(out_.get(), name, &entry, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_SPEED,
+                                    0));
+        Check(zipWriteInFileInZip(out_.get(), content.constData(), static_cast<unsigned>(content.size())));
+        Check(zipCloseFileInZip(out_.get()));
+    }
+
+    // Moves the compressed bytes across without inflating them.
+    void CopyRaw(const char* name, const zip_fileinfo& entry, const unz_file_info64& info)
+    {
+        int method = 0;
+        int level = 0;
+        Check(unzOpenCurrentFile2(in_.get(), &method, &level, 1));
+        Check(zipOpenNewFileInZip2_64(out_.get(), name, &entry, nullptr, 0, nullptr, 0, nullptr, method, level, 1, 0));
+        char buffer[kCopyBlock];
+        for (;;) {
+            const int n = unzReadCurrentFile(in_.get(), buffer, sizeof buffer);
+            if (n < 0)
+                Fail(QStringLiteral("błąd odczytu archiwum roboczego"));
+            if (n == 0)
+                break;
+            Check(zipWriteInFileInZip(out_.get(), buffer, static_cast<unsigned>(n)));
+        }
+        Check(unzCloseCurrentFile(in_.get()));
+        Check(zipCloseFileInZipRaw64(out_.get(), info.uncompressed_size, info.crc));
+    }
+
+    QString target_;
+    UnzipHandle in_;
+    ZipHandle out_;
+};
+
+// "AB12" -> row 11, column 27 (0-based); false for anything else.
+bool ParseCellReference(QStringView ref, int& row, int& column)
+{
+    int i = 0;
+    column = 0;
+    while (i < ref.size() && ref[i] >= u'A' && ref[i] <= u'Z')
+        column = column * 26 + (ref[i++].unicode() - u'A' + 1);
+    if (i == 0 || i == ref.size())
+        return false;
+    bool ok = false;
+    row = ref.mid(i).toInt(&ok) - 1;
+    column -= 1;
+    return ok && row >= 0;
+}
+
+}  // namespace
+
+void RewritePackage(const QString& source, const QString& target, const std::vector<PackageEdit>& edits)
+{
+    PackageCopier(source, target).Copy(edits);
+}
+
+QByteArray WithExactNumbers(const QByteArray& sheetXml, const ExactCellValue& exact)
+{
+    QXmlStreamReader in(sheetXml);
+    // Names and namespace declarations are copied as written, prefixes included.
+    in.setNamespaceProcessing(false);
+    // Written into a string and encoded once at the end: much faster than many small writes
+    // into a byte array's buffer device.
+    QString result;
+    result.reserve(sheetXml.size() + sheetXml.size() / 8);
+    QXmlStreamWriter out(&result);
+
+    // The exact value of the numeric cell being copied, when it has one.
+    bool exactCell = false;
+    double cellValue = 0;
+    bool inValue = false;
+    bool standalone = false;
+    while (!in.atEnd()) {
+        switch (in.readNext()) {
+            case QXmlStreamReader::StartDocument:
+                // A writer into a string leaves the encoding out, so the declaration is added below.
+                standalone = in.isStandaloneDocument();
+                break;
+            case QXmlStreamReader::StartElement: {
+                const QStringView name = in.qualifiedName();
+                out.writeStartElement(name.toString());
+                const QXmlStreamAttributes attributes = in.attributes();
+                for (const QXmlStreamAttribute& a : attributes)
+                    out.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+                if (name == u"c") {
+                    exactCell = false;
+                    int row = 0;
+                    int column = 0;
+                    const bool numeric =
+                        !attributes.hasAttribute(QStringLiteral("t")) || attributes.value(QStringLiteral("t")) == u"n";
+                    if (numeric && ParseCellReference(attributes.value(QStringLiteral("r")), row, column)) {
+                        const std::optional<double> value = exact(row, column);
+                        exactCell = value.has_value();
+                        cellValue = value.value_or(0);
+                    }
+                } else if (name == u"v" && exactCell) {
+                    inValue = true;
+                    out.writeCharacters(QString::number(cellValue, 'g', QLocale::FloatingPointShortest));
+                }
+                break;
+            }
+            case QXmlStreamReader::EndElement:
+                if (in.qualifiedName() == u"c")
+                    exactCell = false;
+                inValue = false;
+                out.writeEndElement();
+                break;
+            case QXmlStreamReader::Characters:
+                if (!inValue)
+                    out.writeCharacters(in.text().toString());
+                break;
+            case QXmlStreamReader::EndDocument:
+                out.writeEndDocument();
+                break;
+            default:
+                out.writeCurrentToken(in);
+                break;
+        }
+    }
+    if (in.hasError())
+        throw Error(QStringLiteral("Błąd w części arkusza raportu: %1").arg(in.errorString()));
+    return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"") +
+           (standalone ? QByteArrayLiteral(" standalone=\"yes\"?>\n") : QByteArrayLiteral("?>\n")) + result.toUtf8();
+}
+
+}  // namespace moravel::report

@@ -1,0 +1,372 @@
+// Reading workbooks (.xls, .xlsx, .ods, CSV) through the helper: values, the cells that are
+// no plain values, files that are no workbook at all, and a helper that fails.
+#include "import/WorkbookReaders.h"
+#include "import/XlsRecords.h"
+#include "test_import_fixtures.h"
+#include "text/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <gtest/gtest.h>
+#include <tuple>
+
+using namespace moravel::import;
+
+namespace {
+
+void ExpectNumber(const Cell& cell, double value)
+{
+    EXPECT_EQ(cell.type, CellType::Number);
+    EXPECT_EQ(cell.number, value);
+}
+
+void ExpectText(const Cell& cell, const QString& text)
+{
+    EXPECT_EQ(cell.type, CellType::Text);
+    EXPECT_EQ(cell.text, text);
+}
+
+}  // namespace
+
+TEST(ImportReader, ReadsSheetsAndValues)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("rain.xls"));
+    ASSERT_EQ(book.sheets.size(), 2u);
+    const Worksheet& opad = book.sheets[0];
+    EXPECT_EQ(opad.name, "Opad");
+    EXPECT_EQ(book.sheets[1].name, "Inne");
+    EXPECT_EQ(opad.rows, 33);  // up to row 33
+    EXPECT_EQ(opad.cols, 4);   // up to column D
+
+    ExpectText(opad.At(8, 2), "Opad [mm]");              // C9
+    ExpectNumber(opad.At(9, 2), 0.7);                    // C10, hour 1
+    ExpectNumber(opad.At(11, 2), 2.5);                   // C12
+    ExpectNumber(opad.At(12, 2), 1.0 / 3);               // C13, all 17 digits kept
+    ExpectText(opad.At(14, 2), "brak");                  // C15
+    EXPECT_EQ(opad.At(16, 2).type, CellType::Empty);     // C17 left empty
+    ExpectNumber(opad.At(32, 2), 16.8);                  // C33, hour 24
+    ExpectNumber(opad.At(9, 3), 101);                    // D10, stored as an integer
+    EXPECT_EQ(opad.At(500, 200).type, CellType::Empty);  // far outside: empty, no fault
+    ExpectNumber(book.sheets[1].At(1, 1), 42);
+
+    for (const Worksheet& sheet : book.sheets)
+        for (const Cell& cell : sheet.cells)
+            EXPECT_EQ(cell.doubt, Doubt::None);
+}
+
+// Cells that are no plain values in the file: what arrives, and the mark each one carries.
+TEST(ImportReader, GivesFormulaResultsAndMarksBooleansErrorsAndDates)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("kinds.xls"));
+    ASSERT_EQ(book.sheets.size(), 1u);
+    const Worksheet& s = book.sheets[0];
+
+    // A formula arrives as the result the file caches (5 in A1; a text in A11's STRING
+    // record); one without a cached result arrives empty.
+    ExpectNumber(s.At(0, 0), 5);
+    EXPECT_EQ(s.At(0, 0).doubt, Doubt::Formula);
+    EXPECT_EQ(s.At(1, 0).type, CellType::Empty);
+    EXPECT_EQ(s.At(1, 0).doubt, Doubt::Formula);
+    ExpectText(s.At(10, 0), "tekst wynik");
+    EXPECT_EQ(s.At(10, 0).doubt, Doubt::Formula);
+    // Booleans arrive as 1 and 0; error values empty, with their names.
+    ExpectNumber(s.At(2, 0), 1);
+    EXPECT_EQ(s.At(2, 0).doubt, Doubt::Boolean);
+    ExpectNumber(s.At(3, 0), 0);
+    EXPECT_EQ(s.At(3, 0).doubt, Doubt::Boolean);
+    for (const auto& [row, name] : {std::pair{4, "#DIV/0!"}, std::pair{11, "#N/A"}}) {
+        EXPECT_EQ(s.At(row, 0).type, CellType::Empty) << row;
+        EXPECT_EQ(s.At(row, 0).doubt, Doubt::Error) << row;
+        EXPECT_EQ(s.At(row, 0).text, name);
+    }
+    // Dates and times arrive as texts.
+    ExpectText(s.At(5, 0), "2024-05-01");
+    EXPECT_EQ(s.At(5, 0).doubt, Doubt::Date);
+    ExpectText(s.At(6, 0), "2024-05-01 13:30:00");
+    EXPECT_EQ(s.At(6, 0).doubt, Doubt::Date);
+    ExpectText(s.At(7, 0), "06:15:00");
+    EXPECT_EQ(s.At(7, 0).doubt, Doubt::Date);
+    // Plain cells beside them are not marked.
+    ExpectNumber(s.At(8, 0), 7);
+    EXPECT_EQ(s.At(8, 0).doubt, Doubt::None);
+    ExpectText(s.At(9, 0), QString::fromUtf8("zażółć"));
+    EXPECT_EQ(s.At(9, 0).doubt, Doubt::None);
+}
+
+// The same workbook saved as .xlsx and as .ods, read through liborcus; the names of the
+// files don't matter, their content does.
+TEST(ImportReader, ReadsXlsxAndOds)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString renamed = dir.filePath("opad.xls");
+    ASSERT_TRUE(QFile::copy(ImportFixture("rain.xlsx"), renamed));
+    for (const QString& path : {ImportFixture("rain.xlsx"), ImportFixture("rain.ods"), renamed}) {
+        SCOPED_TRACE(path.toStdString());
+        const bool ods = path.endsWith(".ods");
+        const Workbook book = ReadWorkbook(path);
+        ASSERT_EQ(book.sheets.size(), 2u);
+        const Worksheet& s = book.sheets[0];
+        EXPECT_EQ(s.name, "Opad");
+        EXPECT_EQ(book.sheets[1].name, "Inne");
+        EXPECT_EQ(s.rows, 9);
+        EXPECT_EQ(s.cols, 1);
+        ExpectNumber(s.At(0, 0), 2.5);
+        ExpectText(s.At(1, 0), "brak");  // a shared string in .xlsx
+        ExpectNumber(s.At(2, 0), 5);     // =A1*2, its cached result
+        EXPECT_EQ(s.At(2, 0).doubt, Doubt::Formula);
+        ExpectText(s.At(5, 0), "2024-05-17");  // a date-only cell
+        EXPECT_EQ(s.At(5, 0).doubt, Doubt::Date);
+        ExpectText(s.At(6, 0), "2024-05-17 13:30:00");
+        EXPECT_NEAR(s.At(8, 0).number, 1.0 / 3, 1e-15);
+        ExpectNumber(book.sheets[1].At(1, 1), 42);
+        if (!ods) {
+            // liborcus 0.17 hands on neither the text result of an .ods formula nor an .ods
+            // boolean, and drops .xlsx error cells (which arrive empty all the same).
+            ExpectText(s.At(3, 0), "tekst");
+            ExpectNumber(s.At(7, 0), 1);
+            EXPECT_EQ(s.At(7, 0).doubt, Doubt::Boolean);
+        }
+        EXPECT_EQ(s.At(4, 0).type, CellType::Empty);
+    }
+}
+
+// openpyxl names the parts of a workbook by absolute paths, which liborcus 0.17 does not
+// follow; the reader makes them relative first.
+TEST(ImportReader, ReadsXlsxWithAbsolutePartNames)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("absolute.xlsx"));
+    ASSERT_EQ(book.sheets.size(), 1u);
+    EXPECT_EQ(book.sheets[0].name, "Opad");
+    ExpectNumber(book.sheets[0].At(0, 0), 2.5);
+    // openpyxl writes texts inline in the cell, which liborcus 0.17 drops.
+    EXPECT_EQ(book.sheets[0].At(1, 0).type, CellType::Empty);
+}
+
+// CSV in the encodings, separators and decimal marks a weather service or a spreadsheet
+// writes; one sheet named after the file.
+TEST(ImportReader, ReadsCsv)
+{
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        int rows, cols;
+        std::vector<std::tuple<int, int, QVariant>> cells;  // double: a number, QString: a text
+    };
+    const QByteArray polish = QString::fromUtf8("Opad zażółć").toUtf8();
+    const Case cases[] = {
+        {"Windows-1250, semicolons, decimal comma",
+         QByteArray("Data;Opad\r\n2024-05-17 01:00;2,5\r\n2024-05-17 02:00;0,333\r\n;\r\n") +
+             QByteArray("\xA3\xF3\x64\x9F;1\r\n"),  // "Łódź" in Windows-1250
+         5,
+         2,
+         {{0, 1, "Opad"}, {1, 1, 2.5}, {2, 1, 0.333}, {1, 0, "2024-05-17 01:00"}, {4, 0, QString::fromUtf8("Łódź")}}},
+        {"UTF-8 with a byte-order mark, commas, decimal point",
+         "\xEF\xBB\xBF" + polish + ",x\n1.5,2\n-3e2,\n",
+         3,
+         2,
+         {{0, 0, QString::fromUtf8("Opad zażółć")}, {1, 0, 1.5}, {1, 1, 2.0}, {2, 0, -300.0}}},
+        {"tabs", "a\tb\tc\n1\t2\t3\n", 2, 3, {{1, 2, 3.0}, {0, 1, "b"}}},
+        {"quoted fields with separators, quotes and a line break",
+         "\"a;b\";\"say \"\"tak\"\"\"\n\"2,5\";\"line\nbreak\"\n",
+         2,
+         2,
+         {{0, 0, "a;b"}, {0, 1, "say \"tak\""}, {1, 0, 2.5}, {1, 1, "line\nbreak"}}},
+        {"one column with decimal commas", "1,5\n2\n0,25\n", 3, 1, {{0, 0, 1.5}, {1, 0, 2.0}, {2, 0, 0.25}}},
+    };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath("opad_2024.csv");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.bytes);
+        file.close();
+        const Workbook book = ReadWorkbook(path);
+        ASSERT_EQ(book.sheets.size(), 1u);
+        const Worksheet& s = book.sheets[0];
+        EXPECT_EQ(s.name, "opad_2024");
+        EXPECT_EQ(s.rows, c.rows);
+        EXPECT_EQ(s.cols, c.cols);
+        for (const auto& [row, col, value] : c.cells) {
+            if (value.typeId() == QMetaType::Double)
+                ExpectNumber(s.At(row, col), value.toDouble());
+            else
+                ExpectText(s.At(row, col), value.toString());
+        }
+    }
+}
+
+TEST(ImportReader, RefusesWhatIsNoWorkbook)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString notWorkbookZip = dir.filePath("archive.xlsx");
+    QFile zip(notWorkbookZip);
+    ASSERT_TRUE(zip.open(QIODevice::WriteOnly));
+    zip.write(QByteArray("PK\x03\x04", 4) + QByteArray(200, 'z'));  // a zip signature and nothing else
+    zip.close();
+    const QString paths[] = {
+        ImportFixture("empty.xls"),
+        ImportFixture("random.xls"),
+        ImportFixture("truncated.xls"),
+        notWorkbookZip,
+        dir.path(),
+        dir.filePath("missing.xls"),
+        // Damage that makes freexl read or write past its buffers, allocate without bound,
+        // or lose every sheet: refused before freexl sees it.
+        ImportFixture("long_name.xls"),
+        ImportFixture("two_sizes.xls"),
+        ImportFixture("far_cell.xls"),
+        ImportFixture("bad_format.xls"),
+        ImportFixture("bad_font.xls"),
+        ImportFixture("bad_sheet_name.xls"),
+        ImportFixture("bad_sst.xls"),
+        ImportFixture("bad_sst_index.xls"),
+        // Saved with a password: refused even though its cells are left readable.
+        ImportFixture("encrypted.xls"),
+    };
+    for (const QString& path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        try {
+            ReadWorkbook(path);
+            ADD_FAILURE() << "read without error";
+        } catch (const moravel::Error& e) {
+            EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
+        }
+    }
+}
+
+// Sizes are checked before freexl allocates room for every declared cell, and before a zip
+// is unpacked.
+TEST(ImportReader, RefusesWorkbooksDeclaringAbsurdSizes)
+{
+    for (const char* name : {"huge.xls", "bomb.xlsx"}) {
+        const QString path = ImportFixture(name);
+        try {
+            ReadWorkbook(path);
+            ADD_FAILURE() << name << " read without error";
+        } catch (const moravel::Error& e) {
+            EXPECT_EQ(
+                e.text(),
+                QString::fromUtf8("Skoroszyt %1 jest zbyt duży, by go odczytać").arg(QDir::toNativeSeparators(path)));
+        }
+    }
+}
+
+// Whatever goes wrong in the helper is the one message.
+TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
+{
+    const QString path = ImportFixture("rain.xls");
+    const std::pair<const char*, int> failures[] = {
+        {"--test-crash", 20000}, {"--test-hang", 300}, {"--test-garbage", 20000}};
+    for (const auto& [how, timeoutMs] : failures) {
+        SCOPED_TRACE(how);
+        UseReader({QString::fromLatin1(how)}, timeoutMs);
+        try {
+            ReadWorkbook(path);
+            ADD_FAILURE() << "read without error";
+        } catch (const moravel::Error& e) {
+            EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
+        }
+    }
+    UseReader({QStringLiteral("--no-such-switch")});  // ignored: the helper reads as ever
+    EXPECT_EQ(ReadWorkbook(path).sheets.size(), 2u);
+    UseReader();
+}
+
+// Damaged workbooks the fuzzers found that make liborcus itself fail: one makes it read past
+// a buffer in its XML parser thread (a crash), the other makes it allocate until the memory
+// limit (a long run). In the helper both end as the one message.
+TEST(ImportReader, LiborcusFaultsStayInTheHelper)
+{
+    UseReader({}, 3000);
+    for (const char* name : {"orcus_fault.ods", "orcus_runaway.xlsx"}) {
+        const QString path = ImportFixture(name);
+        try {
+            ReadWorkbook(path);
+            ADD_FAILURE() << name << " read without error";
+        } catch (const moravel::Error& e) {
+            EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
+        }
+    }
+    UseReader();
+}
+
+// The helper's answer is checked as it is read: every cut and every damaged byte of a good
+// answer gives nothing or a workbook within the limits, never a fault.
+TEST(ImportReader, AnswerIsCheckedAsItIsRead)
+{
+    Workbook book;
+    Worksheet sheet;
+    sheet.name = QString::fromUtf8("Opad łąka");
+    sheet.rows = 3;
+    sheet.cols = 2;
+    sheet.Set(0, 0, Cell{CellType::Number, 2.5, {}, Doubt::None});
+    sheet.Set(1, 1, Cell{CellType::Text, 0, "brak", Doubt::Date});
+    sheet.Set(2, 0, Cell{CellType::Empty, 0, "#N/A", Doubt::Error});
+    book.sheets.push_back(sheet);
+    const QByteArray good = EncodeWorkbook(book);
+
+    const std::optional<Workbook> back = DecodeWorkbook(good);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->sheets.size(), 1u);
+    EXPECT_EQ(back->sheets[0].name, sheet.name);
+    EXPECT_EQ(back->sheets[0].At(0, 0).number, 2.5);
+    EXPECT_EQ(back->sheets[0].At(1, 1).text, "brak");
+    EXPECT_EQ(back->sheets[0].At(2, 0).doubt, Doubt::Error);
+
+    for (qsizetype n = 0; n < good.size(); ++n)
+        EXPECT_FALSE(DecodeWorkbook(good.left(n))) << n;
+    EXPECT_FALSE(DecodeWorkbook(good + 'x'));
+    for (qsizetype i = 0; i < good.size(); ++i) {
+        QByteArray bad = good;
+        bad[i] = static_cast<char>(bad[i] ^ 0xFF);
+        if (const std::optional<Workbook> b = DecodeWorkbook(bad))
+            for (const Worksheet& s : b->sheets)
+                EXPECT_LE(static_cast<qint64>(s.cells.size()), static_cast<qint64>(s.rows) * s.cols);
+    }
+}
+
+// Damaged copies of a real workbook: every byte range overwritten in turn, read by the
+// helper's .xls reader in this process (where the sanitizers watch it). Each read ends with
+// a workbook or a refusal, never a crash or another exception.
+TEST(ImportReader, SurvivesDamagedWorkbooks)
+{
+    QFile source(ImportFixture("rain.xls"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray good = source.readAll();
+    int read = 0, refused = 0;
+    const char fills[] = {'\xFF', '\x00', '\x7F'};
+    for (qsizetype at = 0; at < good.size(); at += 37) {
+        for (char fill : fills) {
+            QByteArray bad = good;
+            for (qsizetype i = at; i < std::min(at + 8, bad.size()); ++i)
+                bad[i] = fill;
+            try {
+                const Workbook book = ReadWorkbookBytes(bad);
+                ++read;
+                for (const Worksheet& sheet : book.sheets) {
+                    EXPECT_LE(sheet.rows, kMaxBiffRows);
+                    EXPECT_LE(sheet.cols, kMaxBiffCols);
+                }
+            } catch (const WorkbookRefused&) {
+                ++refused;
+            }
+        }
+    }
+    EXPECT_GT(read, 0);     // damage in unused parts leaves the workbook readable
+    EXPECT_GT(refused, 0);  // damage in its structures is refused
+}
+
+TEST(ImportReader, NamesColumnsAndCells)
+{
+    const std::pair<int, const char*> columns[] = {{0, "A"},   {2, "C"},   {25, "Z"},  {26, "AA"},
+                                                   {51, "AZ"}, {52, "BA"}, {255, "IV"}};
+    for (const auto& [col, name] : columns)
+        EXPECT_EQ(ColumnName(col), name) << col;
+    EXPECT_EQ(CellName(9, 2), "C10");
+}

@@ -1,0 +1,230 @@
+// "Importuj z Excela" on the real window: the hour count before the values, the hour-count
+// rule run only when the count changes, column 1 written and columns 0 and 2 left alone,
+// direct mode, cancels and refusals.
+#include "WindowFixture.h"
+#include "import/ExcelImport.h"
+#include "test_import_fixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace moravel::window::testing {
+namespace {
+
+using import::CellBlock;
+using import::FixedRangePicker;
+
+const CellBlock kC10toC33{0, 9, 2, 32, 2};
+
+class ImportWindowTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        source = &random;
+        WindowFixture::SetUp();
+    }
+    QStringList Column(int col, int rows)
+    {
+        QStringList texts;
+        for (int row = 1; row <= rows; ++row)
+            texts << Table()->Cell(col, row);
+        return texts;
+    }
+    void Fill(int col, const QStringList& texts)
+    {
+        for (int i = 0; i < texts.size(); ++i)
+            Table()->SetCell(col, i + 1, texts[i]);
+    }
+    // Runs the command from its menu item: inside Guarded, errors shown in the error box.
+    void Import(import::RangePicker& picker, std::optional<QString> file)
+    {
+        dialogs.answers.push_back(std::move(file));
+        window->SetRangePicker(&picker);
+        ASSERT_TRUE(ui().MenuOpadImportujzExcela->isEnabled());
+        ui().MenuOpadImportujzExcela->trigger();
+        window->SetRangePicker(nullptr);
+    }
+
+    FixedSource random{{0.25, 0.5, 0.75}};
+    const QString rain = ImportFixture("rain.xls");
+};
+
+// The 24 texts of C10:C33 under the window's decimal comma.
+QStringList RainTexts()
+{
+    const import::Workbook book = import::ReadWorkbook(ImportFixture("rain.xls"));
+    return import::BlockTexts(book, kC10toC33, u',');
+}
+
+TEST_F(ImportWindowTest, SameHourCountLeavesTheRuleUnrunAndColumnsZeroAndTwoAsTheyWere)
+{
+    ui().LabelSCSSCSWartosc->setText(QStringLiteral("80,00"));
+    Retype(Hours(), QStringLiteral("24"));
+    QStringList old, hef;
+    for (int i = 1; i <= 24; ++i) {
+        old << QStringLiteral("3");
+        hef << QStringLiteral("h%1").arg(i);
+    }
+    Fill(1, old);
+    window->ComputeEffectiveRain();
+    Fill(2, hef);  // marks that a recomputation would overwrite
+    const int reseeds = random.reseeds;
+    const float stateRain = window->State().Rainfall[1];
+
+    FixedRangePicker picker(kC10toC33);
+    Import(picker, rain);
+
+    EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
+    EXPECT_EQ(picker.calls, 1);
+    EXPECT_EQ(Hours()->text(), QStringLiteral("24"));
+    EXPECT_EQ(Column(1, 24), RainTexts());
+    EXPECT_EQ(Table()->Cell(1, 1), QStringLiteral("0,7"));    // C10 is hour 1
+    EXPECT_EQ(Table()->Cell(1, 24), QStringLiteral("16,8"));  // C33 is hour 24
+    EXPECT_EQ(Table()->Cell(1, 8), QString());                // the empty C17
+    EXPECT_EQ(Column(2, 24), hef);                            // nothing recomputed
+    EXPECT_EQ(Table()->Cell(0, 24), QStringLiteral("24"));
+    EXPECT_EQ(random.reseeds, reseeds);
+    EXPECT_EQ(window->State().Rainfall[1], stateRain);
+
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    const FileDialogSpec& dialog = dialogs.asked[0].dialogSpec;
+    EXPECT_EQ(dialog.name, QStringLiteral("OpenDialogImportExcela"));
+    EXPECT_EQ(dialog.title, QStringLiteral("Import opadu z Excela"));
+    EXPECT_FALSE(dialog.save);
+    // The first entry as it always was, then the other workbooks, CSV and all of them.
+    EXPECT_EQ(dialog.filter.split(u'|'),
+              (QStringList{"Pliki Excel *.xls", "*.xls", "Skoroszyty (*.xlsx *.xlsm *.ods)", "*.xlsx;*.xlsm;*.ods",
+                           "Pliki CSV (*.csv *.txt)", "*.csv;*.txt",
+                           QString::fromUtf8("Wszystkie obsługiwane pliki (*.xls *.xlsx *.xlsm *.ods *.csv *.txt)"),
+                           "*.xls;*.xlsx;*.xlsm;*.ods;*.csv;*.txt"}));
+}
+
+// Every format the import reads, through the window: the same rules for what arrives.
+TEST_F(ImportWindowTest, ImportsEveryFormat)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString csv = dir.filePath("opad.csv");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Godzina;Opad [mm]\r\n1;2,5\r\n2;\r\n3;brak\r\n4;0,333333333333333\r\n");
+    file.close();
+    struct Case {
+        QString path;
+        CellBlock block;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {rain, CellBlock{0, 10, 2, 14, 2}, {"1,4", "2,5", "0,333333333333333", "3,5", "brak"}},
+        {ImportFixture("rain.xlsx"),
+         CellBlock{0, 0, 0, 6, 0},
+         {"2,5", "brak", "5", "tekst", "", "2024-05-17", "2024-05-17 13:30:00"}},
+        {ImportFixture("rain.ods"), CellBlock{0, 0, 0, 2, 0}, {"2,5", "brak", "5"}},
+        {csv, CellBlock{0, 1, 1, 4, 2}, {"2,5", "", "brak", "0,333333333333333"}},  // two columns: the first
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        messages.Clear();
+        FixedRangePicker picker(c.block);
+        Import(picker, c.path);
+        EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
+        EXPECT_EQ(Hours()->text(), QString::number(c.texts.size()));
+        EXPECT_EQ(Column(1, static_cast<int>(c.texts.size())), c.texts);
+    }
+}
+
+// The hour count changes before any value is written: the rule builds the rows and, with a
+// curve number and a complete table, computes from the texts as they were before the import.
+TEST_F(ImportWindowTest, NewHourCountRunsTheRuleOnTheOldTableBeforeTheValues)
+{
+    ui().LabelSCSSCSWartosc->setText(QStringLiteral("80,00"));
+    Retype(Hours(), QStringLiteral("2"));
+    Fill(1, {"4", "5", "6"});  // the third keeps its text below the shown rows
+
+    FixedRangePicker picker(CellBlock{0, 10, 2, 12, 2});  // C11:C13: 1,4 2,5 1/3
+    Import(picker, rain);
+
+    EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
+    EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
+    EXPECT_EQ(Table()->RowCount(), 4);
+    EXPECT_EQ(Column(0, 3), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(Column(1, 3), (QStringList{"1,4", "2,5", "0,333333333333333"}));
+    EXPECT_EQ(window->State().Rainfall[1], 4.0f);  // computed from the old texts
+    EXPECT_EQ(window->State().Rainfall[3], 6.0f);
+}
+
+TEST_F(ImportWindowTest, DirectModeWritesColumnOneUnderTheCover)
+{
+    Retype(Hours(), QStringLiteral("24"));
+    QStringList typed;
+    for (int i = 1; i <= 24; ++i)
+        typed << QString::number(i);
+    Fill(2, typed);
+    QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
+    ASSERT_TRUE(ui().CheckBoxOpad->isChecked());
+    ASSERT_EQ(Table()->Cell(1, 1), QStringLiteral("1"));  // the placeholders
+
+    FixedRangePicker picker(kC10toC33);
+    Import(picker, rain);
+
+    EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
+    EXPECT_EQ(Column(1, 24), RainTexts());
+    EXPECT_EQ(Column(2, 24), typed);
+    EXPECT_TRUE(ui().TabelaOpadZaslona->isVisible());
+    EXPECT_TRUE(ui().CheckBoxOpad->isChecked());
+}
+
+TEST_F(ImportWindowTest, OneCellGivesOneHour)
+{
+    FixedRangePicker picker(CellBlock{0, 14, 2, 14, 2});  // C15: brak
+    Import(picker, rain);
+    EXPECT_EQ(Hours()->text(), QStringLiteral("1"));
+    EXPECT_EQ(Table()->Cell(1, 1), QStringLiteral("brak"));
+    EXPECT_EQ(Table()->RowCount(), 2);
+}
+
+TEST_F(ImportWindowTest, CancelsAndRefusalsChangeNothing)
+{
+    Retype(Hours(), QStringLiteral("3"));
+    Fill(1, {"4", "5", "6"});
+    const QString truncated = ImportFixture("truncated.xls");
+    const QString badFormat = ImportFixture("bad_format.xls");
+    const QString unreadableRain =
+        QStringLiteral("Nie można odczytać skoroszytu %1.").arg(QDir::toNativeSeparators(rain));
+    struct Case {
+        const char* what;
+        std::optional<QString> file;
+        std::optional<CellBlock> block;
+        QString error;  // as the error box shows it
+        QStringList readerSwitches = {};
+        int readerTimeoutMs = 20000;
+    };
+    const Case cases[] = {
+        {"file dialog cancelled", std::nullopt, kC10toC33, QString()},
+        {"picker cancelled", rain, std::nullopt, QStringLiteral("Invalid variant operation.")},
+        {"1500 rows", rain, CellBlock{0, 0, 2, 1499, 2},
+         QString::fromUtf8("Zaznaczony zakres ma 1500 wierszy, a tabela opadu mieści najwyżej 1000 godzin.")},
+        {"damaged file", truncated, kC10toC33,
+         QStringLiteral("Nie można odczytać skoroszytu %1.").arg(QDir::toNativeSeparators(truncated))},
+        {"FORMAT record with a text length of 0xFFFF", badFormat, kC10toC33,
+         QStringLiteral("Nie można odczytać skoroszytu %1.").arg(QDir::toNativeSeparators(badFormat))},
+        {"reader crashes", rain, kC10toC33, unreadableRain, {"--test-crash"}},
+        {"reader hangs", rain, kC10toC33, unreadableRain, {"--test-hang"}, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.Clear();
+        FixedRangePicker picker(c.block);
+        UseReader(c.readerSwitches, c.readerTimeoutMs);
+        Import(picker, c.file);
+        UseReader();
+        EXPECT_EQ(messages.Errors(), c.error.isEmpty() ? QStringList{} : QStringList{c.error});
+        EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
+        EXPECT_EQ(Column(1, 3), (QStringList{"4", "5", "6"}));
+        EXPECT_EQ(Table()->RowCount(), 4);
+    }
+}
+
+}  // namespace
+}  // namespace moravel::window::testing

@@ -17,9 +17,9 @@ using namespace moravel::model;
 namespace {
 
 // The example's catchment under a 399-hour storm: the example's 24 hours over and over.
-SeriesInputs Storm399h()
+ComputationInputs Storm399h()
 {
-    SeriesInputs in = examples::ZlewniaSeriesInputs();
+    ComputationInputs in = examples::ZlewniaSeriesInputs();
     const std::vector<float> day = in.rainfall;
     in.rainfall.clear();
     for (int i = 0; i < 399; ++i)
@@ -30,16 +30,16 @@ SeriesInputs Storm399h()
 
 // One hour of a trace of effective rain: the response of so little water is slow, and the
 // hydrograph lasts a little over 1000 hours.
-SeriesInputs TraceOfRain()
+ComputationInputs TraceOfRain()
 {
-    SeriesInputs in = examples::ZlewniaSeriesInputs();
+    ComputationInputs in = examples::ZlewniaSeriesInputs();
     in.directEffectiveRain = true;
     in.parameters.HourCount = 1;
     in.effectiveRain = {3e-5f};
     return in;
 }
 
-void Ensemble(benchmark::State& state, const SeriesInputs& in)
+void Ensemble(benchmark::State& state, const ComputationInputs& in)
 {
     const int count = static_cast<int>(state.range(0));
     std::uint64_t seed = 1;
@@ -70,7 +70,7 @@ BENCHMARK(BM_Ensemble399h)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTim
 // One realisation of the same storm, on one thread, with its own workspace reused.
 void BM_SingleRun399h(benchmark::State& state)
 {
-    const SeriesInputs in = Storm399h();
+    const ComputationInputs in = Storm399h();
     RealisationWorkspace work;
     std::uint64_t index = 0;
     for (auto _ : state) {
@@ -83,7 +83,7 @@ BENCHMARK(BM_SingleRun399h)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_SeriesMemory1000h(benchmark::State& state)
 {
-    const SeriesInputs in = TraceOfRain();
+    const ComputationInputs in = TraceOfRain();
     const int count = static_cast<int>(state.range(0));
     int longest = 0;
     for (auto _ : state) {

@@ -1,38 +1,36 @@
 #pragma once
-// The example case "zlewnia" as the inputs of a series of realisations: the averaged CN and
-// the area worked out from its land use as the window captions them, the storm and the seven
-// parameters as numbers.
+// The example case "zlewnia" as the inputs of a computation: its three records' texts handed
+// to the one builder of a computation's inputs, as the window hands it its controls' texts.
 #include "ZlewniaCase.h"
-#include "model/CheckedMath.h"
+#include "model/ComputationInputs.h"
 #include "model/LandUse.h"
-#include "model/Series.h"
-#include "text/NumText.h"
 
 namespace moravel::examples {
 
-inline model::SeriesInputs ZlewniaSeriesInputs()
+inline model::ComputationInputs ZlewniaSeriesInputs()
 {
     const QChar sep = QLatin1Char(',');
+    const files::RainfallRecord rain = ZlewniaRainfall();
     const files::ScsRecord scs = ZlewniaLandUse();
+    const files::ParametersRecord par = ZlewniaParameters();
+
+    model::ComputationTexts texts;
+    texts.hourCount = rain.hourCount;
+    for (int i = 1; i <= rain.hours.size(); ++i)
+        texts.rainfall.push_back(rain.Hour(i));
+    texts.landUseAreas = scs.areas;
+    texts.parameters.RB = par.values[0];
+    texts.parameters.RL = par.values[1];
+    texts.parameters.RA = par.values[2];
+    texts.parameters.So = par.values[3];
+    texts.parameters.Lo = par.values[4];
+    texts.parameters.b = par.values[5];
+    texts.parameters.n = par.values[6];
+
     model::LandUseState landUse;
     for (int g = 0; g < model::kSoilGroups; ++g)
-        model::ReadOtherCurveNumber(landUse, g, scs.ownClassCn[g]);
-    const float area = model::ComputeAveragedCurveNumber(landUse, scs.areas, sep, [] {});
-
-    model::SeriesInputs in;
-    const files::RainfallRecord rain = ZlewniaRainfall();
-    in.parameters.HourCount = text::StrToInt(rain.hourCount);
-    for (int i = 1; i <= in.parameters.HourCount; ++i)
-        in.rainfall.push_back(model::ToSingle(text::StrToFloat(rain.Hour(i), sep)));
-    in.curveNumber = model::ToSingle(text::StrToFloat(text::FormatCurveNumber(landUse.AveragedCurveNumber, sep), sep));
-
-    const files::ParametersRecord par = ZlewniaParameters();
-    const auto value = [&](int k) { return text::StrToFloat(par.values[k], sep); };
-    model::HydrographParameters& p = in.parameters;
-    p.RB = value(0), p.RL = value(1), p.RA = value(2), p.So = value(3), p.Lo = value(4), p.b = value(5);
-    p.n = value(6);
-    p.Area = text::StrToFloat(text::FormatGeneral(area, sep), sep);
-    return in;
+        model::ReadOtherCurveNumber(landUse, g, scs.ownClassCn[static_cast<std::size_t>(g)]);
+    return model::BuildComputationInputs(texts, landUse, sep, [] {});
 }
 
 }  // namespace moravel::examples

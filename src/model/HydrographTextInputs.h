@@ -9,8 +9,12 @@
 
 namespace moravel::model {
 
-struct HydrographTexts {
+// The seven catchment parameters as typed.
+struct CatchmentParameterTexts {
     QString So, n, b, RB, RA, RL, Lo;
+};
+
+struct HydrographTexts : CatchmentParameterTexts {
     QString Area;       // the catchment area caption
     QString HourCount;  // the number of rain hours
 };

@@ -1,5 +1,6 @@
 #include "model/Series.h"
 
+#include "model/HydrographFigures.h"
 #include "model/OpadEfektywnyObliczenia.h"
 #include "text/Error.h"
 
@@ -59,7 +60,7 @@ std::uint64_t ClockSeed()
 
 RealisationWorkspace::RealisationWorkspace() : state(std::make_unique<ComputationState>()) {}
 
-RealisationResult RunRealisation(const SeriesInputs& inputs, UniformSource& random, RealisationWorkspace& work)
+RealisationResult RunRealisation(const ComputationInputs& inputs, UniformSource& random, RealisationWorkspace& work)
 {
     ComputationState& state = *work.state;
     const int hours = std::max(inputs.parameters.HourCount, 0);
@@ -75,17 +76,30 @@ RealisationResult RunRealisation(const SeriesInputs& inputs, UniformSource& rand
     r.ordinates = state.HydrographOrdinates.data();
     r.length = state.HydrographLength;
     // The core's peak of an empty hydrograph is what an earlier run left; here it is 0.
-    double sum = 0;
-    for (int t = 1; t <= r.length; ++t) {
-        const float q = r.ordinates[t];
-        if (t == 1 || q > r.peak) {
-            r.peak = q;
-            r.timeToPeak = t;
-        }
-        sum += q;
-    }
-    r.volume = sum * 3600.0;
+    const HydrographFigures figures = FiguresOf(r.ordinates, r.length);
+    r.peak = figures.peak;
+    r.timeToPeak = figures.peakHour;
+    r.volume = figures.volume;
     return r;
+}
+
+namespace {
+
+// A source whose every draw is one value.
+class ConstantSource : public UniformSource {
+public:
+    void Reseed() override {}
+    double Next() override { return 0.5; }
+    std::unique_ptr<UniformSource> Clone() const override { return std::make_unique<ConstantSource>(); }
+};
+
+}  // namespace
+
+void CheckRealisationRuns(const ComputationInputs& inputs)
+{
+    ConstantSource middle;
+    RealisationWorkspace work;
+    RunRealisation(inputs, middle, work);
 }
 
 int SeriesWorkerCount()
@@ -93,7 +107,7 @@ int SeriesWorkerCount()
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-SeriesJob::SeriesJob(SeriesInputs inputs, int count, std::uint64_t seed, int threads, std::size_t bandBudget)
+SeriesJob::SeriesJob(ComputationInputs inputs, int count, std::uint64_t seed, int threads, std::size_t bandBudget)
     : inputs_(std::move(inputs)), count_(std::max(count, 0)), seed_(seed),
       threads_(std::max(1, std::min(threads, std::max(count, 1)))),
       rowCap_(static_cast<int>(
@@ -287,7 +301,8 @@ void SeriesJob::Assemble()
     ownedRows_.shrink_to_fit();
 }
 
-SeriesResult RunSeries(const SeriesInputs& inputs, int count, std::uint64_t seed, int threads, std::size_t bandBudget)
+SeriesResult RunSeries(const ComputationInputs& inputs, int count, std::uint64_t seed, int threads,
+                       std::size_t bandBudget)
 {
     SeriesJob job(inputs, count, seed, threads, bandBudget);
     if (threads <= 0)

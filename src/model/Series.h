@@ -17,22 +17,13 @@
 #include <thread>
 #include <vector>
 
+#include "model/ComputationInputs.h"
 #include "model/Geom.h"
 #include "model/Random.h"
 #include "model/SeriesStatistics.h"
 #include "model/State.h"
 
 namespace moravel::model {
-
-// The inputs of every realisation, read and checked once before the first.
-struct SeriesInputs {
-    HydrographParameters parameters;  // HourCount is the number of rain hours N
-    // Typed effective rainfall ("Podaj opad efektywny"): no draws of its own.
-    bool directEffectiveRain = false;
-    float curveNumber = 0;             // the averaged CN as its caption shows it
-    std::vector<float> rainfall;       // hours 1..N at [0..N-1], SCS mode
-    std::vector<float> effectiveRain;  // hours 1..N at [0..N-1], direct mode
-};
 
 // The generator of one realisation: xoshiro256** started from SplitMix64 of the series seed
 // and the realisation's index. Reseed() does nothing: the cores reseed their source at the
@@ -68,7 +59,11 @@ struct RealisationResult {
 };
 
 // The whole chain once. Throws moravel::Error on a floating-point fault or a capacity refusal.
-RealisationResult RunRealisation(const SeriesInputs& inputs, UniformSource& random, RealisationWorkspace& work);
+RealisationResult RunRealisation(const ComputationInputs& inputs, UniformSource& random, RealisationWorkspace& work);
+
+// One realisation with every draw at 0.5: a fault of the formulas on these inputs is thrown
+// now, before any run of a series starts.
+void CheckRealisationRuns(const ComputationInputs& inputs);
 
 // Per-realisation figures kept for the summary and its export.
 struct RealisationSummary {
@@ -115,7 +110,7 @@ int SeriesWorkerCount();
 // Take once, after Finished (or to give up: it cancels and joins).
 class SeriesJob {
 public:
-    SeriesJob(SeriesInputs inputs, int count, std::uint64_t seed, int threads,
+    SeriesJob(ComputationInputs inputs, int count, std::uint64_t seed, int threads,
               std::size_t bandBudget = kBandBudgetBytes);
     ~SeriesJob();
     SeriesJob(const SeriesJob&) = delete;
@@ -143,7 +138,7 @@ private:
     void Assemble();
     float* Row(int hour);
 
-    const SeriesInputs inputs_;
+    const ComputationInputs inputs_;
     const int count_;
     const std::uint64_t seed_;
     const int threads_;
@@ -179,7 +174,7 @@ private:
 };
 
 // A series run to its end on `threads` workers (for tests and benchmarks).
-SeriesResult RunSeries(const SeriesInputs& inputs, int count, std::uint64_t seed, int threads,
+SeriesResult RunSeries(const ComputationInputs& inputs, int count, std::uint64_t seed, int threads,
                        std::size_t bandBudget = kBandBudgetBytes);
 
 }  // namespace moravel::model

@@ -9,6 +9,9 @@ namespace moravel::model {
 
 // The percentile levels of the band and of the spread table.
 constexpr std::array<double, 5> kSeriesLevels = {0.05, 0.25, 0.50, 0.75, 0.95};
+// Where the median and the highest level (95 %) stand in kSeriesLevels.
+constexpr std::size_t kMedianSeriesLevel = 2;
+constexpr std::size_t kHighestSeriesLevel = kSeriesLevels.size() - 1;
 
 // Percentiles of values[0..count-1] at the ascending levels probs[0..k-1] (each in [0, 1]):
 // with the values sorted x(0) <= ... <= x(n-1), level p gives x(j) + (h - j) (x(j+1) - x(j))

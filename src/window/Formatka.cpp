@@ -34,8 +34,6 @@ using moravel::window::FileDialogSpec;
 
 const QColor kMoneyGreen(192, 220, 192);
 
-const QString kHourLimitText = QStringLiteral("Liczba godzin opadu nie może przekraczać 1000!");
-
 // Turns mouse presses on a picture into its click handler.
 class ClickFilter : public QObject {
 public:
@@ -558,10 +556,10 @@ void TFormatkaOkno::Edit_Liczba_godzin_opaduChange()
     bool tooMany = false;
     if (!text.isEmpty() && !moravel::text::TryStrToInt(text, hours)) {
         hours = 2;
-        messages_->Info(QStringLiteral("Wprowadź liczbę naturalną!"));
+        messages_->Info(moravel::model::HourCountRefusal());
     } else if (hours > kMaxRainfallHours) {
         // The computation state holds no more hours than this.
-        messages_->Info(kHourLimitText);
+        messages_->Info(moravel::model::HourLimitRefusal());
         hours = kMaxRainfallHours;
         tooMany = true;
     }
@@ -594,10 +592,7 @@ void TFormatkaOkno::KlawiszEnterTabela_Opad(int key)
 
 int TFormatkaOkno::HourCountForState()
 {
-    const int hours = moravel::text::StrToInt(ui->Edit_Liczba_godzin_opadu->text());
-    if (hours > kMaxRainfallHours)
-        throw moravel::Error(kHourLimitText);
-    return hours;
+    return moravel::model::HourCountOf(ui->Edit_Liczba_godzin_opadu->text());
 }
 
 void TFormatkaOkno::CheckBoxOpadClick()

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "model/Geom.h"
+#include "model/ComputationInputs.h"
 #include "model/HydrographTextInputs.h"
 #include "model/LandUse.h"
 #include "model/Random.h"
@@ -25,9 +26,6 @@ class StringGrid;
 class SeriesWindow;
 struct UiAccess;
 }  // namespace moravel::window
-namespace moravel::model {
-struct SeriesInputs;
-}
 namespace moravel::import {
 class RangePicker;
 }
@@ -154,9 +152,11 @@ public:
     // "Seria realizacji..." (SeriaOkno.cpp): opens the series window, one instance.
     void MenuObliczeniaSeriaClick();
     moravel::window::SeriesWindow* seriesWindow() const;
-    // The inputs of a series, read and checked once with the messages of "Hydrogram";
-    // nothing of the window's state is written.
-    moravel::model::SeriesInputs SeriesInputsFromControls();
+    // Everything a computation reads, as the controls hold it.
+    moravel::model::ComputationTexts ComputationTextsOfControls() const;
+    // The inputs of a computation of its own (a series), read and checked once with the
+    // messages of "Hydrogram"; nothing of the window's state is written.
+    moravel::model::ComputationInputs ComputationInputsFromControls();
 
     // ---- Rainfall panel
     void Edit_Liczba_godzin_opaduChange();
@@ -245,8 +245,12 @@ private:
     void FitValueCaptions();
     // The own class's curve-number edits EditSCSA..D, by soil group.
     std::array<QLineEdit*, moravel::model::kSoilGroups> OwnClassEdits() const;
-    // The seven parameters' texts as the hydrograph reads them.
+    // The seven parameters' texts, and with the area caption and hour count as the
+    // hydrograph reads them.
+    moravel::model::CatchmentParameterTexts ParameterTextsOfControls() const;
     moravel::model::HydrographTexts HydrographTextsOfControls() const;
+    // The message about a land-use cell that is not a number.
+    void WarnInvalidLandUseCell();
     void LoadPictures();
     void BindHandlers();
     void BindPanelHandlers();

@@ -2,6 +2,7 @@
 // catchment parameters, the Enter cycle through them, the hydrograph computed from the
 // present texts, and the two commands of "Obliczenia" (the chart and the report workbook).
 #include <QAction>
+#include <algorithm>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,6 +11,7 @@
 
 #include "report/Excel.h"
 #include "model/Geom.h"
+#include "model/ComputationInputs.h"
 #include "model/HydrographTextInputs.h"
 #include "text/NumText.h"
 #include "window/FormatkaUi.h"
@@ -79,19 +81,40 @@ void TFormatkaOkno::EditParametryEnter(QLineEdit* edit, int key)
             edits[(i + 1) % edits.size()]->setFocus();
 }
 
+model::CatchmentParameterTexts TFormatkaOkno::ParameterTextsOfControls() const
+{
+    model::CatchmentParameterTexts texts;
+    texts.RB = ui->EditParametryRB->text();
+    texts.RL = ui->EditParametryRL->text();
+    texts.RA = ui->EditParametryRA->text();
+    texts.So = ui->EditParametrySo->text();
+    texts.Lo = ui->EditParametryLo->text();
+    texts.b = ui->EditParametryb->text();
+    texts.n = ui->EditParametryn->text();
+    return texts;
+}
+
 model::HydrographTexts TFormatkaOkno::HydrographTextsOfControls() const
 {
-    const std::array<QString, 7> p = ParameterTexts();  // RB, RL, RA, So, Lo, b, n
-    model::HydrographTexts texts;
-    texts.RB = p[0];
-    texts.RL = p[1];
-    texts.RA = p[2];
-    texts.So = p[3];
-    texts.Lo = p[4];
-    texts.b = p[5];
-    texts.n = p[6];
-    texts.Area = ui->LabelSCSPowierzchniaWartosc->text();
-    texts.HourCount = ui->Edit_Liczba_godzin_opadu->text();
+    return model::HydrographTextsOf(ParameterTextsOfControls(), ui->LabelSCSPowierzchniaWartosc->text(),
+                                    ui->Edit_Liczba_godzin_opadu->text());
+}
+
+model::ComputationTexts TFormatkaOkno::ComputationTextsOfControls() const
+{
+    model::ComputationTexts texts;
+    texts.hourCount = ui->Edit_Liczba_godzin_opadu->text();
+    texts.effectiveRainTyped = ui->CheckBoxOpad->isChecked();
+    // Every hour the hour count names, up to the table's capacity; a larger count is refused
+    // by the builder before any hour is read.
+    const int hours = std::clamp(text::StrToIntDef(texts.hourCount, 0), 0, kMaxRainfallHours);
+    for (int i = 1; i <= hours; ++i) {
+        texts.rainfall.push_back(RainfallText(i));
+        texts.effectiveRain.push_back(EffectiveRainText(i));
+    }
+    texts.landUseAreas = GridTexts(ui->Tabela_SCS);
+    texts.typedArea = ui->EditParametryPole->text();
+    texts.parameters = ParameterTextsOfControls();
     return texts;
 }
 

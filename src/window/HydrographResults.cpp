@@ -1,5 +1,7 @@
 #include "window/HydrographResults.h"
 
+#include "model/HydrographFigures.h"
+
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -7,7 +9,6 @@
 namespace moravel::window {
 
 namespace {
-constexpr double kSecondsPerHour = 3600;
 
 // Up to `decimals` places, trailing zeros dropped: short cells that keep what the values hold.
 QString FormatShort(double value, int decimals, QChar separator)
@@ -41,14 +42,14 @@ HydrographSnapshot TakeSnapshot(const model::ComputationState& state, int rainHo
 HydrographSummary Summarize(const HydrographSnapshot& snapshot)
 {
     HydrographSummary summary;
-    for (size_t t = 0; t < snapshot.discharge.size(); ++t) {
-        const double q = snapshot.discharge[t];
-        if (summary.peakHour == 0 || q > summary.peak) {
-            summary.peak = q;
-            summary.peakHour = int(t) + 1;
-        }
-        summary.volume += q * kSecondsPerHour;
-    }
+    // The ordinates from hour 1, as the computation state holds them.
+    std::vector<float> ordinates(1, 0.0f);
+    ordinates.insert(ordinates.end(), snapshot.discharge.begin(), snapshot.discharge.end());
+    const model::HydrographFigures figures =
+        model::FiguresOf(ordinates.data(), static_cast<int>(snapshot.discharge.size()));
+    summary.peak = figures.peak;
+    summary.peakHour = figures.peakHour;
+    summary.volume = figures.volume;
     double rainfall = 0;
     for (float p : snapshot.rainfall)
         rainfall += p;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "model/CheckedMath.h"
+#include "model/ComputationInputs.h"
 #include "model/OpadEfektywnyObliczenia.h"
 #include "text/NumText.h"
 #include "window/FormatkaUi.h"
@@ -38,10 +39,10 @@ void TFormatkaOkno::ComputeScsEffectiveRain(const QString& curveNumberCaption)
     const QChar sep = decimalSeparator_;
 
     ui->CheckBoxOpad->setEnabled(true);
-    const float curveNumber = model::ToSingle(text::StrToFloat(curveNumberCaption, sep));
+    const float curveNumber = model::CurveNumberOf(curveNumberCaption, sep);
     const int hours = HourCountForState();
     for (int i = 1; i <= hours; ++i)
-        state.Rainfall[i] = model::ToSingle(text::StrToFloat(RainfallText(i), sep));
+        state.Rainfall[i] = model::RainfallOf(RainfallText(i), sep);
     // A fault half-way leaves the state's effective rainfall as it was: the core writes its
     // output only when the whole run has succeeded.
     model::ScsEffectiveRain(&state.Rainfall[1], hours, curveNumber, *random_, &state.EffectiveRain[1]);
@@ -64,7 +65,5 @@ void TFormatkaOkno::ComputeScsEffectiveRain(const QString& curveNumberCaption)
 
 void TFormatkaOkno::StoreTypedEffectiveRain(int hour)
 {
-    // An empty or mistyped cell counts as 1 mm.
-    const double typed = text::StrToFloatDef(EffectiveRainText(hour), 1.0, decimalSeparator_);
-    state_.EffectiveRain[hour] = model::ToSingle(typed);
+    state_.EffectiveRain[hour] = model::TypedEffectiveRainOf(EffectiveRainText(hour), decimalSeparator_);
 }

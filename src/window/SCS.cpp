@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "model/ComputationInputs.h"
 #include "model/LandUse.h"
 #include "text/NumText.h"
 #include "window/FormatkaUi.h"
@@ -95,16 +96,16 @@ float TFormatkaOkno::PercentSumOfGrid() const
 
 void TFormatkaOkno::ComputeAveragedCurveNumber()
 {
-    model::LandUseState& landUse = landUse_;
-    const float total =
-        model::ComputeAveragedCurveNumber(landUse, GridTexts(ui->Tabela_SCS), decimalSeparator_,
-                                          [this] { messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!")); });
-    // In direct mode the grid also holds the typed area (booked as "Inny:" land), so its total
-    // is not the catchment area; the typed area is.
-    SetCaption(ui->LabelSCSPowierzchniaWartosc, TypedAreaIsCatchmentArea()
-                                                    ? ui->EditParametryPole->text()
-                                                    : text::FormatGeneral(total, decimalSeparator_));
-    SetCaption(ui->LabelSCSSCSWartosc, text::FormatCurveNumber(landUse.AveragedCurveNumber, decimalSeparator_));
+    const model::LandUseCaptions captions =
+        model::AverageLandUse(landUse_, GridTexts(ui->Tabela_SCS), ui->CheckBoxOpad->isChecked(),
+                              ui->EditParametryPole->text(), decimalSeparator_, [this] { WarnInvalidLandUseCell(); });
+    SetCaption(ui->LabelSCSPowierzchniaWartosc, captions.area);
+    SetCaption(ui->LabelSCSSCSWartosc, captions.curveNumber);
+}
+
+void TFormatkaOkno::WarnInvalidLandUseCell()
+{
+    messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!"));
 }
 
 void TFormatkaOkno::ReadOtherCurveNumber(int soilGroup)
@@ -265,7 +266,7 @@ void TFormatkaOkno::EditParametryPoleChange()
 
 bool TFormatkaOkno::TypedAreaIsCatchmentArea() const
 {
-    return ui->CheckBoxOpad->isChecked() && !ui->EditParametryPole->text().isEmpty();
+    return model::TypedAreaIsCatchmentArea(ui->CheckBoxOpad->isChecked(), ui->EditParametryPole->text());
 }
 
 void TFormatkaOkno::BookTypedArea()

@@ -29,6 +29,7 @@
 
 #include "report/SeriesExport.h"
 #include "model/CheckedMath.h"
+#include "model/HydrographFigures.h"
 #include "model/LandUse.h"
 #include "text/Error.h"
 #include "text/NumText.h"
@@ -65,74 +66,12 @@ void TFormatkaOkno::MenuObliczeniaSeriaClick()
     seriesWindow_->activateWindow();
 }
 
-namespace {
-
-// A source whose every draw is one value: the check run before a series.
-class ConstantSource : public model::UniformSource {
-public:
-    void Reseed() override {}
-    double Next() override { return 0.5; }
-    std::unique_ptr<model::UniformSource> Clone() const override { return std::make_unique<ConstantSource>(); }
-};
-
-}  // namespace
-
-model::SeriesInputs TFormatkaOkno::SeriesInputsFromControls()
+model::ComputationInputs TFormatkaOkno::ComputationInputsFromControls()
 {
-    const QChar sep = decimalSeparator_;
-    StringGrid* table = ui->Tabela_Opad;
-    model::SeriesInputs in;
-
-    const int hours = HourCountForState();
-    if (hours < 1)
-        throw Error(QStringLiteral("Wprowadź liczbę naturalną!"));
-    in.parameters.HourCount = hours;
-    in.directEffectiveRain = ui->CheckBoxOpad->isChecked();
-
-    // The averaged curve number and the area as the land-use refresh of "Hydrogram" would
-    // caption them, worked out on a copy: the window's own land-use state and captions stay.
-    model::LandUseState landUse = LandUse();
-    const float area = model::ComputeAveragedCurveNumber(landUse, GridTexts(ui->Tabela_SCS), sep, [this] {
-        messages_->Info(QStringLiteral("Wprowadź liczbę rzeczywistą!"));
-    });
-    const QString areaCaption =
-        TypedAreaIsCatchmentArea() ? ui->EditParametryPole->text() : text::FormatGeneral(area, sep);
-    const QString curveNumberCaption = text::FormatCurveNumber(landUse.AveragedCurveNumber, sep);
-
-    if (in.directEffectiveRain) {
-        // The typed effective rainfall; an empty or mistyped cell counts as 1 mm.
-        for (int i = 1; i <= hours; ++i)
-            in.effectiveRain.push_back(
-                model::ToSingle(text::StrToFloatDef(table->Cell(moravel::window::kEffectiveRainColumn, i), 1.0, sep)));
-    } else {
-        // Every realisation draws its own effective rainfall, so it needs the whole storm.
-        for (int i = 1; i <= hours; ++i)
-            if (table->Cell(moravel::window::kRainfallColumn, i).isEmpty())
-                throw Error(QStringLiteral("Brak opadu w godzinie %1 - uzupełnij tabelę opadu").arg(i));
-        if (text::StrToFloatDef(curveNumberCaption, 0, sep) == 0)
-            throw Error(QStringLiteral("Brak średniego współczynnika CN - uzupełnij tabelę użytkowania terenu"));
-        in.curveNumber = model::ToSingle(text::StrToFloat(curveNumberCaption, sep));
-        for (int i = 1; i <= hours; ++i)
-            in.rainfall.push_back(
-                model::ToSingle(text::StrToFloat(table->Cell(moravel::window::kRainfallColumn, i), sep)));
-    }
-
-    // The parameters in the order the hydrograph computation reads them.
-    model::HydrographParameters& p = in.parameters;
-    p.So = text::StrToFloat(ui->EditParametrySo->text(), sep);
-    p.n = text::StrToFloat(ui->EditParametryn->text(), sep);
-    p.b = text::StrToFloat(ui->EditParametryb->text(), sep);
-    p.Area = text::StrToFloat(areaCaption, sep);
-    p.RB = text::StrToFloat(ui->EditParametryRB->text(), sep);
-    p.RA = text::StrToFloat(ui->EditParametryRA->text(), sep);
-    p.RL = text::StrToFloat(ui->EditParametryRL->text(), sep);
-    p.Lo = text::StrToFloat(ui->EditParametryLo->text(), sep);
-
-    // One realisation with every draw at 0.5 before the series: a fault of the formulas on
-    // these inputs is shown now, before anything runs.
-    ConstantSource middle;
-    model::RealisationWorkspace work;
-    model::RunRealisation(in, middle, work);
+    // The land use is worked out on a copy: the window's own land-use state and captions stay.
+    model::ComputationInputs in = model::BuildComputationInputs(
+        ComputationTextsOfControls(), LandUse(), decimalSeparator_, [this] { WarnInvalidLandUseCell(); });
+    model::CheckRealisationRuns(in);
     return in;
 }
 
@@ -147,7 +86,6 @@ constexpr int kPollMilliseconds = 40;
 // responsive and a cancel is seen within this time.
 constexpr int kStepMilliseconds = 30;
 constexpr int kHistogramBins = 10;
-constexpr double kNearZeroDischarge = 0.01;
 
 QString Fixed(double value, int decimals, QChar separator)
 {
@@ -156,14 +94,14 @@ QString Fixed(double value, int decimals, QChar separator)
     return text;
 }
 
-// The hours worth drawing: the tail where even the 95th percentile is near zero is cut, one
-// near-zero hour kept after the last one above it.
+// The hours worth drawing: the hydrograph's tail rule on the band's highest level (where
+// even the 95th percentile is near zero nothing is left to see). A band that is near zero
+// everywhere is drawn whole, as the flat line it is.
 int DrawnHours(const model::SeriesResult& r)
 {
-    for (int h = r.bandHours; h >= 1; --h)
-        if (r.band[static_cast<std::size_t>(h - 1)][4] >= kNearZeroDischarge)
-            return std::min(h + 1, r.bandHours);
-    return r.bandHours;
+    const int hours = model::DrawnHours(
+        r.bandHours, [&r](int hour) { return r.band[static_cast<std::size_t>(hour - 1)][model::kHighestSeriesLevel]; });
+    return hours > 0 ? hours : r.bandHours;
 }
 
 // Removes the series (deleted by the chart) and the axes (handed back, so deleted here).
@@ -330,7 +268,7 @@ void SeriesWindow::LiczClick()
         throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
     const int count = count_->value();
     // Read and checked once, here on the window's thread; the workers get a copy.
-    model::SeriesInputs inputs = owner_.SeriesInputsFromControls();
+    model::ComputationInputs inputs = owner_.ComputationInputsFromControls();
 
     cancelled_ = false;
     progress_->setRange(0, count);
@@ -399,7 +337,7 @@ void SeriesWindow::ShowBand()
         const auto& v = r.band[static_cast<std::size_t>(h - 1)];
         for (int l = 0; l < 5; ++l)
             level[l]->append(h, v[static_cast<std::size_t>(l)]);
-        high = std::max(high, v[4]);
+        high = std::max(high, v[model::kHighestSeriesLevel]);
     }
     auto* outer = new QAreaSeries(level[4], level[0]);
     outer->setName(QStringLiteral("5–95 %"));
@@ -412,7 +350,7 @@ void SeriesWindow::ShowBand()
     // An area series does not own its boundary lines: they go with it.
     for (int l : {0, 1, 3, 4})
         level[l]->setParent(l == 0 || l == 4 ? static_cast<QObject*>(outer) : inner);
-    QLineSeries* median = level[2];
+    QLineSeries* median = level[model::kMedianSeriesLevel];
     median->setName(QStringLiteral("mediana"));
     QPen pen(QColor(31, 56, 100));
     pen.setWidth(2);

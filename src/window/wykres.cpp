@@ -1,5 +1,7 @@
 #include "window/wykres.h"
 
+#include "model/HydrographFigures.h"
+
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
@@ -7,24 +9,11 @@
 namespace moravel::window {
 
 namespace {
-// Compared in double, as the computations work: the single-precision 0.01f lies just below
-// 0.01, so an ordinate stored as 0.01f is near zero.
-constexpr double kNearZeroDischarge = 0.01;
 // Qt's own default. Rounding an axis to nice numbers rewrites its tick count, so every
 // drawing starts again from this one; otherwise each run would inherit the last run's
 // coarser ticks and the axes would stop following the data.
 constexpr int kTickCount = 5;
 }  // namespace
-
-int HydrographChartPointCount(const float* ordinates, int length)
-{
-    if (length >= 1 && double(ordinates[length]) >= kNearZeroDischarge)
-        return length;
-    for (int m = length; m >= 1; --m)
-        if (double(ordinates[m]) >= kNearZeroDischarge)
-            return m + 1;
-    return 0;
-}
 
 THydrographChart::THydrographChart(QWidget* parent)
     : QChartView(parent), series_(new QLineSeries), axisX_(new QValueAxis), axisY_(new QValueAxis)
@@ -61,7 +50,7 @@ THydrographChart::THydrographChart(QWidget* parent)
 void THydrographChart::ShowHydrographChart(const moravel::model::ComputationState& state)
 {
     setVisible(true);
-    const int count = HydrographChartPointCount(state.HydrographOrdinates.data(), state.HydrographLength);
+    const int count = moravel::model::DrawnHours(state.HydrographOrdinates.data(), state.HydrographLength);
 
     QList<QPointF> points;
     points.reserve(count);

@@ -9,11 +9,6 @@ class QValueAxis;
 
 namespace moravel::window {
 
-// Number of ordinates worth drawing: the tail of near-zero values (below 0.01 m3/s) is cut
-// so that exactly one of them follows the last ordinate at or above 0.01. `ordinates` is
-// indexed from 1 to `length`.
-int HydrographChartPointCount(const float* ordinates, int length);
-
 class THydrographChart : public QChartView {
     Q_OBJECT
 public:

@@ -8,9 +8,10 @@
 #include <ostream>
 #include <vector>
 
+#include "model/HydrographFigures.h"
 #include "window/wykres.h"
 
-using moravel::window::HydrographChartPointCount;
+using moravel::model::DrawnHours;
 using moravel::window::THydrographChart;
 
 namespace {
@@ -35,7 +36,7 @@ TEST_P(ChartTrim, KeepsOneNearZeroOrdinateAfterTheLastSignificantOne)
     const TrimCase& c = GetParam();
     std::vector<float> q(1, 0.0f);  // index 0 unused
     q.insert(q.end(), c.ordinates.begin(), c.ordinates.end());
-    EXPECT_EQ(HydrographChartPointCount(q.data(), static_cast<int>(c.ordinates.size())), c.expected);
+    EXPECT_EQ(DrawnHours(q.data(), static_cast<int>(c.ordinates.size())), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ChartTrim,
@@ -139,7 +140,7 @@ TEST(HydrographChart, AxesFollowEveryNewHydrographAsOnTheFirst)
         SCOPED_TRACE(::testing::Message() << run.hours << " h, peak " << run.peak);
         const auto state = Triangle(run.hours, run.peak);
         chart.ShowHydrographChart(*state);
-        const int count = HydrographChartPointCount(state->HydrographOrdinates.data(), state->HydrographLength);
+        const int count = DrawnHours(state->HydrographOrdinates.data(), state->HydrographLength);
         ASSERT_EQ(chart.Series1()->count(), count);
 
         // The same drawing on a chart that never drew before.

@@ -93,7 +93,7 @@ TEST(SeriesStatistics, HistogramBins)
 // through the series' realisation in direct mode.
 TEST(SeriesRealisation, WorkedExampleOnFixedDraws)
 {
-    SeriesInputs in;
+    ComputationInputs in;
     in.directEffectiveRain = true;
     in.effectiveRain = {10};
     in.parameters = {0.01, 0.04, 10, 4, 5, 2, 10, 100, 1};  // So, n, b, RB, RA, RL, Lo, A, N
@@ -111,7 +111,7 @@ TEST(SeriesRealisation, WorkedExampleOnFixedDraws)
 }
 
 // Every realisation's discharge at every hour, run one by one with its own sub-stream.
-std::vector<std::vector<double>> HourlyByHand(const SeriesInputs& in, int count, std::uint64_t seed,
+std::vector<std::vector<double>> HourlyByHand(const ComputationInputs& in, int count, std::uint64_t seed,
                                               std::vector<RealisationSummary>& summaries)
 {
     std::vector<std::vector<double>> hourly;
@@ -135,7 +135,7 @@ std::vector<std::vector<double>> HourlyByHand(const SeriesInputs& in, int count,
 
 TEST(Series, AgreesWithItsRealisationsRunOneByOne)
 {
-    const SeriesInputs in = examples::ZlewniaSeriesInputs();
+    const ComputationInputs in = examples::ZlewniaSeriesInputs();
     const int count = 300;
     const std::uint64_t seed = 20261210;
     std::vector<RealisationSummary> byHand;
@@ -176,7 +176,7 @@ TEST(Series, AgreesWithItsRealisationsRunOneByOne)
 
 TEST(Series, SeedDecidesTheSeries)
 {
-    const SeriesInputs in = examples::ZlewniaSeriesInputs();
+    const ComputationInputs in = examples::ZlewniaSeriesInputs();
     const SeriesResult a = RunSeries(in, 200, 42, 1);
     const SeriesResult b = RunSeries(in, 200, 42, 1);
     const SeriesResult c = RunSeries(in, 200, 43, 1);
@@ -197,12 +197,12 @@ TEST(Series, SeedDecidesTheSeries)
 // differs from run to run; the series does not.
 TEST(Series, SameSeedSameSeriesWithOneAndTwoThreads)
 {
-    SeriesInputs failing = examples::ZlewniaSeriesInputs();
+    ComputationInputs failing = examples::ZlewniaSeriesInputs();
     failing.curveNumber = 110;
     failing.rainfall.assign(static_cast<std::size_t>(failing.parameters.HourCount), 0.0f);
     failing.rainfall[0] = 21;
     failing.rainfall[1] = 5;
-    for (const SeriesInputs& in : {examples::ZlewniaSeriesInputs(), failing}) {
+    for (const ComputationInputs& in : {examples::ZlewniaSeriesInputs(), failing}) {
         const SeriesResult one = RunSeries(in, 400, 1234, 1);
         for (int threads : {2, 3}) {
             const SeriesResult many = RunSeries(in, 400, 1234, threads);
@@ -225,7 +225,7 @@ TEST(Series, SameSeedSameSeriesWithOneAndTwoThreads)
 // some realisations fail and the others go on.
 TEST(Series, FailingRealisationsAreCountedAndReported)
 {
-    SeriesInputs in = examples::ZlewniaSeriesInputs();
+    ComputationInputs in = examples::ZlewniaSeriesInputs();
     in.curveNumber = 110;
     in.rainfall.assign(static_cast<std::size_t>(in.parameters.HourCount), 0.0f);
     in.rainfall[0] = 21;
@@ -252,7 +252,7 @@ TEST(Series, FailingRealisationsAreCountedAndReported)
 
 TEST(Series, BandKeptWithinItsMemoryBudget)
 {
-    const SeriesInputs in = examples::ZlewniaSeriesInputs();
+    const ComputationInputs in = examples::ZlewniaSeriesInputs();
     const int count = 100;
     const SeriesResult whole = RunSeries(in, count, 9, 1);
     // Room for 20 hours of 100 realisations.
@@ -270,7 +270,7 @@ TEST(Series, BandKeptWithinItsMemoryBudget)
 
 TEST(Series, CancelLeavesNoResult)
 {
-    const SeriesInputs in = examples::ZlewniaSeriesInputs();
+    const ComputationInputs in = examples::ZlewniaSeriesInputs();
     SeriesJob job(in, kMaxSeriesCount, 1, 1);
     // Let it get going, then stop it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);

@@ -14,6 +14,7 @@
 #include "files/DataFiles.h"
 #include "model/CheckedMath.h"
 #include "model/Geom.h"
+#include "model/HydrographFigures.h"
 #include "model/OpadEfektywnyObliczenia.h"
 #include "text/NumText.h"
 #include "window/wykres.h"
@@ -116,7 +117,7 @@ TEST_F(HydrogramTest, TypedCatchmentGivesTheHydrographOfTheCores)
     // The chart shows the ordinates, its near-zero tail trimmed.
     EXPECT_TRUE(ui().Wykres->isVisible());
     const QList<QPointF> points = ChartPoints();
-    ASSERT_EQ(points.size(), HydrographChartPointCount(state.HydrographOrdinates.data(), state.HydrographLength));
+    ASSERT_EQ(points.size(), moravel::model::DrawnHours(state.HydrographOrdinates.data(), state.HydrographLength));
     ASSERT_GT(points.size(), 10);
     for (int k = 0; k < points.size(); ++k) {
         EXPECT_EQ(points[k].x(), k + 1);
@@ -176,7 +177,7 @@ TEST_F(HydrogramTest, AStormWhoseFirstEffectiveHourIsTinyGivesALongHydrographTha
     // The chart draws the flood itself; the long near-zero tail is trimmed.
     EXPECT_TRUE(ui().Wykres->isVisible());
     const QList<QPointF> points = ChartPoints();
-    EXPECT_EQ(points.size(), HydrographChartPointCount(state.HydrographOrdinates.data(), state.HydrographLength));
+    EXPECT_EQ(points.size(), moravel::model::DrawnHours(state.HydrographOrdinates.data(), state.HydrographLength));
     EXPECT_GT(points.size(), 5);
     EXPECT_LT(points.size(), 200);
     EXPECT_GE(ui().Wykres->AxisY()->max(), double(state.PeakDischarge));

@@ -20,6 +20,7 @@
 
 #include "WindowFixture.h"
 #include "ZlewniaSeries.h"
+#include "model/HydrographFigures.h"
 #include "model/Series.h"
 #include "window/SeriaOkno.h"
 
@@ -155,7 +156,7 @@ TEST_F(SeriesWindowTest, DirectEffectiveRainfallUsesTheTypedColumnAndArea)
     ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
     ASSERT_TRUE(s->Result());
 
-    model::SeriesInputs in = examples::ZlewniaSeriesInputs();
+    model::ComputationInputs in = examples::ZlewniaSeriesInputs();
     in.directEffectiveRain = true;
     in.rainfall.clear();
     in.effectiveRain.assign(24, 2.5f);
@@ -272,6 +273,76 @@ TEST_F(SeriesWindowTest, CancelKeepsThePreviousSeries)
     EXPECT_LT(s->Progress()->value(), model::kMaxSeriesCount);
     EXPECT_TRUE(s->Status()->text().startsWith(QStringLiteral("Seria przerwana")));
     EXPECT_TRUE(s->ComputeButton()->isEnabled());
+}
+
+// "Hydrogram" and a series of one realisation build their inputs from the same texts with
+// the same rules: drawing from the series' first sub-stream, the window's hydrograph is the
+// series' realisation, ordinate for ordinate, and its figures are the series' figures.
+class HydrogramAgainstSeries : public WindowFixture {
+protected:
+    static constexpr std::uint64_t kSeed = 20261211;
+    void SetUp() override
+    {
+        source = &stream;
+        WindowFixture::SetUp();
+        dialogs.answers.push_back(QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr"));
+        ui().MenuPlikOtworzProjekt->trigger();
+        ASSERT_TRUE(messages.log.empty());
+    }
+    // "Hydrogram" drawing from sub-stream 0 of kSeed; its ordinates from hour 1.
+    std::vector<float> Hydrogram()
+    {
+        stream = model::SubstreamSource(kSeed, 0);
+        ui().MenuObliczeniaHydrogram->trigger();
+        EXPECT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+        const model::ComputationState& state = window->State();
+        return {state.HydrographOrdinates.begin() + 1, state.HydrographOrdinates.begin() + 1 + state.HydrographLength};
+    }
+    void ExpectSeriesAgrees(const std::vector<float>& hydrograph)
+    {
+        ASSERT_FALSE(hydrograph.empty());
+        // The realisation itself, on the inputs the series window reads.
+        model::RealisationWorkspace work;
+        model::SubstreamSource first(kSeed, 0);
+        const model::RealisationResult r = model::RunRealisation(window->ComputationInputsFromControls(), first, work);
+        EXPECT_EQ(std::vector<float>(r.ordinates + 1, r.ordinates + 1 + r.length), hydrograph);
+
+        // The series window's one realisation: the same figures as the window's hydrograph.
+        window->findChild<QAction*>(QStringLiteral("MenuObliczeniaSeria"))->trigger();
+        SeriesWindow* s = window->seriesWindow();
+        s->CountBox()->setValue(1);
+        s->SeedEdit()->setText(QString::number(kSeed));
+        QTest::mouseClick(s->ComputeButton(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+        ASSERT_TRUE(s->Result());
+        const model::RealisationSummary& one = s->Result()->realisations.at(0);
+        const model::HydrographFigures figures =
+            model::FiguresOf(window->State().HydrographOrdinates.data(), window->State().HydrographLength);
+        EXPECT_TRUE(one.ok);
+        EXPECT_EQ(one.peak, figures.peak);
+        EXPECT_EQ(one.timeToPeak, figures.peakHour);
+        EXPECT_EQ(one.volume, figures.volume);
+    }
+    model::SubstreamSource stream{kSeed, 0};
+};
+
+TEST_F(HydrogramAgainstSeries, ComputedEffectiveRainfall)
+{
+    ExpectSeriesAgrees(Hydrogram());
+}
+
+TEST_F(HydrogramAgainstSeries, TypedEffectiveRainfallWithTypedAreaAndAMistypedCell)
+{
+    window->SetEffectiveRainTyped(true);
+    window->SetText(ui().EditParametryPole, QStringLiteral("85,5"));
+    window->SetEffectiveRainText(2, QStringLiteral("x"));  // counts 1 mm in both
+    window->SetEffectiveRainText(3, QStringLiteral("12,5"));
+    ASSERT_EQ(ui().LabelSCSPowierzchniaWartosc->text(), QStringLiteral("85,5"));
+    messages.Clear();
+    const std::vector<float> hydrograph = Hydrogram();
+    EXPECT_EQ(window->State().EffectiveRain[2], 1.0f);
+    EXPECT_EQ(window->State().EffectiveRain[3], 12.5f);
+    ExpectSeriesAgrees(hydrograph);
 }
 
 }  // namespace

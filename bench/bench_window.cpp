@@ -31,6 +31,7 @@ struct Window {
         options.screen = QSize(1280, 1024);
         options.decimalSeparator = QLatin1Char(',');
         window = std::make_unique<TFormatkaOkno>(options);
+        window->BuildWorkingPanels();
     }
     moravel::window::RecordingMessages messages;
     moravel::window::QueueFileDialogs dialogs;

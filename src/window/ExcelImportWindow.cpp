@@ -45,6 +45,7 @@ void ImportRainfallFromExcel(TFormatkaOkno& window, import::RangePicker& picker)
 
 void TFormatkaOkno::MenuOpadImportujzExcelaClick()
 {
+    BuildWorkingPanels();
     if (moravel::import::RangePicker* picker = rangePicker())
         moravel::window::ImportRainfallFromExcel(*this, *picker);
     else

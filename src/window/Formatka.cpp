@@ -125,19 +125,21 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
 
 TFormatkaOkno::~TFormatkaOkno() = default;
 
-Ui::TFormatkaOkno& TFormatkaOkno::Panels()
+Ui::TFormatkaOkno& TFormatkaOkno::BuiltPanels() const
 {
     if (!panelsBuilt_)
-        BuildPanels();
+        qFatal("The working panels were reached before a command built them (BuildWorkingPanels)");
     return *form_;
 }
 
 // The working panels: about three hundred controls with their tables and the chart, which
 // the welcome screen does not show. Built once, hidden as designed, in their designed place
 // among the window's controls (behind the welcome panel), bound and fitted as the frame is.
-void TFormatkaOkno::BuildPanels()
+void TFormatkaOkno::BuildWorkingPanels()
 {
-    panelsBuilt_ = true;  // from here on `ui` hands the controls out as they are
+    if (panelsBuilt_)
+        return;
+    panelsBuilt_ = true;  // from here on `ui` hands the controls out
     form_->Ui::TFormatkaOknoPanele::setupUi(form_->centralwidget);
     form_->PanelPowitalny->raise();
     // The tab order goes through the panels first, then the titles and the welcome panel.
@@ -509,6 +511,7 @@ void TFormatkaOkno::LayOutForScreen()
 
 void TFormatkaOkno::ImagePowitanieClick()
 {
+    BuildWorkingPanels();
     ui->PanelPowitalny->hide();
     ui->PanelOpad->show();
     ui->PanelSCS->show();

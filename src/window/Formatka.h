@@ -210,25 +210,28 @@ public:
     void ComputeHydrograph();
     void ShowHydrographChart();
 
-    // Whether the working panels (rainfall, land use, parameters, chart, licence and the
-    // project memo) have been built; see BuildPanels.
+    // The working panels (rainfall, land use, parameters, chart, licence and the project
+    // memo, about three hundred controls) are not part of the welcome screen. Every command
+    // that reads or fills them calls this at its entry (the welcome click, the menu commands,
+    // a file opened from the desktop); it builds them, hidden as designed, the first time.
+    void BuildWorkingPanels();
     bool PanelsBuilt() const { return panelsBuilt_; }
 
 private:
     friend struct moravel::window::UiAccess;
     // The controls of the design description: window/ and the tests reach them through
     // window/FormatkaUi.h. The frame (menus, background, titles, the welcome panel) is built
-    // with the window and reached through form_; the working panels are built the first time
-    // any code reaches a control through `ui`, which for the user is the first click on the
-    // welcome picture, the first data file opened or the first command that reads them.
+    // with the window and reached through form_; the working panels through `ui`, once a
+    // command has built them (BuildWorkingPanels). Reaching them before is a fault of the
+    // program, stopped at once with its reason rather than left to a null pointer.
     class Controls {
     public:
-        explicit Controls(TFormatkaOkno& window) : window_(window) {}
-        Ui::TFormatkaOkno* operator->() const { return &window_.Panels(); }
-        Ui::TFormatkaOkno& operator*() const { return window_.Panels(); }
+        explicit Controls(const TFormatkaOkno& window) : window_(window) {}
+        Ui::TFormatkaOkno* operator->() const { return &window_.BuiltPanels(); }
+        Ui::TFormatkaOkno& operator*() const { return window_.BuiltPanels(); }
 
     private:
-        TFormatkaOkno& window_;
+        const TFormatkaOkno& window_;
     };
     std::unique_ptr<Ui::TFormatkaOkno> form_;
     Controls ui{*this};
@@ -236,9 +239,8 @@ private:
     // The filter that opens files dropped on the window, installed on every control.
     QObject* dropFilter_ = nullptr;
 
-    // The controls, with the working panels built first when they are not yet.
-    Ui::TFormatkaOkno& Panels();
-    void BuildPanels();
+    // The controls, the working panels among them.
+    Ui::TFormatkaOkno& BuiltPanels() const;
     void ApplyDesignExtras(QWidget* root);
     void UseWindowFontInMenus();
     void FitCaptions();

@@ -12,8 +12,8 @@
 namespace Ui {
 
 // Every control of the window: the frame, built with the window (TFormatkaOknoRama), and the
-// working panels, built on first use (TFormatkaOknoPanele). The panels' members are null
-// until then; TFormatkaOkno's `ui` and UiOf build them before handing the controls out.
+// working panels, built by the first command that needs them (TFormatkaOknoPanele). The
+// panels' members are null until then.
 class TFormatkaOkno : public TFormatkaOknoRama, public TFormatkaOknoPanele {};
 
 }  // namespace Ui
@@ -21,10 +21,11 @@ class TFormatkaOkno : public TFormatkaOknoRama, public TFormatkaOknoPanele {};
 namespace moravel::window {
 
 struct UiAccess {
-    static Ui::TFormatkaOkno& Of(const TFormatkaOkno& window) { return *window.ui; }
+    static Ui::TFormatkaOkno& Of(const TFormatkaOkno& window) { return *window.form_; }
 };
 
-// The controls of `window`, its working panels built if they were not yet.
+// The controls of `window` as they are: the working panels' members are null until a command
+// (or BuildWorkingPanels) has built them. Reading them builds nothing.
 inline Ui::TFormatkaOkno& UiOf(const TFormatkaOkno& window)
 {
     return UiAccess::Of(window);

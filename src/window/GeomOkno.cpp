@@ -132,6 +132,7 @@ void TFormatkaOkno::ShowHydrographChart()
 
 void TFormatkaOkno::MenuObliczeniaHydrogramClick()
 {
+    BuildWorkingPanels();
     Tabela_SCSClick();
     ComputeHydrograph();
     ShowHydrographChart();
@@ -139,6 +140,7 @@ void TFormatkaOkno::MenuObliczeniaHydrogramClick()
 
 void TFormatkaOkno::MenuObliczeniaRaportExcelClick()
 {
+    BuildWorkingPanels();
     ComputeHydrograph();
     report::ReportData data = report::ReportDataFromState(state_);
     data.RiverName = ui->EditTytul1->text();

@@ -59,6 +59,7 @@ window::SeriesWindow* TFormatkaOkno::seriesWindow() const
 
 void TFormatkaOkno::MenuObliczeniaSeriaClick()
 {
+    BuildWorkingPanels();
     if (!seriesWindow_)
         seriesWindow_ = new window::SeriesWindow(*this);
     seriesWindow_->show();

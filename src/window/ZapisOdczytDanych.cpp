@@ -269,49 +269,60 @@ void OpenProject(TFormatkaOkno& window)
 
 }  // namespace moravel::window
 
-// ---- The menu handlers of the window: each only runs its command.
+// ---- The menu handlers of the window: each builds the working panels and runs its command.
 
 void TFormatkaOkno::MenuPlikZapiszProjektClick()
 {
+    BuildWorkingPanels();
     moravel::window::SaveProject(*this);
 }
 void TFormatkaOkno::MenuPlikOtworzProjektClick()
 {
+    BuildWorkingPanels();
     moravel::window::OpenProject(*this);
 }
 void TFormatkaOkno::MenuOpadNoweDaneClick()
 {
+    BuildWorkingPanels();
     moravel::window::ClearRainfall(*this);
 }
 void TFormatkaOkno::MenuOpadZapiszClick()
 {
+    BuildWorkingPanels();
     moravel::window::SaveRainfall(*this);
 }
 void TFormatkaOkno::MenuOpadOtworzClick()
 {
+    BuildWorkingPanels();
     moravel::window::OpenRainfall(*this);
 }
 void TFormatkaOkno::MenuSCSNoweDaneClick()
 {
+    BuildWorkingPanels();
     moravel::window::ClearScs(*this);
 }
 void TFormatkaOkno::MenuSCSZapiszClick()
 {
+    BuildWorkingPanels();
     moravel::window::SaveScs(*this);
 }
 void TFormatkaOkno::MenuSCSOtworzClick()
 {
+    BuildWorkingPanels();
     moravel::window::OpenScs(*this);
 }
 void TFormatkaOkno::MenuParametryKWNoweDaneClick()
 {
+    BuildWorkingPanels();
     moravel::window::ClearParameters(*this);
 }
 void TFormatkaOkno::MenuParametryKWZapiszClick()
 {
+    BuildWorkingPanels();
     moravel::window::SaveParameters(*this);
 }
 void TFormatkaOkno::MenuParametryKWOtworzClick()
 {
+    BuildWorkingPanels();
     moravel::window::OpenParameters(*this);
 }

@@ -30,7 +30,7 @@ protected:
     QStringList Contents()
     {
         QStringList texts;
-        ui();  // the working panels exist, and their edits are listed too
+        window->BuildWorkingPanels();  // the working panels exist, and their edits are listed too
         for (QLineEdit* edit : window->findChildren<QLineEdit*>())
             texts << edit->objectName() + '=' + edit->text();
         for (StringGrid* grid : {ui().Tabela_Opad, ui().Tabela_SCS})

@@ -46,6 +46,7 @@ TEST_F(StartUpTest, WelcomePanelIsCentredAndTheWindowSizedToTheScreen)
         EXPECT_EQ(ui().ImageTlo->size(), QSize(c.screen.width() - 20, c.screen.height() - 90));
         // The background is decoded at the size it is shown, not stretched at every paint.
         EXPECT_EQ(ui().ImageTlo->pixmap().deviceIndependentSize().toSize(), ui().ImageTlo->size());
+        window->BuildWorkingPanels();
         EXPECT_EQ(ui().Wykres->geometry(), QRect(200, 512, c.screen.width() - 220, 251));
     }
 }
@@ -99,6 +100,9 @@ TEST_F(StartUpTest, StartsInTheWelcomeStateAndAClickOnThePictureShowsTheWorkingP
 {
     Build(QSize(1024, 768), false);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Moravel 1.0"));
+    EXPECT_TRUE(ui().PanelPowitalny->isVisible());
+    // The working panels as designed, built hidden behind the welcome panel.
+    window->BuildWorkingPanels();
     EXPECT_TRUE(ui().PanelPowitalny->isVisible());
     for (QWidget* w : {static_cast<QWidget*>(ui().PanelOpad), static_cast<QWidget*>(ui().PanelSCS),
                        static_cast<QWidget*>(ui().PanelParametry), static_cast<QWidget*>(ui().PanelLicencja),

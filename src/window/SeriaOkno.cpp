@@ -137,7 +137,17 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     setObjectName(QStringLiteral("SeriaRealizacji"));
     setWindowTitle(QStringLiteral("Seria realizacji"));
     resize(1100, 800);
+    SetUpFields();
+    SetUpCharts();
+    SetUpSpreadTable();
+    LayOut();
+    BindHandlers();
+    SetRunning(false);
+}
 
+// The count, the seed, the progress bar and the status line.
+void SeriesWindow::SetUpFields()
+{
     count_->setObjectName(QStringLiteral("SeriaLiczba"));
     count_->setRange(1, model::kMaxSeriesCount);
     count_->setValue(1000);
@@ -156,7 +166,49 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     status_->setText(
         QStringLiteral("Każda realizacja to pełny ciąg obliczeń na bieżących danych: opad efektywny "
                        "i hydrogram z nowymi losowaniami."));
+}
 
+// The band (the 5-95 % band, the 25-75 % band and the median line) and the peak's histogram.
+void SeriesWindow::SetUpCharts()
+{
+    QChart* band = bandChart_->chart();
+    band->setTitle(QStringLiteral("Hydrogram - rozrzut realizacji"));
+    band->setLocalizeNumbers(true);
+    band->setMargins(QMargins(4, 4, 4, 4));
+    band->legend()->setAlignment(Qt::AlignBottom);
+    bandChart_->setRenderHint(QPainter::Antialiasing);
+    bandChart_->setMinimumHeight(330);
+
+    QChart* peak = peakChart_->chart();
+    peak->setTitle(QStringLiteral("Przepływ maksymalny - rozrzut realizacji"));
+    peak->setLocalizeNumbers(true);
+    peak->setMargins(QMargins(4, 4, 4, 4));
+    peak->legend()->hide();
+    peakChart_->setMinimumWidth(380);
+}
+
+// Peak, time to peak and volume by percentile.
+void SeriesWindow::SetUpSpreadTable()
+{
+    table_->setObjectName(QStringLiteral("SeriaTabela"));
+    table_->setHorizontalHeaderLabels({QStringLiteral("min"), QStringLiteral("5 %"), QStringLiteral("25 %"),
+                                       QStringLiteral("mediana"), QStringLiteral("75 %"), QStringLiteral("95 %"),
+                                       QStringLiteral("max"), QStringLiteral("średnia"),
+                                       QStringLiteral("liczba realizacji")});
+    table_->setVerticalHeaderLabels({QStringLiteral("Przepływ maksymalny [m³/s]"),
+                                     QStringLiteral("Czas do szczytu [h]"),
+                                     QStringLiteral("Objętość odpływu [tys. m³]")});
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->horizontalHeader()->setMinimumSectionSize(80);
+    table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() + 3 * 30 + 4);
+    table_->verticalHeader()->setDefaultSectionSize(30);
+}
+
+// From the top: the fields, the progress bar, the charts, the table, the status and the
+// export buttons.
+void SeriesWindow::LayOut()
+{
     auto* form = new QHBoxLayout;
     form->addWidget(new QLabel(QStringLiteral("Liczba realizacji:")));
     form->addWidget(count_);
@@ -171,45 +223,15 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     auto* progressRow = new QHBoxLayout;
     progressRow->addWidget(progress_, 1);
 
-    // The band: the 5-95 % band, the 25-75 % band and the median line.
-    QChart* band = bandChart_->chart();
-    band->setTitle(QStringLiteral("Hydrogram - rozrzut realizacji"));
-    band->setLocalizeNumbers(true);
-    band->setMargins(QMargins(4, 4, 4, 4));
-    band->legend()->setAlignment(Qt::AlignBottom);
-    bandChart_->setRenderHint(QPainter::Antialiasing);
-    bandChart_->setMinimumHeight(330);
-
-    table_->setObjectName(QStringLiteral("SeriaTabela"));
-    table_->setHorizontalHeaderLabels({QStringLiteral("min"), QStringLiteral("5 %"), QStringLiteral("25 %"),
-                                       QStringLiteral("mediana"), QStringLiteral("75 %"), QStringLiteral("95 %"),
-                                       QStringLiteral("max"), QStringLiteral("średnia"),
-                                       QStringLiteral("liczba realizacji")});
-    table_->setVerticalHeaderLabels({QStringLiteral("Przepływ maksymalny [m³/s]"),
-                                     QStringLiteral("Czas do szczytu [h]"),
-                                     QStringLiteral("Objętość odpływu [tys. m³]")});
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    table_->horizontalHeader()->setMinimumSectionSize(80);
-    table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() + 3 * 30 + 4);
-    table_->verticalHeader()->setDefaultSectionSize(30);
-
-    QChart* peak = peakChart_->chart();
-    peak->setTitle(QStringLiteral("Przepływ maksymalny - rozrzut realizacji"));
-    peak->setLocalizeNumbers(true);
-    peak->setMargins(QMargins(4, 4, 4, 4));
-    peak->legend()->hide();
-    peakChart_->setMinimumWidth(380);
+    auto* charts = new QHBoxLayout;
+    charts->addWidget(bandChart_, 3);
+    charts->addWidget(peakChart_, 1);
 
     auto* exportRow = new QHBoxLayout;
     exportRow->addWidget(bandCsv_);
     exportRow->addWidget(realisationsCsv_);
     exportRow->addWidget(workbook_);
     exportRow->addStretch(1);
-
-    auto* charts = new QHBoxLayout;
-    charts->addWidget(bandChart_, 3);
-    charts->addWidget(peakChart_, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -221,7 +243,12 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     layout->addWidget(table_);
     layout->addWidget(status_);
     layout->addLayout(exportRow);
+}
 
+// The buttons' handlers, each entering through the main window's Guarded, and the poll of a
+// running series.
+void SeriesWindow::BindHandlers()
+{
     const auto guarded = [this](void (SeriesWindow::*handler)()) {
         return [this, handler] { owner_.Guarded([this, handler] { (this->*handler)(); }); };
     };
@@ -233,8 +260,6 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     connect(workbook_, &QPushButton::clicked, this, guarded(&SeriesWindow::ExcelClick));
     poll_->setInterval(kPollMilliseconds);
     connect(poll_, &QTimer::timeout, this, [this] { Poll(); });
-
-    SetRunning(false);
 }
 
 SeriesWindow::~SeriesWindow() = default;  // a running job is cancelled and joined

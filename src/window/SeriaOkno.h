@@ -62,6 +62,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's steps.
+    void SetUpFields();
+    void SetUpCharts();
+    void SetUpSpreadTable();
+    void LayOut();
+    void BindHandlers();
+
     void Poll();
     void SetRunning(bool running);
     void ShowResult();

@@ -179,6 +179,7 @@ int ShowAndReport(QMainWindow& window, long long mainNs, long long appNs);
 
 int Paint(long long mainNs, int argc, char** argv)
 {
+    moravel::window::KeepQtUserSettingsInMemory();  // as the program's main does
     QApplication app(argc, argv);
     const long long appNs = MonotonicNs();
     moravel::window::InstallQtTranslations(QLocale::system());  // as the program's main does

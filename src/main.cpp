@@ -7,6 +7,8 @@
 
 int main(int argc, char* argv[])
 {
+    // No settings are read or kept between runs, Qt's own (the file dialogs' history) included.
+    moravel::window::KeepQtUserSettingsInMemory();
     QApplication app(argc, argv);
     // Qt's own dialogs and buttons in the user's language (Polish on a Polish system).
     moravel::window::InstallQtTranslations(QLocale::system());

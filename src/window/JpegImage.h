@@ -14,11 +14,10 @@ QImage DecodeJpeg(const QByteArray& bytes, QSize atLeast = QSize());
 // Decodes the JPEG resource or file at `path` (":/tlo.jpg"); a null image when it fails.
 QImage LoadJpeg(const QString& path, QSize atLeast = QSize());
 
-// The picture scaled into `box` as QImage::scaled would with a smooth transformation
-// (stretched to the box, or as large as fits in it keeping its proportions), decoded a strip
-// of rows at a time straight into the result: the picture is never held at its full size, so
-// a large picture shown once costs one image of the size shown. A null image when the bytes
-// are not a readable JPEG or the box is empty.
+// The picture scaled into `box` (stretched to the box, or as large as fits in it keeping its
+// proportions; the size QSize::scaled gives for the picture's full size): decoded by libjpeg
+// shrunk as far as it still covers that size, then smoothly scaled once to it. A null image
+// when the bytes are not a readable JPEG or the box is empty.
 QImage DecodeJpegScaled(const QByteArray& bytes, QSize box, Qt::AspectRatioMode mode);
 QImage LoadJpegScaled(const QString& path, QSize box, Qt::AspectRatioMode mode);
 

@@ -111,23 +111,16 @@ void ShowMessage(QMessageBox::Icon icon, const QString& text, QWidget* parent)
     box.exec();
 }
 
-// The file dialogs find no settings and can write none: Qt's dialog reads its history, last
-// folder and layout from the user's "QtProject" settings when it opens and writes them back
-// when it closes. Pointed at a folder that cannot exist (a path under a device file), those
-// settings read as empty and every write fails, so each run starts afresh and leaves nothing
-// behind. The program keeps no settings of its own.
-void KeepNoDialogSettings()
-{
-    static const bool done = [] {
-        const QString nowhere = QStringLiteral("/dev/null");
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
-        return true;
-    }();
-    (void)done;
-}
-
 }  // namespace
+
+void KeepQtUserSettingsInMemory()
+{
+    // A path under a device file: no folder can be made there, so nothing is ever read
+    // from it and every write fails.
+    const QString nowhere = QStringLiteral("/dev/null");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
 
 void QtMessages::Info(const QString& text)
 {
@@ -141,7 +134,6 @@ void QtMessages::Error(const QString& text)
 
 std::unique_ptr<QFileDialog> MakeFileDialog(const FileDialogSpec& dialogSpec, const QString& lastName, QWidget* parent)
 {
-    KeepNoDialogSettings();
     auto dialog = std::make_unique<QFileDialog>(parent, dialogSpec.title);
     dialog->setObjectName(dialogSpec.name);
     // Qt's own dialog shows a filter's description without the patterns behind it.

@@ -33,6 +33,15 @@ QTranslator* InstallQtTranslations(const QLocale& locale);
 // (a file's extension, the reason of an error) stay in sight.
 QString MessageDisplayText(const QString& text, const QFont& font, int maxWidth, int maxLines);
 
+// Qt's user settings (both formats), for the whole process, come from no file and go to
+// none: their files are looked for where none can exist, so they read as empty, every write
+// fails and what they are given lives in memory for the run at most. Qt's file dialog reads
+// its history, last folder and layout from the user's "QtProject" settings when it opens and
+// writes them back when it closes; so each run starts afresh and leaves nothing in the user's
+// configuration. The program keeps no settings of its own. A step of start-up, before
+// anything reads settings.
+void KeepQtUserSettingsInMemory();
+
 class QtMessages : public Messages {
 public:
     explicit QtMessages(QWidget* parent) : parent_(parent) {}
@@ -45,7 +54,8 @@ private:
 
 // The file dialog of one of the window's dialogs: Qt's own (not the desktop's), so that each
 // filter shows its description exactly as given, and nothing of it is kept after the program
-// ends (no history or last folder in the user's configuration).
+// ends once KeepQtUserSettingsInMemory has been called (no history or last folder in the
+// user's configuration).
 std::unique_ptr<QFileDialog> MakeFileDialog(const FileDialogSpec& dialogSpec, const QString& lastName, QWidget* parent);
 
 class QtFileDialogs : public FileDialogs {

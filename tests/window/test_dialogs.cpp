@@ -42,6 +42,14 @@ QStringList ListedNames(QFileDialog& dialog, const QStringList& expected)
     return names();
 }
 
+// The application with Qt's user settings kept in memory, as the program's main does: no
+// dialog made here reads or writes the configuration of whoever runs the tests.
+QApplication& ProgramApp()
+{
+    KeepQtUserSettingsInMemory();
+    return App();
+}
+
 void Touch(const QString& path)
 {
     QFile file(path);
@@ -50,14 +58,14 @@ void Touch(const QString& path)
 
 TEST(QtFileDialog, ShowsEachFilterAsGivenAndAllFilesListsNamesWithoutADot)
 {
-    App();
+    ProgramApp();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     for (const char* name : {"dane.kwp", "Makefile", "opis.txt"})
         Touch(dir.filePath(QString::fromLatin1(name)));
 
     const FileDialogSpec dialogSpec{QStringLiteral("OpenDialogOpad"), QStringLiteral("Otwarcie pliku opadu"),
-                              QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"), false};
+                                    QStringLiteral("Pliki danych opadu *.kwp|*.kwp|Wszystkie pliki *.*|*.*"), false};
     const auto dialog = MakeFileDialog(dialogSpec, dir.filePath(QStringLiteral("dane.kwp")), nullptr);
     dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -94,7 +102,7 @@ TEST(QtFileDialog, FilterTextsOfEveryForm)
         EXPECT_EQ(QtFilterString(QString::fromUtf8(c.filter)), QString::fromUtf8(c.qt)) << c.filter;
 
     // A save dialog shows the description alone as well.
-    App();
+    ProgramApp();
     const auto dialog = MakeFileDialog({QStringLiteral("OpenDialogImportExcela"), QStringLiteral("Import"),
                                         QStringLiteral("Pliki Excel *.xls|*.xls"), true},
                                        QString(), nullptr);
@@ -123,6 +131,9 @@ TEST(QtFileDialog, NeitherReadsNorWritesTheUsersConfiguration)
     ASSERT_TRUE(QDir().mkpath(config));
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    // The start-up step of the program's main; without it the dialog would read and write
+    // the configuration below.
+    KeepQtUserSettingsInMemory();
     App();
 
     // What an earlier run of another program left: a last folder the dialog must not open in.
@@ -141,7 +152,7 @@ TEST(QtFileDialog, NeitherReadsNorWritesTheUsersConfiguration)
     }();
 
     const FileDialogSpec dialogSpec{QStringLiteral("SaveDialogOpad"), QStringLiteral("Zapisanie pliku opadu"),
-                              QStringLiteral("Pliki danych opadu *.kwp|*.kwp"), true};
+                                    QStringLiteral("Pliki danych opadu *.kwp|*.kwp"), true};
     {
         const auto dialog = MakeFileDialog(dialogSpec, QString(), nullptr);
         EXPECT_NE(QDir(dialog->directory()).canonicalPath(), QDir(elsewhere.path()).canonicalPath());
@@ -163,9 +174,47 @@ TEST(QtFileDialog, NeitherReadsNorWritesTheUsersConfiguration)
     EXPECT_EQ(QString::fromUtf8(conf.readAll()), before);
 }
 
-TEST(QtTranslations, PolishOnAPolishSystemEnglishElsewhere)
+TEST(QtUserSettings, KeptInMemoryTheyReadNoFileAndWriteNone)
 {
     App();
+    // What an earlier run left in a configuration folder, in each format's file.
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const QByteArray left = "[FileDialog]\nlastVisited=file:///home\n";
+    const QStringList files{QStringLiteral("QtProject.conf"), QStringLiteral("QtProject.ini")};
+    for (const QString& name : files) {
+        QFile conf(config.filePath(name));
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write(left);
+    }
+    const QString key = QStringLiteral("FileDialog/lastVisited");
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        // Pointed at the folder, the user's settings read what it holds...
+        QSettings::setPath(format, QSettings::UserScope, config.path());
+        EXPECT_EQ(QSettings(format, QSettings::UserScope, QStringLiteral("QtProject")).value(key).toString(),
+                  QStringLiteral("file:///home"))
+            << format;
+        // ...and after the step nothing, and what they are given reaches no file.
+        KeepQtUserSettingsInMemory();
+        QSettings settings(format, QSettings::UserScope, QStringLiteral("QtProject"));
+        EXPECT_FALSE(settings.contains(key)) << format;
+        settings.setValue(key, QStringLiteral("file:///tmp"));
+        settings.sync();
+        EXPECT_EQ(settings.status(), QSettings::AccessError) << format;
+    }
+    QStringList below = FilesBelow(config.path());
+    below.sort();
+    EXPECT_EQ(below, files);
+    for (const QString& name : files) {
+        QFile conf(config.filePath(name));
+        ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+        EXPECT_EQ(conf.readAll(), left) << name.toStdString();
+    }
+}
+
+TEST(QtTranslations, PolishOnAPolishSystemEnglishElsewhere)
+{
+    ProgramApp();
     auto cancelText = [] {
         QDialogButtonBox box(QDialogButtonBox::Cancel);
         return box.button(QDialogButtonBox::Cancel)->text();

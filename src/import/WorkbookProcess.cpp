@@ -4,6 +4,7 @@
 // wrong in the helper (a crash, a limit, a timeout, a malformed answer) is the one message
 // "Nie można odczytać skoroszytu <path>", and nothing else in the program is touched.
 #include "import/Workbook.h"
+#include "import/ReaderProtocol.h"
 #include "text/Error.h"
 
 #include <QCoreApplication>
@@ -26,9 +27,6 @@ extern char** environ;
 namespace moravel::import {
 namespace {
 
-// The helper's exit codes for a refused file; any other end is a failure.
-constexpr int kExitUnreadable = 65;
-constexpr int kExitTooLarge = 66;
 // The most the helper may answer: every cell of the largest workbook with a short text.
 constexpr qsizetype kMaxAnswerBytes = 1024LL * 1024 * 1024;
 
@@ -211,7 +209,7 @@ Run RunHelper(const QByteArray& input, const ReaderSettings& s)
     }
     if (status == 0)
         run.outcome = Outcome::Answered;
-    else if (status == kExitTooLarge)
+    else if (status == kReaderExitTooLarge)
         run.outcome = Outcome::TooLarge;
     return run;
 }

@@ -4,8 +4,9 @@
 // processor time and output files first, so that whatever a damaged file does to a library,
 // it ends here and not in the program.
 //
-// Test switches (harmless to anyone else): --test-crash aborts, --test-hang waits forever,
-// --test-garbage answers nonsense.
+// The installed helper takes no arguments and ignores any it is given. The tests build a copy
+// of it with MORAVEL_READER_TEST_SWITCHES (tests/import), whose switches make it fail on
+// purpose: --test-crash aborts, --test-hang waits forever, --test-garbage answers nonsense.
 #include "import/ReaderProtocol.h"
 #include "import/WorkbookReaders.h"
 
@@ -65,11 +66,9 @@ bool WriteAll(const QByteArray& bytes)
     ::_exit(code);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+#ifdef MORAVEL_READER_TEST_SWITCHES
+void ObeyTestSwitches(int argc, char** argv)
 {
-    LimitResources();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--test-crash") == 0)
             std::abort();
@@ -79,6 +78,17 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--test-garbage") == 0)
             End(WriteAll(QByteArray("MRVW\x01\0\0\0\xff\xff\xff\xff", 12)) ? 0 : kReaderExitUnreadable);
     }
+}
+#endif
+
+}  // namespace
+
+int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv)
+{
+    LimitResources();
+#ifdef MORAVEL_READER_TEST_SWITCHES
+    ObeyTestSwitches(argc, argv);
+#endif
 
     QByteArray bytes;
     char buffer[65536];

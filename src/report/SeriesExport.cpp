@@ -1,6 +1,6 @@
 #include "report/SeriesExport.h"
 
-#include "report/ClassicNumbers.h"
+#include "report/XlsxWorkbook.h"
 #include "text/Error.h"
 
 #include <QFile>
@@ -46,9 +46,14 @@ QChar FieldSeparator(QChar decimalSeparator)
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
+QString WriteFailedText(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
+}
+
 [[noreturn]] void WriteFailed(const QString& path, const QString& reason)
 {
-    throw Error(QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason));
+    throw Error(WriteFailedText(path, reason));
 }
 
 }  // namespace
@@ -104,44 +109,29 @@ namespace {
 
 class SeriesWorkbookWriter {
 public:
-    SeriesWorkbookWriter(const model::SeriesResult& result, const QString& path) : result_(result), path_(path)
+    SeriesWorkbookWriter(const model::SeriesResult& result, const QString& path)
+        : result_(result), book_(path, [path](const QString& reason) { return WriteFailedText(path, reason); })
     {
-        workbook_ = workbook_new(QFile::encodeName(path).constData());
-        if (!workbook_)
-            WriteFailed(path_, QStringLiteral("nie można utworzyć pliku"));
     }
-    ~SeriesWorkbookWriter()
-    {
-        if (workbook_)
-            workbook_close(workbook_);
-    }
-    SeriesWorkbookWriter(const SeriesWorkbookWriter&) = delete;
-    SeriesWorkbookWriter& operator=(const SeriesWorkbookWriter&) = delete;
 
     void Write()
     {
-        bold_ = workbook_add_format(workbook_);
+        bold_ = book_.NewFormat();
         format_set_bold(bold_);
-        lxw_worksheet* band = workbook_add_worksheet(workbook_, kBandSheet);
-        lxw_worksheet* realisations = workbook_add_worksheet(workbook_, kRealisationsSheet);
-        lxw_worksheet* summary = workbook_add_worksheet(workbook_, kSummarySheet);
-        if (!bold_ || !band || !realisations || !summary)
-            WriteFailed(path_, QStringLiteral("brak pamięci"));
+        lxw_worksheet* band = workbook_add_worksheet(book_.Get(), kBandSheet);
+        lxw_worksheet* realisations = workbook_add_worksheet(book_.Get(), kRealisationsSheet);
+        lxw_worksheet* summary = workbook_add_worksheet(book_.Get(), kSummarySheet);
+        if (!band || !realisations || !summary)
+            book_.Fail(QStringLiteral("brak pamięci"));
         discharge_ = NumberFormat("0.000");
         WriteBand(band);
         WriteRealisations(realisations);
         WriteSummary(summary);
-        lxw_workbook* workbook = workbook_;
-        workbook_ = nullptr;
-        Check(workbook_close(workbook));
+        book_.Close();
     }
 
 private:
-    void Check(lxw_error error) const
-    {
-        if (error != LXW_NO_ERROR)
-            WriteFailed(path_, QString::fromUtf8(lxw_strerror(error)));
-    }
+    void Check(lxw_error error) const { book_.Check(error); }
     void Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format = nullptr)
     {
         Check(worksheet_write_string(sheet, row, col, text.toUtf8().constData(), format));
@@ -152,9 +142,7 @@ private:
     }
     lxw_format* NumberFormat(const char* pattern)
     {
-        lxw_format* format = workbook_add_format(workbook_);
-        if (!format)
-            WriteFailed(path_, QStringLiteral("brak pamięci"));
+        lxw_format* format = book_.NewFormat();
         format_set_num_format(format, pattern);
         return format;
     }
@@ -174,9 +162,9 @@ private:
         if (result_.bandHours < 1)
             return;
 
-        lxw_chart* chart = workbook_add_chart(workbook_, LXW_CHART_LINE);
+        lxw_chart* chart = workbook_add_chart(book_.Get(), LXW_CHART_LINE);
         if (!chart)
-            WriteFailed(path_, QStringLiteral("brak pamięci"));
+            book_.Fail(QStringLiteral("brak pamięci"));
         const QByteArray title = QStringLiteral("Hydrogram - rozrzut realizacji").toUtf8();
         chart_title_set_name(chart, title.constData());
         // Outer band light, inner band darker, the median darkest and thickest.
@@ -277,8 +265,7 @@ private:
     }
 
     const model::SeriesResult& result_;
-    QString path_;
-    lxw_workbook* workbook_ = nullptr;
+    XlsxWorkbook book_;
     lxw_format* bold_ = nullptr;
     lxw_format* discharge_ = nullptr;
 };
@@ -287,9 +274,7 @@ private:
 
 void WriteSeriesWorkbook(const model::SeriesResult& result, const QString& path)
 {
-    const ClassicNumbers classicNumbers;
-    SeriesWorkbookWriter writer(result, path);
-    writer.Write();
+    SeriesWorkbookWriter(result, path).Write();
 }
 
 }  // namespace moravel::report

@@ -2,6 +2,7 @@
 
 #include "report/XlsxWorkbook.h"
 #include "text/Error.h"
+#include "text/NumText.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -9,7 +10,6 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace moravel::report {
@@ -22,17 +22,6 @@ const char* const kSummarySheet = "Podsumowanie";
 const QString kLevelHeaders[model::kSeriesLevels.size()] = {QStringLiteral("P5 [m³/s]"), QStringLiteral("P25 [m³/s]"),
                                                             QStringLiteral("Mediana [m³/s]"),
                                                             QStringLiteral("P75 [m³/s]"), QStringLiteral("P95 [m³/s]")};
-
-// The values come from single-precision ordinates: the shortest text that reads back as the
-// same single-precision value.
-QString FloatText(double value, QChar decimalSeparator)
-{
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;
-    QString text = QString::fromLatin1(buffer, static_cast<int>(end - buffer));
-    text.replace(QLatin1Char('.'), decimalSeparator);
-    return text;
-}
 
 QString VolumeText(double cubicMetres)
 {
@@ -68,7 +57,7 @@ QString SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator)
     for (int h = 1; h <= result.bandHours; ++h) {
         out += QString::number(h);
         for (double v : result.band[static_cast<std::size_t>(h - 1)])
-            out += f + FloatText(v, decimalSeparator);
+            out += f + text::FormatShortestFloat(static_cast<float>(v), decimalSeparator);
         out += kLineEnd;
     }
     return out;
@@ -86,8 +75,8 @@ QString SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSe
         const model::RealisationSummary& r = result.realisations[i];
         out += QString::number(i + 1) + f;
         if (r.ok)
-            out += FloatText(r.peak, decimalSeparator) + f + QString::number(r.timeToPeak) + f + VolumeText(r.volume) +
-                   f + QStringLiteral("policzona");
+            out += text::FormatShortestFloat(r.peak, decimalSeparator) + f + QString::number(r.timeToPeak) + f +
+                   VolumeText(r.volume) + f + QStringLiteral("policzona");
         else
             out += QString(f) + f + f + QStringLiteral("nieudana");
         out += kLineEnd;

@@ -34,8 +34,6 @@ struct HydrographSummary {
 
 HydrographSummary Summarize(const HydrographSnapshot& snapshot);
 
-// A number with `decimals` places and the given decimal separator.
-QString FormatDecimal(double value, int decimals, QChar separator);
 // A volume in m³ in a readable unit: m³, tys. m³ or mln m³.
 QString FormatVolume(double cubicMetres, QChar separator);
 // The status bar's line, in Polish.

@@ -1,11 +1,7 @@
 #include "report/SeriesExport.h"
 
 #include "report/XlsxWorkbook.h"
-#include "text/Error.h"
 #include "text/NumText.h"
-
-#include <QFile>
-#include <QSaveFile>
 
 #include <xlsxwriter.h>
 
@@ -28,70 +24,45 @@ QString VolumeText(double cubicMetres)
     return QString::number(std::llround(cubicMetres));
 }
 
-QChar FieldSeparator(QChar decimalSeparator)
-{
-    return decimalSeparator == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
-}
-
-const QString kLineEnd = QStringLiteral("\r\n");
-
 QString WriteFailedText(const QString& path, const QString& reason)
 {
     return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
 }
 
-[[noreturn]] void WriteFailed(const QString& path, const QString& reason)
-{
-    throw Error(WriteFailedText(path, reason));
-}
-
 }  // namespace
 
-QString SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator)
+CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator)
 {
-    const QChar f = FieldSeparator(decimalSeparator);
-    QString out = QStringLiteral("Godzina");
-    for (const QString& header : kLevelHeaders)
-        out += f + header;
-    out += kLineEnd;
+    CsvTable table(decimalSeparator);
+    QStringList header{QStringLiteral("Godzina")};
+    for (const QString& level : kLevelHeaders)
+        header << level;
+    table.AddRow(header);
     for (int h = 1; h <= result.bandHours; ++h) {
-        out += QString::number(h);
+        QStringList row{QString::number(h)};
+        // The band's values come from single-precision ordinates.
         for (double v : result.band[static_cast<std::size_t>(h - 1)])
-            out += f + text::FormatShortestFloat(static_cast<float>(v), decimalSeparator);
-        out += kLineEnd;
+            row << text::FormatShortestFloat(static_cast<float>(v), decimalSeparator);
+        table.AddRow(row);
     }
-    return out;
+    return table;
 }
 
-QString SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)
+CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)
 {
-    const QChar f = FieldSeparator(decimalSeparator);
-    QString out = QStringLiteral(
-                      "Realizacja%1Przepływ maksymalny [m³/s]%1Czas do szczytu [h]%1"
-                      "Objętość odpływu [m³]%1Wynik")
-                      .arg(f) +
-                  kLineEnd;
+    CsvTable table(decimalSeparator);
+    table.AddRow({QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"),
+                  QStringLiteral("Czas do szczytu [h]"), QStringLiteral("Objętość odpływu [m³]"),
+                  QStringLiteral("Wynik")});
     for (std::size_t i = 0; i < result.realisations.size(); ++i) {
         const model::RealisationSummary& r = result.realisations[i];
-        out += QString::number(i + 1) + f;
         if (r.ok)
-            out += text::FormatShortestFloat(r.peak, decimalSeparator) + f + QString::number(r.timeToPeak) + f +
-                   VolumeText(r.volume) + f + QStringLiteral("policzona");
+            table.AddRow({QString::number(i + 1), text::FormatShortestFloat(r.peak, decimalSeparator),
+                          QString::number(r.timeToPeak), VolumeText(r.volume), QStringLiteral("policzona")});
         else
-            out += QString(f) + f + f + QStringLiteral("nieudana");
-        out += kLineEnd;
+            table.AddRow({QString::number(i + 1), QString(), QString(), QString(), QStringLiteral("nieudana")});
     }
-    return out;
-}
-
-void WriteCsvFile(const QString& path, const QString& text)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        WriteFailed(path, file.errorString());
-    file.write(text.toUtf8());
-    if (!file.commit())
-        WriteFailed(path, file.errorString());
+    return table;
 }
 
 namespace {

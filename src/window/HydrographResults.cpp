@@ -78,23 +78,19 @@ QString DischargeTable(const QList<QPointF>& points, QChar separator)
     return text;
 }
 
-QString HydrographCsv(const HydrographSnapshot& snapshot, QChar separator)
+report::CsvTable HydrographCsv(const HydrographSnapshot& snapshot, QChar separator)
 {
-    const QChar field = separator == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
     const auto cell = [&](const std::vector<float>& values, size_t i) {
         return i < values.size() ? text::FormatUpToDecimals(values[i], 4, separator) : QString();
     };
-    QString text = QStringList{QStringLiteral("Godzina"), QStringLiteral("Opad [mm]"),
-                               QStringLiteral("Opad efektywny [mm]"), QStringLiteral("Przepływ [m³/s]")}
-                       .join(field) +
-                   QLatin1Char('\n');
+    report::CsvTable table(separator);
+    table.AddRow({QStringLiteral("Godzina"), QStringLiteral("Opad [mm]"), QStringLiteral("Opad efektywny [mm]"),
+                  QStringLiteral("Przepływ [m³/s]")});
     const size_t rows = std::max({snapshot.rainfall.size(), snapshot.effective.size(), snapshot.discharge.size()});
     for (size_t i = 0; i < rows; ++i)
-        text += QStringList{QString::number(i + 1), cell(snapshot.rainfall, i), cell(snapshot.effective, i),
-                            cell(snapshot.discharge, i)}
-                    .join(field) +
-                QLatin1Char('\n');
-    return text;
+        table.AddRow({QString::number(i + 1), cell(snapshot.rainfall, i), cell(snapshot.effective, i),
+                      cell(snapshot.discharge, i)});
+    return table;
 }
 
 }  // namespace moravel::window

@@ -1,11 +1,13 @@
 // moravel-reader: the helper process that reads a workbook for the program. The file's bytes
 // arrive on standard input; the workbook goes out on standard output (EncodeWorkbook). Exit
-// code 0 with an answer, 65 for a file no reader takes, 66 for one out of all reason. It
-// limits its own memory, processor time and output files first, so that whatever a damaged
-// file does to a library, it ends here and not in the program.
+// code 0 with an answer, or a refusal code of ReaderProtocol.h. It limits its own memory,
+// processor time and output files first, so that whatever a damaged file does to a library,
+// it ends here and not in the program.
 //
-// Test switches (harmless to anyone else): --test-crash aborts, --test-hang waits forever,
-// --test-garbage answers nonsense.
+// The installed helper takes no arguments and ignores any it is given. The tests build a copy
+// of it with MORAVEL_READER_TEST_SWITCHES (tests/import), whose switches make it fail on
+// purpose: --test-crash aborts, --test-hang waits forever, --test-garbage answers nonsense.
+#include "import/ReaderProtocol.h"
 #include "import/WorkbookReaders.h"
 
 #include <csignal>
@@ -25,8 +27,8 @@
 
 namespace {
 
-constexpr int kExitUnreadable = 65;
-constexpr int kExitTooLarge = 66;
+using moravel::import::kReaderExitTooLarge;
+using moravel::import::kReaderExitUnreadable;
 
 void Limit(int resource, rlim_t value)
 {
@@ -64,11 +66,9 @@ bool WriteAll(const QByteArray& bytes)
     ::_exit(code);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+#ifdef MORAVEL_READER_TEST_SWITCHES
+void ObeyTestSwitches(int argc, char** argv)
 {
-    LimitResources();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--test-crash") == 0)
             std::abort();
@@ -76,8 +76,19 @@ int main(int argc, char** argv)
             for (;;)
                 ::pause();
         if (std::strcmp(argv[i], "--test-garbage") == 0)
-            End(WriteAll(QByteArray("MRVW\x01\0\0\0\xff\xff\xff\xff", 12)) ? 0 : kExitUnreadable);
+            End(WriteAll(QByteArray("MRVW\x01\0\0\0\xff\xff\xff\xff", 12)) ? 0 : kReaderExitUnreadable);
     }
+}
+#endif
+
+}  // namespace
+
+int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv)
+{
+    LimitResources();
+#ifdef MORAVEL_READER_TEST_SWITCHES
+    ObeyTestSwitches(argc, argv);
+#endif
 
     QByteArray bytes;
     char buffer[65536];
@@ -86,17 +97,17 @@ int main(int argc, char** argv)
         if (n == 0)
             break;
         if (n < 0)
-            End(kExitUnreadable);
+            End(kReaderExitUnreadable);
         bytes.append(buffer, n);
         if (bytes.size() > moravel::import::kMaxFileBytes)
-            End(kExitTooLarge);
+            End(kReaderExitTooLarge);
     }
     try {
         const QByteArray answer = moravel::import::EncodeWorkbook(moravel::import::ReadWorkbookBytes(bytes));
-        End(WriteAll(answer) ? 0 : kExitUnreadable);
+        End(WriteAll(answer) ? 0 : kReaderExitUnreadable);
     } catch (const moravel::import::WorkbookRefused& refused) {
-        End(refused.TooLarge() ? kExitTooLarge : kExitUnreadable);
+        End(refused.TooLarge() ? kReaderExitTooLarge : kReaderExitUnreadable);
     } catch (...) {
-        End(kExitUnreadable);
+        End(kReaderExitUnreadable);
     }
 }

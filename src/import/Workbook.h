@@ -78,7 +78,7 @@ Workbook ReadWorkbook(const QString& path);
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 
 // How the helper is run. The defaults suit the program; tests point at the helper in the
-// build tree, pass its test switches ("--test-crash", "--test-hang", "--test-garbage") and
+// build tree or at its test build (which takes switches that make it fail on purpose) and
 // shorten the time limit.
 struct ReaderSettings {
     QString program;  // empty: moravel-reader beside the running program, or in ../libexec/moravel

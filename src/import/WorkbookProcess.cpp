@@ -4,6 +4,7 @@
 // wrong in the helper (a crash, a limit, a timeout, a malformed answer) is the one message
 // "Nie można odczytać skoroszytu <path>", and nothing else in the program is touched.
 #include "import/Workbook.h"
+#include "import/ReaderProtocol.h"
 #include "text/Error.h"
 
 #include <QCoreApplication>
@@ -26,9 +27,6 @@ extern char** environ;
 namespace moravel::import {
 namespace {
 
-// The helper's exit codes for a refused file; any other end is a failure.
-constexpr int kExitUnreadable = 65;
-constexpr int kExitTooLarge = 66;
 // The most the helper may answer: every cell of the largest workbook with a short text.
 constexpr qsizetype kMaxAnswerBytes = 1024LL * 1024 * 1024;
 
@@ -110,109 +108,169 @@ int Reap(pid_t pid, bool kill)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-Run RunHelper(const QByteArray& input, const ReaderSettings& s)
+using Clock = std::chrono::steady_clock;
+
+// The helper's command line: its program, then the settings' arguments.
+std::vector<QByteArray> CommandLine(const ReaderSettings& s)
 {
-    Run run;
     const QString program = s.program.isEmpty() ? DefaultProgram() : s.program;
     std::vector<QByteArray> args{QFile::encodeName(program)};
     for (const QString& a : s.arguments)
         args.push_back(a.toLocal8Bit());
+    return args;
+}
+
+// The input goes through a socket, so that a child that dies early gives an error on send
+// (MSG_NOSIGNAL) instead of a SIGPIPE for the whole program; the answer comes through a pipe.
+// Spawn closes the child's ends once the child has them.
+struct Channels {
+    Fd toChild, childIn, fromChild, childOut;
+};
+
+bool OpenChannels(Channels& c)
+{
+    int sock[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sock) != 0)
+        return false;
+    *c.toChild.Out() = sock[0];
+    *c.childIn.Out() = sock[1];
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        return false;
+    *c.fromChild.Out() = pipeFds[0];
+    *c.childOut.Out() = pipeFds[1];
+    return true;
+}
+
+// Starts the helper with the channels as its standard input and output; the program's ends
+// are left non-blocking.
+bool Spawn(std::vector<QByteArray>& commandLine, Channels& c, pid_t& pid)
+{
     std::vector<char*> argv;
-    for (QByteArray& a : args)
+    for (QByteArray& a : commandLine)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    // The input goes through a socket, so that a child that dies early gives an error on
-    // send (MSG_NOSIGNAL) instead of a SIGPIPE for the whole program.
-    int sock[2];
-    Fd toChild, childIn, fromChild, childOut;
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sock) != 0)
-        return run;
-    *toChild.Out() = sock[0];
-    *childIn.Out() = sock[1];
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-        return run;
-    *fromChild.Out() = pipeFds[0];
-    *childOut.Out() = pipeFds[1];
-
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, childIn.Get(), STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, childOut.Get(), STDOUT_FILENO);
-    pid_t pid = 0;
+    posix_spawn_file_actions_adddup2(&actions, c.childIn.Get(), STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, c.childOut.Get(), STDOUT_FILENO);
     const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
-        return run;
-    childIn.Close();
-    childOut.Close();
-    ::fcntl(toChild.Get(), F_SETFL, O_NONBLOCK);
-    ::fcntl(fromChild.Get(), F_SETFL, O_NONBLOCK);
+        return false;
+    c.childIn.Close();
+    c.childOut.Close();
+    ::fcntl(c.toChild.Get(), F_SETFL, O_NONBLOCK);
+    ::fcntl(c.fromChild.Get(), F_SETFL, O_NONBLOCK);
+    return true;
+}
 
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(s.timeoutMs);
+// Sends what the socket takes of the rest of the input; closes it when all is sent or the
+// child stopped reading.
+void SendSome(Fd& toChild, const QByteArray& input, qsizetype& written)
+{
+    const ssize_t n = ::send(toChild.Get(), input.constData() + written,
+                             static_cast<std::size_t>(input.size() - written), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0)
+        written += n;
+    if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == input.size())
+        toChild.Close();
+}
+
+enum class Received { More, End, TooMuch };
+
+// Appends what the pipe holds to the answer.
+Received ReceiveSome(const Fd& fromChild, QByteArray& answer)
+{
+    char buffer[65536];
+    const ssize_t n = ::read(fromChild.Get(), buffer, sizeof buffer);
+    if (n > 0) {
+        answer.append(buffer, n);
+        return answer.size() > kMaxAnswerBytes ? Received::TooMuch : Received::More;
+    }
+    if (n == 0 || (errno != EAGAIN && errno != EINTR))
+        return Received::End;
+    return Received::More;
+}
+
+// Feeds the input to the helper and collects its answer until it closes its output. False,
+// with the helper killed, when the deadline passes, waiting fails or the answer outgrows
+// kMaxAnswerBytes.
+bool Exchange(const QByteArray& input, Channels& c, pid_t pid, Clock::time_point deadline, QByteArray& answer)
+{
     qsizetype written = 0;
     if (input.isEmpty())
-        ::shutdown(toChild.Get(), SHUT_WR);
-    bool eof = false;
-    while (!eof) {
+        ::shutdown(c.toChild.Get(), SHUT_WR);
+    for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
             Reap(pid, true);
-            return run;
+            return false;
         }
-        pollfd fds[2] = {{fromChild.Get(), POLLIN, 0}, {toChild.Get(), POLLOUT, 0}};
-        const nfds_t count = toChild.Get() >= 0 ? 2 : 1;
+        pollfd fds[2] = {{c.fromChild.Get(), POLLIN, 0}, {c.toChild.Get(), POLLOUT, 0}};
+        const nfds_t count = c.toChild.Get() >= 0 ? 2 : 1;
         if (::poll(fds, count, static_cast<int>(left)) < 0) {
             if (errno == EINTR)
                 continue;
             Reap(pid, true);
-            return run;
+            return false;
         }
-        if (count == 2 && fds[1].revents != 0) {
-            const ssize_t n = ::send(toChild.Get(), input.constData() + written,
-                                     static_cast<std::size_t>(input.size() - written), MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n > 0)
-                written += n;
-            if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == input.size())
-                toChild.Close();  // all sent, or the child stopped reading
-        }
+        if (count == 2 && fds[1].revents != 0)
+            SendSome(c.toChild, input, written);
         if (fds[0].revents != 0) {
-            char buffer[65536];
-            const ssize_t n = ::read(fromChild.Get(), buffer, sizeof buffer);
-            if (n > 0) {
-                run.answer.append(buffer, n);
-                if (run.answer.size() > kMaxAnswerBytes) {
-                    Reap(pid, true);
-                    return run;
-                }
-            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                eof = true;
+            const Received received = ReceiveSome(c.fromChild, answer);
+            if (received == Received::TooMuch) {
+                Reap(pid, true);
+                return false;
             }
+            if (received == Received::End)
+                return true;
         }
     }
-    // The answer is complete once the child closed its output; it must end soon after.
-    int status = -1;
+}
+
+// The answer is complete once the helper closed its output; it must end soon after. Its exit
+// status, or -1 when it did not end normally or not by the deadline (then it is killed).
+int AwaitExit(pid_t pid, Clock::time_point deadline)
+{
     for (;;) {
         int raw = 0;
         const pid_t done = ::waitpid(pid, &raw, WNOHANG);
-        if (done == pid) {
-            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-            break;
-        }
+        if (done == pid)
+            return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         if (done < 0 && errno != EINTR)
-            break;
+            return -1;
         if (Clock::now() >= deadline) {
             Reap(pid, true);
-            return run;
+            return -1;
         }
         ::poll(nullptr, 0, 5);
     }
-    if (status == 0)
-        run.outcome = Outcome::Answered;
-    else if (status == kExitTooLarge)
-        run.outcome = Outcome::TooLarge;
+}
+
+Outcome OutcomeOf(int exitStatus)
+{
+    if (exitStatus == 0)
+        return Outcome::Answered;
+    if (exitStatus == kReaderExitTooLarge)
+        return Outcome::TooLarge;
+    return Outcome::Unreadable;
+}
+
+// Runs the helper on `input` within the settings' time limit.
+Run RunHelper(const QByteArray& input, const ReaderSettings& s)
+{
+    Run run;
+    std::vector<QByteArray> commandLine = CommandLine(s);
+    Channels channels;
+    pid_t pid = 0;
+    if (!OpenChannels(channels) || !Spawn(commandLine, channels, pid))
+        return run;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(s.timeoutMs);
+    if (!Exchange(input, channels, pid, deadline, run.answer))
+        return run;
+    run.outcome = OutcomeOf(AwaitExit(pid, deadline));
     return run;
 }
 

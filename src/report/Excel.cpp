@@ -1,8 +1,8 @@
 #include "report/Excel.h"
 
 #include "report/ChartXml.h"
-#include "report/ClassicNumbers.h"
 #include "report/ReportPackage.h"
+#include "report/XlsxWorkbook.h"
 #include "model/State.h"
 #include "text/Error.h"
 
@@ -70,60 +70,31 @@ QString RangeFormula(char column, int lastRow)
 
 class ReportWriter {
 public:
-    ReportWriter(const ReportData& data, const QString& target, const QString& workFile) : data_(data), target_(target)
+    ReportWriter(const ReportData& data, const QString& target, const QString& workFile)
+        : data_(data), book_(workFile, [target](const QString& reason) { return ReportWriteErrorText(target, reason); })
     {
-        workbook_ = workbook_new(QFile::encodeName(workFile).constData());
-        if (!workbook_)
-            Fail(QStringLiteral("brak pamięci"));
     }
-    ~ReportWriter()
-    {
-        if (workbook_) {
-            // Closing frees the workbook; an error here is already being reported.
-            workbook_close(workbook_);
-        }
-    }
-    ReportWriter(const ReportWriter&) = delete;
-    ReportWriter& operator=(const ReportWriter&) = delete;
 
     void Write()
     {
         MakeFormats();
         // The chart sheet comes first and is the one on show.
-        lxw_chartsheet* chartSheet = workbook_add_chartsheet(workbook_, kChartSheetName);
-        lxw_worksheet* report = workbook_add_worksheet(workbook_, kReportSheetName);
-        lxw_worksheet* parameters = workbook_add_worksheet(workbook_, kParametersSheetName);
+        lxw_chartsheet* chartSheet = workbook_add_chartsheet(book_.Get(), kChartSheetName);
+        lxw_worksheet* report = workbook_add_worksheet(book_.Get(), kReportSheetName);
+        lxw_worksheet* parameters = workbook_add_worksheet(book_.Get(), kParametersSheetName);
         if (!chartSheet || !report || !parameters)
             Fail(QStringLiteral("nie można dodać arkusza"));
 
         WriteReportSheet(report);
         WriteParametersSheet(parameters);
         WritePlaceholderChart(chartSheet);
-
-        lxw_workbook* workbook = workbook_;
-        workbook_ = nullptr;
-        Check(workbook_close(workbook));
+        book_.Close();
     }
 
 private:
-    [[noreturn]] void Fail(const QString& reason) const { throw Error(ReportWriteErrorText(target_, reason)); }
-    void Check(lxw_error error) const
-    {
-        if (error == LXW_NO_ERROR)
-            return;
-        const QString detail = QString::fromUtf8(lxw_strerror(error));
-        if (error == LXW_ERROR_CREATING_XLSX_FILE || error == LXW_ERROR_CREATING_TMPFILE)
-            Fail(QStringLiteral("nie można utworzyć pliku (%1)").arg(detail));
-        Fail(QStringLiteral("błąd zapisu skoroszytu (%1)").arg(detail));
-    }
-
-    lxw_format* NewFormat()
-    {
-        lxw_format* format = workbook_add_format(workbook_);
-        if (!format)
-            Fail(QStringLiteral("brak pamięci"));
-        return format;
-    }
+    [[noreturn]] void Fail(const QString& reason) const { book_.Fail(reason); }
+    void Check(lxw_error error) const { book_.Check(error); }
+    lxw_format* NewFormat() { return book_.NewFormat(); }
     static void Frame(lxw_format* format)
     {
         format_set_align(format, LXW_ALIGN_CENTER);
@@ -282,7 +253,7 @@ private:
     // then replaced by the complete chart.
     void WritePlaceholderChart(lxw_chartsheet* chartSheet)
     {
-        lxw_chart* chart = workbook_add_chart(workbook_, LXW_CHART_SCATTER_SMOOTH);
+        lxw_chart* chart = workbook_add_chart(book_.Get(), LXW_CHART_SCATTER_SMOOTH);
         if (!chart)
             Fail(QStringLiteral("nie można dodać wykresu"));
         const QByteArray x = ('=' + RangeFormula('B', 7)).toUtf8();
@@ -294,8 +265,7 @@ private:
     }
 
     const ReportData& data_;
-    QString target_;
-    lxw_workbook* workbook_ = nullptr;
+    XlsxWorkbook book_;
     lxw_format* title_ = nullptr;
     lxw_format* boldFramed_ = nullptr;
     lxw_format* framed_ = nullptr;
@@ -402,10 +372,7 @@ void WriteExcelReport(const ReportData& data, const QString& path)
         throw Error(
             ReportWriteErrorText(path, QStringLiteral("nie można utworzyć pliku (%1)").arg(work.errorString())));
     work.close();
-    {
-        const ClassicNumbers classicNumbers;
-        ReportWriter(data, path, work.fileName()).Write();
-    }
+    ReportWriter(data, path, work.fileName()).Write();
 
     const QByteArray chart = HydrographChartXml(ChartSpec(data));
     const std::vector<PackageEdit> edits = {

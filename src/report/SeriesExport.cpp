@@ -1,15 +1,11 @@
 #include "report/SeriesExport.h"
 
-#include "report/ClassicNumbers.h"
-#include "text/Error.h"
-
-#include <QFile>
-#include <QSaveFile>
+#include "report/XlsxWorkbook.h"
+#include "text/NumText.h"
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace moravel::report {
@@ -23,125 +19,79 @@ const QString kLevelHeaders[model::kSeriesLevels.size()] = {QStringLiteral("P5 [
                                                             QStringLiteral("Mediana [m³/s]"),
                                                             QStringLiteral("P75 [m³/s]"), QStringLiteral("P95 [m³/s]")};
 
-// The values come from single-precision ordinates: the shortest text that reads back as the
-// same single-precision value.
-QString FloatText(double value, QChar decimalSeparator)
-{
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;
-    QString text = QString::fromLatin1(buffer, static_cast<int>(end - buffer));
-    text.replace(QLatin1Char('.'), decimalSeparator);
-    return text;
-}
-
 QString VolumeText(double cubicMetres)
 {
     return QString::number(std::llround(cubicMetres));
 }
 
-QChar FieldSeparator(QChar decimalSeparator)
+QString WriteFailedText(const QString& path, const QString& reason)
 {
-    return decimalSeparator == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
-}
-
-const QString kLineEnd = QStringLiteral("\r\n");
-
-[[noreturn]] void WriteFailed(const QString& path, const QString& reason)
-{
-    throw Error(QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason));
+    return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
 }
 
 }  // namespace
 
-QString SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator)
+CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator)
 {
-    const QChar f = FieldSeparator(decimalSeparator);
-    QString out = QStringLiteral("Godzina");
-    for (const QString& header : kLevelHeaders)
-        out += f + header;
-    out += kLineEnd;
+    CsvTable table(decimalSeparator);
+    QStringList header{QStringLiteral("Godzina")};
+    for (const QString& level : kLevelHeaders)
+        header << level;
+    table.AddRow(header);
     for (int h = 1; h <= result.bandHours; ++h) {
-        out += QString::number(h);
+        QStringList row{QString::number(h)};
+        // The band's values come from single-precision ordinates.
         for (double v : result.band[static_cast<std::size_t>(h - 1)])
-            out += f + FloatText(v, decimalSeparator);
-        out += kLineEnd;
+            row << text::FormatShortestFloat(static_cast<float>(v), decimalSeparator);
+        table.AddRow(row);
     }
-    return out;
+    return table;
 }
 
-QString SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)
+CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)
 {
-    const QChar f = FieldSeparator(decimalSeparator);
-    QString out = QStringLiteral(
-                      "Realizacja%1Przepływ maksymalny [m³/s]%1Czas do szczytu [h]%1"
-                      "Objętość odpływu [m³]%1Wynik")
-                      .arg(f) +
-                  kLineEnd;
+    CsvTable table(decimalSeparator);
+    table.AddRow({QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"),
+                  QStringLiteral("Czas do szczytu [h]"), QStringLiteral("Objętość odpływu [m³]"),
+                  QStringLiteral("Wynik")});
     for (std::size_t i = 0; i < result.realisations.size(); ++i) {
         const model::RealisationSummary& r = result.realisations[i];
-        out += QString::number(i + 1) + f;
         if (r.ok)
-            out += FloatText(r.peak, decimalSeparator) + f + QString::number(r.timeToPeak) + f + VolumeText(r.volume) +
-                   f + QStringLiteral("policzona");
+            table.AddRow({QString::number(i + 1), text::FormatShortestFloat(r.peak, decimalSeparator),
+                          QString::number(r.timeToPeak), VolumeText(r.volume), QStringLiteral("policzona")});
         else
-            out += QString(f) + f + f + QStringLiteral("nieudana");
-        out += kLineEnd;
+            table.AddRow({QString::number(i + 1), QString(), QString(), QString(), QStringLiteral("nieudana")});
     }
-    return out;
-}
-
-void WriteCsvFile(const QString& path, const QString& text)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        WriteFailed(path, file.errorString());
-    file.write(text.toUtf8());
-    if (!file.commit())
-        WriteFailed(path, file.errorString());
+    return table;
 }
 
 namespace {
 
 class SeriesWorkbookWriter {
 public:
-    SeriesWorkbookWriter(const model::SeriesResult& result, const QString& path) : result_(result), path_(path)
+    SeriesWorkbookWriter(const model::SeriesResult& result, const QString& path)
+        : result_(result), book_(path, [path](const QString& reason) { return WriteFailedText(path, reason); })
     {
-        workbook_ = workbook_new(QFile::encodeName(path).constData());
-        if (!workbook_)
-            WriteFailed(path_, QStringLiteral("nie można utworzyć pliku"));
     }
-    ~SeriesWorkbookWriter()
-    {
-        if (workbook_)
-            workbook_close(workbook_);
-    }
-    SeriesWorkbookWriter(const SeriesWorkbookWriter&) = delete;
-    SeriesWorkbookWriter& operator=(const SeriesWorkbookWriter&) = delete;
 
     void Write()
     {
-        bold_ = workbook_add_format(workbook_);
+        bold_ = book_.NewFormat();
         format_set_bold(bold_);
-        lxw_worksheet* band = workbook_add_worksheet(workbook_, kBandSheet);
-        lxw_worksheet* realisations = workbook_add_worksheet(workbook_, kRealisationsSheet);
-        lxw_worksheet* summary = workbook_add_worksheet(workbook_, kSummarySheet);
-        if (!bold_ || !band || !realisations || !summary)
-            WriteFailed(path_, QStringLiteral("brak pamięci"));
+        lxw_worksheet* band = workbook_add_worksheet(book_.Get(), kBandSheet);
+        lxw_worksheet* realisations = workbook_add_worksheet(book_.Get(), kRealisationsSheet);
+        lxw_worksheet* summary = workbook_add_worksheet(book_.Get(), kSummarySheet);
+        if (!band || !realisations || !summary)
+            book_.Fail(QStringLiteral("brak pamięci"));
         discharge_ = NumberFormat("0.000");
         WriteBand(band);
         WriteRealisations(realisations);
         WriteSummary(summary);
-        lxw_workbook* workbook = workbook_;
-        workbook_ = nullptr;
-        Check(workbook_close(workbook));
+        book_.Close();
     }
 
 private:
-    void Check(lxw_error error) const
-    {
-        if (error != LXW_NO_ERROR)
-            WriteFailed(path_, QString::fromUtf8(lxw_strerror(error)));
-    }
+    void Check(lxw_error error) const { book_.Check(error); }
     void Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format = nullptr)
     {
         Check(worksheet_write_string(sheet, row, col, text.toUtf8().constData(), format));
@@ -152,9 +102,7 @@ private:
     }
     lxw_format* NumberFormat(const char* pattern)
     {
-        lxw_format* format = workbook_add_format(workbook_);
-        if (!format)
-            WriteFailed(path_, QStringLiteral("brak pamięci"));
+        lxw_format* format = book_.NewFormat();
         format_set_num_format(format, pattern);
         return format;
     }
@@ -174,9 +122,9 @@ private:
         if (result_.bandHours < 1)
             return;
 
-        lxw_chart* chart = workbook_add_chart(workbook_, LXW_CHART_LINE);
+        lxw_chart* chart = workbook_add_chart(book_.Get(), LXW_CHART_LINE);
         if (!chart)
-            WriteFailed(path_, QStringLiteral("brak pamięci"));
+            book_.Fail(QStringLiteral("brak pamięci"));
         const QByteArray title = QStringLiteral("Hydrogram - rozrzut realizacji").toUtf8();
         chart_title_set_name(chart, title.constData());
         // Outer band light, inner band darker, the median darkest and thickest.
@@ -277,8 +225,7 @@ private:
     }
 
     const model::SeriesResult& result_;
-    QString path_;
-    lxw_workbook* workbook_ = nullptr;
+    XlsxWorkbook book_;
     lxw_format* bold_ = nullptr;
     lxw_format* discharge_ = nullptr;
 };
@@ -287,9 +234,7 @@ private:
 
 void WriteSeriesWorkbook(const model::SeriesResult& result, const QString& path)
 {
-    const ClassicNumbers classicNumbers;
-    SeriesWorkbookWriter writer(result, path);
-    writer.Write();
+    SeriesWorkbookWriter(result, path).Write();
 }
 
 }  // namespace moravel::report

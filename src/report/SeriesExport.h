@@ -6,17 +6,14 @@
 #include <QString>
 
 #include "model/Series.h"
+#include "report/Csv.h"
 
 namespace moravel::report {
 
-// CSV in the user's conventions: ';' between fields when the decimal separator is a comma,
-// ',' otherwise; one header row; lines end in CRLF.
-QString SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator);
-QString SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator);
-
-// Writes `text` as UTF-8 to `path`, replacing the file. Throws moravel::Error naming the
-// file when it can't be written.
-void WriteCsvFile(const QString& path, const QString& text);
+// The CSV tables (Csv.h; written with WriteCsvFile): one header row, then a row per hour of the
+// band or per realisation.
+CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator);
+CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator);
 
 // Sheets "Pasmo" (the band table and its line chart), "Realizacje" (one row per realisation)
 // and "Podsumowanie" (the spread table). Throws moravel::Error naming the file on failure.

@@ -348,6 +348,32 @@ QString FormatInt(long long value)
     return QString::number(value);
 }
 
+QString FormatDecimals(double value, int decimals, QChar decimalSeparator)
+{
+    return QString::number(value, 'f', decimals).replace(u'.', decimalSeparator);
+}
+
+QString FormatUpToDecimals(double value, int decimals, QChar decimalSeparator)
+{
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(u'.')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    if (text == QLatin1String("-0"))
+        text = QStringLiteral("0");
+    return text.replace(u'.', decimalSeparator);
+}
+
+QString FormatShortestFloat(float value, QChar decimalSeparator)
+{
+    char buffer[32];
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return QString::fromLatin1(buffer, static_cast<qsizetype>(end - buffer)).replace(u'.', decimalSeparator);
+}
+
 int RoundHalfEven(double value)
 {
     // The default rounding mode rounds halfway cases to the even neighbour.

@@ -34,6 +34,16 @@ QString FormatEffectiveRain(double value, QChar decimalSeparator);
 // Integer in decimal, no separators.
 QString FormatInt(long long value);
 
+// Fixed notation at any size with exactly `decimals` places, halves rounded away from zero
+// (2.5 with 0 places -> 3, 1e20 with 1 -> 100000000000000000000.0).
+QString FormatDecimals(double value, int decimals, QChar decimalSeparator);
+// Fixed notation with at most `decimals` places: trailing zeros and a bare separator dropped,
+// and a value that rounds to zero written "0" (1.50 -> 1.5, 3.0 -> 3, -0.00001 -> 0).
+QString FormatUpToDecimals(double value, int decimals, QChar decimalSeparator);
+// The shortest text that reads back as the same single-precision value (12.3f -> 12.3 where
+// FormatGeneral gives 12.3000001907349); in exponent form when that is shorter (1e-05).
+QString FormatShortestFloat(float value, QChar decimalSeparator);
+
 // Rounding to the nearest integer, ties to the even one (2.5 -> 2, 3.5 -> 4).
 int RoundHalfEven(double value);
 // Truncation toward zero.

@@ -13,11 +13,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QSvgGenerator>
 #include <QValueAxis>
 
+#include "report/Csv.h"
 #include "text/Error.h"
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
@@ -226,14 +226,7 @@ void ChartExport::SaveCsv()
     QString path = *name;
     if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         path += QStringLiteral(".csv");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        CannotWrite(path);
-    // UTF-8 with its byte-order mark, by which spreadsheets recognise the encoding.
-    file.write("\xEF\xBB\xBF");
-    file.write(HydrographCsv(snapshot_, window_.DecimalSeparator()).toUtf8());
-    if (!file.commit())
-        CannotWrite(path);
+    report::WriteCsvFile(path, HydrographCsv(snapshot_, window_.DecimalSeparator()));
 }
 
 void ChartExport::PaintPage(QPainter& painter, const QRectF& page) const

@@ -1,30 +1,13 @@
 #include "window/HydrographResults.h"
 
 #include "model/HydrographFigures.h"
+#include "text/NumText.h"
 
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
 
 namespace moravel::window {
-
-namespace {
-
-// Up to `decimals` places, trailing zeros dropped: short cells that keep what the values hold.
-QString FormatShort(double value, int decimals, QChar separator)
-{
-    QString text = QString::number(value, 'f', decimals);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    if (text == QLatin1String("-0"))
-        text = QStringLiteral("0");
-    return text.replace(QLatin1Char('.'), separator);
-}
-}  // namespace
 
 HydrographSnapshot TakeSnapshot(const model::ComputationState& state, int rainHours, bool typedEffective)
 {
@@ -60,31 +43,26 @@ HydrographSummary Summarize(const HydrographSnapshot& snapshot)
     return summary;
 }
 
-QString FormatDecimal(double value, int decimals, QChar separator)
-{
-    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator);
-}
-
 QString FormatVolume(double cubicMetres, QChar separator)
 {
     if (std::abs(cubicMetres) >= 1e6)
-        return FormatDecimal(cubicMetres / 1e6, 2, separator) + QStringLiteral(" mln m³");
+        return text::FormatDecimals(cubicMetres / 1e6, 2, separator) + QStringLiteral(" mln m³");
     if (std::abs(cubicMetres) >= 1e3)
-        return FormatDecimal(cubicMetres / 1e3, 1, separator) + QStringLiteral(" tys. m³");
-    return FormatDecimal(cubicMetres, 0, separator) + QStringLiteral(" m³");
+        return text::FormatDecimals(cubicMetres / 1e3, 1, separator) + QStringLiteral(" tys. m³");
+    return text::FormatDecimals(cubicMetres, 0, separator) + QStringLiteral(" m³");
 }
 
 QString SummaryText(const HydrographSummary& summary, QChar separator)
 {
     QStringList parts;
     parts << QStringLiteral("Przepływ maksymalny: %1 m³/s w godzinie %2")
-                 .arg(FormatDecimal(summary.peak, 2, separator))
+                 .arg(text::FormatDecimals(summary.peak, 2, separator))
                  .arg(summary.peakHour);
     parts << QStringLiteral("Objętość odpływu: ") + FormatVolume(summary.volume, separator);
-    parts << QStringLiteral("Opad efektywny: %1 mm").arg(FormatDecimal(summary.effective, 1, separator));
-    parts << QStringLiteral("Współczynnik odpływu: ") + (summary.runoffCoefficient
-                                                             ? FormatDecimal(*summary.runoffCoefficient, 2, separator)
-                                                             : QStringLiteral("–"));
+    parts << QStringLiteral("Opad efektywny: %1 mm").arg(text::FormatDecimals(summary.effective, 1, separator));
+    parts << QStringLiteral("Współczynnik odpływu: ") +
+                 (summary.runoffCoefficient ? text::FormatDecimals(*summary.runoffCoefficient, 2, separator)
+                                            : QStringLiteral("–"));
     return parts.join(QStringLiteral("   |   "));
 }
 
@@ -92,28 +70,24 @@ QString DischargeTable(const QList<QPointF>& points, QChar separator)
 {
     QString text;
     for (const QPointF& p : points)
-        text +=
-            FormatShort(p.x(), 0, separator) + QLatin1Char('\t') + FormatShort(p.y(), 4, separator) + QLatin1Char('\n');
+        text += text::FormatUpToDecimals(p.x(), 0, separator) + QLatin1Char('\t') +
+                text::FormatUpToDecimals(p.y(), 4, separator) + QLatin1Char('\n');
     return text;
 }
 
-QString HydrographCsv(const HydrographSnapshot& snapshot, QChar separator)
+report::CsvTable HydrographCsv(const HydrographSnapshot& snapshot, QChar separator)
 {
-    const QChar field = separator == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
     const auto cell = [&](const std::vector<float>& values, size_t i) {
-        return i < values.size() ? FormatShort(values[i], 4, separator) : QString();
+        return i < values.size() ? text::FormatUpToDecimals(values[i], 4, separator) : QString();
     };
-    QString text = QStringList{QStringLiteral("Godzina"), QStringLiteral("Opad [mm]"),
-                               QStringLiteral("Opad efektywny [mm]"), QStringLiteral("Przepływ [m³/s]")}
-                       .join(field) +
-                   QLatin1Char('\n');
+    report::CsvTable table(separator);
+    table.AddRow({QStringLiteral("Godzina"), QStringLiteral("Opad [mm]"), QStringLiteral("Opad efektywny [mm]"),
+                  QStringLiteral("Przepływ [m³/s]")});
     const size_t rows = std::max({snapshot.rainfall.size(), snapshot.effective.size(), snapshot.discharge.size()});
     for (size_t i = 0; i < rows; ++i)
-        text += QStringList{QString::number(i + 1), cell(snapshot.rainfall, i), cell(snapshot.effective, i),
-                            cell(snapshot.discharge, i)}
-                    .join(field) +
-                QLatin1Char('\n');
-    return text;
+        table.AddRow({QString::number(i + 1), cell(snapshot.rainfall, i), cell(snapshot.effective, i),
+                      cell(snapshot.discharge, i)});
+    return table;
 }
 
 }  // namespace moravel::window

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/State.h"
+#include "report/Csv.h"
 
 namespace moravel::window {
 
@@ -34,8 +35,6 @@ struct HydrographSummary {
 
 HydrographSummary Summarize(const HydrographSnapshot& snapshot);
 
-// A number with `decimals` places and the given decimal separator.
-QString FormatDecimal(double value, int decimals, QChar separator);
 // A volume in m³ in a readable unit: m³, tys. m³ or mln m³.
 QString FormatVolume(double cubicMetres, QChar separator);
 // The status bar's line, in Polish.
@@ -43,9 +42,9 @@ QString SummaryText(const HydrographSummary& summary, QChar separator);
 
 // Hour and discharge of the chart's points, one line each, tab-separated, ending in a newline.
 QString DischargeTable(const QList<QPointF>& points, QChar separator);
-// The hydrograph with its storm as CSV: a header line, then hour, rainfall, effective rainfall
-// and discharge for every hour of the longer of storm and hydrograph (cells past the storm
-// empty). Fields are separated by ';' when the decimal separator is a comma, else by ','.
-QString HydrographCsv(const HydrographSnapshot& snapshot, QChar separator);
+// The hydrograph with its storm as a CSV table (report/Csv.h): a header row, then hour,
+// rainfall, effective rainfall and discharge for every hour of the longer of storm and
+// hydrograph (cells past the storm empty).
+report::CsvTable HydrographCsv(const HydrographSnapshot& snapshot, QChar separator);
 
 }  // namespace moravel::window

@@ -88,13 +88,6 @@ constexpr int kPollMilliseconds = 40;
 constexpr int kStepMilliseconds = 30;
 constexpr int kHistogramBins = 10;
 
-QString Fixed(double value, int decimals, QChar separator)
-{
-    QString text = QString::number(value, 'f', decimals);
-    text.replace(QLatin1Char('.'), separator);
-    return text;
-}
-
 // The hours worth drawing: the hydrograph's tail rule on the band's highest level (where
 // even the 95th percentile is near zero nothing is left to see). A band that is near zero
 // everywhere is drawn whole, as the flat line it is.
@@ -413,7 +406,9 @@ void SeriesWindow::ShowSpreadTable()
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             table_->setItem(row, col, item);
         };
-        const auto number = [&](int col, double v) { cell(col, Fixed(v * rows[row].scale, rows[row].decimals, sep)); };
+        const auto number = [&](int col, double v) {
+            cell(col, text::FormatDecimals(v * rows[row].scale, rows[row].decimals, sep));
+        };
         if (s.count == 0) {
             for (int c = 0; c < 8; ++c)
                 cell(c, QString());
@@ -449,7 +444,7 @@ void SeriesWindow::ShowPeakHistogram()
     for (std::size_t b = 0; b < histogram.counts.size(); ++b) {
         *set << histogram.counts[b];
         highest = std::max(highest, histogram.counts[b]);
-        labels << Fixed(histogram.low + (static_cast<double>(b) + 0.5) * histogram.width, 0, sep);
+        labels << text::FormatDecimals(histogram.low + (static_cast<double>(b) + 0.5) * histogram.width, 0, sep);
     }
     auto* series = new QBarSeries;
     series->append(set);

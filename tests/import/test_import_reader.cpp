@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <gtest/gtest.h>
@@ -257,7 +258,8 @@ TEST(ImportReader, RefusesWorkbooksDeclaringAbsurdSizes)
     }
 }
 
-// Whatever goes wrong in the helper is the one message.
+// Whatever goes wrong in the helper is the one message (the test build of the helper fails
+// on purpose).
 TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
 {
     const QString path = ImportFixture("rain.xls");
@@ -265,7 +267,7 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
         {"--test-crash", 20000}, {"--test-hang", 300}, {"--test-garbage", 20000}};
     for (const auto& [how, timeoutMs] : failures) {
         SCOPED_TRACE(how);
-        UseReader({QString::fromLatin1(how)}, timeoutMs);
+        UseFailingReader(QString::fromLatin1(how), timeoutMs);
         try {
             ReadWorkbook(path);
             ADD_FAILURE() << "read without error";
@@ -273,8 +275,38 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
             EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
         }
     }
-    UseReader({QStringLiteral("--no-such-switch")});  // ignored: the helper reads as ever
-    EXPECT_EQ(ReadWorkbook(path).sheets.size(), 2u);
+    UseReader();
+}
+
+// The helper the program runs has no test switches: given them (or anything else), it reads
+// the file as ever, ending normally with the answer.
+TEST(ImportReader, RealHelperIgnoresTheTestSwitches)
+{
+    const QString path = ImportFixture("rain.xls");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    for (const char* argument : {"--test-crash", "--test-hang", "--test-garbage", "--no-such-switch"}) {
+        SCOPED_TRACE(argument);
+        QProcess helper;
+        helper.start(QStringLiteral(MORAVEL_READER_PROGRAM), {QString::fromLatin1(argument)});
+        ASSERT_TRUE(helper.waitForStarted());
+        helper.write(bytes);
+        helper.closeWriteChannel();
+        if (!helper.waitForFinished(20000)) {
+            helper.kill();
+            helper.waitForFinished();
+            FAIL() << "the helper did not end";
+        }
+        EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(helper.exitCode(), 0);
+        const std::optional<Workbook> book = DecodeWorkbook(helper.readAllStandardOutput());
+        ASSERT_TRUE(book);
+        EXPECT_EQ(book->sheets.size(), 2u);
+
+        UseReader({QString::fromLatin1(argument)}, 3000);
+        EXPECT_EQ(ReadWorkbook(path).sheets.size(), 2u);
+    }
     UseReader();
 }
 

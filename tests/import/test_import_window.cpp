@@ -196,8 +196,8 @@ TEST_F(ImportWindowTest, CancelsAndRefusalsChangeNothing)
         const char* what;
         std::optional<QString> file;
         std::optional<CellBlock> block;
-        QString error;  // as the error box shows it
-        QStringList readerSwitches = {};
+        QString error;              // as the error box shows it
+        QString readerSwitch = {};  // of the helper's test build; none: the real helper
         int readerTimeoutMs = 20000;
     };
     const Case cases[] = {
@@ -209,14 +209,17 @@ TEST_F(ImportWindowTest, CancelsAndRefusalsChangeNothing)
          QStringLiteral("Nie można odczytać skoroszytu %1.").arg(QDir::toNativeSeparators(truncated))},
         {"FORMAT record with a text length of 0xFFFF", badFormat, kC10toC33,
          QStringLiteral("Nie można odczytać skoroszytu %1.").arg(QDir::toNativeSeparators(badFormat))},
-        {"reader crashes", rain, kC10toC33, unreadableRain, {"--test-crash"}},
-        {"reader hangs", rain, kC10toC33, unreadableRain, {"--test-hang"}, 300},
+        {"reader crashes", rain, kC10toC33, unreadableRain, QStringLiteral("--test-crash")},
+        {"reader hangs", rain, kC10toC33, unreadableRain, QStringLiteral("--test-hang"), 300},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         messages.Clear();
         FixedRangePicker picker(c.block);
-        UseReader(c.readerSwitches, c.readerTimeoutMs);
+        if (c.readerSwitch.isEmpty())
+            UseReader();
+        else
+            UseFailingReader(c.readerSwitch, c.readerTimeoutMs);
         Import(picker, c.file);
         UseReader();
         EXPECT_EQ(messages.Errors(), c.error.isEmpty() ? QStringList{} : QStringList{c.error});

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds the Debian package from a built tree and checks what it holds: the program, the
-# desktop entry with its file types, the MIME description, the icons, the AppStream file,
-# the manual pages and the documentation, compressed where Debian compresses them.
+# Builds the Debian package from a built tree and checks what it holds: the program and its
+# helper (and not the helper's test build), the desktop entry with its file types, the MIME
+# description, the icons, the AppStream file, the manual pages and the documentation,
+# compressed where Debian compresses them.
 #   check_deb.sh BUILD_DIR [--lintian]
 # With --lintian, also runs lintian on the package and fails on any error it reports.
 set -eu
@@ -16,6 +17,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$out/list"
 fail=0
 for f in \
     /usr/bin/moravel \
+    /usr/libexec/moravel/moravel-reader \
     /usr/share/applications/moravel.desktop \
     /usr/share/mime/packages/moravel.xml \
     /usr/share/metainfo/moravel.metainfo.xml \
@@ -31,6 +33,9 @@ for f in \
     /usr/share/doc/moravel/changelog.gz; do
   grep -qx "$f" "$out/list" || { echo "missing in the package: $f"; fail=1; }
 done
+
+# The helper's test build (with switches that make it fail on purpose) stays in the build tree.
+if grep -q 'moravel-reader-test' "$out/list"; then echo "test build of the helper in the package"; fail=1; fi
 
 dpkg-deb -x "$deb" "$out/root"
 for gz in usr/share/man/man1/moravel.1.gz usr/share/man/pl/man1/moravel.1.gz usr/share/doc/moravel/changelog.gz; do

@@ -1,6 +1,7 @@
 // The report workbook, written to a temporary folder and read back by openpyxl (a separate
 // Python process), which reports sheets, cells, formats, rich texts and the chart part as JSON.
 #include "report/Excel.h"
+#include "report/SeriesExport.h"
 #include "model/State.h"
 #include "text/Error.h"
 
@@ -494,6 +495,32 @@ TEST(ReportFiles, FailureNamesTheFile)
     ReportData tooLong = Sample(2);
     tooLong.HydrographLength = kReportCapacity + 1;
     EXPECT_THROW(WriteExcelReport(tooLong, folder.filePath(QStringLiteral("a.xlsx"))), Error);
+}
+
+// The series workbook is written through the same workbook skeleton as the report, with a
+// message of its own around the same reasons.
+TEST(ReportFiles, SeriesWorkbookFailureNamesTheFile)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.xlsx")));
+    model::SeriesResult result;
+    result.bandHours = 2;
+    result.band = {{1, 2, 3, 4, 5}, {0.5, 1, 1.5, 2, 2.5}};
+    result.realisations = {{true, 5, 2, 1000}, {}};
+    for (const QString& path :
+         {folder.filePath(QStringLiteral("brak/Seria.xlsx")), folder.filePath(QStringLiteral("folder.xlsx"))}) {
+        try {
+            WriteSeriesWorkbook(result, path);
+            ADD_FAILURE() << "no error for " << path.toStdString();
+        } catch (const Error& e) {
+            EXPECT_TRUE(
+                e.text().startsWith(QStringLiteral("Nie można zapisać pliku %1: nie można utworzyć pliku (").arg(path)))
+                << e.what();
+        }
+        EXPECT_FALSE(QFileInfo(path).isFile());
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"folder.xlsx"}));
 }
 
 TEST(ReportFiles, EachReportGetsAFolderOfItsOwn)

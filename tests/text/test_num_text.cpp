@@ -214,6 +214,60 @@ TEST(FormatInt, PlainDecimal)
     EXPECT_EQ(FormatInt(10000000000LL), QStringLiteral("10000000000"));
 }
 
+struct DecimalsCase {
+    double value;
+    int decimals;
+    const char* text;
+};
+
+TEST(FormatDecimals, FixedNotationWithExactlyThePlacesAsked)
+{
+    const DecimalsCase cases[] = {
+        {0, 2, "0,00"},          {9, 2, "9,00"},
+        {2.0 / 3, 3, "0,667"},   {-3.14159, 2, "-3,14"},
+        {12345.678, 0, "12346"}, {999.4, 0, "999"},
+        {2.5, 0, "3"},           {0.5, 0, "1"},
+        {93.6, 1, "93,6"},       {1e20, 1, "100000000000000000000,0"},
+    };
+    for (const DecimalsCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(FormatDecimals(c.value, c.decimals, kComma), QString::fromUtf8(c.text));
+        EXPECT_EQ(FormatDecimals(c.value, c.decimals, kDot), QString::fromUtf8(c.text).replace(u',', u'.'));
+    }
+}
+
+TEST(FormatUpToDecimals, TrailingZerosDropped)
+{
+    const DecimalsCase cases[] = {
+        {1.5, 4, "1,5"},   {3, 4, "3"},        {0.125, 4, "0,125"}, {12.34567, 4, "12,3457"},
+        {100, 0, "100"},   {100, 2, "100"},    {120.5, 0, "121"},   {-2.5, 2, "-2,5"},
+        {0.00004, 4, "0"}, {-0.00004, 4, "0"}, {-0.0, 4, "0"},      {double(0.1f), 4, "0,1"},
+    };
+    for (const DecimalsCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(FormatUpToDecimals(c.value, c.decimals, kComma), QString::fromUtf8(c.text));
+        EXPECT_EQ(FormatUpToDecimals(c.value, c.decimals, kDot), QString::fromUtf8(c.text).replace(u',', u'.'));
+    }
+}
+
+TEST(FormatShortestFloat, ReadsBackAsTheSameSingle)
+{
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {
+        {0, "0"},         {12.3f, "12,3"},           {-0.25f, "-0,25"},    {0.1f, "0,1"},
+        {1e-5f, "1e-05"}, {16777216.0f, "16777216"}, {3.4e38f, "3,4e+38"}, {123456789.0f, "123456792"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString comma = FormatShortestFloat(c.value, kComma);
+        EXPECT_EQ(comma, QString::fromUtf8(c.text));
+        EXPECT_EQ(FormatShortestFloat(c.value, kDot), QString::fromUtf8(c.text).replace(u',', u'.'));
+        EXPECT_EQ(static_cast<float>(StrToFloat(comma, kComma)), c.value);
+    }
+}
+
 TEST(Rounding, HalfEvenAndTruncation)
 {
     const struct {

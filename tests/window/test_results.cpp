@@ -70,16 +70,16 @@ TEST(HydrographResultsTest, CsvFieldsFollowTheDecimalSeparator)
     s.rainfall = {1.5f, 2};
     s.effective = {0, 0.25f};
     s.discharge = {0.125f, 3, 0.5f};
-    EXPECT_EQ(HydrographCsv(s, QLatin1Char(',')),
-              QStringLiteral("Godzina;Opad [mm];Opad efektywny [mm];Przepływ [m³/s]\n"
-                             "1;1,5;0;0,125\n2;2;0,25;3\n3;;;0,5\n"));
-    EXPECT_EQ(HydrographCsv(s, QLatin1Char('.')),
-              QStringLiteral("Godzina,Opad [mm],Opad efektywny [mm],Przepływ [m³/s]\n"
-                             "1,1.5,0,0.125\n2,2,0.25,3\n3,,,0.5\n"));
+    EXPECT_EQ(HydrographCsv(s, QLatin1Char(',')).Text(),
+              QStringLiteral("Godzina;Opad [mm];Opad efektywny [mm];Przepływ [m³/s]\r\n"
+                             "1;1,5;0;0,125\r\n2;2;0,25;3\r\n3;;;0,5\r\n"));
+    EXPECT_EQ(HydrographCsv(s, QLatin1Char('.')).Text(),
+              QStringLiteral("Godzina,Opad [mm],Opad efektywny [mm],Przepływ [m³/s]\r\n"
+                             "1,1.5,0,0.125\r\n2,2,0.25,3\r\n3,,,0.5\r\n"));
     // A storm longer than its hydrograph keeps its hours; a typed one has no rainfall.
     s.rainfall.clear();
     s.effective = {1, 2, 3, 4};
-    EXPECT_EQ(HydrographCsv(s, QLatin1Char('.')).split(QLatin1Char('\n')).mid(3, 2),
+    EXPECT_EQ(HydrographCsv(s, QLatin1Char('.')).Text().split(QStringLiteral("\r\n")).mid(3, 2),
               (QStringList{QStringLiteral("3,,3,0.5"), QStringLiteral("4,,4,")}));
 }
 
@@ -342,7 +342,7 @@ TEST_F(ResultsTest, SavesTheHydrographAsCsv)
     ASSERT_TRUE(messages.log.empty());
     QByteArray bytes = Read(Path(QStringLiteral("hydrogram.csv")));
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-    QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QLatin1Char('\n'));
+    QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.takeLast(), QString());
     EXPECT_EQ(lines.takeFirst(), QStringLiteral("Godzina;Opad [mm];Opad efektywny [mm];Przepływ [m³/s]"));
     ASSERT_EQ(lines.size(), std::max(24, int(drawn.HydrographLength)));

@@ -56,11 +56,14 @@ protected:
         Retype(s->SeedEdit(), seed);
         QTest::mouseClick(s->ComputeButton(), Qt::LeftButton);
     }
-    QString ReadText(const QString& path)
+    // A CSV file's text after its UTF-8 byte-order mark.
+    QString ReadCsv(const QString& path)
     {
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-        return QString::fromUtf8(f.readAll());
+        const QByteArray bytes = f.readAll();
+        EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << path.toStdString();
+        return QString::fromUtf8(bytes.mid(3));
     }
 
     FixedSource random{{0.5}};
@@ -178,7 +181,7 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
 
     dialogs.answers.push_back(dir.filePath("pasmo.csv"));
     QTest::mouseClick(s->BandCsvButton(), Qt::LeftButton);
-    const QStringList band = ReadText(dir.filePath("pasmo.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList band = ReadCsv(dir.filePath("pasmo.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(band.size(), r.bandHours + 1);
     EXPECT_EQ(band[0], QStringLiteral("Godzina;P5 [m³/s];P25 [m³/s];Mediana [m³/s];P75 [m³/s];P95 [m³/s]"));
     const int peakHour = std::min(15, r.bandHours);
@@ -190,7 +193,7 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
 
     dialogs.answers.push_back(dir.filePath("realizacje.csv"));
     QTest::mouseClick(s->RealisationsCsvButton(), Qt::LeftButton);
-    const QStringList rows = ReadText(dir.filePath("realizacje.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList rows = ReadCsv(dir.filePath("realizacje.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 121);
     const QStringList first = rows[1].split(';');
     EXPECT_EQ(first[0], QStringLiteral("1"));

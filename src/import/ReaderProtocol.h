@@ -1,0 +1,13 @@
+#pragma once
+// What the program and its helper moravel-reader agree on besides the answer's bytes
+// (EncodeWorkbook / DecodeWorkbook): the file's bytes go in on the helper's standard input,
+// the answer comes out on its standard output, and the exit code says how it ended.
+
+namespace moravel::import {
+
+// Exit codes of the helper. 0 comes with an answer; these two refuse the file; any other
+// end (a signal, a limit, another code) is a failure of the helper.
+constexpr int kReaderExitUnreadable = 65;  // no reader takes the bytes
+constexpr int kReaderExitTooLarge = 66;    // the file or its workbook is out of all reason
+
+}  // namespace moravel::import

@@ -1,0 +1,61 @@
+#include "report/Csv.h"
+
+#include "text/Error.h"
+
+#include <QSaveFile>
+
+namespace moravel::report {
+namespace {
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+QString Field(const QString& text, QChar separator)
+{
+    const bool quoted = text.contains(separator) || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r');
+    if (!quoted)
+        return text;
+    QString doubled = text;
+    doubled.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + doubled + u'"';
+}
+
+[[noreturn]] void CannotWrite(const QString& path)
+{
+    throw Error(QStringLiteral("Nie można utworzyć pliku ") + path);
+}
+
+}  // namespace
+
+QChar CsvFieldSeparator(QChar decimalSeparator)
+{
+    return decimalSeparator == u',' ? u';' : u',';
+}
+
+CsvTable::CsvTable(QChar decimalSeparator) : separator_(CsvFieldSeparator(decimalSeparator)) {}
+
+void CsvTable::AddRow(const QStringList& fields)
+{
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            text_ += separator_;
+        text_ += Field(fields[i], separator_);
+    }
+    text_ += QStringLiteral("\r\n");
+}
+
+QByteArray CsvTable::Bytes() const
+{
+    return QByteArray(kByteOrderMark) + text_.toUtf8();
+}
+
+void WriteCsvFile(const QString& path, const CsvTable& table)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        CannotWrite(path);
+    file.write(table.Bytes());
+    if (!file.commit())
+        CannotWrite(path);
+}
+
+}  // namespace moravel::report

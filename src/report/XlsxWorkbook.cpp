@@ -1,0 +1,54 @@
+#include "report/XlsxWorkbook.h"
+
+#include "text/Error.h"
+
+#include <QFile>
+
+#include <utility>
+
+namespace moravel::report {
+
+XlsxWorkbook::XlsxWorkbook(const QString& file, FailureText failureText) : failureText_(std::move(failureText))
+{
+    workbook_ = workbook_new(QFile::encodeName(file).constData());
+    if (!workbook_)
+        Fail(QStringLiteral("brak pamięci"));
+}
+
+XlsxWorkbook::~XlsxWorkbook()
+{
+    if (workbook_)
+        workbook_close(workbook_);
+}
+
+lxw_format* XlsxWorkbook::NewFormat()
+{
+    lxw_format* format = workbook_add_format(workbook_);
+    if (!format)
+        Fail(QStringLiteral("brak pamięci"));
+    return format;
+}
+
+void XlsxWorkbook::Fail(const QString& reason) const
+{
+    throw Error(failureText_(reason));
+}
+
+void XlsxWorkbook::Check(lxw_error error) const
+{
+    if (error == LXW_NO_ERROR)
+        return;
+    const QString detail = QString::fromUtf8(lxw_strerror(error));
+    if (error == LXW_ERROR_CREATING_XLSX_FILE || error == LXW_ERROR_CREATING_TMPFILE)
+        Fail(QStringLiteral("nie można utworzyć pliku (%1)").arg(detail));
+    Fail(QStringLiteral("błąd zapisu skoroszytu (%1)").arg(detail));
+}
+
+void XlsxWorkbook::Close()
+{
+    // workbook_close frees the workbook whatever its result.
+    lxw_workbook* workbook = std::exchange(workbook_, nullptr);
+    Check(workbook_close(workbook));
+}
+
+}  // namespace moravel::report

@@ -1,0 +1,45 @@
+#pragma once
+// A workbook written with libxlsxwriter: opened when constructed, with numbers printed in the
+// "C" locale for as long as it lives, and closed by Close(), which checks the result. Every
+// failure throws moravel::Error with the caller's message for a reason in Polish.
+#include "report/ClassicNumbers.h"
+
+#include <QString>
+
+#include <xlsxwriter.h>
+
+#include <functional>
+
+namespace moravel::report {
+
+class XlsxWorkbook {
+public:
+    // The message for a failure's reason, e.g. "Nie można zapisać raportu w pliku <path>: <reason>".
+    using FailureText = std::function<QString(const QString& reason)>;
+
+    // Opens a workbook to be written to `file` when closed; fails with "brak pamięci".
+    XlsxWorkbook(const QString& file, FailureText failureText);
+    // A workbook that was not closed (an error is on its way) is closed unchecked, which frees it.
+    ~XlsxWorkbook();
+    XlsxWorkbook(const XlsxWorkbook&) = delete;
+    XlsxWorkbook& operator=(const XlsxWorkbook&) = delete;
+
+    lxw_workbook* Get() const { return workbook_; }
+    // A new cell format; fails with "brak pamięci".
+    lxw_format* NewFormat();
+
+    [[noreturn]] void Fail(const QString& reason) const;
+    // Fails for a libxlsxwriter error: "nie można utworzyć pliku (<detail>)" when the file or a
+    // working file can't be made, else "błąd zapisu skoroszytu (<detail>)".
+    void Check(lxw_error error) const;
+
+    // Writes the file and frees the workbook, failing as Check does.
+    void Close();
+
+private:
+    ClassicNumbers classicNumbers_;
+    FailureText failureText_;
+    lxw_workbook* workbook_ = nullptr;
+};
+
+}  // namespace moravel::report

@@ -10,6 +10,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,17 +64,51 @@ QString ResolvedPath(const QString& stored, const QString& projectPath)
     return QDir::cleanPath(ProjectFolder(projectPath).absolutePath() + QLatin1Char('/') + stored);
 }
 
-// Writes the bytes over the file's own contents, creating it when it is missing. The file
-// stays the same file, with its owner and mode, but a failure midway leaves it cut.
+// Writes the bytes over the file's own contents from its start, creating it when it is
+// missing. The file stays the same file, with its owner, mode and every name it has. It is
+// not emptied first: a regular file is cut to the new length only once every new byte is
+// in, so a write that stops midway leaves the new bytes followed by the old ones.
 bool WriteInPlace(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
         return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    bool ok = true;
+    for (qsizetype done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        done += ok ? n : 0;
+    }
+    struct stat now {};
+    if (ok && ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && now.st_size > bytes.size())
+        ok = ::ftruncate(fd, bytes.size()) == 0;
+    if (ok && ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode))
+        ok = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+// How an existing name is written: replaced by a new file, written in place, or refused.
+enum class Target { Replace, InPlace, Refuse };
+
+Target TargetOf(const QString& path)
+{
+    struct stat old {};
+    // The name's target, through any symbolic links; a missing one is a new file.
+    if (::stat(QFile::encodeName(path).constData(), &old) != 0)
+        return Target::Replace;
+    if (S_ISREG(old.st_mode))
+        return old.st_nlink > 1 ? Target::InPlace : Target::Replace;
+    if (S_ISCHR(old.st_mode))
+        return Target::InPlace;
+    // A pipe would hold the save until someone read it, a block device is a disk.
+    return Target::Refuse;
+}
+
+QString WithBreaksShown(QString path)
+{
+    return path.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
 }
 
 // Gives a new file the owner, group and mode of the file it is to replace.
@@ -99,10 +135,27 @@ QByteArray ReadFileStart(const QString& path, qsizetype maxSize)
     return bytes;
 }
 
+void RequireOneLinePath(const QString& path)
+{
+    if (path.contains(QLatin1Char('\r')) || path.contains(QLatin1Char('\n')))
+        throw Error(QStringLiteral("Nazwa pliku nie może zawierać znaku końca wiersza: ") + WithBreaksShown(path));
+}
+
 void WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
+    RequireOneLinePath(path);
     if (path.isEmpty())
         CannotCreate(path);
+    switch (TargetOf(path)) {
+        case Target::Refuse:
+            CannotCreate(path);
+        case Target::InPlace:
+            if (!WriteInPlace(path, bytes))
+                CannotCreate(path);
+            return;
+        case Target::Replace:
+            break;
+    }
     struct stat old {};
     const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode);
 
@@ -220,6 +273,8 @@ ProjectPaths ReadProjectFile(const QString& path)
 
 void WriteProjectFile(const QString& path, const ProjectPaths& paths)
 {
+    for (const QString* p : {&paths.rainfall, &paths.scs, &paths.parameters})
+        RequireOneLinePath(*p);
     WriteFileAtomically(path, EncodeProject(paths, path));
 }
 

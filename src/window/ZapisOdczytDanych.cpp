@@ -244,6 +244,10 @@ void SaveProject(TFormatkaOkno& window)
     paths.scs = window.AskFile(kOpenDialogProjektSCS).value_or(QString());
     paths.parameters = window.AskFile(kOpenDialogProjektParametry).value_or(QString());
     const QString path = *name + QStringLiteral(".kpr");
+    // A path with a line break would shift every line after it: refused before anything,
+    // the memo included, is written.
+    for (const QString& p : {path, paths.rainfall, paths.scs, paths.parameters})
+        RequireOneLinePath(p);
     ShowProjectLines(window, paths);
     WriteProjectFile(path, paths);
     ConfirmSaved(window, path);

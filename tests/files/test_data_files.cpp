@@ -4,6 +4,7 @@
 #include "text/Error.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <sys/resource.h>
@@ -288,6 +290,109 @@ TEST_F(DataFiles, ReplacedFileKeepsItsOwnerAndMode)
     EXPECT_EQ(info.ownerId(), owner);
     EXPECT_EQ(info.groupId(), group);
     EXPECT_EQ(Mode(path), 0640u);
+}
+
+TEST_F(DataFiles, NodesAreWrittenAsTheyAreOrRefusedNeverReplaced)
+{
+    RainfallRecord rain;
+    rain.hourCount = QStringLiteral("1");
+    const QByteArray bytes = rain.Encode();
+    // A pipe nobody reads, by its own name and through a link: refused at once (writing it
+    // would wait for a reader for ever), and still a pipe.
+    const QString fifo = Path("kolejka.kwp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    const QString toFifo = Path("do_kolejki.kwp");
+    ASSERT_TRUE(QFile::link(fifo, toFifo));
+    for (const QString& name : {fifo, toFifo}) {
+        EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(name, bytes); }),
+                  QStringLiteral("Nie można utworzyć pliku ") + name);
+        EXPECT_TRUE(S_ISFIFO(Stat(fifo).st_mode));
+    }
+    // A folder is refused too.
+    EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(dir_.path(), bytes); }),
+              QStringLiteral("Nie można utworzyć pliku ") + dir_.path());
+
+    // Character devices of our own (only root may make them): the null device takes the
+    // bytes, the full one fails as a full disk does; both stay devices, by their own name
+    // and through a link.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "device nodes need root";
+    const QString null = Path("null.kwp");
+    const QString full = Path("full.kwp");
+    ASSERT_EQ(::mknod(QFile::encodeName(null).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod(QFile::encodeName(full).constData(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    const QString toNull = Path("do_null.kwp");
+    const QString toFull = Path("do_full.kwp");
+    ASSERT_TRUE(QFile::link(null, toNull));
+    ASSERT_TRUE(QFile::link(full, toFull));
+    for (const QString& name : {null, toNull}) {
+        EXPECT_EQ(ErrorOf([&] { WriteRainfallFile(name, rain); }), QStringLiteral("<no error>"));
+        EXPECT_TRUE(S_ISCHR(Stat(null).st_mode));
+    }
+    for (const QString& name : {full, toFull}) {
+        EXPECT_EQ(ErrorOf([&] { WriteRainfallFile(name, rain); }), QStringLiteral("Nie można utworzyć pliku ") + name);
+        EXPECT_TRUE(S_ISCHR(Stat(full).st_mode));
+    }
+    EXPECT_TRUE(QFileInfo(toNull).isSymLink());
+    EXPECT_TRUE(QFileInfo(toFull).isSymLink());
+}
+
+TEST_F(DataFiles, HardLinkedFileIsWrittenInPlaceSoEveryNameSeesTheSave)
+{
+    const QString path = Path("opad.kwp");
+    const QString other = Path("kopia.kwp");
+    Put(path, QByteArray(RainfallRecord::kSize + 100, 'x'));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+    const ino_t inode = Inode(path);
+    RainfallRecord rain;
+    rain.hourCount = QStringLiteral("2");
+    rain.hours = {QStringLiteral("1,5"), QStringLiteral("3")};
+    WriteRainfallFile(path, rain);
+    EXPECT_EQ(Inode(path), inode);
+    EXPECT_EQ(Get(other), rain.Encode());  // cut to the record's length after it
+    EXPECT_EQ(Stat(path).st_nlink, 2u);
+}
+
+TEST_F(DataFiles, InterruptedSaveInPlaceLeavesNewBytesThenOldNeverAShorterFile)
+{
+    // The file has a second name, so it is written in place; a file-size limit stops the
+    // write after its first 1000 bytes, as a kill would.
+    const QString path = Path("opad.kwp");
+    const QByteArray old(RainfallRecord::kSize, 'x');
+    Put(path, old);
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(Path("kopia.kwp")).constData()), 0);
+    RainfallRecord rain;
+    rain.hourCount = QStringLiteral("1");
+    const QByteArray bytes = rain.Encode();
+    ASSERT_EQ(bytes.size(), old.size());
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString error = ErrorOf([&] { WriteRainfallFile(path, rain); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(error, QStringLiteral("Nie można utworzyć pliku ") + path);
+    const QByteArray now = Get(path);
+    ASSERT_EQ(now.size(), old.size());
+    EXPECT_EQ(now.left(1000), bytes.left(1000));
+    EXPECT_EQ(now.mid(1000), old.mid(1000));
+}
+
+TEST_F(DataFiles, NameWithALineBreakIsRefusedBeforeAnythingIsWritten)
+{
+    const QString broken = Path("opad\nkopia.kwp");
+    EXPECT_EQ(ErrorOf([&] { WriteRainfallFile(broken, RainfallRecord()); }),
+              QStringLiteral("Nazwa pliku nie może zawierać znaku końca wiersza: ") + Path("opad\\nkopia.kwp"));
+    ProjectPaths paths{Path("a.kwp"), Path("b\r.kws"), Path("c.kwx")};
+    const QString project = Path("sprawa.kpr");
+    EXPECT_EQ(ErrorOf([&] { WriteProjectFile(project, paths); }),
+              QStringLiteral("Nazwa pliku nie może zawierać znaku końca wiersza: ") + Path("b\\r.kws"));
+    EXPECT_TRUE(QDir(dir_.path()).entryList(QDir::Files | QDir::System).isEmpty());
 }
 
 // --- Project file --------------------------------------------------------------------

@@ -497,6 +497,26 @@ TEST_F(FileCommandsTest, ProjectWithACancelledScsChoiceStopsAtTheEmptyName)
     EXPECT_EQ(ui().Memo_Save_Projekt->toPlainText(), Path("p.kwp") + "\n\n" + Path("p.kwx"));
 }
 
+TEST_F(FileCommandsTest, PathWithALineBreakIsRefusedBeforeTheProjectOrItsMemoIsWritten)
+{
+    const QString memo = ui().Memo_Save_Projekt->toPlainText();
+    const QString broken = Path("opad\nstary.kwp");
+    Run(ui().MenuPlikZapiszProjekt, {Path("sprawa"), broken, Path("p.kws"), Path("p.kwx")});
+    EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("Nazwa pliku nie może zawierać znaku końca wiersza: ") +
+                                             Path("opad\\nstary.kwp") + QLatin1Char('.')});
+    EXPECT_TRUE(messages.Infos().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(Path("sprawa.kpr")));
+    EXPECT_EQ(ui().Memo_Save_Projekt->toPlainText(), memo);
+
+    // A data file's own name is refused the same way.
+    messages.Clear();
+    EnterRain({"3"});
+    Run(ui().MenuOpadZapisz, {Path("opad\rnowy")});
+    EXPECT_EQ(messages.Errors(), QStringList{QStringLiteral("Nazwa pliku nie może zawierać znaku końca wiersza: ") +
+                                             Path("opad\\rnowy.kwp") + QLatin1Char('.')});
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
 TEST_F(FileCommandsTest, ProjectOpenErrorsNameTheFile)
 {
     // A missing project file changes nothing.

@@ -1,6 +1,7 @@
 #include "window/Formatka.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCheckBox>
 #include <QEvent>
 #include <QGuiApplication>
@@ -159,6 +160,8 @@ void TFormatkaOkno::BuildWorkingPanels()
     FitCaptions();
     form_->ImageLicencja->setPixmap(PictureFor(QStringLiteral(":/logo.jpg"), form_->ImageLicencja->size()));
     BindPanelHandlers();
+    for (const moravel::window::DataKind kind : moravel::window::kDataKinds)
+        MarkStored(kind);
     chartExport_->BindChart();
     moravel::window::BindRainfallClipboard(*this);
     form_->Wykres->resize(screen_.width() - 220, form_->Wykres->height());
@@ -529,7 +532,67 @@ void TFormatkaOkno::Autor1Click()
 
 void TFormatkaOkno::MenuPlikKoniecProgramuClick()
 {
+    if (!MayEnd())
+        return;
     QApplication::quit();
+}
+
+// ---- Unsaved work
+
+void TFormatkaOkno::MarkStored(moravel::window::DataKind kind)
+{
+    storedTexts_[static_cast<size_t>(kind)] = moravel::window::StoredTextsOf(*this, kind);
+}
+
+QList<moravel::window::DataKind> TFormatkaOkno::UnsavedKinds() const
+{
+    QList<moravel::window::DataKind> kinds;
+    // Nothing can have been typed or opened before the working panels exist.
+    if (!panelsBuilt_)
+        return kinds;
+    for (const moravel::window::DataKind kind : moravel::window::kDataKinds)
+        if (moravel::window::StoredTextsOf(*this, kind) != storedTexts_[static_cast<size_t>(kind)])
+            kinds << kind;
+    return kinds;
+}
+
+bool TFormatkaOkno::MayEnd()
+{
+    if (endAgreed_)
+        return true;
+    const QList<moravel::window::DataKind> unsaved = UnsavedKinds();
+    if (!unsaved.isEmpty()) {
+        QStringList names;
+        for (const moravel::window::DataKind kind : unsaved)
+            names << moravel::window::DataKindName(kind);
+        const QString question =
+            QStringLiteral("Nie zapisano zmian w danych: %1.\nZapisać je przed zakończeniem programu?")
+                .arg(names.join(QStringLiteral(", ")));
+        switch (messages_->AskBeforeClosing(question)) {
+            case moravel::window::Messages::CloseChoice::Cancel:
+                return false;
+            case moravel::window::Messages::CloseChoice::Discard:
+                break;
+            case moravel::window::Messages::CloseChoice::SaveProject: {
+                // A failed save is shown as any command's error, and the program stays.
+                bool saved = false;
+                Guarded([this, &saved] { saved = moravel::window::SaveChangedDataAndProject(*this); });
+                if (!saved)
+                    return false;
+                break;
+            }
+        }
+    }
+    endAgreed_ = true;
+    return true;
+}
+
+void TFormatkaOkno::closeEvent(QCloseEvent* event)
+{
+    if (MayEnd())
+        event->accept();
+    else
+        event->ignore();
 }
 
 // ---- Rainfall panel

@@ -16,8 +16,10 @@
 #include "model/Random.h"
 #include "model/State.h"
 #include "window/Seams.h"
+#include "window/ZapisOdczytDanych.h"
 
 class QCheckBox;
+class QCloseEvent;
 class QLabel;
 class QLineEdit;
 namespace moravel::window {
@@ -217,6 +219,21 @@ public:
     void BuildWorkingPanels();
     bool PanelsBuilt() const { return panelsBuilt_; }
 
+    // ---- Unsaved work
+    // What a save of `kind` would store now is what was last stored or opened (the file
+    // commands call this after a save, an open and "Nowe dane").
+    void MarkStored(moravel::window::DataKind kind);
+    // The kinds of data changed since they were last stored or opened.
+    QList<moravel::window::DataKind> UnsavedKinds() const;
+    // Whether the program may end: at once when nothing would be lost, else after asking
+    // ("Zapisz projekt..." saves the changed data and the project first; "Anuluj" keeps the
+    // program running).
+    bool MayEnd();
+
+protected:
+    // Closing by the window manager asks as "Koniec programu" does.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     friend struct moravel::window::UiAccess;
     // The controls of the design description: window/ and the tests reach them through
@@ -294,6 +311,10 @@ private:
     QHash<QString, QString> lastFileNames_;
     QHash<QObject*, std::function<void()>> changeHandlers_;
     QPointer<moravel::window::SeriesWindow> seriesWindow_;
+    // What each kind of data held when it was last stored or opened (DataKind order).
+    std::array<QStringList, 3> storedTexts_;
+    // The user has already agreed to end the program (no second question on the way out).
+    bool endAgreed_ = false;
 };
 
 // The largest hour count the rainfall table takes: the computation state holds this many hours.

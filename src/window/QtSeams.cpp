@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStringList>
@@ -130,6 +131,23 @@ void QtMessages::Info(const QString& text)
 void QtMessages::Error(const QString& text)
 {
     ShowMessage(QMessageBox::Critical, text, parent_);
+}
+
+Messages::CloseChoice QtMessages::AskBeforeClosing(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::NoButton, parent_);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* save = box.addButton(QStringLiteral("Zapisz projekt..."), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Zakończ bez zapisu"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Anuluj"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return CloseChoice::SaveProject;
+    if (box.clickedButton() == discard)
+        return CloseChoice::Discard;
+    return CloseChoice::Cancel;
 }
 
 std::unique_ptr<QFileDialog> MakeFileDialog(const FileDialogSpec& dialogSpec, const QString& lastName, QWidget* parent)

@@ -47,6 +47,7 @@ public:
     explicit QtMessages(QWidget* parent) : parent_(parent) {}
     void Info(const QString& text) override;
     void Error(const QString& text) override;
+    CloseChoice AskBeforeClosing(const QString& text) override;
 
 private:
     QWidget* parent_;

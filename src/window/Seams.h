@@ -19,6 +19,10 @@ public:
     // The application's error box: error icon, the application's title; the caller has
     // already appended the final full stop.
     virtual void Error(const QString& text) = 0;
+    // The question before the program ends with unsaved work: "Zapisz projekt...",
+    // "Zakończ bez zapisu" or "Anuluj" (also Escape and closing the box).
+    enum class CloseChoice { SaveProject, Discard, Cancel };
+    virtual CloseChoice AskBeforeClosing(const QString& text) = 0;
 };
 
 // One file dialog of the window, as the window defines it.

@@ -20,12 +20,24 @@ public:
     };
     void Info(const QString& text) override { log.push_back({false, text}); }
     void Error(const QString& text) override { log.push_back({true, text}); }
+    // Records the question and gives the next queued answer; with none queued, "Anuluj".
+    CloseChoice AskBeforeClosing(const QString& text) override
+    {
+        questions << text;
+        if (closeAnswers.empty())
+            return CloseChoice::Cancel;
+        const CloseChoice answer = closeAnswers.front();
+        closeAnswers.pop_front();
+        return answer;
+    }
 
     QStringList Infos() const { return Texts(false); }
     QStringList Errors() const { return Texts(true); }
     void Clear() { log.clear(); }
 
     std::vector<Entry> log;  // every box in the order shown
+    QStringList questions;   // every question before closing, in order
+    std::deque<CloseChoice> closeAnswers;
 
 private:
     QStringList Texts(bool error) const

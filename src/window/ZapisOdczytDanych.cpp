@@ -93,6 +93,7 @@ void SaveRainfall(TFormatkaOkno& window)
         record.hours.append(StoredRainfallText(window, record.effective, i));
     const QString path = *name + QStringLiteral(".kwp");
     WriteRainfallFile(path, record);
+    window.MarkStored(DataKind::Rainfall);
     ConfirmSaved(window, path);
 }
 
@@ -111,6 +112,7 @@ void LoadRainfall(TFormatkaOkno& window, const QString& path)
     for (int i = 1; i <= filled; ++i)
         SetStoredRainfallText(window, record.effective, i, record.Hour(i));
     window.Tabela_OpadClick();
+    window.MarkStored(DataKind::Rainfall);
 }
 
 void OpenRainfall(TFormatkaOkno& window)
@@ -140,6 +142,8 @@ void ClearRainfall(TFormatkaOkno& window)
     window.SetRainHourCountText(QStringLiteral("1"));
     if (direct)
         window.SetRainfallText(1, QStringLiteral("1"));
+    // New data: nothing of it is lost by ending the program.
+    window.MarkStored(DataKind::Rainfall);
 }
 
 // ---- SCS file
@@ -157,6 +161,7 @@ void SaveScs(TFormatkaOkno& window)
     // The whole chosen name: cutting a long path would write somewhere the user didn't ask.
     const QString path = *name + QStringLiteral(".kws");
     WriteScsFile(path, record);
+    window.MarkStored(DataKind::LandUse);
     ConfirmSaved(window, path);
     // The stored curve number of the own class on soil group D, as the file holds it.
     const int d = ScsRecord::kGroups - 1;
@@ -171,6 +176,7 @@ void LoadScs(TFormatkaOkno& window, const QString& path)
         window.SetOwnClassCurveNumberText(g, record.ownClassCn[g]);
     window.SetLandUseAreaTexts(record.areas);
     window.Tabela_SCSClick();
+    window.MarkStored(DataKind::LandUse);
 }
 
 void OpenScs(TFormatkaOkno& window)
@@ -186,6 +192,7 @@ void ClearScs(TFormatkaOkno& window)
     window.SetLandUseAreaTexts({});
     for (int g = 0; g < ScsRecord::kGroups; ++g)
         window.SetOwnClassCurveNumberText(g, QString());
+    window.MarkStored(DataKind::LandUse);
 }
 
 // ---- Parameters file
@@ -201,6 +208,7 @@ void SaveParameters(TFormatkaOkno& window)
         record.values[i] = texts[i];
     const QString path = *name + QStringLiteral(".kwx");
     WriteParametersFile(path, record);
+    window.MarkStored(DataKind::Parameters);
     ConfirmSaved(window, path);
 }
 
@@ -209,6 +217,7 @@ void LoadParameters(TFormatkaOkno& window, const QString& path)
     const ParametersRecord record = ReadParametersFile(path);
     for (int i = 0; i < ParametersRecord::kCount; ++i)
         window.SetParameterText(i, record.values[i]);
+    window.MarkStored(DataKind::Parameters);
 }
 
 void OpenParameters(TFormatkaOkno& window)
@@ -221,6 +230,7 @@ void ClearParameters(TFormatkaOkno& window)
 {
     for (int i = 0; i < ParametersRecord::kCount; ++i)
         window.SetParameterText(i, QString());
+    window.MarkStored(DataKind::Parameters);
 }
 
 // ---- Project file
@@ -234,11 +244,11 @@ void ShowProjectLines(TFormatkaOkno& window, const ProjectPaths& paths)
 
 }  // namespace
 
-void SaveProject(TFormatkaOkno& window)
+bool SaveProject(TFormatkaOkno& window)
 {
     const std::optional<QString> name = window.AskFile(kSaveDialogProjekt);
     if (!name)
-        return;
+        return false;
     ProjectPaths paths;
     paths.rainfall = window.AskFile(kOpenDialogProjektOpad).value_or(QString());
     paths.scs = window.AskFile(kOpenDialogProjektSCS).value_or(QString());
@@ -251,6 +261,69 @@ void SaveProject(TFormatkaOkno& window)
     ShowProjectLines(window, paths);
     WriteProjectFile(path, paths);
     ConfirmSaved(window, path);
+    return true;
+}
+
+bool SaveChangedDataAndProject(TFormatkaOkno& window)
+{
+    for (const DataKind kind : window.UnsavedKinds()) {
+        switch (kind) {
+            case DataKind::Rainfall:
+                SaveRainfall(window);
+                break;
+            case DataKind::LandUse:
+                SaveScs(window);
+                break;
+            case DataKind::Parameters:
+                SaveParameters(window);
+                break;
+        }
+        if (window.UnsavedKinds().contains(kind))
+            return false;  // its dialog was cancelled
+    }
+    return SaveProject(window);
+}
+
+QStringList StoredTextsOf(const TFormatkaOkno& window, DataKind kind)
+{
+    QStringList texts;
+    switch (kind) {
+        case DataKind::Rainfall: {
+            texts << window.RainHourCountText();
+            const bool effective = window.EffectiveRainTyped();
+            texts << (effective ? QStringLiteral("1") : QStringLiteral("0"));
+            const int hours = std::clamp(text::StrToIntDef(texts.front(), 0), 0, kMaxRainfallHours);
+            for (int i = 1; i <= hours; ++i)
+                texts << StoredRainfallText(window, effective, i);
+            break;
+        }
+        case DataKind::LandUse: {
+            for (const QString& cn : window.OwnClassCurveNumberTexts())
+                texts << cn;
+            for (const auto& row : window.LandUseAreaTexts())
+                for (const QString& cell : row)
+                    texts << cell;
+            break;
+        }
+        case DataKind::Parameters:
+            for (const QString& value : window.ParameterTexts())
+                texts << value;
+            break;
+    }
+    return texts;
+}
+
+QString DataKindName(DataKind kind)
+{
+    switch (kind) {
+        case DataKind::Rainfall:
+            return QStringLiteral("opad");
+        case DataKind::LandUse:
+            return QStringLiteral("użytkowanie terenu (SCS)");
+        case DataKind::Parameters:
+            return QStringLiteral("parametry zlewni");
+    }
+    return QString();
 }
 
 void LoadProject(TFormatkaOkno& window, const QString& path)

@@ -586,4 +586,114 @@ TEST_F(FileCommandsTest, CaseSavedFromTheWindowOpensIdenticalInAFreshWindow)
 }
 
 }  // namespace
+// ---- Ending the program with unsaved work
+
+using CloseChoice = Messages::CloseChoice;
+
+// Closes the window as the window manager does; true when it closed.
+bool CloseByWindowManager(TFormatkaOkno& window)
+{
+    return window.close();
+}
+
+TEST_F(FileCommandsTest, EndingAsksOnlyWhenADataKindChangedSinceItWasStoredOrOpened)
+{
+    // A fresh window, an opened project and a hydrograph computed on it: nothing to lose.
+    EXPECT_TRUE(window->UnsavedKinds().isEmpty());
+    OpenExampleProject();
+    Run(ui().MenuObliczeniaHydrogram);
+    EXPECT_TRUE(window->UnsavedKinds().isEmpty());
+    // Typing a text back as it was changes nothing either.
+    Retype(ui().EditParametryRB, QStringLiteral("4,3"));
+    Retype(ui().EditParametryRB, QStringLiteral("4,2"));
+    EXPECT_TRUE(window->UnsavedKinds().isEmpty());
+    ASSERT_TRUE(CloseByWindowManager(*window));
+    EXPECT_TRUE(messages.questions.isEmpty());
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        QString kinds;
+    };
+    const std::vector<Case> cases = {
+        {"a rainfall cell", [this] { EnterCell(Rain(), 1, 3, QStringLiteral("9")); }, QStringLiteral("opad")},
+        {"the hour count", [this] { Retype(Hours(), QStringLiteral("25")); }, QStringLiteral("opad")},
+        {"a land-use cell", [this] { EnterCell(ui().Tabela_SCS, 0, 2, QStringLiteral("3")); },
+         QStringLiteral("użytkowanie terenu (SCS)")},
+        {"the own class's CN", [this] { Retype(ui().EditSCSB, QStringLiteral("70")); },
+         QStringLiteral("użytkowanie terenu (SCS)")},
+        {"two kinds",
+         [this] {
+             Retype(ui().EditParametryn, QStringLiteral("0,05"));
+             EnterCell(Rain(), 1, 1, QStringLiteral("2"));
+         },
+         QStringLiteral("opad, parametry zlewni")},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        OpenExampleProject();
+        c.change();
+        messages.Clear();
+        messages.questions.clear();
+        // "Anuluj" keeps the program with everything in it; "Zakończ bez zapisu" ends it.
+        messages.closeAnswers = {CloseChoice::Cancel, CloseChoice::Discard};
+        EXPECT_FALSE(CloseByWindowManager(*window)) << c.what;
+        EXPECT_TRUE(window->isVisible()) << c.what;
+        EXPECT_TRUE(CloseByWindowManager(*window)) << c.what;
+        ASSERT_EQ(messages.questions.size(), 2) << c.what;
+        EXPECT_EQ(messages.questions[0], QStringLiteral("Nie zapisano zmian w danych: %1.\nZapisać je przed "
+                                                        "zakończeniem programu?")
+                                             .arg(c.kinds))
+            << c.what;
+    }
+}
+
+TEST_F(FileCommandsTest, EndingFromTheMenuAsksTooAndASaveOrNewDataClearsTheChange)
+{
+    OpenExampleProject();
+    Retype(ui().EditParametryb, QStringLiteral("20"));
+    messages.closeAnswers = {CloseChoice::Cancel};
+    ui().MenuPlikKoniecProgramu->trigger();
+    EXPECT_EQ(messages.questions.size(), 1);
+    EXPECT_TRUE(window->isVisible());
+
+    Run(ui().MenuParametryKWZapisz, {Path("nowe")});
+    EXPECT_TRUE(window->UnsavedKinds().isEmpty());
+    Retype(ui().EditParametryb, QStringLiteral("25"));
+    EnterCell(ui().Tabela_SCS, 0, 2, QStringLiteral("3"));
+    Run(ui().MenuParametryKWNoweDane);
+    Run(ui().MenuSCSNoweDane);
+    EXPECT_TRUE(window->UnsavedKinds().isEmpty());
+    messages.questions.clear();
+    EXPECT_TRUE(CloseByWindowManager(*window));
+    EXPECT_TRUE(messages.questions.isEmpty());
+}
+
+TEST_F(FileCommandsTest, SaveProjectBeforeEndingSavesTheChangedDataThenTheProject)
+{
+    OpenExampleProject();
+    EnterCell(Rain(), 1, 2, QStringLiteral("7,5"));
+    Retype(ui().EditParametryLo, QStringLiteral("13"));
+    messages.Clear();
+
+    // The rainfall's save dialog cancelled: nothing more is asked and the program stays.
+    messages.closeAnswers = {CloseChoice::SaveProject};
+    dialogs.answers = {std::nullopt};
+    EXPECT_FALSE(CloseByWindowManager(*window));
+    EXPECT_TRUE(dialogs.answers.empty());
+    EXPECT_EQ(window->UnsavedKinds().size(), 2);
+
+    // Then the rainfall, the parameters and the project naming them.
+    messages.closeAnswers = {CloseChoice::SaveProject};
+    dialogs.answers = {Path("burza"),     Path("zlewnia"),   Path("sprawa"),
+                       Path("burza.kwp"), Path("stara.kws"), Path("zlewnia.kwx")};
+    EXPECT_TRUE(CloseByWindowManager(*window));
+    EXPECT_TRUE(dialogs.answers.empty());
+    EXPECT_EQ(messages.Infos(),
+              (QStringList{kSaved + Path("burza.kwp"), kSaved + Path("zlewnia.kwx"), kSaved + Path("sprawa.kpr")}));
+    EXPECT_EQ(files::ReadRainfallFile(Path("burza.kwp")).Hour(2), QStringLiteral("7,5"));
+    EXPECT_EQ(files::ReadParametersFile(Path("zlewnia.kwx")).values[4], QStringLiteral("13"));
+    EXPECT_EQ(files::ReadProjectFile(Path("sprawa.kpr")).rainfall, Path("burza.kwp"));
+}
+
 }  // namespace moravel::window::testing

@@ -107,12 +107,14 @@ bool OpenDataFile(TFormatkaOkno& window, const QString& path)
 
 void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments)
 {
-    if (arguments.isEmpty())
-        return;
-    QString path = arguments.front();
-    if (path.startsWith(QLatin1String("file:")))
-        path = QUrl(path).toLocalFile();
-    OpenDataFile(window, path);
+    for (QString path : arguments) {
+        if (path.startsWith(QLatin1String("file:")))
+            path = QUrl(path).toLocalFile();
+        // An empty argument (a launcher's empty file placeholder) names no file.
+        if (path.trimmed().isEmpty())
+            continue;
+        OpenDataFile(window, path);
+    }
 }
 
 QObject* BindFileDrops(TFormatkaOkno& window)

@@ -1,5 +1,5 @@
 #pragma once
-// Opening data files from the desktop: a file named on the command line (the desktop entry
+// Opening data files from the desktop: files named on the command line (the desktop entry
 // passes the double-clicked file) and files dropped on the window. Each opens as its menu
 // command opens the file chosen in its dialog.
 #include <QString>
@@ -22,8 +22,9 @@ std::optional<DataFileKind> DataFileKindOf(const QString& path);
 // its errors. True when the file was opened.
 bool OpenDataFile(TFormatkaOkno& window, const QString& path);
 
-// The program's arguments after its name: the first one, when there is one, names the file
-// to open (a path or a file:// address).
+// The program's arguments after its name: each names a file to open (a path or a file://
+// address), opened in their order as dropped files are, each with its own message when it
+// can't be opened. Empty arguments are skipped.
 void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments);
 
 // Data files dropped anywhere on the window are opened with OpenDataFile, in the order given;

@@ -4,9 +4,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QUrl>
+#include <algorithm>
 
 #include "WindowFixture.h"
+#include "files/DataFiles.h"
 #include "window/DesktopOpen.h"
 
 namespace moravel::window::testing {
@@ -134,6 +137,54 @@ TEST_F(DesktopOpenTest, CommandLineTakesAFileAddressAndNothingWithoutArguments)
     OpenFromCommandLine(*window, {QUrl::fromLocalFile(Example("zlewnia.kwx")).toString()});
     EXPECT_TRUE(messages.log.empty());
     EXPECT_EQ(ui().EditParametryRB->text(), QStringLiteral("4,2"));
+}
+
+TEST_F(DesktopOpenTest, CommandLineOpensEveryFileInItsOrderAndSkipsEmptyArguments)
+{
+    // A copy of the example's parameters with another RB.
+    QTemporaryDir dir;
+    files::ParametersRecord parameters = files::ReadParametersFile(Example("zlewnia.kwx"));
+    const auto rb = std::find(parameters.values.begin(), parameters.values.end(), QStringLiteral("4,2"));
+    ASSERT_NE(rb, parameters.values.end());
+    *rb = QStringLiteral("5,5");
+    const QString other = dir.filePath(QStringLiteral("inna.kwx"));
+    files::WriteParametersFile(other, parameters);
+    const QString missing = dir.filePath(QStringLiteral("brak.kwp"));
+    const QString missingMessage = ByMenu("MenuOpadOtworz", missing).second.value(0);
+    ASSERT_FALSE(missingMessage.isEmpty());
+    const QString unknownMessage =
+        QStringLiteral("Nieznany rodzaj pliku /tmp/raport.xlsx: Moravel otwiera pliki .kpr, .kwp, .kws i .kwx.");
+
+    const struct {
+        const char* name;
+        QStringList arguments;
+        QString rb;  // empty: nothing opened, the welcome picture stays
+        QStringList errors;
+    } cases[] = {
+        {"an empty argument", {QString()}, {}, {}},
+        {"blank arguments", {QString(), QStringLiteral("  ")}, {}, {}},
+        {"two files, the later one last", {Example("zlewnia.kwx"), other}, QStringLiteral("5,5"), {}},
+        {"two files the other way round", {other, QString(), Example("zlewnia.kwx")}, QStringLiteral("4,2"), {}},
+        {"each failure its own message, the rest still opens",
+         {missing, QStringLiteral("/tmp/raport.xlsx"), QUrl::fromLocalFile(other).toString()},
+         QStringLiteral("5,5"),
+         {missingMessage, unknownMessage}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(QSize(1024, 768), /*leaveWelcome=*/false);
+        const QStringList before = Contents();
+        OpenFromCommandLine(*window, c.arguments);
+        EXPECT_EQ(messages.Errors(), c.errors);
+        EXPECT_TRUE(messages.Infos().isEmpty());
+        if (c.rb.isEmpty()) {
+            EXPECT_EQ(Contents(), before);
+            EXPECT_TRUE(ui().PanelPowitalny->isVisible());
+        } else {
+            EXPECT_EQ(ui().EditParametryRB->text(), c.rb);
+            EXPECT_FALSE(ui().PanelPowitalny->isVisible());
+        }
+    }
 }
 
 TEST_F(DesktopOpenTest, DroppedDataFilesOpenAndOtherDropsAreLeftAlone)

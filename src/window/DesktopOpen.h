@@ -27,9 +27,10 @@ bool OpenDataFile(TFormatkaOkno& window, const QString& path);
 // can't be opened. Empty arguments are skipped.
 void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments);
 
-// Data files dropped anywhere on the window are opened with OpenDataFile, in the order given;
-// the edits no longer take such a drop as text. Returns the filter that does it, for controls
-// made later to install too.
+// Data files dropped anywhere on the window are opened with OpenDataFile, in the order given,
+// and the drop is a copy; a drop of other files or addresses is refused everywhere, so the
+// edits take neither as text. Returns the filter that does it, for controls made later to
+// install too.
 QObject* BindFileDrops(TFormatkaOkno& window);
 // Puts `root` and every control in it under the drop `filter` of BindFileDrops.
 void CoverWithFileDrops(QObject* filter, QWidget* root);

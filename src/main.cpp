@@ -18,7 +18,8 @@ int main(int argc, char* argv[])
     // The window is as large as the screen; shown maximized, a window manager fits its frame
     // and title bar onto the screen instead of letting them stand over its edges.
     window.showMaximized();
-    // A data file named on the command line (the desktop passes a double-clicked one).
+    // The data files named on the command line, in their order (the desktop passes a
+    // double-clicked one).
     moravel::window::OpenFromCommandLine(window, app.arguments().mid(1));
     return app.exec();
 }

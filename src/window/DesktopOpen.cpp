@@ -26,6 +26,10 @@ QStringList DroppedDataFiles(const QMimeData* mime)
     return paths;
 }
 
+// A drag that carries addresses (files from a file manager, links) is the window's, whatever
+// control is under the pointer: one that brings a local data file that may be copied is taken
+// as a copy, and the data files open on the drop; any other is refused, so that no edit takes
+// an address as its text and no source is told that its file was moved here.
 class DropFilter : public QObject {
 public:
     explicit DropFilter(TFormatkaOkno& window) : QObject(&window), window_(window) {}
@@ -35,23 +39,22 @@ protected:
     {
         switch (event->type()) {
             case QEvent::DragEnter:
-            case QEvent::DragMove: {
-                auto* drag = static_cast<QDragMoveEvent*>(event);
-                if (DroppedDataFiles(drag->mimeData()).isEmpty())
-                    break;
-                drag->setDropAction(Qt::CopyAction);
-                drag->accept();
-                return true;
-            }
+            case QEvent::DragMove:
             case QEvent::Drop: {
                 auto* drop = static_cast<QDropEvent*>(event);
+                if (!drop->mimeData() || !drop->mimeData()->hasUrls())
+                    break;  // text dragged between the edits stays theirs
                 const QStringList paths = DroppedDataFiles(drop->mimeData());
-                if (paths.isEmpty())
-                    break;
+                if (paths.isEmpty() || !(drop->possibleActions() & Qt::CopyAction)) {
+                    drop->setDropAction(Qt::IgnoreAction);
+                    drop->ignore();
+                    return true;
+                }
                 drop->setDropAction(Qt::CopyAction);
                 drop->accept();
-                for (const QString& path : paths)
-                    OpenDataFile(window_, path);
+                if (event->type() == QEvent::Drop)
+                    for (const QString& path : paths)
+                        OpenDataFile(window_, path);
                 return true;
             }
             default:
@@ -107,12 +110,14 @@ bool OpenDataFile(TFormatkaOkno& window, const QString& path)
 
 void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments)
 {
-    if (arguments.isEmpty())
-        return;
-    QString path = arguments.front();
-    if (path.startsWith(QLatin1String("file:")))
-        path = QUrl(path).toLocalFile();
-    OpenDataFile(window, path);
+    for (QString path : arguments) {
+        if (path.startsWith(QLatin1String("file:")))
+            path = QUrl(path).toLocalFile();
+        // An empty argument (a launcher's empty file placeholder) names no file.
+        if (path.trimmed().isEmpty())
+            continue;
+        OpenDataFile(window, path);
+    }
 }
 
 QObject* BindFileDrops(TFormatkaOkno& window)

@@ -1,5 +1,5 @@
 #pragma once
-// Opening data files from the desktop: a file named on the command line (the desktop entry
+// Opening data files from the desktop: files named on the command line (the desktop entry
 // passes the double-clicked file) and files dropped on the window. Each opens as its menu
 // command opens the file chosen in its dialog.
 #include <QString>
@@ -22,13 +22,15 @@ std::optional<DataFileKind> DataFileKindOf(const QString& path);
 // its errors. True when the file was opened.
 bool OpenDataFile(TFormatkaOkno& window, const QString& path);
 
-// The program's arguments after its name: the first one, when there is one, names the file
-// to open (a path or a file:// address).
+// The program's arguments after its name: each names a file to open (a path or a file://
+// address), opened in their order as dropped files are, each with its own message when it
+// can't be opened. Empty arguments are skipped.
 void OpenFromCommandLine(TFormatkaOkno& window, const QStringList& arguments);
 
-// Data files dropped anywhere on the window are opened with OpenDataFile, in the order given;
-// the edits no longer take such a drop as text. Returns the filter that does it, for controls
-// made later to install too.
+// Data files dropped anywhere on the window are opened with OpenDataFile, in the order given,
+// and the drop is a copy; a drop of other files or addresses is refused everywhere, so the
+// edits take neither as text. Returns the filter that does it, for controls made later to
+// install too.
 QObject* BindFileDrops(TFormatkaOkno& window);
 // Puts `root` and every control in it under the drop `filter` of BindFileDrops.
 void CoverWithFileDrops(QObject* filter, QWidget* root);

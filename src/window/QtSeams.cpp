@@ -4,8 +4,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -19,6 +21,8 @@
 #include <QTranslator>
 #include <QUrl>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace moravel::window {
 
@@ -60,6 +64,103 @@ QTranslator* InstallQtTranslations(const QLocale& locale)
     return nullptr;
 }
 
+namespace {
+
+bool IsBlank(QChar c)
+{
+    return c == QLatin1Char(' ');
+}
+
+// A file extension in a list: ".kpr", ".kpr," or a list's last ".kwx." .
+bool IsExtension(QStringView word)
+{
+    if (word.size() < 2 || word[0] != QLatin1Char('.'))
+        return false;
+    while (!word.isEmpty() &&
+           (word.back() == QLatin1Char(',') || word.back() == QLatin1Char('.') || word.back() == QLatin1Char(';')))
+        word.chop(1);
+    return word.size() >= 2 && std::all_of(word.begin() + 1, word.end(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
+bool IsListConjunction(QStringView word)
+{
+    return word == QLatin1String("i") || word == QLatin1String("lub") || word == QLatin1String("oraz") ||
+           word == QLatin1String("albo");
+}
+
+// Polish one-letter words that do not end a line.
+bool IsOneLetterWord(QStringView word)
+{
+    return word.size() == 1 && QStringView(u"aiouwzAIOUWZ").contains(word[0]);
+}
+
+bool IsDash(QStringView word)
+{
+    return word == QLatin1String("-") || word == u"\u2013" || word == u"\u2014";
+}
+
+// Whether the blank between `before` and `after` (with `next` the word after `after`) holds
+// its two words on one line: a number and the word in front of it ("godzinie 1)", "niż
+// 1 000 000"), a list of extensions and the word in front of it ("pliki .kpr, .kwp, .kws i
+// .kwx"), a one-letter word and the word after it ("w godzinie"), and a dash and the word in
+// front of it.
+bool Glued(QStringView before, QStringView after, QStringView next)
+{
+    if (before.isEmpty() || after.isEmpty())
+        return false;
+    if (after[0].isDigit() && before.back().isLetterOrNumber())
+        return true;
+    if (IsExtension(after))
+        return true;
+    if (IsExtension(before) && IsListConjunction(after) && IsExtension(next))
+        return true;
+    return IsOneLetterWord(before) || IsDash(after);
+}
+
+// The paragraph as it is laid out: the blanks that hold words together are no-break spaces,
+// unless the words they hold together would not fit on a line at all (such a group is broken
+// at its blanks as any other text). Every other character is the paragraph's own, at its own
+// place.
+QString LayoutText(const QString& paragraph, const QFont& font, int maxWidth)
+{
+    QString laid = paragraph;
+    const QFontMetricsF metrics(font);
+    // The words: [start, end) of each run of non-blanks.
+    std::vector<std::pair<qsizetype, qsizetype>> words;
+    for (qsizetype i = 0; i < paragraph.size();) {
+        if (IsBlank(paragraph[i])) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < paragraph.size() && !IsBlank(paragraph[i]))
+            ++i;
+        words.emplace_back(start, i);
+    }
+    const auto word = [&](size_t k) {
+        return k < words.size() ? QStringView(paragraph).mid(words[k].first, words[k].second - words[k].first)
+                                : QStringView();
+    };
+    size_t groupStart = 0;  // the first word of the group being built
+    for (size_t k = 0; k < words.size(); ++k) {
+        const bool joinsNext = k + 1 < words.size() && words[k].second + 1 == words[k + 1].first &&
+                               Glued(word(k), word(k + 1), word(k + 2));
+        if (joinsNext)
+            continue;
+        if (k > groupStart) {
+            const qsizetype from = words[groupStart].first;
+            const qsizetype to = words[k].second;
+            if (metrics.horizontalAdvance(paragraph.mid(from, to - from)) <= maxWidth)
+                for (size_t j = groupStart; j < k; ++j)
+                    laid[words[j].second] = QChar(0x00A0);
+        }
+        groupStart = k + 1;
+    }
+    return laid;
+}
+
+}  // namespace
+
 QString MessageDisplayText(const QString& text, const QFont& font, int maxWidth, int maxLines)
 {
     QStringList lines;
@@ -70,7 +171,9 @@ QString MessageDisplayText(const QString& text, const QFont& font, int maxWidth,
             lines << paragraph;
             continue;
         }
-        QTextLayout layout(paragraph, font);
+        // The breaks are those of the laid-out text; the lines shown are cut from the
+        // paragraph itself, so the text reads (and copies) as it was given.
+        QTextLayout layout(LayoutText(paragraph, font, maxWidth), font);
         layout.setTextOption(wrapping);
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
@@ -97,7 +200,8 @@ QString Title()
 }
 
 // A message box whose text, however long, fits its screen: at most half the screen wide and
-// half of it high. The text is plain: a file name with '<' in it shows as it is.
+// half of it high, its lines broken by MessageDisplayText alone. The text is plain: a file
+// name with '<' in it shows as it is.
 void ShowMessage(QMessageBox::Icon icon, const QString& text, QWidget* parent)
 {
     QMessageBox box(icon, Title(), QString(), QMessageBox::Ok, parent);
@@ -106,8 +210,18 @@ void ShowMessage(QMessageBox::Icon icon, const QString& text, QWidget* parent)
     const QSize room = screen ? screen->availableGeometry().size() : QSize(1024, 768);
     const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     const QFont font = label ? label->font() : box.font();
-    const int maxWidth = std::min(room.width() / 2, 500);
-    const int maxLines = room.height() / 2 / QFontMetrics(font).lineSpacing();
+    const QFontMetrics metrics(font);
+    // The box wraps its text again, at any blank, once it would be wider than half the screen
+    // or 500 pixels: the lines get that width less what the icon, margins and spacing take
+    // beside them (measured on a sample line) and less a blank that may end a line.
+    int maxWidth = std::min(room.width() / 2, 500);
+    if (label && box.layout()) {
+        box.setText(QString(20, QLatin1Char('x')));
+        box.layout()->activate();
+        maxWidth -= box.layout()->totalMinimumSize().width() - label->minimumSizeHint().width();
+    }
+    maxWidth = std::max(maxWidth - metrics.horizontalAdvance(QLatin1Char(' ')), 100);
+    const int maxLines = room.height() / 2 / metrics.lineSpacing();
     box.setText(MessageDisplayText(text, font, maxWidth, maxLines));
     box.exec();
 }

@@ -30,7 +30,11 @@ QTranslator* InstallQtTranslations(const QLocale& locale);
 // The text a message box shows for `text`: its lines broken, anywhere if need be, so that none
 // is wider than `maxWidth` pixels in `font`; when that makes more than `maxLines` lines, the
 // middle ones give way to one line "…", so that the beginning and the end of the message
-// (a file's extension, the reason of an error) stay in sight.
+// (a file's extension, the reason of an error) stay in sight. No line ends between a number
+// and the word in front of it ("w godzinie 1)"), inside a list of extensions or before it
+// (".kpr, .kwp, .kws i .kwx"), after a one-letter word or before a dash, as long as the
+// words held together fit on a line. Only line breaks are added: without them the text is
+// `text` (with the middle lines left out when it is shortened).
 QString MessageDisplayText(const QString& text, const QFont& font, int maxWidth, int maxLines);
 
 // Qt's user settings (both formats), for the whole process, come from no file and go to

@@ -3,10 +3,15 @@
 // command that opens the same file through its dialog.
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QUrl>
+#include <algorithm>
 
 #include "WindowFixture.h"
+#include "files/DataFiles.h"
 #include "window/DesktopOpen.h"
 
 namespace moravel::window::testing {
@@ -52,20 +57,31 @@ protected:
         Build(QSize(1024, 768), /*leaveWelcome=*/false);
         return result;
     }
-    void Drop(QWidget* target, const QList<QUrl>& urls, bool expectAccepted)
+    // Drags `urls` (and the first one's text, as file managers offer it) onto the middle of
+    // `target` and drops them there: enter, move and drop are each accepted as a copy or each
+    // refused. The drop is sent even after a refused enter, so that whatever would take it
+    // anyway shows. `modifiers` held with Shift ask for a move.
+    void Drop(QWidget* target, const QList<QUrl>& urls, bool expectAccepted,
+              Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction,
+              Qt::KeyboardModifiers modifiers = {})
     {
         QMimeData mime;
         mime.setUrls(urls);
         mime.setText(urls.isEmpty() ? QString() : urls.front().toString());
         const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &mime, Qt::LeftButton, {});
+        QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, modifiers);
         QApplication::sendEvent(target, &enter);
         EXPECT_EQ(enter.isAccepted(), expectAccepted);
-        if (!enter.isAccepted())
-            return;
-        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &mime, Qt::LeftButton, {});
+        QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(target, &move);
+        EXPECT_EQ(move.isAccepted(), expectAccepted);
+        QDropEvent drop(at, offered, &mime, Qt::LeftButton, modifiers);
         QApplication::sendEvent(target, &drop);
-        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_EQ(drop.isAccepted(), expectAccepted);
+        if (expectAccepted) {
+            EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+            EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+        }
     }
 
     FixedSource random{{0.25, 0.5, 0.75}};
@@ -136,6 +152,54 @@ TEST_F(DesktopOpenTest, CommandLineTakesAFileAddressAndNothingWithoutArguments)
     EXPECT_EQ(ui().EditParametryRB->text(), QStringLiteral("4,2"));
 }
 
+TEST_F(DesktopOpenTest, CommandLineOpensEveryFileInItsOrderAndSkipsEmptyArguments)
+{
+    // A copy of the example's parameters with another RB.
+    QTemporaryDir dir;
+    files::ParametersRecord parameters = files::ReadParametersFile(Example("zlewnia.kwx"));
+    const auto rb = std::find(parameters.values.begin(), parameters.values.end(), QStringLiteral("4,2"));
+    ASSERT_NE(rb, parameters.values.end());
+    *rb = QStringLiteral("5,5");
+    const QString other = dir.filePath(QStringLiteral("inna.kwx"));
+    files::WriteParametersFile(other, parameters);
+    const QString missing = dir.filePath(QStringLiteral("brak.kwp"));
+    const QString missingMessage = ByMenu("MenuOpadOtworz", missing).second.value(0);
+    ASSERT_FALSE(missingMessage.isEmpty());
+    const QString unknownMessage =
+        QStringLiteral("Nieznany rodzaj pliku /tmp/raport.xlsx: Moravel otwiera pliki .kpr, .kwp, .kws i .kwx.");
+
+    const struct {
+        const char* name;
+        QStringList arguments;
+        QString rb;  // empty: nothing opened, the welcome picture stays
+        QStringList errors;
+    } cases[] = {
+        {"an empty argument", {QString()}, {}, {}},
+        {"blank arguments", {QString(), QStringLiteral("  ")}, {}, {}},
+        {"two files, the later one last", {Example("zlewnia.kwx"), other}, QStringLiteral("5,5"), {}},
+        {"two files the other way round", {other, QString(), Example("zlewnia.kwx")}, QStringLiteral("4,2"), {}},
+        {"each failure its own message, the rest still opens",
+         {missing, QStringLiteral("/tmp/raport.xlsx"), QUrl::fromLocalFile(other).toString()},
+         QStringLiteral("5,5"),
+         {missingMessage, unknownMessage}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(QSize(1024, 768), /*leaveWelcome=*/false);
+        const QStringList before = Contents();
+        OpenFromCommandLine(*window, c.arguments);
+        EXPECT_EQ(messages.Errors(), c.errors);
+        EXPECT_TRUE(messages.Infos().isEmpty());
+        if (c.rb.isEmpty()) {
+            EXPECT_EQ(Contents(), before);
+            EXPECT_TRUE(ui().PanelPowitalny->isVisible());
+        } else {
+            EXPECT_EQ(ui().EditParametryRB->text(), c.rb);
+            EXPECT_FALSE(ui().PanelPowitalny->isVisible());
+        }
+    }
+}
+
 TEST_F(DesktopOpenTest, DroppedDataFilesOpenAndOtherDropsAreLeftAlone)
 {
     EXPECT_TRUE(window->acceptDrops());
@@ -158,6 +222,61 @@ TEST_F(DesktopOpenTest, DroppedDataFilesOpenAndOtherDropsAreLeftAlone)
     EXPECT_TRUE(ui().EditTytul1->text().isEmpty());
     EXPECT_EQ(ui().EditParametryRB->text(), QStringLiteral("4,2"));
     EXPECT_FALSE(ui().LabelSCSSCSWartosc->text().isEmpty());
+}
+
+TEST_F(DesktopOpenTest, EditsTakeNoDroppedAddressAndDataFilesAreNeverMoved)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("opis.txt"));
+    QFile(text).open(QIODevice::WriteOnly);
+    ui().EditTytul1->setText(QStringLiteral("Wisłoka"));
+    const struct {
+        const char* name;
+        QList<QUrl> urls;
+        Qt::DropActions offered;
+        Qt::KeyboardModifiers modifiers;
+        bool accepted;
+    } cases[] = {
+        {"a file that is not a data file", {QUrl::fromLocalFile(text)}, Qt::CopyAction | Qt::MoveAction, {}, false},
+        {"the same, a move asked for",
+         {QUrl::fromLocalFile(text)},
+         Qt::CopyAction | Qt::MoveAction,
+         Qt::ShiftModifier,
+         false},
+        {"a web address", {QUrl(QStringLiteral("https://example.invalid/opad.kwp"))}, Qt::CopyAction, {}, false},
+        {"a data file from a source that can only move it",
+         {QUrl::fromLocalFile(Example("zlewnia.kwp"))},
+         Qt::MoveAction,
+         {},
+         false},
+        {"a data file, a move asked for",
+         {QUrl::fromLocalFile(Example("zlewnia.kwp"))},
+         Qt::CopyAction | Qt::MoveAction,
+         Qt::ShiftModifier,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (QWidget* target : std::initializer_list<QWidget*>{ui().EditTytul1, window.get()})
+            Drop(target, c.urls, c.accepted, c.offered, c.modifiers);
+        EXPECT_EQ(ui().EditTytul1->text(), QStringLiteral("Wisłoka"));
+        EXPECT_TRUE(messages.log.empty());
+        EXPECT_EQ(ui().PanelPowitalny->isVisible(), !c.accepted);
+    }
+    EXPECT_EQ(Hours()->text(), QStringLiteral("24"));
+    EXPECT_TRUE(QFileInfo::exists(text));
+
+    // Text dragged onto an edit is still the edit's.
+    QMimeData mime;
+    mime.setText(QStringLiteral(" nad Sanem"));
+    const QPoint at = ui().EditTytul1->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(ui().EditTytul1, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(ui().EditTytul1, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(ui().EditTytul1->text().contains(QStringLiteral(" nad Sanem")));
 }
 
 }  // namespace

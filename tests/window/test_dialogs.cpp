@@ -8,6 +8,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
@@ -17,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
 
 #include "WindowFixture.h"
 #include "window/QtSeams.h"
@@ -246,6 +249,7 @@ struct ShownBox {
     QString text;
     QRect frame;
     QRect screen;
+    QStringList rewrapped;  // lines wider than the label, which it breaks again at its blanks
 };
 
 ShownBox ShowAndRead(const std::function<void(QtMessages&)>& show)
@@ -257,8 +261,12 @@ ShownBox ShowAndRead(const std::function<void(QtMessages&)>& show)
         if (!box)
             return;
         (void)QTest::qWaitForWindowExposed(box);
-        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
             seen.text = label->text();
+            for (const QString& line : seen.text.split(QLatin1Char('\n')))
+                if (label->fontMetrics().horizontalAdvance(line) > label->contentsRect().width())
+                    seen.rewrapped << line;
+        }
         seen.frame = box->frameGeometry();
         seen.screen = box->screen()->availableGeometry();
         box->button(QMessageBox::Ok)->click();
@@ -289,6 +297,7 @@ TEST(QtMessageBox, ALongTextFitsTheScreenAndKeepsItsEndInSight)
         const std::string what = c.text.left(40).toStdString();
         ASSERT_FALSE(seen.text.isEmpty()) << what;
         EXPECT_TRUE(seen.screen.contains(seen.frame)) << what;
+        EXPECT_EQ(seen.rewrapped, QStringList()) << what;  // the lines shown are the text's
         // The box's own line breaks aside (the text's own ones stay), it shows the text's
         // beginning and end.
         QString flat = seen.text;
@@ -319,6 +328,85 @@ TEST(QtMessageBox, DisplayTextBreaksLinesToTheWidthAndElidesTheMiddle)
     EXPECT_TRUE(lines.back().endsWith(QStringLiteral(" koniec.")));
     EXPECT_EQ(MessageDisplayText(QStringLiteral("Wprowadź liczbę rzeczywistą!"), font, 200, 7),
               QStringLiteral("Wprowadź liczbę rzeczywistą!"));
+}
+
+// Messages whose words belong together, each with the words that must share a line.
+struct HeldTogether {
+    QString text;
+    QStringList phrases;
+};
+
+const QString kUnknownKind = QStringLiteral("Nieznany rodzaj pliku %1: Moravel otwiera pliki .kpr, .kwp, .kws i .kwx.");
+const QString kExtensions = QStringLiteral("pliki .kpr, .kwp, .kws i .kwx.");
+
+// The displayed lines of `shown`, each checked to read as a piece of `text`.
+void ExpectLinesHoldTogether(const QString& shown, const HeldTogether& c)
+{
+    QString flat = shown;
+    flat.remove(QLatin1Char('\n'));
+    EXPECT_EQ(flat, c.text);  // only line breaks added, every blank a plain one
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    for (const QString& phrase : c.phrases)
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.contains(phrase); }))
+            << phrase.toStdString() << " split in:\n"
+            << shown.toStdString();
+}
+
+TEST(QtMessageBox, NoLineBreaksBetweenAWordAndItsNumberOrList)
+{
+    App();
+    const QFont font(QStringLiteral("DejaVu Sans"), 9);
+    const QFontMetrics metrics(font);
+    const HeldTogether cases[] = {
+        {QStringLiteral("Hydrogram dłuższy niż 1 000 000 godzin (bardzo mały opad efektywny w godzinie 1)"
+                        " - obliczenia przerwane"),
+         {QStringLiteral("niż 1 000 000"), QStringLiteral("w godzinie 1) -")}},
+        {kUnknownKind.arg(QStringLiteral("/home/uzytkownik/dane/opad-z-lipca.txt")), {kExtensions}},
+        {QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"),
+         {QStringLiteral("od 0"), QStringLiteral("do 18446744073709551615")}},
+    };
+    // Every width from the narrowest that holds each group of words on a line up to a wide
+    // box's: wherever a plain word wrap would break, these breaks elsewhere.
+    for (const HeldTogether& c : cases) {
+        for (int width = 240; width <= 520; ++width) {
+            SCOPED_TRACE(::testing::Message() << c.text.left(20).toStdString() << " at " << width << " px");
+            const QString shown = MessageDisplayText(c.text, font, width, 100);
+            ExpectLinesHoldTogether(shown, c);
+            for (const QString& line : shown.split(QLatin1Char('\n')))
+                EXPECT_LE(metrics.horizontalAdvance(line.trimmed()), width) << line.toStdString();
+            if (::testing::Test::HasFailure())
+                return;
+        }
+    }
+
+    // Words that can't share a line even alone are broken as any text is.
+    const QString list = kUnknownKind.arg(QStringLiteral("a.txt"));
+    const QString narrow = MessageDisplayText(list, font, 80, 100);
+    EXPECT_EQ(QString(narrow).remove(QLatin1Char('\n')), list);
+    for (const QString& line : narrow.split(QLatin1Char('\n')))
+        EXPECT_LE(metrics.horizontalAdvance(line.trimmed()), 80) << line.toStdString();
+}
+
+TEST(QtMessageBox, TheBoxKeepsTheExtensionListAndTheHourWithTheirWords)
+{
+    App();
+    // File names of every length up to two lines put the box's line break before each word
+    // of the message in turn, the list's and its word's among them.
+    std::vector<HeldTogether> cases = {
+        {QStringLiteral("Hydrogram dłuższy niż 1 000 000 godzin (bardzo mały opad efektywny w godzinie 1)"
+                        " - obliczenia przerwane"),
+         {QStringLiteral("godzinie 1)")}}};
+    for (int n = 1; n <= 90; ++n)
+        cases.push_back(
+            {kUnknownKind.arg(QStringLiteral("/tmp/") + QString(n, QLatin1Char('a')) + QStringLiteral(".txt")),
+             {kExtensions}});
+    for (const HeldTogether& c : cases) {
+        SCOPED_TRACE(c.text.left(60).toStdString());
+        const ShownBox seen = ShowAndRead([&](QtMessages& m) { m.Error(c.text); });
+        ASSERT_FALSE(seen.text.isEmpty());
+        ExpectLinesHoldTogether(seen.text, c);
+        EXPECT_EQ(seen.rewrapped, QStringList());
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "WindowFixture.h"
 #include "files/DataFiles.h"
 #include "model/CheckedMath.h"
+#include "model/ComputationInputs.h"
 #include "model/Geom.h"
 #include "model/HydrographFigures.h"
 #include "model/OpadEfektywnyObliczenia.h"
@@ -314,6 +315,54 @@ TEST_F(TypedAreaTest, PercentModeComputesWithTheTypedAreaNotTheGridTotal)
         SCOPED_TRACE(run);
         HydrogramKeeps(QStringLiteral("25"));
         ClickCell(ui().Tabela_SCS_Procent, 1, 1);
+    }
+}
+
+// The area caption and the area of every computation stay the typed area through what
+// averages the land use again or computes from the caption without a "Hydrogram" first
+// (which would book the typed area again and hide a caption gone wrong): an own curve number
+// typed into row "Inny:", and "Raport Excel". The grid adds up to 75 km2 meanwhile.
+TEST_F(TypedAreaTest, AnOwnCurveNumberAndARaportExcelComputeWithTheTypedArea)
+{
+    enum class Step { OwnCurveNumber, RaportExcel };
+    const struct {
+        const char* name;
+        bool percentMode;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"own curve number, km2", false, {Step::OwnCurveNumber}},
+        {"own curve number, then Raport Excel, km2", false, {Step::OwnCurveNumber, Step::RaportExcel}},
+        {"own curve number, then Raport Excel, %", true, {Step::OwnCurveNumber, Step::RaportExcel}},
+        {"Raport Excel, then an own curve number, km2", false, {Step::RaportExcel, Step::OwnCurveNumber}},
+    };
+    const QString area = QStringLiteral("25");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(QSize(1024, 768));
+        DirectMode(c.percentMode);
+        Retype(Area(), area);
+        ASSERT_EQ(ui().LabelSCSPowierzchniaWartosc->text(), area);
+        ASSERT_EQ(ui().Tabela_SCS->Cell(0, 0), QStringLiteral("50"));
+        for (const Step step : c.steps) {
+            if (step == Step::OwnCurveNumber) {
+                Retype(ui().EditSCSA, QStringLiteral("70"));
+                EXPECT_EQ(window->LandUse().CurveNumberTable[20][0], 70);
+            } else {
+                opener.opened.clear();
+                ui().MenuObliczeniaRaportExcel->trigger();
+                ASSERT_EQ(opener.opened.size(), 1);
+                QDir(QFileInfo(opener.opened.front()).absolutePath()).removeRecursively();
+                EXPECT_EQ(window->State().PeakDischarge, ReferencePeak(25));
+            }
+            ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+            EXPECT_EQ(ui().LabelSCSPowierzchniaWartosc->text(), area);
+            EXPECT_EQ(Area()->text(), area);
+            // What a computation of its own (a series) reads as the catchment area.
+            const model::ComputationInputs inputs = model::BuildComputationInputs(
+                window->ComputationTextsOfControls(), window->LandUse(), QLatin1Char(','), [] {});
+            EXPECT_EQ(inputs.parameters.Area, 25.0);
+            EXPECT_EQ(inputs.landUse.area, area);
+        }
     }
 }
 

@@ -41,7 +41,7 @@ dpkg-deb -x "$deb" "$out/root"
 for gz in usr/share/man/man1/moravel.1.gz usr/share/man/pl/man1/moravel.1.gz usr/share/doc/moravel/changelog.gz; do
   gzip -t "$out/root/$gz" || { echo "not gzip: $gz"; fail=1; }
 done
-grep -q '^Exec=moravel %f$' "$out/root/usr/share/applications/moravel.desktop" || { echo "desktop entry passes no file"; fail=1; }
+grep -q '^Exec=moravel %F$' "$out/root/usr/share/applications/moravel.desktop" || { echo "desktop entry passes no file"; fail=1; }
 for t in project rainfall scs parameters; do
   grep -q "application/x-moravel-$t;" "$out/root/usr/share/applications/moravel.desktop" || { echo "desktop entry lacks $t"; fail=1; }
   grep -q "type=\"application/x-moravel-$t\"" "$out/root/usr/share/mime/packages/moravel.xml" || { echo "MIME lacks $t"; fail=1; }

@@ -6,6 +6,7 @@
 #include "text/Error.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -268,11 +269,20 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
     for (const auto& [how, timeoutMs] : failures) {
         SCOPED_TRACE(how);
         UseFailingReader(QString::fromLatin1(how), timeoutMs);
+        QElapsedTimer clock;
+        clock.start();
         try {
             ReadWorkbook(path);
             ADD_FAILURE() << "read without error";
         } catch (const moravel::Error& e) {
             EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
+        }
+        // A helper that never answers is given up at the limit set, not at some other one:
+        // not before it, and well before the 20 s the program uses (loose bounds, so that a
+        // busy machine passes).
+        if (timeoutMs < 1000) {
+            EXPECT_GE(clock.elapsed(), timeoutMs - 50);
+            EXPECT_LT(clock.elapsed(), 10000);
         }
     }
     UseReader();

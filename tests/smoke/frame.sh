@@ -19,10 +19,11 @@ wm=$!
 pid=""
 trap 'kill $pid $wm 2>/dev/null || true' EXIT
 
-# Polls `$@` every 0.1 s until it succeeds; fails after 30 s, naming what it waited for.
+# Polls `$@` every 0.1 s until it succeeds; fails after 60 s (half the test's own limit, so
+# that a machine busy with other builds is given time), naming what it waited for.
 wait_until() {
   what=$1; shift
-  deadline=$(($(date +%s) + 30))
+  deadline=$(($(date +%s) + 60))
   until "$@"; do
     if [ "$(date +%s)" -ge "$deadline" ]; then
       echo "frame: gave up waiting for $what" >&2
@@ -41,8 +42,12 @@ shown() { [ -n "$(window_id)" ]; }
 wait_until "the main window" shown
 id=$(window_id)
 
-# The frame's rectangle on the screen: the client's position less the frame extents.
+# The frame's rectangle on the screen: the client's position less the frame extents. The
+# window is looked up again each time: the first one found may be replaced while the
+# program starts (a window made again when it is maximized), and its frame never settles.
 frame() {
+  id=$(window_id)
+  [ -n "$id" ] || return 1
   extents=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
   [ -n "$extents" ] || return 1
   info=$(xwininfo -id "$id") || return 1

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace moravel::window {
 
@@ -45,11 +46,23 @@ HydrographSummary Summarize(const HydrographSnapshot& snapshot)
 
 QString FormatVolume(double cubicMetres, QChar separator)
 {
-    if (std::abs(cubicMetres) >= 1e6)
-        return text::FormatDecimals(cubicMetres / 1e6, 2, separator) + QStringLiteral(" mln m³");
-    if (std::abs(cubicMetres) >= 1e3)
-        return text::FormatDecimals(cubicMetres / 1e3, 1, separator) + QStringLiteral(" tys. m³");
-    return text::FormatDecimals(cubicMetres, 0, separator) + QStringLiteral(" m³");
+    // Each unit with the decimals it is shown with. The unit is chosen after rounding, so
+    // that a value rounding up to a thousand of its unit is shown in the next one
+    // (999 960 m³ is "1,00 mln m³", not "1000,0 tys. m³").
+    const struct {
+        double size;  // m³ in one of the unit
+        int decimals;
+        const char* name;
+    } units[] = {{1, 0, " m³"}, {1e3, 1, " tys. m³"}, {1e6, 2, " mln m³"}};
+    const size_t last = std::size(units) - 1;
+    for (size_t i = 0;; ++i) {
+        // Rounded in steps of the last shown decimal, half away from zero; + 0.0 turns a
+        // rounded -0 into 0.
+        const double scale = std::pow(10.0, units[i].decimals);
+        const double shown = std::round(cubicMetres / (units[i].size / scale)) / scale + 0.0;
+        if (std::abs(shown) < 1000 || i == last)
+            return text::FormatDecimals(shown, units[i].decimals, separator) + QString::fromUtf8(units[i].name);
+    }
 }
 
 QString SummaryText(const HydrographSummary& summary, QChar separator)

@@ -56,12 +56,38 @@ TEST(HydrographResultsTest, VolumesInAReadableUnit)
         QChar sep;
         const char* text;
     } cases[] = {
-        {0, ',', "0 m³"},           {850.4, ',', "850 m³"},         {999.4, '.', "999 m³"},
-        {1000, ',', "1,0 tys. m³"}, {12345, ',', "12,3 tys. m³"},   {999949, '.', "999.9 tys. m³"},
-        {1e6, ',', "1,00 mln m³"},  {3.5249e6, '.', "3.52 mln m³"}, {1.234e9, ',', "1234,00 mln m³"},
+        {0, ',', "0 m³"},
+        {850.4, ',', "850 m³"},
+        {999.4, '.', "999 m³"},
+        {1000, ',', "1,0 tys. m³"},
+        {12345, ',', "12,3 tys. m³"},
+        {999949, '.', "999.9 tys. m³"},
+        {1e6, ',', "1,00 mln m³"},
+        {3.5249e6, '.', "3.52 mln m³"},
+        {1.234e9, ',', "1234,00 mln m³"},
+        // The unit is chosen after rounding: what rounds up to a thousand of a unit is shown
+        // in the next one, never as "1000".
+        {999.49, ',', "999 m³"},
+        {999.5, ',', "1,0 tys. m³"},
+        {999.96, ',', "1,0 tys. m³"},
+        {1049.9, ',', "1,0 tys. m³"},
+        {1050, ',', "1,1 tys. m³"},
+        {999949.99, ',', "999,9 tys. m³"},
+        {999950, ',', "1,00 mln m³"},
+        {999960, ',', "1,00 mln m³"},
+        {999999, ',', "1,00 mln m³"},
+        {999999.9, '.', "1.00 mln m³"},
+        {1004999, ',', "1,00 mln m³"},
+        {1005000, ',', "1,01 mln m³"},
+        {999994999, ',', "999,99 mln m³"},
+        {999995000, ',', "1000,00 mln m³"},
+        {-0.4, ',', "0 m³"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FormatVolume(c.m3, c.sep), QString::fromUtf8(c.text)) << c.m3;
+        EXPECT_EQ(FormatVolume(c.m3, c.sep), QString::fromUtf8(c.text)) << std::fixed << c.m3;
+    // Every volume from 999 950 m³ up is shown in millions.
+    for (int m3 = 999950; m3 <= 999999; ++m3)
+        EXPECT_EQ(FormatVolume(m3, QLatin1Char(',')), QStringLiteral("1,00 mln m³")) << m3;
 }
 
 TEST(HydrographResultsTest, CsvFieldsFollowTheDecimalSeparator)

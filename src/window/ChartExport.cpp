@@ -18,6 +18,7 @@
 #include <QValueAxis>
 
 #include "report/Csv.h"
+#include "text/NumText.h"
 #include "text/Error.h"
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
@@ -117,8 +118,13 @@ void ChartExport::ShowMenu(const QPoint& position)
 
 void ChartExport::ChartShown(const model::ComputationState& state, int rainHours, bool typedEffective)
 {
-    snapshot_ = TakeSnapshot(state, rainHours, typedEffective);
+    // The hydrograph was computed over the area its caption shows now.
+    double area = 0;
+    const bool known =
+        text::TryStrToFloat(UiOf(window_).LabelSCSPowierzchniaWartosc->text(), window_.DecimalSeparator(), area);
+    snapshot_ = TakeSnapshot(state, rainHours, typedEffective, known ? std::optional(area) : std::nullopt);
     summary_->setText(SummaryText(Summarize(snapshot_), window_.DecimalSeparator()));
+    summary_->setToolTip(SummaryExplanation());
 }
 
 void ChartExport::PaintChart(QPainter& painter, const QRectF& target) const

@@ -30,7 +30,8 @@ public:
     // Offers the menu on the chart, once the window's panels (the chart among them) exist.
     void BindChart();
 
-    // The chart has just been drawn from `state`: keeps its numbers and shows their summary.
+    // The chart has just been drawn from `state`: keeps its numbers, with the catchment area
+    // its caption shows (the area the hydrograph was computed with), and shows their summary.
     void ChartShown(const model::ComputationState& state, int rainHours, bool typedEffective);
 
     const HydrographSnapshot& Snapshot() const { return snapshot_; }

@@ -10,9 +10,11 @@
 
 namespace moravel::window {
 
-HydrographSnapshot TakeSnapshot(const model::ComputationState& state, int rainHours, bool typedEffective)
+HydrographSnapshot TakeSnapshot(const model::ComputationState& state, int rainHours, bool typedEffective,
+                                std::optional<double> area)
 {
     HydrographSnapshot snapshot;
+    snapshot.area = area;
     for (int i = 1; i <= rainHours; ++i) {
         if (!typedEffective)
             snapshot.rainfall.push_back(state.Rainfall[i]);
@@ -39,8 +41,11 @@ HydrographSummary Summarize(const HydrographSnapshot& snapshot)
         rainfall += p;
     for (float h : snapshot.effective)
         summary.effective += h;
-    if (!snapshot.rainfall.empty() && rainfall > 0)
-        summary.runoffCoefficient = summary.effective / rainfall;
+    if (snapshot.rainfall.empty() || !(rainfall > 0))
+        return summary;
+    summary.effectiveRatio = summary.effective / rainfall;
+    if (snapshot.area && *snapshot.area > 0)
+        summary.runoffCoefficient = summary.volume / (*snapshot.area * 1e6 * rainfall / 1000);
     return summary;
 }
 
@@ -73,10 +78,27 @@ QString SummaryText(const HydrographSummary& summary, QChar separator)
                  .arg(summary.peakHour);
     parts << QStringLiteral("Objętość odpływu: ") + FormatVolume(summary.volume, separator);
     parts << QStringLiteral("Opad efektywny: %1 mm").arg(text::FormatDecimals(summary.effective, 1, separator));
-    parts << QStringLiteral("Współczynnik odpływu: ") +
-                 (summary.runoffCoefficient ? text::FormatDecimals(*summary.runoffCoefficient, 2, separator)
-                                            : QStringLiteral("–"));
+    const auto ratio = [&](const std::optional<double>& value) {
+        return value ? text::FormatDecimals(*value, 2, separator) : QStringLiteral("–");
+    };
+    parts << QStringLiteral("Hef/P: ") + ratio(summary.effectiveRatio);
+    parts << QStringLiteral("Współczynnik odpływu: ") + ratio(summary.runoffCoefficient);
     return parts.join(QStringLiteral("   |   "));
+}
+
+QString SummaryExplanation()
+{
+    // Rich text, so that the tooltip wraps its paragraphs instead of running off the screen;
+    // the products are held together by non-breaking spaces.
+    return QStringLiteral(
+        "<p><b>Hef/P</b> – opad efektywny podzielony przez opad całkowity. Model powiększa każdy przyrost "
+        "odpływu skumulowanego losowym czynnikiem od 1 do 2, dlatego Hef/P może przekroczyć 1 (zwłaszcza "
+        "przy dużym udziale powierzchni nieprzepuszczalnych).</p>"
+        "<p><b>Współczynnik odpływu</b> – objętość hydrogramu podzielona przez A&nbsp;·&nbsp;P "
+        "(powierzchnia zlewni razy opad całkowity).</p>"
+        "<p><b>Objętość odpływu</b> to średnio ok. 0,75&nbsp;·&nbsp;A&nbsp;·&nbsp;ΣHef, "
+        "a nie A&nbsp;·&nbsp;ΣHef: odpowiedzi kolejnych godzin sumują się z losowymi wagami od 0 do 1, "
+        "a ich ramiona wznoszące są losowo powiększane 1,4–4,4&nbsp;razy.</p>");
 }
 
 QString DischargeTable(const QList<QPointF>& points, QChar separator)

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <cmath>
 
 #include "WindowFixture.h"
@@ -28,25 +29,40 @@ TEST(HydrographResultsTest, SummaryOfAHandMadeHydrograph)
 {
     HydrographSnapshot s;
     s.rainfall = {10, 20, 10};
-    s.effective = {0, 6, 4};
+    s.effective = {0, 30, 20};      // more than the rain: the model's random enlargement
     s.discharge = {1, 5, 9, 9, 2};  // the first of two equal peaks counts
+    s.area = 4.68;                  // km²: 40 mm on it are 187 200 m³
     const HydrographSummary summary = Summarize(s);
     EXPECT_EQ(summary.peak, 9);
     EXPECT_EQ(summary.peakHour, 3);
     EXPECT_EQ(summary.volume, 26 * 3600.0);
-    EXPECT_EQ(summary.effective, 10);
+    EXPECT_EQ(summary.effective, 50);
+    ASSERT_TRUE(summary.effectiveRatio);
+    EXPECT_DOUBLE_EQ(*summary.effectiveRatio, 1.25);
     ASSERT_TRUE(summary.runoffCoefficient);
-    EXPECT_DOUBLE_EQ(*summary.runoffCoefficient, 0.25);
+    EXPECT_DOUBLE_EQ(*summary.runoffCoefficient, 93600.0 / 187200.0);
     EXPECT_EQ(SummaryText(summary, QLatin1Char(',')),
               QStringLiteral("Przepływ maksymalny: 9,00 m³/s w godzinie 3   |   Objętość odpływu: 93,6 tys. m³   |   "
-                             "Opad efektywny: 10,0 mm   |   Współczynnik odpływu: 0,25"));
+                             "Opad efektywny: 50,0 mm   |   Hef/P: 1,25   |   Współczynnik odpływu: 0,50"));
 
-    // Typed effective rainfall: no rainfall series, so no coefficient; nor for a dry storm.
-    s.rainfall.clear();
-    EXPECT_FALSE(Summarize(s).runoffCoefficient);
-    EXPECT_TRUE(SummaryText(Summarize(s), QLatin1Char('.')).endsWith(QStringLiteral("Współczynnik odpływu: –")));
-    s.rainfall = {0, 0, 0};
-    EXPECT_FALSE(Summarize(s).runoffCoefficient);
+    // Without the area (a caption that is not a number, or none) there is no coefficient,
+    // but Hef/P stays.
+    for (const std::optional<double> area : {std::optional<double>(), std::optional<double>(0.0)}) {
+        s.area = area;
+        EXPECT_TRUE(Summarize(s).effectiveRatio);
+        EXPECT_FALSE(Summarize(s).runoffCoefficient);
+        EXPECT_TRUE(SummaryText(Summarize(s), QLatin1Char(','))
+                        .endsWith(QStringLiteral("Hef/P: 1,25   |   Współczynnik odpływu: –")));
+    }
+    // Typed effective rainfall: no rainfall series, so neither; nor for a dry storm.
+    s.area = 4.68;
+    for (const std::vector<float>& rainfall : {std::vector<float>(), std::vector<float>{0, 0, 0}}) {
+        s.rainfall = rainfall;
+        EXPECT_FALSE(Summarize(s).effectiveRatio);
+        EXPECT_FALSE(Summarize(s).runoffCoefficient);
+        EXPECT_TRUE(SummaryText(Summarize(s), QLatin1Char('.'))
+                        .endsWith(QStringLiteral("Hef/P: –   |   Współczynnik odpływu: –")));
+    }
 }
 
 TEST(HydrographResultsTest, VolumesInAReadableUnit)
@@ -201,9 +217,22 @@ TEST_F(ResultsTest, StatusBarSummarisesTheChartAndChangesOnlyWithIt)
     EXPECT_TRUE(text.contains(
         QStringLiteral("Opad efektywny: %1 mm").arg(QString::number(effective, 'f', 1).replace('.', ','))))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(
-        QStringLiteral("Współczynnik odpływu: %1").arg(QString::number(effective / rain, 'f', 2).replace('.', ','))))
+    // Hef/P from the tables, the coefficient from the chart's volume over the storm's water
+    // on the area the hydrograph was computed with.
+    const double area = text::StrToFloat(ui().LabelSCSPowierzchniaWartosc->text(), QLatin1Char(','));
+    ASSERT_NEAR(area, 103.7, 1e-4);
+    EXPECT_EQ(Export().Snapshot().area, area);
+    const double coefficient = sum * 3600 / (area * 1e6 * rain / 1000);
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Hef/P: %1   |   Współczynnik odpływu: %2")
+                                  .arg(QString::number(effective / rain, 'f', 2).replace('.', ','))
+                                  .arg(QString::number(coefficient, 'f', 2).replace('.', ','))))
         << text.toStdString();
+    // The tooltip says why Hef/P may exceed 1 and how the volume stands to A · ΣHef.
+    QTextDocument tipText;
+    tipText.setHtml(Export().SummaryLabel()->toolTip());
+    const QString tip = tipText.toPlainText();
+    EXPECT_TRUE(tip.contains(QStringLiteral("Hef/P może przekroczyć 1"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("0,75 · A · ΣHef"))) << tip.toStdString();
     EXPECT_TRUE(Export().SummaryLabel()->isVisible());
 
     // A report is a new realisation but not a new chart; a failed Hydrogram draws nothing.

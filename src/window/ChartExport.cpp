@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QChart>
 #include <QClipboard>
+#include <QEvent>
 #include <QGraphicsScene>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -16,6 +17,7 @@
 #include <QStatusBar>
 #include <QSvgGenerator>
 #include <QValueAxis>
+#include <algorithm>
 
 #include "report/Csv.h"
 #include "text/NumText.h"
@@ -101,6 +103,25 @@ void ChartExport::BindChart()
     THydrographChart* chart = Chart();
     chart->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(chart, &QWidget::customContextMenuRequested, this, &ChartExport::ShowMenu);
+    designedChartHeight_ = chart->height();
+    window_.centralWidget()->installEventFilter(this);
+    KeepChartAboveBar();
+}
+
+bool ChartExport::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == window_.centralWidget() && event->type() == QEvent::Resize)
+        KeepChartAboveBar();
+    return QObject::eventFilter(watched, event);
+}
+
+void ChartExport::KeepChartAboveBar()
+{
+    // Below this the plot would be too flat to read; a screen that short hides the axis anyway.
+    constexpr int kLowestHeight = 120;
+    THydrographChart* chart = Chart();
+    const int room = window_.centralWidget()->height() - chart->y();
+    chart->resize(chart->width(), std::max(kLowestHeight, std::min(designedChartHeight_, room)));
 }
 
 ChartExport::~ChartExport() = default;

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QValueAxis>
 #include <cmath>
 
 #include "WindowFixture.h"
@@ -135,7 +136,7 @@ protected:
         WindowFixture::SetUp();
         Rebuild();
     }
-    void Rebuild()
+    void Rebuild(QSize screen = QSize(1280, 1024))
     {
         window.reset();
         messages.Clear();
@@ -145,7 +146,7 @@ protected:
         options.workbookOpener = &opener;
         options.printing = &printing;
         options.random = source;
-        options.screen = QSize(1280, 1024);
+        options.screen = screen;
         options.decimalSeparator = QLatin1Char(',');
         window = std::make_unique<TFormatkaOkno>(options);
         window->show();
@@ -280,6 +281,49 @@ TEST_F(ResultsTest, StatusBarLeavesEveryControlWhereItWas)
     bar->hide();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->centralWidget()->geometry().bottom() >= barRect.top(); }));
     EXPECT_EQ(geometries(), with);
+}
+
+TEST_F(ResultsTest, OnA768PixelScreenTheChartsTimeAxisEndsAboveTheStatusBar)
+{
+    Rebuild(QSize(1024, 768));
+    LoadExample();
+    Hydrogram();
+    THydrographChart* chart = ui().Wykres;
+    QStatusBar* bar = window->statusBar();
+    ASSERT_TRUE(bar->isVisible());
+    const auto barTop = [&] { return bar->mapTo(window.get(), QPoint(0, 0)).y(); };
+    const auto chartBottom = [&] { return chart->mapTo(window.get(), QPoint(0, chart->height())).y(); };
+    // The chart is laid out anew at the size of its view.
+    const auto laidOut = [&] {
+        return QTest::qWaitFor([&] { return chart->chart()->size().toSize() == chart->viewport()->size(); });
+    };
+    // Under the plot area: the tick numbers, then the axis title, in the fonts they are drawn in.
+    const auto axisBottom = [&] {
+        const QPointF plotBottom = chart->mapFromScene(chart->chart()->plotArea().bottomLeft());
+        return chart->viewport()->mapTo(window.get(), plotBottom.toPoint()).y() +
+               QFontMetrics(chart->AxisX()->labelsFont()).height() + QFontMetrics(chart->AxisX()->titleFont()).height();
+    };
+
+    // The chart keeps its place and width, and is only as high as the room above the bar.
+    EXPECT_EQ(chart->pos(), QPoint(200, 512));
+    EXPECT_EQ(chart->width(), 1024 - 220);
+    EXPECT_LT(chart->height(), 251);
+    EXPECT_GT(chart->height(), 200);
+    EXPECT_LE(chartBottom(), barTop());
+    ASSERT_TRUE(laidOut());
+    EXPECT_LE(axisBottom(), barTop());
+
+    // The chart follows the room it has: without the bar it grows (up to its designed height),
+    // and shrinks again when the bar comes back.
+    const int withBar = chart->height();
+    bar->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chart->height() > withBar; }));
+    EXPECT_LE(chart->height(), 251);
+    EXPECT_LE(chartBottom(), window->height());
+    bar->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chart->height() == withBar; }));
+    ASSERT_TRUE(laidOut());
+    EXPECT_LE(axisBottom(), barTop());
 }
 
 TEST_F(ResultsTest, ContextMenuOpensByMouseAndByTheMenuKey)

@@ -72,18 +72,32 @@ ChartExport::ChartExport(TFormatkaOkno& window, Printing& printing)
     bar->addWidget(summary_, 1);
 
     menu_->setObjectName(QStringLiteral("MenuWykres"));
+    menu_->installEventFilter(this);
+    // The two data commands give different rows, and their status tips say which: "Kopiuj
+    // dane" the points drawn on the chart (its tail of near-zero discharges cut), the CSV file
+    // every hour of the hydrograph with the storm beside it.
     const struct {
         const char* name;
         QString caption;
+        QString statusTip;
         void (ChartExport::*command)();
     } items[] = {
-        {"MenuWykresKopiujWykres", QStringLiteral("Kopiuj wykres"), &ChartExport::CopyChart},
-        {"MenuWykresKopiujDane", QStringLiteral("Kopiuj dane"), &ChartExport::CopyData},
-        {nullptr, {}, nullptr},
-        {"MenuWykresZapiszWykres", QStringLiteral("Zapisz wykres jako..."), &ChartExport::SaveChart},
-        {"MenuWykresZapiszCSV", QStringLiteral("Zapisz hydrogram jako CSV..."), &ChartExport::SaveCsv},
-        {nullptr, {}, nullptr},
-        {"MenuWykresDrukuj", QStringLiteral("Drukuj..."), &ChartExport::Print},
+        {"MenuWykresKopiujWykres", QStringLiteral("Kopiuj wykres"), QStringLiteral("Obraz wykresu do schowka"),
+         &ChartExport::CopyChart},
+        {"MenuWykresKopiujDane", QStringLiteral("Kopiuj dane"),
+         QStringLiteral("Godziny i przepływy narysowane na wykresie do schowka (bez końcowych godzin "
+                        "z przepływem bliskim zera)"),
+         &ChartExport::CopyData},
+        {nullptr, {}, {}, nullptr},
+        {"MenuWykresZapiszWykres", QStringLiteral("Zapisz wykres jako..."),
+         QStringLiteral("Obraz wykresu w pliku PNG, SVG albo PDF"), &ChartExport::SaveChart},
+        {"MenuWykresZapiszCSV", QStringLiteral("Zapisz hydrogram jako CSV..."),
+         QStringLiteral("Wszystkie godziny hydrogramu, także końcowe z przepływem bliskim zera, z opadem "
+                        "i opadem efektywnym, do pliku CSV"),
+         &ChartExport::SaveCsv},
+        {nullptr, {}, {}, nullptr},
+        {"MenuWykresDrukuj", QStringLiteral("Drukuj..."), QStringLiteral("Wykres z podsumowaniem na jednej stronie"),
+         &ChartExport::Print},
     };
     for (const auto& item : items) {
         if (!item.name) {
@@ -92,6 +106,7 @@ ChartExport::ChartExport(TFormatkaOkno& window, Printing& printing)
         }
         QAction* action = menu_->addAction(item.caption);
         action->setObjectName(QString::fromLatin1(item.name));
+        action->setStatusTip(item.statusTip);
         const auto command = item.command;
         connect(action, &QAction::triggered, this,
                 [this, command] { window_.Guarded([this, command] { (this->*command)(); }); });
@@ -112,6 +127,13 @@ bool ChartExport::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == window_.centralWidget() && event->type() == QEvent::Resize)
         KeepChartAboveBar();
+    // The menu pops up as a window of its own, so the status tip of the item under the mouse
+    // (and the empty one that follows it) would stop at the menu: it goes on to the window's
+    // status bar.
+    if (watched == menu_ && event->type() == QEvent::StatusTip) {
+        window_.statusBar()->showMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
     return QObject::eventFilter(watched, event);
 }
 

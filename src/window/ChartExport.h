@@ -54,6 +54,7 @@ public:
     void WriteChart(const QString& path, ChartFormat format) const;
 
 protected:
+    // Follows the size of the window's central area and passes the menu's status tips on.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

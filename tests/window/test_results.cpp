@@ -355,6 +355,35 @@ TEST_F(ResultsTest, ContextMenuOpensByMouseAndByTheMenuKey)
     menu->hide();
 }
 
+TEST_F(ResultsTest, TheMenusStatusTipsTellTheChartsRowsFromAllHours)
+{
+    LoadExample();
+    Hydrogram();
+    const QString summary = Summary();
+    QMenu* menu = Export().Menu();
+    menu->popup(ui().Wykres->viewport()->mapToGlobal(QPoint(200, 100)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QStatusBar* bar = window->statusBar();
+    const struct {
+        const char* item;
+        const char* says;
+    } tips[] = {
+        {"MenuWykresKopiujDane", "narysowane na wykresie"},
+        {"MenuWykresZapiszCSV", "Wszystkie godziny hydrogramu"},
+    };
+    for (const auto& tip : tips) {
+        QAction* action = MenuItem(tip.item);
+        QTest::mouseMove(menu, menu->actionGeometry(action).center());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menu->activeAction() == action; })) << tip.item;
+        EXPECT_TRUE(bar->currentMessage().contains(QString::fromUtf8(tip.says))) << bar->currentMessage().toStdString();
+    }
+    // Once the menu is gone, the bar shows the summary again.
+    menu->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->currentMessage().isEmpty(); }));
+    EXPECT_TRUE(Export().SummaryLabel()->isVisible());
+    EXPECT_EQ(Summary(), summary);
+}
+
 TEST_F(ResultsTest, CopiesTheChartAndItsData)
 {
     LoadExample();

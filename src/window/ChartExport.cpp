@@ -178,6 +178,9 @@ void ChartExport::PaintChart(QPainter& painter, const QRectF& target) const
     // the target.
     QSizeF size = QSizeF(source.size()).scaled(target.size(), Qt::KeepAspectRatio);
     const QRectF placed(target.center() - QPointF(size.width() / 2, size.height() / 2), size);
+    // The chart's own texts set their fonts; the painter's default is the chart's as well, so
+    // that an SVG names no other face anywhere.
+    painter.setFont(chart->AxisX()->labelsFont());
     painter.fillRect(placed, Qt::white);
     chart->render(&painter, placed, source, Qt::KeepAspectRatio);
 }

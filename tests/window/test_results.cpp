@@ -3,6 +3,7 @@
 // clipboard, the saved pictures, the CSV file and the printed page.
 #include <QClipboard>
 #include <QDir>
+#include <QFontInfo>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QValueAxis>
+#include <QXmlStreamReader>
 #include <cmath>
 
 #include "WindowFixture.h"
@@ -175,6 +177,41 @@ protected:
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The texts of a saved SVG drawing in the face and pixel size the screen draws them in:
+    // the title, the axis titles and the axes' numbers.
+    void ExpectScreenFonts(const QByteArray& svg)
+    {
+        THydrographChart* chart = ui().Wykres;
+        const QFont title = chart->chart()->titleFont();
+        const QFont axisTitle = chart->AxisX()->titleFont();
+        const QFont numbers = chart->AxisX()->labelsFont();
+        const QString face = QFontInfo(numbers).family();
+        ASSERT_EQ(QFontInfo(title).family(), face);
+        ASSERT_EQ(QFontInfo(axisTitle).family(), face);
+        int titles = 0, numberTexts = 0;
+        QXmlStreamReader xml(svg);
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("text"))
+                continue;
+            const QString family = xml.attributes().value(QLatin1String("font-family")).toString();
+            const double size = xml.attributes().value(QLatin1String("font-size")).toDouble();
+            const QString text = xml.readElementText();
+            SCOPED_TRACE(text.toStdString());
+            EXPECT_EQ(family, face);
+            const bool isTitle = text == QLatin1String("Hydrogram");
+            const bool isAxisTitle =
+                text == QStringLiteral("czas t [h]") || text == QStringLiteral("przepływ Q [m3/s]");
+            const QFont drawn = isTitle ? title : isAxisTitle ? axisTitle : numbers;
+            (isTitle || isAxisTitle ? titles : numberTexts) += 1;
+            EXPECT_EQ(size, QFontInfo(drawn).pixelSize());
+        }
+        EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+        EXPECT_EQ(titles, 3);
+        EXPECT_GE(numberTexts, 6);
+        // No other face anywhere in the file.
+        EXPECT_EQ(svg.count("font-family=\""), svg.count(QByteArray("font-family=\"") + face.toUtf8() + '"'));
     }
 
     FixedSource random{{0.37, 0.81, 0.05, 0.64, 0.92, 0.18, 0.5}};
@@ -446,6 +483,7 @@ TEST_F(ResultsTest, SavesThePictureInTheFormatOfTheNameOrTheFilter)
     EXPECT_TRUE(svg.contains("<svg")) << svg.left(200).constData();
     EXPECT_TRUE(svg.contains("Hydrogram"));
     EXPECT_TRUE(svg.contains("#0000ff"));  // the curve
+    ExpectScreenFonts(svg);
     EXPECT_EQ(Read(Path(QStringLiteral("e.pdf"))).count("/Type /Page\n") +
                   Read(Path(QStringLiteral("e.pdf"))).count("/Type /Page\r"),
               1);

@@ -9,6 +9,10 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -21,6 +25,7 @@
 #include "text/NumText.h"
 #include "window/ChartExport.h"
 #include "window/HydrographResults.h"
+#include "window/QtSeams.h"
 #include "window/wykres.h"
 
 namespace moravel::window::testing {
@@ -548,6 +553,43 @@ TEST_F(ResultsTest, PrintsTheChartOnOnePage)
     ASSERT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page>"), 1);
     EXPECT_TRUE(messages.log.empty());
+}
+
+// The real preview of QtPrinting, shown without its modal loop: on most of a 1920 × 1080
+// screen, the whole landscape page at more than its printed size.
+TEST(PrintPreviewTest, OpensOnMostOfTheScreenWithTheWholePageAtMoreThanItsSize)
+{
+    App();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    int paints = 0;
+    const auto paint = [&paints](QPrinter& target) {
+        QPainter painter(&target);
+        painter.drawRect(QRect(0, 0, target.width() - 1, target.height() - 1));
+        ++paints;
+    };
+    const QRect screen(0, 0, 1920, 1080);
+    const std::unique_ptr<QPrintPreviewDialog> preview = MakePrintPreview(printer, paint, nullptr, screen);
+    EXPECT_EQ(preview->windowTitle(), QStringLiteral("Podgląd wydruku"));
+    const QRect placed = preview->geometry();
+    EXPECT_TRUE(screen.contains(placed)) << placed.x() << ',' << placed.y() << ' ' << placed.width() << 'x'
+                                         << placed.height();
+    EXPECT_GE(placed.width(), 1920 * 85 / 100);
+    EXPECT_GE(placed.height(), 1080 * 85 / 100);
+    EXPECT_LE(std::abs(placed.center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(placed.center().y() - screen.center().y()), 1);
+
+    preview->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(preview.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paints > 0; }));
+    auto* pages = preview->findChild<QPrintPreviewWidget*>();
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->zoomMode(), QPrintPreviewWidget::FitInView);
+    EXPECT_EQ(pages->pageCount(), 1);
+    // The dialog at Qt's own size showed the page at about half of it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pages->zoomFactor() > 1.0; })) << pages->zoomFactor();
+    EXPECT_TRUE(preview->findChild<QAction*>(QStringLiteral("fitPageAction"))->isChecked());
+    preview->close();
 }
 
 }  // namespace

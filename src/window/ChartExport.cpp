@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QChart>
 #include <QClipboard>
+#include <QEvent>
 #include <QGraphicsScene>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -16,8 +17,10 @@
 #include <QStatusBar>
 #include <QSvgGenerator>
 #include <QValueAxis>
+#include <algorithm>
 
 #include "report/Csv.h"
+#include "text/NumText.h"
 #include "text/Error.h"
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
@@ -69,18 +72,32 @@ ChartExport::ChartExport(TFormatkaOkno& window, Printing& printing)
     bar->addWidget(summary_, 1);
 
     menu_->setObjectName(QStringLiteral("MenuWykres"));
+    menu_->installEventFilter(this);
+    // The two data commands give different rows, and their status tips say which: "Kopiuj
+    // dane" the points drawn on the chart (its tail of near-zero discharges cut), the CSV file
+    // every hour of the hydrograph with the storm beside it.
     const struct {
         const char* name;
         QString caption;
+        QString statusTip;
         void (ChartExport::*command)();
     } items[] = {
-        {"MenuWykresKopiujWykres", QStringLiteral("Kopiuj wykres"), &ChartExport::CopyChart},
-        {"MenuWykresKopiujDane", QStringLiteral("Kopiuj dane"), &ChartExport::CopyData},
-        {nullptr, {}, nullptr},
-        {"MenuWykresZapiszWykres", QStringLiteral("Zapisz wykres jako..."), &ChartExport::SaveChart},
-        {"MenuWykresZapiszCSV", QStringLiteral("Zapisz hydrogram jako CSV..."), &ChartExport::SaveCsv},
-        {nullptr, {}, nullptr},
-        {"MenuWykresDrukuj", QStringLiteral("Drukuj..."), &ChartExport::Print},
+        {"MenuWykresKopiujWykres", QStringLiteral("Kopiuj wykres"), QStringLiteral("Obraz wykresu do schowka"),
+         &ChartExport::CopyChart},
+        {"MenuWykresKopiujDane", QStringLiteral("Kopiuj dane"),
+         QStringLiteral("Godziny i przepływy narysowane na wykresie do schowka (bez końcowych godzin "
+                        "z przepływem bliskim zera)"),
+         &ChartExport::CopyData},
+        {nullptr, {}, {}, nullptr},
+        {"MenuWykresZapiszWykres", QStringLiteral("Zapisz wykres jako..."),
+         QStringLiteral("Obraz wykresu w pliku PNG, SVG albo PDF"), &ChartExport::SaveChart},
+        {"MenuWykresZapiszCSV", QStringLiteral("Zapisz hydrogram jako CSV..."),
+         QStringLiteral("Wszystkie godziny hydrogramu, także końcowe z przepływem bliskim zera, z opadem "
+                        "i opadem efektywnym, do pliku CSV"),
+         &ChartExport::SaveCsv},
+        {nullptr, {}, {}, nullptr},
+        {"MenuWykresDrukuj", QStringLiteral("Drukuj..."), QStringLiteral("Wykres z podsumowaniem na jednej stronie"),
+         &ChartExport::Print},
     };
     for (const auto& item : items) {
         if (!item.name) {
@@ -89,6 +106,7 @@ ChartExport::ChartExport(TFormatkaOkno& window, Printing& printing)
         }
         QAction* action = menu_->addAction(item.caption);
         action->setObjectName(QString::fromLatin1(item.name));
+        action->setStatusTip(item.statusTip);
         const auto command = item.command;
         connect(action, &QAction::triggered, this,
                 [this, command] { window_.Guarded([this, command] { (this->*command)(); }); });
@@ -100,6 +118,32 @@ void ChartExport::BindChart()
     THydrographChart* chart = Chart();
     chart->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(chart, &QWidget::customContextMenuRequested, this, &ChartExport::ShowMenu);
+    designedChartHeight_ = chart->height();
+    window_.centralWidget()->installEventFilter(this);
+    KeepChartAboveBar();
+}
+
+bool ChartExport::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == window_.centralWidget() && event->type() == QEvent::Resize)
+        KeepChartAboveBar();
+    // The menu pops up as a window of its own, so the status tip of the item under the mouse
+    // (and the empty one that follows it) would stop at the menu: it goes on to the window's
+    // status bar.
+    if (watched == menu_ && event->type() == QEvent::StatusTip) {
+        window_.statusBar()->showMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ChartExport::KeepChartAboveBar()
+{
+    // Below this the plot would be too flat to read; a screen that short hides the axis anyway.
+    constexpr int kLowestHeight = 120;
+    THydrographChart* chart = Chart();
+    const int room = window_.centralWidget()->height() - chart->y();
+    chart->resize(chart->width(), std::max(kLowestHeight, std::min(designedChartHeight_, room)));
 }
 
 ChartExport::~ChartExport() = default;
@@ -117,8 +161,13 @@ void ChartExport::ShowMenu(const QPoint& position)
 
 void ChartExport::ChartShown(const model::ComputationState& state, int rainHours, bool typedEffective)
 {
-    snapshot_ = TakeSnapshot(state, rainHours, typedEffective);
+    // The hydrograph was computed over the area its caption shows now.
+    double area = 0;
+    const bool known =
+        text::TryStrToFloat(UiOf(window_).LabelSCSPowierzchniaWartosc->text(), window_.DecimalSeparator(), area);
+    snapshot_ = TakeSnapshot(state, rainHours, typedEffective, known ? std::optional(area) : std::nullopt);
     summary_->setText(SummaryText(Summarize(snapshot_), window_.DecimalSeparator()));
+    summary_->setToolTip(SummaryExplanation());
 }
 
 void ChartExport::PaintChart(QPainter& painter, const QRectF& target) const
@@ -129,6 +178,9 @@ void ChartExport::PaintChart(QPainter& painter, const QRectF& target) const
     // the target.
     QSizeF size = QSizeF(source.size()).scaled(target.size(), Qt::KeepAspectRatio);
     const QRectF placed(target.center() - QPointF(size.width() / 2, size.height() / 2), size);
+    // The chart's own texts set their fonts; the painter's default is the chart's as well, so
+    // that an SVG names no other face anywhere.
+    painter.setFont(chart->AxisX()->labelsFont());
     painter.fillRect(placed, Qt::white);
     chart->render(&painter, placed, source, Qt::KeepAspectRatio);
 }

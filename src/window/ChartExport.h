@@ -27,10 +27,12 @@ public:
     // Puts the summary label into the window's status bar and makes the chart's menu.
     ChartExport(TFormatkaOkno& window, Printing& printing);
     ~ChartExport() override;
-    // Offers the menu on the chart, once the window's panels (the chart among them) exist.
+    // Offers the menu on the chart, once the window's panels (the chart among them) exist, and
+    // from then on keeps the chart above the status bar (KeepChartAboveBar).
     void BindChart();
 
-    // The chart has just been drawn from `state`: keeps its numbers and shows their summary.
+    // The chart has just been drawn from `state`: keeps its numbers, with the catchment area
+    // its caption shows (the area the hydrograph was computed with), and shows their summary.
     void ChartShown(const model::ComputationState& state, int rainHours, bool typedEffective);
 
     const HydrographSnapshot& Snapshot() const { return snapshot_; }
@@ -51,8 +53,18 @@ public:
     // Writes the chart as a picture; refuses with an error when the file can't be written.
     void WriteChart(const QString& path, ChartFormat format) const;
 
+protected:
+    // Follows the size of the window's central area and passes the menu's status tips on.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ShowMenu(const QPoint& position);
+    // The status bar takes its height off the bottom of the window's central area, where the
+    // chart stands. The chart keeps its designed height where it fits above the bar; where it
+    // does not (a screen 768 pixels high), it is shortened to end at the bar, so that its time
+    // axis, with its numbers and title, stays in sight. Run whenever the central area changes
+    // its size.
+    void KeepChartAboveBar();
     THydrographChart* Chart() const;
 
     TFormatkaOkno& window_;
@@ -60,6 +72,7 @@ private:
     QLabel* summary_;
     QMenu* menu_;
     HydrographSnapshot snapshot_;
+    int designedChartHeight_ = 0;  // the chart's height as designed, taken when it is bound
 };
 
 }  // namespace moravel::window

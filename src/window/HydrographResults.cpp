@@ -6,12 +6,15 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace moravel::window {
 
-HydrographSnapshot TakeSnapshot(const model::ComputationState& state, int rainHours, bool typedEffective)
+HydrographSnapshot TakeSnapshot(const model::ComputationState& state, int rainHours, bool typedEffective,
+                                std::optional<double> area)
 {
     HydrographSnapshot snapshot;
+    snapshot.area = area;
     for (int i = 1; i <= rainHours; ++i) {
         if (!typedEffective)
             snapshot.rainfall.push_back(state.Rainfall[i]);
@@ -38,18 +41,33 @@ HydrographSummary Summarize(const HydrographSnapshot& snapshot)
         rainfall += p;
     for (float h : snapshot.effective)
         summary.effective += h;
-    if (!snapshot.rainfall.empty() && rainfall > 0)
-        summary.runoffCoefficient = summary.effective / rainfall;
+    if (snapshot.rainfall.empty() || !(rainfall > 0))
+        return summary;
+    summary.effectiveRatio = summary.effective / rainfall;
+    if (snapshot.area && *snapshot.area > 0)
+        summary.runoffCoefficient = summary.volume / (*snapshot.area * 1e6 * rainfall / 1000);
     return summary;
 }
 
 QString FormatVolume(double cubicMetres, QChar separator)
 {
-    if (std::abs(cubicMetres) >= 1e6)
-        return text::FormatDecimals(cubicMetres / 1e6, 2, separator) + QStringLiteral(" mln m³");
-    if (std::abs(cubicMetres) >= 1e3)
-        return text::FormatDecimals(cubicMetres / 1e3, 1, separator) + QStringLiteral(" tys. m³");
-    return text::FormatDecimals(cubicMetres, 0, separator) + QStringLiteral(" m³");
+    // Each unit with the decimals it is shown with. The unit is chosen after rounding, so
+    // that a value rounding up to a thousand of its unit is shown in the next one
+    // (999 960 m³ is "1,00 mln m³", not "1000,0 tys. m³").
+    const struct {
+        double size;  // m³ in one of the unit
+        int decimals;
+        const char* name;
+    } units[] = {{1, 0, " m³"}, {1e3, 1, " tys. m³"}, {1e6, 2, " mln m³"}};
+    const size_t last = std::size(units) - 1;
+    for (size_t i = 0;; ++i) {
+        // Rounded in steps of the last shown decimal, half away from zero; + 0.0 turns a
+        // rounded -0 into 0.
+        const double scale = std::pow(10.0, units[i].decimals);
+        const double shown = std::round(cubicMetres / (units[i].size / scale)) / scale + 0.0;
+        if (std::abs(shown) < 1000 || i == last)
+            return text::FormatDecimals(shown, units[i].decimals, separator) + QString::fromUtf8(units[i].name);
+    }
 }
 
 QString SummaryText(const HydrographSummary& summary, QChar separator)
@@ -60,10 +78,27 @@ QString SummaryText(const HydrographSummary& summary, QChar separator)
                  .arg(summary.peakHour);
     parts << QStringLiteral("Objętość odpływu: ") + FormatVolume(summary.volume, separator);
     parts << QStringLiteral("Opad efektywny: %1 mm").arg(text::FormatDecimals(summary.effective, 1, separator));
-    parts << QStringLiteral("Współczynnik odpływu: ") +
-                 (summary.runoffCoefficient ? text::FormatDecimals(*summary.runoffCoefficient, 2, separator)
-                                            : QStringLiteral("–"));
+    const auto ratio = [&](const std::optional<double>& value) {
+        return value ? text::FormatDecimals(*value, 2, separator) : QStringLiteral("–");
+    };
+    parts << QStringLiteral("Hef/P: ") + ratio(summary.effectiveRatio);
+    parts << QStringLiteral("Współczynnik odpływu: ") + ratio(summary.runoffCoefficient);
     return parts.join(QStringLiteral("   |   "));
+}
+
+QString SummaryExplanation()
+{
+    // Rich text, so that the tooltip wraps its paragraphs instead of running off the screen;
+    // the products are held together by non-breaking spaces.
+    return QStringLiteral(
+        "<p><b>Hef/P</b> – opad efektywny podzielony przez opad całkowity. Model powiększa każdy przyrost "
+        "odpływu skumulowanego losowym czynnikiem od 1 do 2, dlatego Hef/P może przekroczyć 1 (zwłaszcza "
+        "przy dużym udziale powierzchni nieprzepuszczalnych).</p>"
+        "<p><b>Współczynnik odpływu</b> – objętość hydrogramu podzielona przez A&nbsp;·&nbsp;P "
+        "(powierzchnia zlewni razy opad całkowity).</p>"
+        "<p><b>Objętość odpływu</b> to średnio ok. 0,75&nbsp;·&nbsp;A&nbsp;·&nbsp;ΣHef, "
+        "a nie A&nbsp;·&nbsp;ΣHef: odpowiedzi kolejnych godzin sumują się z losowymi wagami od 0 do 1, "
+        "a ich ramiona wznoszące są losowo powiększane 1,4–4,4&nbsp;razy.</p>");
 }
 
 QString DischargeTable(const QList<QPointF>& points, QChar separator)

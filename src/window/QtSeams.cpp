@@ -1,5 +1,6 @@
 #include "window/QtSeams.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -306,15 +307,30 @@ void QtWorkbookOpener::Open(const QString& path)
                        QDir::toNativeSeparators(path));
 }
 
+std::unique_ptr<QPrintPreviewDialog> MakePrintPreview(QPrinter& printer,
+                                                      const std::function<void(QPrinter& printer)>& paint,
+                                                      QWidget* parent, const QRect& available)
+{
+    auto preview = std::make_unique<QPrintPreviewDialog>(&printer, parent);
+    preview->setWindowTitle(QStringLiteral("Podgląd wydruku"));
+    QObject::connect(preview.get(), &QPrintPreviewDialog::paintRequested, preview.get(),
+                     [paint](QPrinter* target) { paint(*target); });
+    const QSize size = available.size() * 9 / 10;
+    preview->setGeometry(QRect(available.center() - QPoint(size.width() / 2, size.height() / 2), size));
+    // The dialog's "fit page" mode, chosen through its own button so that the button shows it:
+    // the whole page in view, as large as the dialog allows.
+    if (auto* fitPage = preview->findChild<QAction*>(QStringLiteral("fitPageAction")))
+        fitPage->trigger();
+    return preview;
+}
+
 void QtPrinting::Print(const std::function<void(QPrinter& printer)>& paint)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintPreviewDialog preview(&printer, parent_);
-    preview.setWindowTitle(QStringLiteral("Podgląd wydruku"));
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&paint](QPrinter* target) { paint(*target); });
-    preview.exec();
+    QScreen* screen = parent_ && parent_->screen() ? parent_->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    MakePrintPreview(printer, paint, parent_, available)->exec();
 }
 
 }  // namespace moravel::window

@@ -7,6 +7,8 @@
 
 class QFileDialog;
 class QLocale;
+class QPrintPreviewDialog;
+class QRect;
 class QTranslator;
 
 namespace moravel::window {
@@ -85,8 +87,16 @@ private:
     Messages& messages_;
 };
 
-// The print preview dialog on a high-resolution printer in landscape; its print button opens
-// the system's print dialog.
+// The print preview of QtPrinting on `printer`, made but not yet shown: `paint` draws its
+// pages. It takes nine tenths of `available` (the free area of its screen) each way, in its
+// middle, and shows the whole page, so that a landscape page on a 1920 × 1080 screen is seen
+// at more than its printed size instead of half of it in a small dialog.
+std::unique_ptr<QPrintPreviewDialog> MakePrintPreview(QPrinter& printer,
+                                                      const std::function<void(QPrinter& printer)>& paint,
+                                                      QWidget* parent, const QRect& available);
+
+// The print preview dialog (MakePrintPreview) on a high-resolution printer in landscape; its
+// print button opens the system's print dialog.
 class QtPrinting : public Printing {
 public:
     explicit QtPrinting(QWidget* parent) : parent_(parent) {}

@@ -2,6 +2,7 @@
 
 #include "model/HydrographFigures.h"
 
+#include <QFontInfo>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
@@ -13,6 +14,16 @@ namespace {
 // drawing starts again from this one; otherwise each run would inherit the last run's
 // coarser ticks and the axes would stop following the data.
 constexpr int kTickCount = 5;
+
+// `font` as the screen draws it: the family it resolves to, its size in pixels.
+QFont AsDrawn(const QFont& font)
+{
+    const QFontInfo drawn(font);
+    QFont fixed = font;
+    fixed.setFamily(drawn.family());
+    fixed.setPixelSize(drawn.pixelSize());
+    return fixed;
+}
 }  // namespace
 
 THydrographChart::THydrographChart(QWidget* parent)
@@ -43,6 +54,15 @@ THydrographChart::THydrographChart(QWidget* parent)
     chart->addAxis(axisY_, Qt::AlignLeft);
     series_->attachAxis(axisX_);
     series_->attachAxis(axisY_);
+
+    // Every text in the family and pixel size it is drawn in on this screen: a picture or page
+    // drawn at another resolution (a saved SVG or PDF, a print) then gets the screen's texts,
+    // in proportion to the drawing, and names a face a viewer can find, not a generic alias.
+    chart->setTitleFont(AsDrawn(chart->titleFont()));
+    for (QValueAxis* axis : {axisX_, axisY_}) {
+        axis->setTitleFont(AsDrawn(axis->titleFont()));
+        axis->setLabelsFont(AsDrawn(axis->labelsFont()));
+    }
 
     setRenderHint(QPainter::Antialiasing);
 }

@@ -3,7 +3,8 @@
 // (the print preview's pages, rendered to a PDF), and the window with the chart's context
 // menu open, kept on screen for a few seconds so that it can be photographed:
 //   xvfb-run -s "-screen 0 1280x1024x24" build/tests/window/results_shot OUTDIR
-// With --preview after the folder, the real print preview is shown instead of the menu.
+// With --preview after the folder, the real print preview is shown instead of the menu; the
+// README's docs/print-preview.png is its page, cut out of a photograph of a 1920 × 1080 screen.
 #include <QAction>
 #include <QApplication>
 #include <QDir>

@@ -3,13 +3,21 @@
 // clipboard, the saved pictures, the CSV file and the printed page.
 #include <QClipboard>
 #include <QDir>
+#include <QFontInfo>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextDocument>
+#include <QValueAxis>
+#include <QXmlStreamReader>
 #include <cmath>
 
 #include "WindowFixture.h"
@@ -17,6 +25,7 @@
 #include "text/NumText.h"
 #include "window/ChartExport.h"
 #include "window/HydrographResults.h"
+#include "window/QtSeams.h"
 #include "window/wykres.h"
 
 namespace moravel::window::testing {
@@ -28,25 +37,40 @@ TEST(HydrographResultsTest, SummaryOfAHandMadeHydrograph)
 {
     HydrographSnapshot s;
     s.rainfall = {10, 20, 10};
-    s.effective = {0, 6, 4};
+    s.effective = {0, 30, 20};      // more than the rain: the model's random enlargement
     s.discharge = {1, 5, 9, 9, 2};  // the first of two equal peaks counts
+    s.area = 4.68;                  // km²: 40 mm on it are 187 200 m³
     const HydrographSummary summary = Summarize(s);
     EXPECT_EQ(summary.peak, 9);
     EXPECT_EQ(summary.peakHour, 3);
     EXPECT_EQ(summary.volume, 26 * 3600.0);
-    EXPECT_EQ(summary.effective, 10);
+    EXPECT_EQ(summary.effective, 50);
+    ASSERT_TRUE(summary.effectiveRatio);
+    EXPECT_DOUBLE_EQ(*summary.effectiveRatio, 1.25);
     ASSERT_TRUE(summary.runoffCoefficient);
-    EXPECT_DOUBLE_EQ(*summary.runoffCoefficient, 0.25);
+    EXPECT_DOUBLE_EQ(*summary.runoffCoefficient, 93600.0 / 187200.0);
     EXPECT_EQ(SummaryText(summary, QLatin1Char(',')),
               QStringLiteral("Przepływ maksymalny: 9,00 m³/s w godzinie 3   |   Objętość odpływu: 93,6 tys. m³   |   "
-                             "Opad efektywny: 10,0 mm   |   Współczynnik odpływu: 0,25"));
+                             "Opad efektywny: 50,0 mm   |   Hef/P: 1,25   |   Współczynnik odpływu: 0,50"));
 
-    // Typed effective rainfall: no rainfall series, so no coefficient; nor for a dry storm.
-    s.rainfall.clear();
-    EXPECT_FALSE(Summarize(s).runoffCoefficient);
-    EXPECT_TRUE(SummaryText(Summarize(s), QLatin1Char('.')).endsWith(QStringLiteral("Współczynnik odpływu: –")));
-    s.rainfall = {0, 0, 0};
-    EXPECT_FALSE(Summarize(s).runoffCoefficient);
+    // Without the area (a caption that is not a number, or none) there is no coefficient,
+    // but Hef/P stays.
+    for (const std::optional<double> area : {std::optional<double>(), std::optional<double>(0.0)}) {
+        s.area = area;
+        EXPECT_TRUE(Summarize(s).effectiveRatio);
+        EXPECT_FALSE(Summarize(s).runoffCoefficient);
+        EXPECT_TRUE(SummaryText(Summarize(s), QLatin1Char(','))
+                        .endsWith(QStringLiteral("Hef/P: 1,25   |   Współczynnik odpływu: –")));
+    }
+    // Typed effective rainfall: no rainfall series, so neither; nor for a dry storm.
+    s.area = 4.68;
+    for (const std::vector<float>& rainfall : {std::vector<float>(), std::vector<float>{0, 0, 0}}) {
+        s.rainfall = rainfall;
+        EXPECT_FALSE(Summarize(s).effectiveRatio);
+        EXPECT_FALSE(Summarize(s).runoffCoefficient);
+        EXPECT_TRUE(SummaryText(Summarize(s), QLatin1Char('.'))
+                        .endsWith(QStringLiteral("Hef/P: –   |   Współczynnik odpływu: –")));
+    }
 }
 
 TEST(HydrographResultsTest, VolumesInAReadableUnit)
@@ -56,12 +80,38 @@ TEST(HydrographResultsTest, VolumesInAReadableUnit)
         QChar sep;
         const char* text;
     } cases[] = {
-        {0, ',', "0 m³"},           {850.4, ',', "850 m³"},         {999.4, '.', "999 m³"},
-        {1000, ',', "1,0 tys. m³"}, {12345, ',', "12,3 tys. m³"},   {999949, '.', "999.9 tys. m³"},
-        {1e6, ',', "1,00 mln m³"},  {3.5249e6, '.', "3.52 mln m³"}, {1.234e9, ',', "1234,00 mln m³"},
+        {0, ',', "0 m³"},
+        {850.4, ',', "850 m³"},
+        {999.4, '.', "999 m³"},
+        {1000, ',', "1,0 tys. m³"},
+        {12345, ',', "12,3 tys. m³"},
+        {999949, '.', "999.9 tys. m³"},
+        {1e6, ',', "1,00 mln m³"},
+        {3.5249e6, '.', "3.52 mln m³"},
+        {1.234e9, ',', "1234,00 mln m³"},
+        // The unit is chosen after rounding: what rounds up to a thousand of a unit is shown
+        // in the next one, never as "1000".
+        {999.49, ',', "999 m³"},
+        {999.5, ',', "1,0 tys. m³"},
+        {999.96, ',', "1,0 tys. m³"},
+        {1049.9, ',', "1,0 tys. m³"},
+        {1050, ',', "1,1 tys. m³"},
+        {999949.99, ',', "999,9 tys. m³"},
+        {999950, ',', "1,00 mln m³"},
+        {999960, ',', "1,00 mln m³"},
+        {999999, ',', "1,00 mln m³"},
+        {999999.9, '.', "1.00 mln m³"},
+        {1004999, ',', "1,00 mln m³"},
+        {1005000, ',', "1,01 mln m³"},
+        {999994999, ',', "999,99 mln m³"},
+        {999995000, ',', "1000,00 mln m³"},
+        {-0.4, ',', "0 m³"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FormatVolume(c.m3, c.sep), QString::fromUtf8(c.text)) << c.m3;
+        EXPECT_EQ(FormatVolume(c.m3, c.sep), QString::fromUtf8(c.text)) << std::fixed << c.m3;
+    // Every volume from 999 950 m³ up is shown in millions.
+    for (int m3 = 999950; m3 <= 999999; ++m3)
+        EXPECT_EQ(FormatVolume(m3, QLatin1Char(',')), QStringLiteral("1,00 mln m³")) << m3;
 }
 
 TEST(HydrographResultsTest, CsvFieldsFollowTheDecimalSeparator)
@@ -93,7 +143,7 @@ protected:
         WindowFixture::SetUp();
         Rebuild();
     }
-    void Rebuild()
+    void Rebuild(QSize screen = QSize(1280, 1024))
     {
         window.reset();
         messages.Clear();
@@ -103,7 +153,7 @@ protected:
         options.workbookOpener = &opener;
         options.printing = &printing;
         options.random = source;
-        options.screen = QSize(1280, 1024);
+        options.screen = screen;
         options.decimalSeparator = QLatin1Char(',');
         window = std::make_unique<TFormatkaOkno>(options);
         window->show();
@@ -132,6 +182,41 @@ protected:
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The texts of a saved SVG drawing in the face and pixel size the screen draws them in:
+    // the title, the axis titles and the axes' numbers.
+    void ExpectScreenFonts(const QByteArray& svg)
+    {
+        THydrographChart* chart = ui().Wykres;
+        const QFont title = chart->chart()->titleFont();
+        const QFont axisTitle = chart->AxisX()->titleFont();
+        const QFont numbers = chart->AxisX()->labelsFont();
+        const QString face = QFontInfo(numbers).family();
+        ASSERT_EQ(QFontInfo(title).family(), face);
+        ASSERT_EQ(QFontInfo(axisTitle).family(), face);
+        int titles = 0, numberTexts = 0;
+        QXmlStreamReader xml(svg);
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("text"))
+                continue;
+            const QString family = xml.attributes().value(QLatin1String("font-family")).toString();
+            const double size = xml.attributes().value(QLatin1String("font-size")).toDouble();
+            const QString text = xml.readElementText();
+            SCOPED_TRACE(text.toStdString());
+            EXPECT_EQ(family, face);
+            const bool isTitle = text == QLatin1String("Hydrogram");
+            const bool isAxisTitle =
+                text == QStringLiteral("czas t [h]") || text == QStringLiteral("przepływ Q [m3/s]");
+            const QFont drawn = isTitle ? title : isAxisTitle ? axisTitle : numbers;
+            (isTitle || isAxisTitle ? titles : numberTexts) += 1;
+            EXPECT_EQ(size, QFontInfo(drawn).pixelSize());
+        }
+        EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+        EXPECT_EQ(titles, 3);
+        EXPECT_GE(numberTexts, 6);
+        // No other face anywhere in the file.
+        EXPECT_EQ(svg.count("font-family=\""), svg.count(QByteArray("font-family=\"") + face.toUtf8() + '"'));
     }
 
     FixedSource random{{0.37, 0.81, 0.05, 0.64, 0.92, 0.18, 0.5}};
@@ -175,9 +260,22 @@ TEST_F(ResultsTest, StatusBarSummarisesTheChartAndChangesOnlyWithIt)
     EXPECT_TRUE(text.contains(
         QStringLiteral("Opad efektywny: %1 mm").arg(QString::number(effective, 'f', 1).replace('.', ','))))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(
-        QStringLiteral("Współczynnik odpływu: %1").arg(QString::number(effective / rain, 'f', 2).replace('.', ','))))
+    // Hef/P from the tables, the coefficient from the chart's volume over the storm's water
+    // on the area the hydrograph was computed with.
+    const double area = text::StrToFloat(ui().LabelSCSPowierzchniaWartosc->text(), QLatin1Char(','));
+    ASSERT_NEAR(area, 103.7, 1e-4);
+    EXPECT_EQ(Export().Snapshot().area, area);
+    const double coefficient = sum * 3600 / (area * 1e6 * rain / 1000);
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Hef/P: %1   |   Współczynnik odpływu: %2")
+                                  .arg(QString::number(effective / rain, 'f', 2).replace('.', ','))
+                                  .arg(QString::number(coefficient, 'f', 2).replace('.', ','))))
         << text.toStdString();
+    // The tooltip says why Hef/P may exceed 1 and how the volume stands to A · ΣHef.
+    QTextDocument tipText;
+    tipText.setHtml(Export().SummaryLabel()->toolTip());
+    const QString tip = tipText.toPlainText();
+    EXPECT_TRUE(tip.contains(QStringLiteral("Hef/P może przekroczyć 1"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("0,75 · A · ΣHef"))) << tip.toStdString();
     EXPECT_TRUE(Export().SummaryLabel()->isVisible());
 
     // A report is a new realisation but not a new chart; a failed Hydrogram draws nothing.
@@ -227,6 +325,49 @@ TEST_F(ResultsTest, StatusBarLeavesEveryControlWhereItWas)
     EXPECT_EQ(geometries(), with);
 }
 
+TEST_F(ResultsTest, OnA768PixelScreenTheChartsTimeAxisEndsAboveTheStatusBar)
+{
+    Rebuild(QSize(1024, 768));
+    LoadExample();
+    Hydrogram();
+    THydrographChart* chart = ui().Wykres;
+    QStatusBar* bar = window->statusBar();
+    ASSERT_TRUE(bar->isVisible());
+    const auto barTop = [&] { return bar->mapTo(window.get(), QPoint(0, 0)).y(); };
+    const auto chartBottom = [&] { return chart->mapTo(window.get(), QPoint(0, chart->height())).y(); };
+    // The chart is laid out anew at the size of its view.
+    const auto laidOut = [&] {
+        return QTest::qWaitFor([&] { return chart->chart()->size().toSize() == chart->viewport()->size(); });
+    };
+    // Under the plot area: the tick numbers, then the axis title, in the fonts they are drawn in.
+    const auto axisBottom = [&] {
+        const QPointF plotBottom = chart->mapFromScene(chart->chart()->plotArea().bottomLeft());
+        return chart->viewport()->mapTo(window.get(), plotBottom.toPoint()).y() +
+               QFontMetrics(chart->AxisX()->labelsFont()).height() + QFontMetrics(chart->AxisX()->titleFont()).height();
+    };
+
+    // The chart keeps its place and width, and is only as high as the room above the bar.
+    EXPECT_EQ(chart->pos(), QPoint(200, 512));
+    EXPECT_EQ(chart->width(), 1024 - 220);
+    EXPECT_LT(chart->height(), 251);
+    EXPECT_GT(chart->height(), 200);
+    EXPECT_LE(chartBottom(), barTop());
+    ASSERT_TRUE(laidOut());
+    EXPECT_LE(axisBottom(), barTop());
+
+    // The chart follows the room it has: without the bar it grows (up to its designed height),
+    // and shrinks again when the bar comes back.
+    const int withBar = chart->height();
+    bar->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chart->height() > withBar; }));
+    EXPECT_LE(chart->height(), 251);
+    EXPECT_LE(chartBottom(), window->height());
+    bar->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chart->height() == withBar; }));
+    ASSERT_TRUE(laidOut());
+    EXPECT_LE(axisBottom(), barTop());
+}
+
 TEST_F(ResultsTest, ContextMenuOpensByMouseAndByTheMenuKey)
 {
     LoadExample();
@@ -254,6 +395,35 @@ TEST_F(ResultsTest, ContextMenuOpensByMouseAndByTheMenuKey)
     QApplication::sendEvent(ui().Wykres, &key);
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
     menu->hide();
+}
+
+TEST_F(ResultsTest, TheMenusStatusTipsTellTheChartsRowsFromAllHours)
+{
+    LoadExample();
+    Hydrogram();
+    const QString summary = Summary();
+    QMenu* menu = Export().Menu();
+    menu->popup(ui().Wykres->viewport()->mapToGlobal(QPoint(200, 100)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QStatusBar* bar = window->statusBar();
+    const struct {
+        const char* item;
+        const char* says;
+    } tips[] = {
+        {"MenuWykresKopiujDane", "narysowane na wykresie"},
+        {"MenuWykresZapiszCSV", "Wszystkie godziny hydrogramu"},
+    };
+    for (const auto& tip : tips) {
+        QAction* action = MenuItem(tip.item);
+        QTest::mouseMove(menu, menu->actionGeometry(action).center());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menu->activeAction() == action; })) << tip.item;
+        EXPECT_TRUE(bar->currentMessage().contains(QString::fromUtf8(tip.says))) << bar->currentMessage().toStdString();
+    }
+    // Once the menu is gone, the bar shows the summary again.
+    menu->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->currentMessage().isEmpty(); }));
+    EXPECT_TRUE(Export().SummaryLabel()->isVisible());
+    EXPECT_EQ(Summary(), summary);
 }
 
 TEST_F(ResultsTest, CopiesTheChartAndItsData)
@@ -318,6 +488,7 @@ TEST_F(ResultsTest, SavesThePictureInTheFormatOfTheNameOrTheFilter)
     EXPECT_TRUE(svg.contains("<svg")) << svg.left(200).constData();
     EXPECT_TRUE(svg.contains("Hydrogram"));
     EXPECT_TRUE(svg.contains("#0000ff"));  // the curve
+    ExpectScreenFonts(svg);
     EXPECT_EQ(Read(Path(QStringLiteral("e.pdf"))).count("/Type /Page\n") +
                   Read(Path(QStringLiteral("e.pdf"))).count("/Type /Page\r"),
               1);
@@ -382,6 +553,43 @@ TEST_F(ResultsTest, PrintsTheChartOnOnePage)
     ASSERT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page>"), 1);
     EXPECT_TRUE(messages.log.empty());
+}
+
+// The real preview of QtPrinting, shown without its modal loop: on most of a 1920 × 1080
+// screen, the whole landscape page at more than its printed size.
+TEST(PrintPreviewTest, OpensOnMostOfTheScreenWithTheWholePageAtMoreThanItsSize)
+{
+    App();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    int paints = 0;
+    const auto paint = [&paints](QPrinter& target) {
+        QPainter painter(&target);
+        painter.drawRect(QRect(0, 0, target.width() - 1, target.height() - 1));
+        ++paints;
+    };
+    const QRect screen(0, 0, 1920, 1080);
+    const std::unique_ptr<QPrintPreviewDialog> preview = MakePrintPreview(printer, paint, nullptr, screen);
+    EXPECT_EQ(preview->windowTitle(), QStringLiteral("Podgląd wydruku"));
+    const QRect placed = preview->geometry();
+    EXPECT_TRUE(screen.contains(placed)) << placed.x() << ',' << placed.y() << ' ' << placed.width() << 'x'
+                                         << placed.height();
+    EXPECT_GE(placed.width(), 1920 * 85 / 100);
+    EXPECT_GE(placed.height(), 1080 * 85 / 100);
+    EXPECT_LE(std::abs(placed.center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(placed.center().y() - screen.center().y()), 1);
+
+    preview->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(preview.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paints > 0; }));
+    auto* pages = preview->findChild<QPrintPreviewWidget*>();
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->zoomMode(), QPrintPreviewWidget::FitInView);
+    EXPECT_EQ(pages->pageCount(), 1);
+    // The dialog at Qt's own size showed the page at about half of it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pages->zoomFactor() > 1.0; })) << pages->zoomFactor();
+    EXPECT_TRUE(preview->findChild<QAction*>(QStringLiteral("fitPageAction"))->isChecked());
+    preview->close();
 }
 
 }  // namespace

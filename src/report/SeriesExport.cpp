@@ -58,7 +58,7 @@ CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalS
         const model::RealisationSummary& r = result.realisations[i];
         if (r.ok)
             table.AddRow({QString::number(i + 1), text::FormatShortestFloat(r.peak, decimalSeparator),
-                          QString::number(r.timeToPeak), VolumeText(r.volume), QStringLiteral("policzona")});
+                          QString::number(r.peakHour), VolumeText(r.volume), QStringLiteral("policzona")});
         else
             table.AddRow({QString::number(i + 1), QString(), QString(), QString(), QStringLiteral("nieudana")});
     }
@@ -170,7 +170,7 @@ private:
             Number(sheet, row, 0, static_cast<double>(i + 1));
             if (r.ok) {
                 Number(sheet, row, 1, r.peak, discharge_);
-                Number(sheet, row, 2, r.timeToPeak);
+                Number(sheet, row, 2, r.peakHour);
                 Number(sheet, row, 3, static_cast<double>(std::llround(r.volume)));
                 Text(sheet, row, 4, QStringLiteral("policzona"));
             } else {
@@ -206,7 +206,7 @@ private:
             QString name;
             const model::Spread& spread;
         } rows[3] = {{QStringLiteral("Przepływ maksymalny [m³/s]"), result_.peak},
-                     {QStringLiteral("Czas do szczytu [h]"), result_.timeToPeak},
+                     {QStringLiteral("Czas do szczytu [h]"), result_.peakHour},
                      {QStringLiteral("Objętość odpływu [m³]"), result_.volume}};
         for (int r = 0; r < 3; ++r) {
             const model::Spread& s = rows[r].spread;

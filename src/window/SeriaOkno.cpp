@@ -398,7 +398,7 @@ void SeriesWindow::ShowSpreadTable()
         const model::Spread& spread;
         double scale;
         int decimals;
-    } rows[3] = {{r.peak, 1.0, 2}, {r.timeToPeak, 1.0, 1}, {r.volume, 0.001, 1}};
+    } rows[3] = {{r.peak, 1.0, 2}, {r.peakHour, 1.0, 1}, {r.volume, 0.001, 1}};
     for (int row = 0; row < 3; ++row) {
         const model::Spread& s = rows[row].spread;
         const auto cell = [&](int col, const QString& text) {

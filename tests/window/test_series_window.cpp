@@ -116,7 +116,7 @@ TEST_F(SeriesWindowTest, SeriesOfTheExampleMatchesTheCoreAndLeavesTheMainWindowA
     // The table: peak, time to peak, volume in thousands of m3, with the realisation count.
     const QTableWidget* t = s->SpreadTable();
     EXPECT_EQ(t->item(0, 3)->text(), QString::number(direct.peak.percentiles[2], 'f', 2).replace('.', ','));
-    EXPECT_EQ(t->item(1, 0)->text(), QString::number(direct.timeToPeak.min, 'f', 1).replace('.', ','));
+    EXPECT_EQ(t->item(1, 0)->text(), QString::number(direct.peakHour.min, 'f', 1).replace('.', ','));
     EXPECT_EQ(t->item(2, 6)->text(), QString::number(direct.volume.max / 1000, 'f', 1).replace('.', ','));
     EXPECT_EQ(t->item(0, 8)->text(), QStringLiteral("250"));
     EXPECT_TRUE(s->Status()->text().contains(QStringLiteral("Policzono 250 z 250 realizacji (ziarno 777)")));
@@ -198,7 +198,7 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
     const QStringList first = rows[1].split(';');
     EXPECT_EQ(first[0], QStringLiteral("1"));
     EXPECT_FLOAT_EQ(QString(first[1]).replace(',', '.').toFloat(), r.realisations[0].peak);
-    EXPECT_EQ(first[2].toInt(), r.realisations[0].timeToPeak);
+    EXPECT_EQ(first[2].toInt(), r.realisations[0].peakHour);
     EXPECT_EQ(first[4], QStringLiteral("policzona"));
 
     dialogs.answers.push_back(dir.filePath("seria.xlsx"));
@@ -323,7 +323,7 @@ protected:
             model::FiguresOf(window->State().HydrographOrdinates.data(), window->State().HydrographLength);
         EXPECT_TRUE(one.ok);
         EXPECT_EQ(one.peak, figures.peak);
-        EXPECT_EQ(one.timeToPeak, figures.peakHour);
+        EXPECT_EQ(one.peakHour, figures.peakHour);
         EXPECT_EQ(one.volume, figures.volume);
     }
     model::SubstreamSource stream{kSeed, 0};

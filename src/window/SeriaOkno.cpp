@@ -27,6 +27,9 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <algorithm>
+#include <vector>
+
 #include "report/SeriesExport.h"
 #include "model/CheckedMath.h"
 #include "model/HydrographFigures.h"
@@ -122,7 +125,7 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     : QWidget(&owner, Qt::Window), owner_(owner), count_(new QSpinBox), seed_(new QLineEdit),
       newSeed_(new QPushButton(QStringLiteral("Nowe ziarno"))), compute_(new QPushButton(QStringLiteral("Licz"))),
       cancel_(new QPushButton(QStringLiteral("Przerwij"))), progress_(new QProgressBar), status_(new QLabel),
-      bandChart_(new QChartView), table_(new QTableWidget(3, 9)), peakChart_(new QChartView),
+      bandChart_(new QChartView), bandNote_(new QLabel), table_(new QTableWidget(3, 9)), peakChart_(new QChartView),
       bandCsv_(new QPushButton(QStringLiteral("Pasmo do CSV..."))),
       realisationsCsv_(new QPushButton(QStringLiteral("Realizacje do CSV..."))),
       workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))), poll_(new QTimer(this))
@@ -171,6 +174,16 @@ void SeriesWindow::SetUpCharts()
     band->legend()->setAlignment(Qt::AlignBottom);
     bandChart_->setRenderHint(QPainter::Antialiasing);
     bandChart_->setMinimumHeight(330);
+    bandNote_->setObjectName(QStringLiteral("SeriaUwagaMediana"));
+    bandNote_->setWordWrap(true);
+    bandNote_->setText(
+        QStringLiteral("Krzywa mediany nie jest hydrogramem; realizacja reprezentatywna ma szczyt najbliższy "
+                       "medianie szczytów."));
+    bandNote_->setToolTip(
+        QStringLiteral("Mediana i percentyle pasma są liczone osobno w każdej godzinie, więc szczyt krzywej "
+                       "mediany jest niższy niż mediana szczytów realizacji. Realizacja reprezentatywna to ta "
+                       "z policzonych, której przepływ maksymalny jest najbliższy medianie (przy równych: "
+                       "o najniższym numerze)."));
 
     QChart* peak = peakChart_->chart();
     peak->setTitle(QStringLiteral("Przepływ maksymalny - rozrzut realizacji"));
@@ -180,7 +193,7 @@ void SeriesWindow::SetUpCharts()
     peakChart_->setMinimumWidth(380);
 }
 
-// Peak, time to peak and volume by percentile.
+// Peak, hour of the peak and volume by percentile.
 void SeriesWindow::SetUpSpreadTable()
 {
     table_->setObjectName(QStringLiteral("SeriaTabela"));
@@ -189,7 +202,7 @@ void SeriesWindow::SetUpSpreadTable()
                                        QStringLiteral("max"), QStringLiteral("średnia"),
                                        QStringLiteral("liczba realizacji")});
     table_->setVerticalHeaderLabels({QStringLiteral("Przepływ maksymalny [m³/s]"),
-                                     QStringLiteral("Czas do szczytu [h]"),
+                                     QStringLiteral("Godzina szczytu [h]"),
                                      QStringLiteral("Objętość odpływu [tys. m³]")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -216,8 +229,11 @@ void SeriesWindow::LayOut()
     auto* progressRow = new QHBoxLayout;
     progressRow->addWidget(progress_, 1);
 
+    auto* band = new QVBoxLayout;
+    band->addWidget(bandChart_, 1);
+    band->addWidget(bandNote_);
     auto* charts = new QHBoxLayout;
-    charts->addWidget(bandChart_, 3);
+    charts->addLayout(band, 3);
     charts->addWidget(peakChart_, 1);
 
     auto* exportRow = new QHBoxLayout;
@@ -374,12 +390,30 @@ void SeriesWindow::ShowBand()
     QPen pen(QColor(31, 56, 100));
     pen.setWidth(2);
     median->setPen(pen);
+    std::vector<QAbstractSeries*> drawn{outer, inner, median};
+
+    // The representative realisation, a hydrograph, in a colour apart from the band's blues;
+    // after the end of its hydrograph it counts 0, as in the band.
+    if (r.representative >= 0) {
+        auto* representative = new QLineSeries;
+        representative->setName(QStringLiteral("Realizacja reprezentatywna (nr %1)").arg(r.representative + 1));
+        const std::vector<float>& q = r.representativeDischarge;
+        for (int h = 1; h <= hours; ++h) {
+            const double v = h <= static_cast<int>(q.size()) ? q[static_cast<std::size_t>(h - 1)] : 0.0;
+            representative->append(h, v);
+            high = std::max(high, v);
+        }
+        QPen own(QColor(197, 90, 17));
+        own.setWidth(2);
+        representative->setPen(own);
+        drawn.push_back(representative);
+    }
 
     QValueAxis* x = NewAxis(QStringLiteral("Czas [h]"));
     QValueAxis* y = NewAxis(QStringLiteral("Przepływ [m³/s]"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{outer, inner, median}) {
+    for (QAbstractSeries* s : drawn) {
         chart->addSeries(s);
         s->attachAxis(x);
         s->attachAxis(y);

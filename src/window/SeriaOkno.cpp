@@ -526,7 +526,7 @@ void SeriesWindow::Export(const FileDialogSpec& dialog,
 {
     if (!result_)
         return;
-    if (const std::optional<QString> path = owner_.AskFile(dialog))
+    if (const std::optional<QString> path = owner_.AskSaveFile(dialog))
         write(*result_, *path);
 }
 

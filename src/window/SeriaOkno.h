@@ -78,7 +78,8 @@ private:
     void ShowSpreadTable();
     void ShowPeakHistogram();
     void ShowStatus();
-    // Asks for a file in the given save dialog and writes the last series into it.
+    // Asks for a file in the given save dialog (a name without the filter's extension gets
+    // it) and writes the last series into it.
     void Export(const FileDialogSpec& dialog,
                 const std::function<void(const model::SeriesResult&, const QString&)>& write);
 

@@ -1,8 +1,8 @@
 // "Seria realizacji..." through the real window: the menu item, the series window's fields
 // and buttons, the wait for the workers, the figures and the representative realisation
 // against the series run directly on the same inputs, the main window's state and chart left
-// as they were, exports read back, inputs refused before anything runs, and a cancelled
-// series.
+// as they were, exports landing in the typed name and read back, inputs refused before
+// anything runs, and a cancelled series.
 #include <QChartView>
 #include <QFile>
 #include <QJsonArray>
@@ -199,7 +199,8 @@ TEST_F(SeriesWindowTest, DirectEffectiveRainfallUsesTheTypedColumnAndArea)
     EXPECT_EQ(s->Result()->volume.percentiles, direct.volume.percentiles);
 }
 
-// The exports read back; the numbers are read in the user's conventions (a decimal comma),
+// Each export lands in the typed name with the chosen filter's extension when the name has
+// none of the filter's; the numbers are read in the user's conventions (a decimal comma),
 // never by turning commas into points.
 TEST_F(SeriesWindowTest, ExportsReadBack)
 {
@@ -216,8 +217,27 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
         return value;
     };
 
-    dialogs.answers.push_back(dir.filePath("pasmo.csv"));
-    QTest::mouseClick(s->BandCsvButton(), Qt::LeftButton);
+    // The band's dialog, typed names and chosen filters ("Pliki CSV", "Wszystkie pliki", none).
+    const struct {
+        const char* typed;
+        int filter;
+        const char* written;
+    } names[] = {
+        {"pasmo", 0, "pasmo.csv"},
+        {"pasmo-wszystkie", 1, "pasmo-wszystkie.csv"},
+        {"pasmo-bez-filtra", -1, "pasmo-bez-filtra.csv"},
+        {"pasmo-wielkie.CSV", 0, "pasmo-wielkie.CSV"},
+        {"pasmo.txt", 0, "pasmo.txt.csv"},
+    };
+    for (const auto& n : names) {
+        dialogs.answers.push_back(dir.filePath(QString::fromLatin1(n.typed)));
+        dialogs.filterAnswers.push_back(n.filter);
+        QTest::mouseClick(s->BandCsvButton(), Qt::LeftButton);
+        EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromLatin1(n.written)))) << n.typed;
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("pasmo")));
+    EXPECT_EQ(dialogs.asked.back().dialogSpec.name, QStringLiteral("SaveDialogSeriaPasmo"));
+
     const QStringList band = ReadCsv(dir.filePath("pasmo.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(band.size(), r.bandHours + 1);
     EXPECT_EQ(band[0], QStringLiteral("Godzina;P5 [m³/s];P25 [m³/s];Mediana [m³/s];P75 [m³/s];P95 [m³/s];"
@@ -238,8 +258,9 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
     }
     EXPECT_EQ(float(representativePeak), r.realisations[static_cast<std::size_t>(r.representative)].peak);
 
-    dialogs.answers.push_back(dir.filePath("realizacje.csv"));
+    dialogs.answers.push_back(dir.filePath("realizacje"));
     QTest::mouseClick(s->RealisationsCsvButton(), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(dir.filePath("realizacje")));
     const QStringList rows = ReadCsv(dir.filePath("realizacje.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 121);
     EXPECT_EQ(rows[0], QStringLiteral("Realizacja;Przepływ maksymalny [m³/s];Godzina szczytu [h];"
@@ -252,9 +273,10 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
     EXPECT_DOUBLE_EQ(number(first[3]), r.realisations[0].volume);
     EXPECT_EQ(first[4], QStringLiteral("policzona"));
 
-    dialogs.answers.push_back(dir.filePath("seria.xlsx"));
+    dialogs.answers.push_back(dir.filePath("seria"));
     QTest::mouseClick(s->WorkbookButton(), Qt::LeftButton);
     ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("seria")));
     QProcess reader;
     reader.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral(SERIES_READBACK_SCRIPT), dir.filePath("seria.xlsx")});

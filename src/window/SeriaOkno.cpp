@@ -90,6 +90,10 @@ constexpr int kPollMilliseconds = 40;
 // responsive and a cancel is seen within this time.
 constexpr int kStepMilliseconds = 30;
 constexpr int kHistogramBins = 10;
+// The window's size where the screen has room for it.
+constexpr QSize kPreferredSize(1100, 800);
+// Room left on the screen for the window's frame and title bar and for a desktop panel.
+constexpr QSize kScreenRoom(16, 80);
 
 // The hours worth drawing: the hydrograph's tail rule on the band's highest level (where
 // even the 95th percentile is near zero nothing is left to see). A band that is near zero
@@ -132,13 +136,24 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
 {
     setObjectName(QStringLiteral("SeriaRealizacji"));
     setWindowTitle(QStringLiteral("Seria realizacji"));
-    resize(1100, 800);
     SetUpFields();
     SetUpCharts();
     SetUpSpreadTable();
     LayOut();
     BindHandlers();
     SetRunning(false);
+    FitScreen();
+}
+
+// The preferred size where the owner's screen has room for it, else the screen less the room
+// of the frame and a panel (the charts give way first); centred in what the room leaves.
+void SeriesWindow::FitScreen()
+{
+    const QSize screen = owner_.ScreenSize();
+    const QSize size = kPreferredSize.boundedTo(screen - kScreenRoom).expandedTo(minimumSizeHint());
+    resize(size);
+    move(std::max(0, (screen.width() - size.width()) / 2),
+         std::max(0, (screen.height() - kScreenRoom.height() - size.height()) / 2));
 }
 
 // The count, the seed, the progress bar and the status line.
@@ -173,7 +188,7 @@ void SeriesWindow::SetUpCharts()
     band->setMargins(QMargins(4, 4, 4, 4));
     band->legend()->setAlignment(Qt::AlignBottom);
     bandChart_->setRenderHint(QPainter::Antialiasing);
-    bandChart_->setMinimumHeight(330);
+    bandChart_->setMinimumHeight(240);
     bandNote_->setObjectName(QStringLiteral("SeriaUwagaMediana"));
     bandNote_->setWordWrap(true);
     bandNote_->setText(
@@ -190,7 +205,7 @@ void SeriesWindow::SetUpCharts()
     peak->setLocalizeNumbers(true);
     peak->setMargins(QMargins(4, 4, 4, 4));
     peak->legend()->hide();
-    peakChart_->setMinimumWidth(380);
+    peakChart_->setMinimumWidth(320);
 }
 
 // Peak, hour of the peak and volume by percentile.
@@ -206,6 +221,8 @@ void SeriesWindow::SetUpSpreadTable()
                                      QStringLiteral("Objętość odpływu [tys. m³]")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The count's heading is the longest: it keeps its width on a narrow screen.
+    table_->horizontalHeader()->setSectionResizeMode(8, QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setMinimumSectionSize(80);
     table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() + 3 * 30 + 4);
     table_->verticalHeader()->setDefaultSectionSize(30);

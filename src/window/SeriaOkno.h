@@ -3,7 +3,8 @@
 // inputs, run on worker threads, and the spread of the results (per-hour percentile band of
 // the discharge with the representative realisation, spread of the peak, hour of the peak and
 // outflow volume, histogram of the peak), with export to CSV and to a workbook. It never
-// writes the computation state of the main window and leaves its chart as it is.
+// writes the computation state of the main window and leaves its chart as it is. It is sized
+// to fit the main window's screen from 1024 x 768 up.
 #include <QPointer>
 #include <QWidget>
 
@@ -70,6 +71,7 @@ private:
     void SetUpSpreadTable();
     void LayOut();
     void BindHandlers();
+    void FitScreen();
 
     void Poll();
     void SetRunning(bool running);

@@ -1,8 +1,8 @@
 // "Seria realizacji..." through the real window: the menu item, the series window's fields
 // and buttons, the wait for the workers, the figures and the representative realisation
 // against the series run directly on the same inputs, the main window's state and chart left
-// as they were, exports landing in the typed name and read back, inputs refused before
-// anything runs, and a cancelled series.
+// as they were, exports landing in the typed name and read back, the window on screens from
+// 1024 x 768 up, inputs refused before anything runs, and a cancelled series.
 #include <QChartView>
 #include <QFile>
 #include <QJsonArray>
@@ -25,6 +25,12 @@
 #include "model/Series.h"
 #include "text/NumText.h"
 #include "window/SeriaOkno.h"
+
+// Failure messages show sizes as sizes.
+inline void PrintTo(const QSize& size, std::ostream* os)
+{
+    *os << size.width() << "x" << size.height();
+}
 
 namespace moravel::window::testing {
 namespace {
@@ -342,6 +348,52 @@ TEST_F(SeriesWindowTest, FailingInputIsShownBeforeAnythingRuns)
         EXPECT_FALSE(s->Result());
         EXPECT_EQ(s->Progress()->value(), 0);
         EXPECT_EQ(messages.Errors(), QStringList{c.message});
+    }
+}
+
+// From 1024 x 768 up the window, every button on it and every line of its texts lie on the
+// screen, after a series has filled it; nothing is squeezed below its minimum.
+TEST_F(SeriesWindowTest, FitsTheScreenWithEveryButtonOnIt)
+{
+    const struct {
+        QSize screen;
+        QSize window;
+    } cases[] = {
+        {{1024, 768}, {1008, 688}},
+        {{1280, 1024}, {1100, 800}},
+        {{1920, 1080}, {1100, 800}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.screen.width()) + "x" + std::to_string(c.screen.height()));
+        Build(c.screen);
+        dialogs.answers.push_back(QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr"));
+        ui().MenuPlikOtworzProjekt->trigger();
+        SeriesWindow* s = Open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(s));
+        Start(s, 60, QStringLiteral("3"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+        ASSERT_TRUE(s->Result());
+        QApplication::processEvents();  // the layout after the texts of the result
+
+        const QRect screen(QPoint(0, 0), c.screen);
+        EXPECT_EQ(s->size(), c.window);
+        EXPECT_TRUE(screen.contains(s->frameGeometry()));
+        const QSize least = s->minimumSizeHint();
+        EXPECT_LE(least.width(), s->width());
+        EXPECT_LE(least.height(), s->height());
+        const QList<QPushButton*> buttons = s->findChildren<QPushButton*>();
+        ASSERT_EQ(buttons.size(), 6);
+        for (const QPushButton* b : buttons) {
+            SCOPED_TRACE(b->text().toStdString());
+            EXPECT_TRUE(b->isVisible());
+            EXPECT_TRUE(screen.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size())));
+            EXPECT_TRUE(s->rect().contains(QRect(b->mapTo(s, QPoint(0, 0)), b->size())));
+            EXPECT_GE(b->height(), b->minimumSizeHint().height());
+        }
+        for (const QLabel* label : {s->Status(), s->BandNote()})
+            EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
+        EXPECT_GE(s->BandChart()->height(), 240);
+        EXPECT_GE(s->SpreadTable()->height(), s->SpreadTable()->minimumHeight());
     }
 }
 

@@ -5,6 +5,7 @@
 #include "text/Error.h"
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <exception>
 #include <limits>
@@ -78,7 +79,7 @@ RealisationResult RunRealisation(const ComputationInputs& inputs, UniformSource&
     // The core's peak of an empty hydrograph is what an earlier run left; here it is 0.
     const HydrographFigures figures = FiguresOf(r.ordinates, r.length);
     r.peak = figures.peak;
-    r.timeToPeak = figures.peakHour;
+    r.peakHour = figures.peakHour;
     r.volume = figures.volume;
     return r;
 }
@@ -176,7 +177,7 @@ void SeriesJob::RunRealisations(RealisationWorkspace& work, std::vector<std::pai
             const RealisationResult r = RunRealisation(inputs_, random, work);
             summary.ok = true;
             summary.peak = r.peak;
-            summary.timeToPeak = r.timeToPeak;
+            summary.peakHour = r.peakHour;
             summary.volume = r.volume;
             const int kept = std::min(r.length, rowHours);
             for (int t = 1; t <= kept; ++t)
@@ -289,16 +290,52 @@ void SeriesJob::Assemble()
         if (!r.ok)
             continue;
         peak.push_back(r.peak);
-        time.push_back(r.timeToPeak);
+        time.push_back(r.peakHour);
         volume.push_back(r.volume);
     }
     result_.peak = SpreadOf(std::move(peak));
-    result_.timeToPeak = SpreadOf(std::move(time));
+    result_.peakHour = SpreadOf(std::move(time));
     result_.volume = SpreadOf(std::move(volume));
+    RedrawRepresentative();
     complete_ = true;
     // The per-hour values are not needed any more.
     ownedRows_.clear();
     ownedRows_.shrink_to_fit();
+}
+
+int NearestPeakRealisation(const std::vector<RealisationSummary>& realisations, double medianPeak)
+{
+    int nearest = -1;
+    double distance = 0;
+    for (std::size_t i = 0; i < realisations.size(); ++i) {
+        const RealisationSummary& r = realisations[i];
+        if (!r.ok)
+            continue;
+        const double d = std::abs(static_cast<double>(r.peak) - medianPeak);
+        if (nearest < 0 || d < distance) {
+            nearest = static_cast<int>(i);
+            distance = d;
+        }
+    }
+    return nearest;
+}
+
+void SeriesJob::RedrawRepresentative()
+{
+    const int index = NearestPeakRealisation(result_.realisations, result_.peak.percentiles[kMedianSeriesLevel]);
+    if (index < 0)
+        return;
+    // The realisation's draws depend only on (seed, index), so it comes out as it did in the
+    // series; it ran then, so it runs now.
+    SubstreamSource random(seed_, static_cast<std::uint64_t>(index));
+    RealisationWorkspace work;
+    try {
+        const RealisationResult r = RunRealisation(inputs_, random, work);
+        result_.representativeDischarge.assign(r.ordinates + 1, r.ordinates + 1 + r.length);
+        result_.representative = index;
+    } catch (const std::exception&) {
+        // Left without a representative rather than with a wrong one.
+    }
 }
 
 SeriesResult RunSeries(const ComputationInputs& inputs, int count, std::uint64_t seed, int threads,

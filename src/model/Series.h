@@ -53,9 +53,9 @@ struct RealisationWorkspace {
 struct RealisationResult {
     const float* ordinates = nullptr;  // indexed 1..length
     int length = 0;
-    float peak = 0;      // m3/s; 0 for an empty hydrograph
-    int timeToPeak = 0;  // h, the first hour at the peak; 0 for an empty hydrograph
-    double volume = 0;   // m3, the ordinates times 3600 s
+    float peak = 0;     // m3/s; 0 for an empty hydrograph
+    int peakHour = 0;   // h from the storm's start, the first hour at the peak; 0 for an empty hydrograph
+    double volume = 0;  // m3, the ordinates times 3600 s
 };
 
 // The whole chain once. Throws moravel::Error on a floating-point fault or a capacity refusal.
@@ -69,7 +69,7 @@ void CheckRealisationRuns(const ComputationInputs& inputs);
 struct RealisationSummary {
     bool ok = false;
     float peak = 0;
-    int timeToPeak = 0;
+    int peakHour = 0;
     double volume = 0;
 };
 
@@ -91,8 +91,20 @@ struct SeriesResult {
     bool bandTruncated = false;
     std::vector<std::array<double, kSeriesLevels.size()>> band;
 
-    Spread peak, timeToPeak, volume;
+    Spread peak, peakHour, volume;
+
+    // The per-hour percentiles are taken hour by hour, so the median curve is no hydrograph
+    // (its peak is below the median of the peaks). The representative realisation is one:
+    // the successful realisation whose peak is nearest the median peak, the lowest index
+    // among equals; -1 when none succeeded. Its discharge at hours 1..size (at [hour - 1])
+    // is that realisation run again, from its own sub-stream, on the series' inputs.
+    int representative = -1;
+    std::vector<float> representativeDischarge;
 };
+
+// The index of the successful realisation whose peak is nearest `medianPeak`, the lowest
+// among equals; -1 when none succeeded.
+int NearestPeakRealisation(const std::vector<RealisationSummary>& realisations, double medianPeak);
 
 // Memory for the per-hour values of the band: hours are kept exactly, as floats, up to
 // budget / (4 bytes x realisations) hours.
@@ -136,6 +148,7 @@ private:
     void ComputeBand(Clock::time_point until);
     void EndBand();
     void Assemble();
+    void RedrawRepresentative();
     float* Row(int hour);
 
     const ComputationInputs inputs_;

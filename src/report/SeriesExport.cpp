@@ -6,7 +6,6 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace moravel::report {
 namespace {
@@ -14,15 +13,27 @@ namespace {
 const char* const kBandSheet = "Pasmo";
 const char* const kRealisationsSheet = "Realizacje";
 const char* const kSummarySheet = "Podsumowanie";
+const lxw_col_t kRepresentativeColumn = 6;
 
 const QString kLevelHeaders[model::kSeriesLevels.size()] = {QStringLiteral("P5 [m³/s]"), QStringLiteral("P25 [m³/s]"),
                                                             QStringLiteral("Mediana [m³/s]"),
                                                             QStringLiteral("P75 [m³/s]"), QStringLiteral("P95 [m³/s]")};
 
-QString VolumeText(double cubicMetres)
+// The representative realisation's column: its number in the heading, as in the window's legend.
+QString RepresentativeHeader(const model::SeriesResult& result)
 {
-    return QString::number(std::llround(cubicMetres));
+    return QStringLiteral("Realizacja reprezentatywna (nr %1) [m³/s]").arg(result.representative + 1);
 }
+
+// The representative's discharge at an hour of the band; 0 after the end of its hydrograph,
+// as the band counts it.
+float RepresentativeAt(const model::SeriesResult& result, int hour)
+{
+    const std::vector<float>& q = result.representativeDischarge;
+    return hour <= static_cast<int>(q.size()) ? q[static_cast<std::size_t>(hour - 1)] : 0.0f;
+}
+
+const QString kPeakHourHeader = QStringLiteral("Godzina szczytu [h]");
 
 QString WriteFailedText(const QString& path, const QString& reason)
 {
@@ -37,12 +48,17 @@ CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator
     QStringList header{QStringLiteral("Godzina")};
     for (const QString& level : kLevelHeaders)
         header << level;
+    const bool representative = result.representative >= 0;
+    if (representative)
+        header << RepresentativeHeader(result);
     table.AddRow(header);
     for (int h = 1; h <= result.bandHours; ++h) {
         QStringList row{QString::number(h)};
         // The band's values come from single-precision ordinates.
         for (double v : result.band[static_cast<std::size_t>(h - 1)])
             row << text::FormatShortestFloat(static_cast<float>(v), decimalSeparator);
+        if (representative)
+            row << text::FormatShortestFloat(RepresentativeAt(result, h), decimalSeparator);
         table.AddRow(row);
     }
     return table;
@@ -51,14 +67,14 @@ CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator
 CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)
 {
     CsvTable table(decimalSeparator);
-    table.AddRow({QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"),
-                  QStringLiteral("Czas do szczytu [h]"), QStringLiteral("Objętość odpływu [m³]"),
-                  QStringLiteral("Wynik")});
+    table.AddRow({QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"), kPeakHourHeader,
+                  QStringLiteral("Objętość odpływu [m³]"), QStringLiteral("Wynik")});
     for (std::size_t i = 0; i < result.realisations.size(); ++i) {
         const model::RealisationSummary& r = result.realisations[i];
         if (r.ok)
             table.AddRow({QString::number(i + 1), text::FormatShortestFloat(r.peak, decimalSeparator),
-                          QString::number(r.timeToPeak), VolumeText(r.volume), QStringLiteral("policzona")});
+                          QString::number(r.peakHour), text::FormatGeneral(r.volume, decimalSeparator),
+                          QStringLiteral("policzona")});
         else
             table.AddRow({QString::number(i + 1), QString(), QString(), QString(), QStringLiteral("nieudana")});
     }
@@ -112,13 +128,21 @@ private:
         Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
         for (int l = 0; l < 5; ++l)
             Text(sheet, 0, l + 1, kLevelHeaders[l], bold_);
+        // The representative realisation in the column after the band's.
+        const bool representative = result_.representative >= 0;
+        if (representative)
+            Text(sheet, 0, kRepresentativeColumn, RepresentativeHeader(result_), bold_);
         for (int h = 1; h <= result_.bandHours; ++h) {
             Number(sheet, h, 0, h);
             for (int l = 0; l < 5; ++l)
                 Number(sheet, h, l + 1, static_cast<float>(result_.band[static_cast<std::size_t>(h - 1)][l]),
                        discharge_);
+            if (representative)
+                Number(sheet, h, kRepresentativeColumn, RepresentativeAt(result_, h), discharge_);
         }
         Check(worksheet_set_column(sheet, 1, 5, 14, nullptr));
+        if (representative)
+            Check(worksheet_set_column(sheet, kRepresentativeColumn, kRepresentativeColumn, 22, nullptr));
         if (result_.bandHours < 1)
             return;
 
@@ -144,6 +168,18 @@ private:
                 line.dash_type = LXW_CHART_LINE_DASH_DASH;
             chart_series_set_line(series, &line);
         }
+        if (representative) {
+            // A line of its own, in a colour apart from the band's blues.
+            lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
+            const auto rows = static_cast<lxw_row_t>(result_.bandHours);
+            chart_series_set_categories(series, kBandSheet, 1, 0, rows, 0);
+            chart_series_set_values(series, kBandSheet, 1, kRepresentativeColumn, rows, kRepresentativeColumn);
+            chart_series_set_name_range(series, kBandSheet, 0, kRepresentativeColumn);
+            lxw_chart_line line = {};
+            line.color = 0xC55A11;
+            line.width = 2.0;
+            chart_series_set_line(series, &line);
+        }
         const QByteArray xName = QStringLiteral("Czas [h]").toUtf8();
         const QByteArray yName = QStringLiteral("Przepływ [m³/s]").toUtf8();
         chart_axis_set_name(chart->x_axis, xName.constData());
@@ -154,14 +190,13 @@ private:
         lxw_chart_options options = {};
         options.x_scale = 2.0;
         options.y_scale = 1.6;
-        Check(worksheet_insert_chart_opt(sheet, 1, 7, chart, &options));
+        Check(worksheet_insert_chart_opt(sheet, 1, kRepresentativeColumn + 2, chart, &options));
     }
 
     void WriteRealisations(lxw_worksheet* sheet)
     {
         const QString headers[5] = {QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"),
-                                    QStringLiteral("Czas do szczytu [h]"), QStringLiteral("Objętość odpływu [m³]"),
-                                    QStringLiteral("Wynik")};
+                                    kPeakHourHeader, QStringLiteral("Objętość odpływu [m³]"), QStringLiteral("Wynik")};
         for (int c = 0; c < 5; ++c)
             Text(sheet, 0, c, headers[c], bold_);
         for (std::size_t i = 0; i < result_.realisations.size(); ++i) {
@@ -170,8 +205,8 @@ private:
             Number(sheet, row, 0, static_cast<double>(i + 1));
             if (r.ok) {
                 Number(sheet, row, 1, r.peak, discharge_);
-                Number(sheet, row, 2, r.timeToPeak);
-                Number(sheet, row, 3, static_cast<double>(std::llround(r.volume)));
+                Number(sheet, row, 2, r.peakHour);
+                Number(sheet, row, 3, r.volume);
                 Text(sheet, row, 4, QStringLiteral("policzona"));
             } else {
                 Text(sheet, row, 4, QStringLiteral("nieudana"));
@@ -206,7 +241,7 @@ private:
             QString name;
             const model::Spread& spread;
         } rows[3] = {{QStringLiteral("Przepływ maksymalny [m³/s]"), result_.peak},
-                     {QStringLiteral("Czas do szczytu [h]"), result_.timeToPeak},
+                     {kPeakHourHeader, result_.peakHour},
                      {QStringLiteral("Objętość odpływu [m³]"), result_.volume}};
         for (int r = 0; r < 3; ++r) {
             const model::Spread& s = rows[r].spread;
@@ -219,6 +254,11 @@ private:
             Number(sheet, 6 + r, 7, s.max);
             Number(sheet, 6 + r, 8, s.mean);
             Number(sheet, 6 + r, 9, s.count);
+        }
+        if (result_.representative >= 0) {
+            Text(sheet, 10, 0, QStringLiteral("Realizacja reprezentatywna"));
+            Number(sheet, 10, 1, result_.representative + 1);
+            Text(sheet, 10, 2, QStringLiteral("szczyt najbliższy medianie szczytów"));
         }
         Check(worksheet_set_column(sheet, 0, 0, 30, nullptr));
         Check(worksheet_set_column(sheet, 1, 9, 12, nullptr));

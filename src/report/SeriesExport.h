@@ -1,7 +1,8 @@
 #pragma once
-// Export of a series of realisations: the band table (hour and percentiles of the discharge)
-// and the per-realisation summary (peak, time to peak, outflow volume) as CSV in the user's
-// conventions, and both in one .xlsx workbook with a line chart of the band.
+// Export of a series of realisations: the band table (hour, percentiles of the discharge and
+// the representative realisation's discharge) and the per-realisation summary (peak, hour of
+// the peak, outflow volume) as CSV in the user's conventions, and both in one .xlsx workbook
+// with a line chart of the band and the representative realisation.
 #include <QChar>
 #include <QString>
 
@@ -16,7 +17,8 @@ CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator
 CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator);
 
 // Sheets "Pasmo" (the band table and its line chart), "Realizacje" (one row per realisation)
-// and "Podsumowanie" (the spread table). Throws moravel::Error naming the file on failure.
+// and "Podsumowanie" (the spread table and the representative's number). Throws
+// moravel::Error naming the file on failure.
 void WriteSeriesWorkbook(const model::SeriesResult& result, const QString& path);
 
 }  // namespace moravel::report

@@ -255,30 +255,20 @@ void ChartExport::CopyData()
 
 void ChartExport::SaveChart()
 {
-    int filterIndex = -1;
-    const std::optional<QString> name = window_.AskFile(kSaveDialogWykres, &filterIndex);
-    if (!name)
-        return;
     // The name's own extension decides; a name without one takes the chosen filter's.
-    const QString suffix = QFileInfo(*name).suffix().toLower();
+    const std::optional<QString> path = window_.AskSaveFile(kSaveDialogWykres);
+    if (!path)
+        return;
+    const QString suffix = QFileInfo(*path).suffix().toLower();
     for (const FormatName& f : kFormats)
-        if (suffix == QLatin1String(f.suffix)) {
-            WriteChart(*name, f.format);
-            return;
-        }
-    const FormatName& chosen = kFormats[filterIndex >= 0 && filterIndex < 3 ? filterIndex : 0];
-    WriteChart(*name + QLatin1Char('.') + QLatin1String(chosen.suffix), chosen.format);
+        if (suffix == QLatin1String(f.suffix))
+            WriteChart(*path, f.format);
 }
 
 void ChartExport::SaveCsv()
 {
-    const std::optional<QString> name = window_.AskFile(kSaveDialogCSV);
-    if (!name)
-        return;
-    QString path = *name;
-    if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        path += QStringLiteral(".csv");
-    report::WriteCsvFile(path, HydrographCsv(snapshot_, window_.DecimalSeparator()));
+    if (const std::optional<QString> path = window_.AskSaveFile(kSaveDialogCSV))
+        report::WriteCsvFile(*path, HydrographCsv(snapshot_, window_.DecimalSeparator()));
 }
 
 void ChartExport::PaintPage(QPainter& painter, const QRectF& page) const

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -390,6 +391,34 @@ std::optional<QString> TFormatkaOkno::AskFile(const FileDialogSpec& dialogSpec, 
     if (chosen)
         lastFileNames_.insert(dialogSpec.name, *chosen);
     return chosen;
+}
+
+std::optional<QString> TFormatkaOkno::AskSaveFile(const FileDialogSpec& dialogSpec)
+{
+    int filterIndex = -1;
+    std::optional<QString> name = AskFile(dialogSpec, &filterIndex);
+    if (!name)
+        return name;
+    // The filter's patterns ("*.png", "*.*") in the order of its description and pattern
+    // pairs; the extension of each, or nothing for a pattern that takes any file.
+    const QStringList parts = dialogSpec.filter.split(QLatin1Char('|'));
+    QStringList extensions;
+    for (qsizetype i = 1; i < parts.size(); i += 2) {
+        const QString pattern = parts[i].trimmed();
+        const QString extension = pattern.startsWith(QLatin1String("*.")) ? pattern.mid(2).toLower() : QString();
+        const bool concrete =
+            !extension.isEmpty() && !extension.contains(QLatin1Char('*')) && !extension.contains(QLatin1Char('?'));
+        extensions << (concrete ? extension : QString());
+    }
+    const QString suffix = QFileInfo(*name).suffix().toLower();
+    if (!suffix.isEmpty() && extensions.contains(suffix))
+        return name;
+    QString extension = filterIndex >= 0 && filterIndex < extensions.size() ? extensions[filterIndex] : QString();
+    for (qsizetype i = 0; extension.isEmpty() && i < extensions.size(); ++i)
+        extension = extensions[i];
+    if (!extension.isEmpty())
+        *name += QLatin1Char('.') + extension;
+    return name;
 }
 
 // ---- Typed doors

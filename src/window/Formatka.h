@@ -66,6 +66,11 @@ public:
     // remembers the new choice; nothing when the user cancels. `filterIndex`, when given,
     // receives the chosen filter (FileDialogs::AskWithFilter).
     std::optional<QString> AskFile(const moravel::window::FileDialogSpec& dialogSpec, int* filterIndex = nullptr);
+    // AskFile for a file to write: a name whose extension is none of the filter's gets the
+    // chosen filter's (the first filter's with an extension when the chosen one has none).
+    std::optional<QString> AskSaveFile(const moravel::window::FileDialogSpec& dialogSpec);
+    // The screen the window was laid out for (Options::screen).
+    QSize ScreenSize() const { return screen_; }
     QChar DecimalSeparator() const { return decimalSeparator_; }
     // The status bar's summary and the chart's context menu.
     moravel::window::ChartExport& chartExport() { return *chartExport_; }

@@ -27,6 +27,9 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <algorithm>
+#include <vector>
+
 #include "report/SeriesExport.h"
 #include "model/CheckedMath.h"
 #include "model/HydrographFigures.h"
@@ -87,6 +90,10 @@ constexpr int kPollMilliseconds = 40;
 // responsive and a cancel is seen within this time.
 constexpr int kStepMilliseconds = 30;
 constexpr int kHistogramBins = 10;
+// The window's size where the screen has room for it.
+constexpr QSize kPreferredSize(1100, 800);
+// Room left on the screen for the window's frame and title bar and for a desktop panel.
+constexpr QSize kScreenRoom(16, 80);
 
 // The hours worth drawing: the hydrograph's tail rule on the band's highest level (where
 // even the 95th percentile is near zero nothing is left to see). A band that is near zero
@@ -122,20 +129,31 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     : QWidget(&owner, Qt::Window), owner_(owner), count_(new QSpinBox), seed_(new QLineEdit),
       newSeed_(new QPushButton(QStringLiteral("Nowe ziarno"))), compute_(new QPushButton(QStringLiteral("Licz"))),
       cancel_(new QPushButton(QStringLiteral("Przerwij"))), progress_(new QProgressBar), status_(new QLabel),
-      bandChart_(new QChartView), table_(new QTableWidget(3, 9)), peakChart_(new QChartView),
+      bandChart_(new QChartView), bandNote_(new QLabel), table_(new QTableWidget(3, 9)), peakChart_(new QChartView),
       bandCsv_(new QPushButton(QStringLiteral("Pasmo do CSV..."))),
       realisationsCsv_(new QPushButton(QStringLiteral("Realizacje do CSV..."))),
       workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))), poll_(new QTimer(this))
 {
     setObjectName(QStringLiteral("SeriaRealizacji"));
     setWindowTitle(QStringLiteral("Seria realizacji"));
-    resize(1100, 800);
     SetUpFields();
     SetUpCharts();
     SetUpSpreadTable();
     LayOut();
     BindHandlers();
     SetRunning(false);
+    FitScreen();
+}
+
+// The preferred size where the owner's screen has room for it, else the screen less the room
+// of the frame and a panel (the charts give way first); centred in what the room leaves.
+void SeriesWindow::FitScreen()
+{
+    const QSize screen = owner_.ScreenSize();
+    const QSize size = kPreferredSize.boundedTo(screen - kScreenRoom).expandedTo(minimumSizeHint());
+    resize(size);
+    move(std::max(0, (screen.width() - size.width()) / 2),
+         std::max(0, (screen.height() - kScreenRoom.height() - size.height()) / 2));
 }
 
 // The count, the seed, the progress bar and the status line.
@@ -170,17 +188,27 @@ void SeriesWindow::SetUpCharts()
     band->setMargins(QMargins(4, 4, 4, 4));
     band->legend()->setAlignment(Qt::AlignBottom);
     bandChart_->setRenderHint(QPainter::Antialiasing);
-    bandChart_->setMinimumHeight(330);
+    bandChart_->setMinimumHeight(240);
+    bandNote_->setObjectName(QStringLiteral("SeriaUwagaMediana"));
+    bandNote_->setWordWrap(true);
+    bandNote_->setText(
+        QStringLiteral("Krzywa mediany nie jest hydrogramem; realizacja reprezentatywna ma szczyt najbliższy "
+                       "medianie szczytów."));
+    bandNote_->setToolTip(
+        QStringLiteral("Mediana i percentyle pasma są liczone osobno w każdej godzinie, więc szczyt krzywej "
+                       "mediany jest niższy niż mediana szczytów realizacji. Realizacja reprezentatywna to ta "
+                       "z policzonych, której przepływ maksymalny jest najbliższy medianie (przy równych: "
+                       "o najniższym numerze)."));
 
     QChart* peak = peakChart_->chart();
     peak->setTitle(QStringLiteral("Przepływ maksymalny - rozrzut realizacji"));
     peak->setLocalizeNumbers(true);
     peak->setMargins(QMargins(4, 4, 4, 4));
     peak->legend()->hide();
-    peakChart_->setMinimumWidth(380);
+    peakChart_->setMinimumWidth(320);
 }
 
-// Peak, time to peak and volume by percentile.
+// Peak, hour of the peak and volume by percentile.
 void SeriesWindow::SetUpSpreadTable()
 {
     table_->setObjectName(QStringLiteral("SeriaTabela"));
@@ -189,10 +217,12 @@ void SeriesWindow::SetUpSpreadTable()
                                        QStringLiteral("max"), QStringLiteral("średnia"),
                                        QStringLiteral("liczba realizacji")});
     table_->setVerticalHeaderLabels({QStringLiteral("Przepływ maksymalny [m³/s]"),
-                                     QStringLiteral("Czas do szczytu [h]"),
+                                     QStringLiteral("Godzina szczytu [h]"),
                                      QStringLiteral("Objętość odpływu [tys. m³]")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The count's heading is the longest: it keeps its width on a narrow screen.
+    table_->horizontalHeader()->setSectionResizeMode(8, QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setMinimumSectionSize(80);
     table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() + 3 * 30 + 4);
     table_->verticalHeader()->setDefaultSectionSize(30);
@@ -216,8 +246,11 @@ void SeriesWindow::LayOut()
     auto* progressRow = new QHBoxLayout;
     progressRow->addWidget(progress_, 1);
 
+    auto* band = new QVBoxLayout;
+    band->addWidget(bandChart_, 1);
+    band->addWidget(bandNote_);
     auto* charts = new QHBoxLayout;
-    charts->addWidget(bandChart_, 3);
+    charts->addLayout(band, 3);
     charts->addWidget(peakChart_, 1);
 
     auto* exportRow = new QHBoxLayout;
@@ -374,12 +407,30 @@ void SeriesWindow::ShowBand()
     QPen pen(QColor(31, 56, 100));
     pen.setWidth(2);
     median->setPen(pen);
+    std::vector<QAbstractSeries*> drawn{outer, inner, median};
+
+    // The representative realisation, a hydrograph, in a colour apart from the band's blues;
+    // after the end of its hydrograph it counts 0, as in the band.
+    if (r.representative >= 0) {
+        auto* representative = new QLineSeries;
+        representative->setName(QStringLiteral("Realizacja reprezentatywna (nr %1)").arg(r.representative + 1));
+        const std::vector<float>& q = r.representativeDischarge;
+        for (int h = 1; h <= hours; ++h) {
+            const double v = h <= static_cast<int>(q.size()) ? q[static_cast<std::size_t>(h - 1)] : 0.0;
+            representative->append(h, v);
+            high = std::max(high, v);
+        }
+        QPen own(QColor(197, 90, 17));
+        own.setWidth(2);
+        representative->setPen(own);
+        drawn.push_back(representative);
+    }
 
     QValueAxis* x = NewAxis(QStringLiteral("Czas [h]"));
     QValueAxis* y = NewAxis(QStringLiteral("Przepływ [m³/s]"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{outer, inner, median}) {
+    for (QAbstractSeries* s : drawn) {
         chart->addSeries(s);
         s->attachAxis(x);
         s->attachAxis(y);
@@ -398,7 +449,7 @@ void SeriesWindow::ShowSpreadTable()
         const model::Spread& spread;
         double scale;
         int decimals;
-    } rows[3] = {{r.peak, 1.0, 2}, {r.timeToPeak, 1.0, 1}, {r.volume, 0.001, 1}};
+    } rows[3] = {{r.peak, 1.0, 2}, {r.peakHour, 1.0, 1}, {r.volume, 0.001, 1}};
     for (int row = 0; row < 3; ++row) {
         const model::Spread& s = rows[row].spread;
         const auto cell = [&](int col, const QString& text) {
@@ -492,7 +543,7 @@ void SeriesWindow::Export(const FileDialogSpec& dialog,
 {
     if (!result_)
         return;
-    if (const std::optional<QString> path = owner_.AskFile(dialog))
+    if (const std::optional<QString> path = owner_.AskSaveFile(dialog))
         write(*result_, *path);
 }
 

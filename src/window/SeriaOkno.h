@@ -1,9 +1,10 @@
 #pragma once
 // The window of "Seria realizacji...": many realisations of the whole chain on the present
 // inputs, run on worker threads, and the spread of the results (per-hour percentile band of
-// the discharge, spread of the peak, time to peak and outflow volume, histogram of the peak),
-// with export to CSV and to a workbook. It never writes the computation state of the main
-// window and leaves its chart as it is.
+// the discharge with the representative realisation, spread of the peak, hour of the peak and
+// outflow volume, histogram of the peak), with export to CSV and to a workbook. It never
+// writes the computation state of the main window and leaves its chart as it is. It is sized
+// to fit the main window's screen from 1024 x 768 up.
 #include <QPointer>
 #include <QWidget>
 
@@ -42,6 +43,8 @@ public:
     QLabel* Status() const { return status_; }
     QTableWidget* SpreadTable() const { return table_; }
     QChartView* BandChart() const { return bandChart_; }
+    // The line under the band chart saying what the median curve is and is not.
+    QLabel* BandNote() const { return bandNote_; }
     QChartView* PeakChart() const { return peakChart_; }
     QPushButton* BandCsvButton() const { return bandCsv_; }
     QPushButton* RealisationsCsvButton() const { return realisationsCsv_; }
@@ -68,6 +71,7 @@ private:
     void SetUpSpreadTable();
     void LayOut();
     void BindHandlers();
+    void FitScreen();
 
     void Poll();
     void SetRunning(bool running);
@@ -76,7 +80,8 @@ private:
     void ShowSpreadTable();
     void ShowPeakHistogram();
     void ShowStatus();
-    // Asks for a file in the given save dialog and writes the last series into it.
+    // Asks for a file in the given save dialog (a name without the filter's extension gets
+    // it) and writes the last series into it.
     void Export(const FileDialogSpec& dialog,
                 const std::function<void(const model::SeriesResult&, const QString&)>& write);
 
@@ -89,6 +94,7 @@ private:
     QProgressBar* progress_;
     QLabel* status_;
     QChartView* bandChart_;
+    QLabel* bandNote_;
     QTableWidget* table_;
     QChartView* peakChart_;
     QPushButton* bandCsv_;

@@ -1,7 +1,7 @@
 // A series of realisations: the order statistics against hand-worked values and a plain
 // full-sort reference, one realisation on fixed draws against the worked example, the series
 // against the same realisations run one by one, reproducibility, failures counted, the
-// memory-bounded band and cancelling.
+// representative realisation, the memory-bounded band and cancelling.
 #include "Sources.h"
 #include "ZlewniaSeries.h"
 #include "model/Series.h"
@@ -105,7 +105,7 @@ TEST(SeriesRealisation, WorkedExampleOnFixedDraws)
     EXPECT_NEAR(r.ordinates[3], 47.148, 0.001);
     EXPECT_NEAR(r.ordinates[4], 22.528, 0.001);
     EXPECT_NEAR(r.peak, 199.15, 0.01);
-    EXPECT_EQ(r.timeToPeak, 2);
+    EXPECT_EQ(r.peakHour, 2);
     EXPECT_NEAR(r.volume, (0 + 199.15 + 47.148 + 22.528) * 3600, 40);
     EXPECT_EQ(half.draws, 2 + 4);  // the rising limb (hours 1 and 2), then one weight per hour
 }
@@ -121,7 +121,7 @@ std::vector<std::vector<double>> HourlyByHand(const ComputationInputs& in, int c
         RealisationSummary s;
         try {
             const RealisationResult r = RunRealisation(in, random, work);
-            s = {true, r.peak, r.timeToPeak, r.volume};
+            s = {true, r.peak, r.peakHour, r.volume};
             if (static_cast<int>(hourly.size()) < r.length)
                 hourly.resize(static_cast<std::size_t>(r.length), std::vector<double>(static_cast<std::size_t>(i), 0));
             for (int t = 1; t <= static_cast<int>(hourly.size()); ++t)
@@ -157,16 +157,16 @@ TEST(Series, AgreesWithItsRealisationsRunOneByOne)
     std::vector<double> peaks, times, volumes;
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(r.realisations[i].peak, byHand[i].peak);
-        EXPECT_EQ(r.realisations[i].timeToPeak, byHand[i].timeToPeak);
+        EXPECT_EQ(r.realisations[i].peakHour, byHand[i].peakHour);
         EXPECT_EQ(r.realisations[i].volume, byHand[i].volume);
         peaks.push_back(byHand[i].peak);
-        times.push_back(byHand[i].timeToPeak);
+        times.push_back(byHand[i].peakHour);
         volumes.push_back(byHand[i].volume);
     }
     EXPECT_EQ(r.peak.count, count);
     for (std::size_t l = 0; l < kSeriesLevels.size(); ++l) {
         EXPECT_DOUBLE_EQ(r.peak.percentiles[l], ReferencePercentile(peaks, kSeriesLevels[l]));
-        EXPECT_DOUBLE_EQ(r.timeToPeak.percentiles[l], ReferencePercentile(times, kSeriesLevels[l]));
+        EXPECT_DOUBLE_EQ(r.peakHour.percentiles[l], ReferencePercentile(times, kSeriesLevels[l]));
         EXPECT_DOUBLE_EQ(r.volume.percentiles[l], ReferencePercentile(volumes, kSeriesLevels[l]));
     }
     // The realisations scatter: the band is a band, not a line.
@@ -266,6 +266,95 @@ TEST(Series, BandKeptWithinItsMemoryBudget)
     // The summary figures come from whole hydrographs either way.
     EXPECT_EQ(cut.peak.percentiles, whole.peak.percentiles);
     EXPECT_EQ(cut.volume.max, whole.volume.max);
+}
+
+TEST(SeriesStatistics, NearestPeakRealisationSkipsFailuresAndTakesTheLowestIndexOfEquals)
+{
+    const RealisationSummary failed{false, 4.0f, 0, 0};
+    const auto ok = [](float peak) { return RealisationSummary{true, peak, 1, 0}; };
+    const struct {
+        std::vector<RealisationSummary> realisations;
+        double median;
+        int expected;
+    } cases[] = {
+        {{ok(3), ok(5), ok(4)}, 4, 2},
+        {{ok(3), ok(5)}, 4, 0},
+        {{ok(5), ok(3)}, 4, 0},
+        {{ok(5), ok(2), ok(3), ok(5)}, 4.5, 0},
+        {{failed, ok(6), ok(2.5f)}, 4, 2},  // the failed one's peak is not looked at
+        {{failed, failed}, 4, -1},
+        {{}, 0, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NearestPeakRealisation(c.realisations, c.median), c.expected)
+            << c.realisations.size() << " realisations, median " << c.median;
+}
+
+// The representative of a series is a realisation of it (its peak nearest the median peak),
+// drawn whole: the realisation run again from its sub-stream, ordinate for ordinate.
+TEST(Series, RepresentativeIsTheRealisationWithThePeakNearestTheMedian)
+{
+    ComputationInputs failing = examples::ZlewniaSeriesInputs();
+    failing.curveNumber = 110;
+    failing.rainfall.assign(static_cast<std::size_t>(failing.parameters.HourCount), 0.0f);
+    failing.rainfall[0] = 21;
+    failing.rainfall[1] = 5;
+    const struct {
+        const char* name;
+        ComputationInputs inputs;
+        int count;
+        int threads;
+        bool failures;
+    } cases[] = {
+        {"example, 61 realisations", examples::ZlewniaSeriesInputs(), 61, 2, false},
+        {"example, 60 realisations in steps", examples::ZlewniaSeriesInputs(), 60, 0, false},
+        {"some realisations failing", failing, 120, 2, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::uint64_t seed = 4321;
+        const SeriesResult r = RunSeries(c.inputs, c.count, seed, c.threads);
+        ASSERT_GT(r.succeeded, 1);
+        EXPECT_EQ(r.failed > 0, c.failures);
+        const int k = r.representative;
+        ASSERT_GE(k, 0);
+        ASSERT_TRUE(r.realisations[k].ok);
+        const double median = r.peak.percentiles[kMedianSeriesLevel];
+        const double distance = std::abs(r.realisations[k].peak - median);
+        for (int i = 0; i < c.count; ++i) {
+            if (!r.realisations[i].ok || i == k)
+                continue;
+            const double d = std::abs(r.realisations[i].peak - median);
+            if (i < k)
+                EXPECT_GT(d, distance) << "realisation " << i << " before the representative " << k;
+            else
+                EXPECT_GE(d, distance) << "realisation " << i << " after the representative " << k;
+        }
+        if (c.count % 2 == 1 && !c.failures)
+            EXPECT_EQ(r.realisations[k].peak, median);  // an odd count's median is a peak
+
+        RealisationWorkspace work;
+        SubstreamSource own(seed, static_cast<std::uint64_t>(k));
+        const RealisationResult again = RunRealisation(c.inputs, own, work);
+        EXPECT_EQ(r.representativeDischarge,
+                  std::vector<float>(again.ordinates + 1, again.ordinates + 1 + again.length));
+        ASSERT_FALSE(r.representativeDischarge.empty());
+        EXPECT_EQ(*std::max_element(r.representativeDischarge.begin(), r.representativeDischarge.end()),
+                  r.realisations[k].peak);
+    }
+
+    // Two realisations: the median lies halfway, both are as near, the first is taken.
+    const SeriesResult two = RunSeries(examples::ZlewniaSeriesInputs(), 2, 99, 1);
+    ASSERT_NE(two.realisations[0].peak, two.realisations[1].peak);
+    EXPECT_EQ(two.representative, 0);
+
+    // No realisation succeeded: none represents the series.
+    ComputationInputs hopeless = examples::ZlewniaSeriesInputs();
+    hopeless.curveNumber = 200;
+    const SeriesResult none = RunSeries(hopeless, 5, 1, 1);
+    ASSERT_EQ(none.succeeded, 0);
+    EXPECT_EQ(none.representative, -1);
+    EXPECT_TRUE(none.representativeDischarge.empty());
 }
 
 TEST(Series, CancelLeavesNoResult)

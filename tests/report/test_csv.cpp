@@ -1,6 +1,6 @@
 // The one CSV writer: fields quoted only when they need it, the file's bytes, a failed write;
-// and every CSV the program writes (the hydrograph, the series band and realisations) parsed
-// back under a decimal comma and a decimal point.
+// the series' files word for word; and every CSV the program writes (the hydrograph, the
+// series band and realisations) parsed back under a decimal comma and a decimal point.
 #include "model/Series.h"
 #include "report/Csv.h"
 #include "report/SeriesExport.h"
@@ -125,6 +125,43 @@ std::vector<QStringList> ParseCsv(const QString& text, QChar separator)
     return rows;
 }
 
+// Two hours of band, three realisations of which the second failed; the first represents the
+// series and its hydrograph ends after one hour.
+model::SeriesResult SmallSeries()
+{
+    model::SeriesResult series;
+    series.bandHours = 2;
+    series.band = {{0.5, 1.25, 2.5, 3.75, 5.125}, {0.25, 0.5, 1, 1.5, 2.75}};
+    series.realisations = {{true, 5.375f, 2, 12345.6}, {}, {true, 0.5f, 1, 999}};
+    series.representative = 0;
+    series.representativeDischarge = {2.75f};
+    return series;
+}
+
+// The series' files word for word: the representative's column (0 after the end of its
+// hydrograph), the hour of the peak, the volume as precise as the workbook's summary, and
+// the failed realisation's empty fields.
+TEST(Csv, SeriesFilesHoldTheirFigures)
+{
+    const model::SeriesResult series = SmallSeries();
+    EXPECT_EQ(SeriesBandCsv(series, QLatin1Char(',')).Text(),
+              QStringLiteral("Godzina;P5 [m³/s];P25 [m³/s];Mediana [m³/s];P75 [m³/s];P95 [m³/s];"
+                             "Realizacja reprezentatywna (nr 1) [m³/s]\r\n"
+                             "1;0,5;1,25;2,5;3,75;5,125;2,75\r\n"
+                             "2;0,25;0,5;1;1,5;2,75;0\r\n"));
+    EXPECT_EQ(SeriesRealisationsCsv(series, QLatin1Char('.')).Text(),
+              QStringLiteral("Realizacja,Przepływ maksymalny [m³/s],Godzina szczytu [h],Objętość odpływu [m³],Wynik\r\n"
+                             "1,5.375,2,12345.6,policzona\r\n"
+                             "2,,,,nieudana\r\n"
+                             "3,0.5,1,999,policzona\r\n"));
+
+    // No realisation succeeded: no representative column.
+    model::SeriesResult none;
+    none.realisations.resize(2);
+    EXPECT_EQ(SeriesBandCsv(none, QLatin1Char(',')).Text(),
+              QStringLiteral("Godzina;P5 [m³/s];P25 [m³/s];Mediana [m³/s];P75 [m³/s];P95 [m³/s]\r\n"));
+}
+
 struct ProgramCsv {
     const char* name;
     std::function<CsvTable(QChar decimalSeparator)> make;
@@ -139,14 +176,11 @@ TEST(Csv, EveryCsvOfTheProgramParsesBackInTheUsersConventions)
     snapshot.effective = {0.5f, 0.75f};
     snapshot.discharge = {0.125f, 3.5f, 12.0625f};
 
-    model::SeriesResult series;
-    series.bandHours = 2;
-    series.band = {{0.5, 1.25, 2.5, 3.75, 5.125}, {0.25, 0.5, 1, 1.5, 2.75}};
-    series.realisations = {{true, 5.375f, 2, 12345.6}, {}, {true, 0.5f, 1, 999}};
+    const model::SeriesResult series = SmallSeries();
 
     const ProgramCsv files[] = {
         {"hydrogram", [&](QChar d) { return window::HydrographCsv(snapshot, d); }, 4, 4},
-        {"pasmo", [&](QChar d) { return SeriesBandCsv(series, d); }, 6, 6},
+        {"pasmo", [&](QChar d) { return SeriesBandCsv(series, d); }, 7, 7},
         {"realizacje", [&](QChar d) { return SeriesRealisationsCsv(series, d); }, 5, 4},
     };
     QTemporaryDir folder;

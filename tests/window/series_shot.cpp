@@ -31,8 +31,9 @@ int main(int argc, char** argv)
     TFormatkaOkno window(options);
     window.show();
     window.ImagePowitanieClick();
-    window.ui->MenuPlikOtworzProjekt->trigger();
-    window.ui->MenuObliczeniaHydrogram->trigger();
+    Ui::TFormatkaOkno& ui = moravel::window::UiOf(window);
+    ui.MenuPlikOtworzProjekt->trigger();
+    ui.MenuObliczeniaHydrogram->trigger();
     window.MenuObliczeniaSeriaClick();
     moravel::window::SeriesWindow* series = window.seriesWindow();
     series->move(140, 60);

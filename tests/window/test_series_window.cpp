@@ -1,7 +1,8 @@
 // "Seria realizacji..." through the real window: the menu item, the series window's fields
-// and buttons, the wait for the workers, the figures against the series run directly on the
-// same inputs, the main window's state and chart left as they were, exports read back, inputs
-// refused before anything runs, and a cancelled series.
+// and buttons, the wait for the workers, the figures and the representative realisation
+// against the series run directly on the same inputs, the main window's state and chart left
+// as they were, exports landing in the typed name and read back, the window on screens from
+// 1024 x 768 up, inputs refused before anything runs, and a cancelled series.
 #include <QChartView>
 #include <QFile>
 #include <QJsonArray>
@@ -22,7 +23,14 @@
 #include "ZlewniaSeries.h"
 #include "model/HydrographFigures.h"
 #include "model/Series.h"
+#include "text/NumText.h"
 #include "window/SeriaOkno.h"
+
+// Failure messages show sizes as sizes.
+inline void PrintTo(const QSize& size, std::ostream* os)
+{
+    *os << size.width() << "x" << size.height();
+}
 
 namespace moravel::window::testing {
 namespace {
@@ -113,14 +121,40 @@ TEST_F(SeriesWindowTest, SeriesOfTheExampleMatchesTheCoreAndLeavesTheMainWindowA
     EXPECT_EQ(r.peak.percentiles, direct.peak.percentiles);
     EXPECT_EQ(s->Progress()->value(), 250);
 
-    // The table: peak, time to peak, volume in thousands of m3, with the realisation count.
+    // The table: peak, hour of the peak, volume in thousands of m3, with the realisation count.
     const QTableWidget* t = s->SpreadTable();
+    EXPECT_EQ(t->verticalHeaderItem(1)->text(), QStringLiteral("Godzina szczytu [h]"));
     EXPECT_EQ(t->item(0, 3)->text(), QString::number(direct.peak.percentiles[2], 'f', 2).replace('.', ','));
-    EXPECT_EQ(t->item(1, 0)->text(), QString::number(direct.timeToPeak.min, 'f', 1).replace('.', ','));
+    EXPECT_EQ(t->item(1, 0)->text(), QString::number(direct.peakHour.min, 'f', 1).replace('.', ','));
     EXPECT_EQ(t->item(2, 6)->text(), QString::number(direct.volume.max / 1000, 'f', 1).replace('.', ','));
     EXPECT_EQ(t->item(0, 8)->text(), QStringLiteral("250"));
     EXPECT_TRUE(s->Status()->text().contains(QStringLiteral("Policzono 250 z 250 realizacji (ziarno 777)")));
-    EXPECT_EQ(s->BandChart()->chart()->series().size(), 3);
+    // The band, the median and the representative realisation, a hydrograph of the series
+    // whose peak is nearest the median peak, drawn whole; the line under the chart says the
+    // median curve is none.
+    const QList<QAbstractSeries*> drawn = s->BandChart()->chart()->series();
+    ASSERT_EQ(drawn.size(), 4);
+    EXPECT_EQ(r.representative, direct.representative);
+    ASSERT_GE(direct.representative, 0);
+    const auto* representative = qobject_cast<const QLineSeries*>(drawn[3]);
+    ASSERT_NE(representative, nullptr);
+    EXPECT_EQ(representative->name(),
+              QStringLiteral("Realizacja reprezentatywna (nr %1)").arg(direct.representative + 1));
+    const QList<QPointF> points = representative->points();
+    ASSERT_GE(points.size(), static_cast<int>(direct.representativeDischarge.size()) / 2);
+    for (int i = 0; i < points.size(); ++i) {
+        const int hour = i + 1;
+        EXPECT_EQ(points[i].x(), hour);
+        EXPECT_EQ(points[i].y(), hour <= static_cast<int>(direct.representativeDischarge.size())
+                                     ? direct.representativeDischarge[static_cast<std::size_t>(i)]
+                                     : 0.0f);
+    }
+    double drawnPeak = 0;
+    for (const QPointF& p : points)
+        drawnPeak = std::max(drawnPeak, p.y());
+    EXPECT_EQ(drawnPeak, direct.realisations[static_cast<std::size_t>(direct.representative)].peak);
+    EXPECT_TRUE(s->BandNote()->isVisible());
+    EXPECT_TRUE(s->BandNote()->text().contains(QStringLiteral("nie jest hydrogramem")));
     EXPECT_EQ(s->BandChart()->chart()->axes(Qt::Horizontal).front()->titleText(), QStringLiteral("Czas [h]"));
     EXPECT_EQ(s->BandChart()->chart()->axes(Qt::Vertical).front()->titleText(), QStringLiteral("Przepływ [m³/s]"));
 
@@ -171,6 +205,9 @@ TEST_F(SeriesWindowTest, DirectEffectiveRainfallUsesTheTypedColumnAndArea)
     EXPECT_EQ(s->Result()->volume.percentiles, direct.volume.percentiles);
 }
 
+// Each export lands in the typed name with the chosen filter's extension when the name has
+// none of the filter's; the numbers are read in the user's conventions (a decimal comma),
+// never by turning commas into points.
 TEST_F(SeriesWindowTest, ExportsReadBack)
 {
     SeriesWindow* s = Open();
@@ -178,32 +215,74 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
     ASSERT_TRUE(s->Result());
     const model::SeriesResult& r = *s->Result();
+    ASSERT_GE(r.representative, 0);
+    const auto number = [](const QString& field) {
+        double value = 0;
+        EXPECT_TRUE(text::TryStrToFloat(field, QLatin1Char(','), value)) << field.toStdString();
+        EXPECT_FALSE(field.contains(u'.')) << field.toStdString();
+        return value;
+    };
 
-    dialogs.answers.push_back(dir.filePath("pasmo.csv"));
-    QTest::mouseClick(s->BandCsvButton(), Qt::LeftButton);
+    // The band's dialog, typed names and chosen filters ("Pliki CSV", "Wszystkie pliki", none).
+    const struct {
+        const char* typed;
+        int filter;
+        const char* written;
+    } names[] = {
+        {"pasmo", 0, "pasmo.csv"},
+        {"pasmo-wszystkie", 1, "pasmo-wszystkie.csv"},
+        {"pasmo-bez-filtra", -1, "pasmo-bez-filtra.csv"},
+        {"pasmo-wielkie.CSV", 0, "pasmo-wielkie.CSV"},
+        {"pasmo.txt", 0, "pasmo.txt.csv"},
+    };
+    for (const auto& n : names) {
+        dialogs.answers.push_back(dir.filePath(QString::fromLatin1(n.typed)));
+        dialogs.filterAnswers.push_back(n.filter);
+        QTest::mouseClick(s->BandCsvButton(), Qt::LeftButton);
+        EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromLatin1(n.written)))) << n.typed;
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("pasmo")));
+    EXPECT_EQ(dialogs.asked.back().dialogSpec.name, QStringLiteral("SaveDialogSeriaPasmo"));
+
     const QStringList band = ReadCsv(dir.filePath("pasmo.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(band.size(), r.bandHours + 1);
-    EXPECT_EQ(band[0], QStringLiteral("Godzina;P5 [m³/s];P25 [m³/s];Mediana [m³/s];P75 [m³/s];P95 [m³/s]"));
+    EXPECT_EQ(band[0], QStringLiteral("Godzina;P5 [m³/s];P25 [m³/s];Mediana [m³/s];P75 [m³/s];P95 [m³/s];"
+                                      "Realizacja reprezentatywna (nr %1) [m³/s]")
+                           .arg(r.representative + 1));
     const int peakHour = std::min(15, r.bandHours);
     const QStringList fields = band[peakHour].split(';');
-    ASSERT_EQ(fields.size(), 6);
+    ASSERT_EQ(fields.size(), 7);
     EXPECT_EQ(fields[0], QString::number(peakHour));
     for (int l = 0; l < 5; ++l)
-        EXPECT_FLOAT_EQ(QString(fields[l + 1]).replace(',', '.').toFloat(), float(r.band[peakHour - 1][l]));
+        EXPECT_EQ(float(number(fields[l + 1])), float(r.band[peakHour - 1][l]));
+    const std::vector<float>& q = r.representativeDischarge;
+    double representativePeak = 0;
+    for (int h = 1; h <= r.bandHours; ++h) {
+        const double v = number(band[h].split(';').at(6));
+        EXPECT_EQ(float(v), h <= static_cast<int>(q.size()) ? q[static_cast<std::size_t>(h - 1)] : 0.0f) << h;
+        representativePeak = std::max(representativePeak, v);
+    }
+    EXPECT_EQ(float(representativePeak), r.realisations[static_cast<std::size_t>(r.representative)].peak);
 
-    dialogs.answers.push_back(dir.filePath("realizacje.csv"));
+    dialogs.answers.push_back(dir.filePath("realizacje"));
     QTest::mouseClick(s->RealisationsCsvButton(), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(dir.filePath("realizacje")));
     const QStringList rows = ReadCsv(dir.filePath("realizacje.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 121);
+    EXPECT_EQ(rows[0], QStringLiteral("Realizacja;Przepływ maksymalny [m³/s];Godzina szczytu [h];"
+                                      "Objętość odpływu [m³];Wynik"));
     const QStringList first = rows[1].split(';');
+    ASSERT_EQ(first.size(), 5);
     EXPECT_EQ(first[0], QStringLiteral("1"));
-    EXPECT_FLOAT_EQ(QString(first[1]).replace(',', '.').toFloat(), r.realisations[0].peak);
-    EXPECT_EQ(first[2].toInt(), r.realisations[0].timeToPeak);
+    EXPECT_EQ(float(number(first[1])), r.realisations[0].peak);
+    EXPECT_EQ(first[2].toInt(), r.realisations[0].peakHour);
+    EXPECT_DOUBLE_EQ(number(first[3]), r.realisations[0].volume);
     EXPECT_EQ(first[4], QStringLiteral("policzona"));
 
-    dialogs.answers.push_back(dir.filePath("seria.xlsx"));
+    dialogs.answers.push_back(dir.filePath("seria"));
     QTest::mouseClick(s->WorkbookButton(), Qt::LeftButton);
     ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("seria")));
     QProcess reader;
     reader.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral(SERIES_READBACK_SCRIPT), dir.filePath("seria.xlsx")});
@@ -213,15 +292,31 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
     EXPECT_EQ(book["sheets"].toArray().size(), 3);
     const QJsonArray pasmo = book["Pasmo"].toArray();
     ASSERT_EQ(pasmo.size(), r.bandHours + 1);
+    EXPECT_EQ(pasmo[0].toArray()[6].toString(), band[0].split(';').at(6));
     EXPECT_EQ(pasmo[peakHour].toArray()[0].toDouble(), peakHour);
     EXPECT_FLOAT_EQ(float(pasmo[peakHour].toArray()[3].toDouble()), float(r.band[peakHour - 1][2]));
-    EXPECT_EQ(book["Realizacje"].toArray().size(), 121);
+    for (int h = 1; h <= r.bandHours; ++h)
+        EXPECT_EQ(float(pasmo[h].toArray()[6].toDouble()), float(number(band[h].split(';').at(6)))) << h;
+    const QJsonArray realisations = book["Realizacje"].toArray();
+    ASSERT_EQ(realisations.size(), 121);
+    EXPECT_EQ(realisations[0].toArray()[2].toString(), QStringLiteral("Godzina szczytu [h]"));
+    // The volume as precise as in the summary: the summary's largest is one of them.
+    double largest = 0;
+    for (int i = 1; i <= 120; ++i) {
+        EXPECT_DOUBLE_EQ(realisations[i].toArray()[3].toDouble(),
+                         r.realisations[static_cast<std::size_t>(i - 1)].volume);
+        largest = std::max(largest, realisations[i].toArray()[3].toDouble());
+    }
     EXPECT_EQ(book["lineCharts"].toInt(), 1);
-    EXPECT_EQ(book["series"].toInt(), 5);
+    EXPECT_EQ(book["series"].toInt(), 6);
     EXPECT_EQ(book["axisTitles"].toArray(),
               QJsonArray({QStringLiteral("Czas [h]"), QStringLiteral("Przepływ [m³/s]")}));
     const QJsonArray summary = book["Podsumowanie"].toArray();
     EXPECT_EQ(summary[6].toArray()[9].toDouble(), 120);
+    EXPECT_EQ(summary[7].toArray()[0].toString(), QStringLiteral("Godzina szczytu [h]"));
+    EXPECT_EQ(summary[8].toArray()[7].toDouble(), largest);
+    EXPECT_EQ(summary[10].toArray()[0].toString(), QStringLiteral("Realizacja reprezentatywna"));
+    EXPECT_EQ(summary[10].toArray()[1].toDouble(), r.representative + 1);
 }
 
 TEST_F(SeriesWindowTest, FailingInputIsShownBeforeAnythingRuns)
@@ -253,6 +348,52 @@ TEST_F(SeriesWindowTest, FailingInputIsShownBeforeAnythingRuns)
         EXPECT_FALSE(s->Result());
         EXPECT_EQ(s->Progress()->value(), 0);
         EXPECT_EQ(messages.Errors(), QStringList{c.message});
+    }
+}
+
+// From 1024 x 768 up the window, every button on it and every line of its texts lie on the
+// screen, after a series has filled it; nothing is squeezed below its minimum.
+TEST_F(SeriesWindowTest, FitsTheScreenWithEveryButtonOnIt)
+{
+    const struct {
+        QSize screen;
+        QSize window;
+    } cases[] = {
+        {{1024, 768}, {1008, 688}},
+        {{1280, 1024}, {1100, 800}},
+        {{1920, 1080}, {1100, 800}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.screen.width()) + "x" + std::to_string(c.screen.height()));
+        Build(c.screen);
+        dialogs.answers.push_back(QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr"));
+        ui().MenuPlikOtworzProjekt->trigger();
+        SeriesWindow* s = Open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(s));
+        Start(s, 60, QStringLiteral("3"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+        ASSERT_TRUE(s->Result());
+        QApplication::processEvents();  // the layout after the texts of the result
+
+        const QRect screen(QPoint(0, 0), c.screen);
+        EXPECT_EQ(s->size(), c.window);
+        EXPECT_TRUE(screen.contains(s->frameGeometry()));
+        const QSize least = s->minimumSizeHint();
+        EXPECT_LE(least.width(), s->width());
+        EXPECT_LE(least.height(), s->height());
+        const QList<QPushButton*> buttons = s->findChildren<QPushButton*>();
+        ASSERT_EQ(buttons.size(), 6);
+        for (const QPushButton* b : buttons) {
+            SCOPED_TRACE(b->text().toStdString());
+            EXPECT_TRUE(b->isVisible());
+            EXPECT_TRUE(screen.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size())));
+            EXPECT_TRUE(s->rect().contains(QRect(b->mapTo(s, QPoint(0, 0)), b->size())));
+            EXPECT_GE(b->height(), b->minimumSizeHint().height());
+        }
+        for (const QLabel* label : {s->Status(), s->BandNote()})
+            EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
+        EXPECT_GE(s->BandChart()->height(), 240);
+        EXPECT_GE(s->SpreadTable()->height(), s->SpreadTable()->minimumHeight());
     }
 }
 
@@ -323,7 +464,7 @@ protected:
             model::FiguresOf(window->State().HydrographOrdinates.data(), window->State().HydrographLength);
         EXPECT_TRUE(one.ok);
         EXPECT_EQ(one.peak, figures.peak);
-        EXPECT_EQ(one.timeToPeak, figures.peakHour);
+        EXPECT_EQ(one.peakHour, figures.peakHour);
         EXPECT_EQ(one.volume, figures.volume);
     }
     model::SubstreamSource stream{kSeed, 0};

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSet>
 #include <QStyledItemDelegate>
 
@@ -183,6 +184,148 @@ private:
     StringGrid* grid_;
 };
 
+// What a band shows of the grid's cells: the fixed rows only, the fixed columns only, or
+// both (the corner), at the grid's own (column, row), with its texts, colours and flags.
+// Rows and columns the band shows whole follow the grid's insertions and removals; a change
+// in the count of fixed ones it shows resets it.
+class StringGridBandModel : public QAbstractTableModel {
+public:
+    StringGridBandModel(StringGridModel* source, bool fixedRowsOnly, bool fixedColsOnly, QObject* parent)
+        : QAbstractTableModel(parent), source_(source), fixedRowsOnly_(fixedRowsOnly), fixedColsOnly_(fixedColsOnly)
+    {
+        rows_ = RowsWanted();
+        cols_ = ColsWanted();
+        connect(source, &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) {
+                    if (topLeft.row() >= rows_ || topLeft.column() >= cols_)
+                        return;
+                    emit dataChanged(
+                        index(topLeft.row(), topLeft.column()),
+                        index(std::min(bottomRight.row(), rows_ - 1), std::min(bottomRight.column(), cols_ - 1)),
+                        roles);
+                });
+        if (fixedRowsOnly_) {
+            connect(source, &QAbstractItemModel::rowsInserted, this, &StringGridBandModel::Sync);
+            connect(source, &QAbstractItemModel::rowsRemoved, this, &StringGridBandModel::Sync);
+        } else {
+            connect(source, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                    [this](const QModelIndex&, int first, int last) { beginInsertRows({}, first, last); });
+            connect(source, &QAbstractItemModel::rowsInserted, this, [this] {
+                rows_ = RowsWanted();
+                endInsertRows();
+            });
+            connect(source, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                    [this](const QModelIndex&, int first, int last) { beginRemoveRows({}, first, last); });
+            connect(source, &QAbstractItemModel::rowsRemoved, this, [this] {
+                rows_ = RowsWanted();
+                endRemoveRows();
+            });
+        }
+        if (fixedColsOnly_) {
+            connect(source, &QAbstractItemModel::columnsInserted, this, &StringGridBandModel::Sync);
+            connect(source, &QAbstractItemModel::columnsRemoved, this, &StringGridBandModel::Sync);
+        } else {
+            connect(source, &QAbstractItemModel::columnsAboutToBeInserted, this,
+                    [this](const QModelIndex&, int first, int last) { beginInsertColumns({}, first, last); });
+            connect(source, &QAbstractItemModel::columnsInserted, this, [this] {
+                cols_ = ColsWanted();
+                endInsertColumns();
+            });
+            connect(source, &QAbstractItemModel::columnsAboutToBeRemoved, this,
+                    [this](const QModelIndex&, int first, int last) { beginRemoveColumns({}, first, last); });
+            connect(source, &QAbstractItemModel::columnsRemoved, this, [this] {
+                cols_ = ColsWanted();
+                endRemoveColumns();
+            });
+        }
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : cols_; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        return source_->data(source_->index(index.row(), index.column()), role);
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return source_->flags(source_->index(index.row(), index.column()));
+    }
+
+    // Takes the present count of fixed rows or columns.
+    void Sync()
+    {
+        const int rows = RowsWanted();
+        const int cols = ColsWanted();
+        if (rows == rows_ && cols == cols_)
+            return;
+        beginResetModel();
+        rows_ = rows;
+        cols_ = cols;
+        endResetModel();
+    }
+
+private:
+    int RowsWanted() const { return fixedRowsOnly_ ? std::min(source_->fixedRows, source_->rows) : source_->rows; }
+    int ColsWanted() const { return fixedColsOnly_ ? std::min(source_->fixedCols, source_->cols) : source_->cols; }
+
+    StringGridModel* source_;
+    bool fixedRowsOnly_;
+    bool fixedColsOnly_;
+    int rows_ = 0;
+    int cols_ = 0;
+};
+
+// The fixed rows or columns drawn over the grid's scrolled cells: a view of the band's part
+// of the grid with the grid's section sizes, so that the fixed cells look as they would in
+// the grid itself. It never scrolls (its holder moves it with the grid) and takes no mouse,
+// key or focus: those reach the grid beneath it.
+class StringGridBand : public QTableView {
+public:
+    StringGridBand(StringGrid* grid, StringGridModel* source, bool fixedRowsOnly, bool fixedColsOnly, QWidget* holder)
+        : QTableView(holder), grid_(grid), model_(new StringGridBandModel(source, fixedRowsOnly, fixedColsOnly, this))
+    {
+        setModel(model_);
+        for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+            header->hide();
+            header->setMinimumSectionSize(1);
+            header->setSectionResizeMode(QHeaderView::Fixed);
+        }
+        horizontalHeader()->setDefaultSectionSize(grid->horizontalHeader()->defaultSectionSize());
+        verticalHeader()->setDefaultSectionSize(grid->verticalHeader()->defaultSectionSize());
+        TakeSizes();
+        // A reset gives every section the default size again (after the headers' own reset).
+        connect(model_, &QAbstractItemModel::modelReset, this, &StringGridBand::TakeSizes);
+        setCornerButtonEnabled(false);
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setSelectionMode(QAbstractItemView::NoSelection);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setFocusPolicy(Qt::NoFocus);
+        setAutoScroll(false);
+        setWordWrap(grid->wordWrap());
+        setTextElideMode(grid->textElideMode());
+        setShowGrid(grid->showGrid());
+        setGridStyle(grid->gridStyle());
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        viewport()->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+    void SyncFixedCounts() { model_->Sync(); }
+
+private:
+    void TakeSizes()
+    {
+        for (int c = 0; c < model_->columnCount(); ++c)
+            setColumnWidth(c, grid_->columnWidth(c));
+        for (int r = 0; r < model_->rowCount(); ++r)
+            setRowHeight(r, grid_->rowHeight(r));
+    }
+
+    StringGrid* grid_;
+    StringGridBandModel* model_;
+};
+
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringGridModel(this))
 {
     setModel(model_);
@@ -207,6 +350,17 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     SetDefaultColWidth(defaultColWidth_);
     SetDefaultRowHeight(defaultRowHeight_);
+    // The fixed bands keep the grid's section sizes.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int col, int, int size) {
+        for (StringGridBand* band : bands_)
+            if (band)
+                band->setColumnWidth(col, size);
+    });
+    connect(verticalHeader(), &QHeaderView::sectionResized, this, [this](int row, int, int size) {
+        for (StringGridBand* band : bands_)
+            if (band)
+                band->setRowHeight(row, size);
+    });
     selCol_ = model_->fixedCols;
     selRow_ = model_->fixedRows;
     SyncCurrent();
@@ -271,6 +425,7 @@ void StringGrid::SetColCount(int count)
     model_->SetCols(count);
     syncing_ = false;
     ApplyColWidths();
+    updateGeometries();  // Qt put the column offset back by its own rule
     KeepSelectionValid();
 }
 
@@ -286,14 +441,22 @@ void StringGrid::SetRowCount(int count)
 void StringGrid::SetFixedCols(int count)
 {
     model_->fixedCols = std::max(count, 0);
+    for (StringGridBand* band : bands_)
+        if (band)
+            band->SyncFixedCounts();
     model_->Restyle();
+    updateGeometries();
     ResetSelection();
 }
 
 void StringGrid::SetFixedRows(int count)
 {
     model_->fixedRows = std::max(count, 0);
+    for (StringGridBand* band : bands_)
+        if (band)
+            band->SyncFixedCounts();
     model_->Restyle();
+    updateGeometries();
     ResetSelection();
 }
 
@@ -308,8 +471,10 @@ void StringGrid::ResetSelection()
 void StringGrid::SetColWidth(int col, int pixels)
 {
     colWidths_.insert(col, pixels);
-    if (col < ColCount())
+    if (col < ColCount() && columnWidth(col) != pixels + kGridLine) {
         setColumnWidth(col, pixels + kGridLine);
+        updateGeometries();  // the fixed bands and the scroll range at once
+    }
 }
 
 int StringGrid::ColWidth(int col) const
@@ -320,15 +485,24 @@ int StringGrid::ColWidth(int col) const
 void StringGrid::SetDefaultColWidth(int pixels)
 {
     defaultColWidth_ = pixels;
+    // A band takes the new default first: setting a default resizes every section to it.
+    for (StringGridBand* band : bands_)
+        if (band)
+            band->horizontalHeader()->setDefaultSectionSize(pixels + kGridLine);
     horizontalHeader()->setDefaultSectionSize(pixels + kGridLine);
     ApplyColWidths();
+    updateGeometries();
 }
 
 void StringGrid::SetDefaultRowHeight(int pixels)
 {
     defaultRowHeight_ = pixels;
+    for (StringGridBand* band : bands_)
+        if (band)
+            band->verticalHeader()->setDefaultSectionSize(pixels + kGridLine);
     verticalHeader()->setDefaultSectionSize(pixels + kGridLine);
     ApplyRowHeights();
+    updateGeometries();
 }
 
 void StringGrid::SetGridWidth(int pixels)
@@ -494,12 +668,17 @@ void StringGrid::mouseMoveEvent(QMouseEvent* event)
     // fixed cells or beyond the grid's edge, to the nearest free cell, scrolling one row or
     // column further at a time.
     const QPoint at = event->position().toPoint();
-    auto nearest = [](int index, int pos, int extent, int first, int last, const std::function<int(int)>& at) {
-        if (index < 0) {
-            if (pos < 0)
-                index = at(0) - 1;
-            else {
-                const int lastShown = at(extent - 1);
+    auto nearest = [this](Qt::Orientation orientation, int pos, int extent, int first, int last) {
+        auto sectionAt = [this, orientation](int p) { return orientation == Qt::Vertical ? rowAt(p) : columnAt(p); };
+        // The scrolled cells begin past the fixed ones.
+        const int start = std::min(FixedExtent(orientation), extent);
+        int index;
+        if (pos < start) {
+            index = sectionAt(start) - 1;
+        } else {
+            index = sectionAt(pos);
+            if (index < 0) {
+                const int lastShown = sectionAt(extent - 1);
                 index = lastShown < 0 ? last : lastShown + 1;
             }
         }
@@ -507,10 +686,8 @@ void StringGrid::mouseMoveEvent(QMouseEvent* event)
     };
     if (FixedCols() >= ColCount() || FixedRows() >= RowCount())
         return;
-    const int col = nearest(columnAt(at.x()), at.x(), viewport()->width(), FixedCols(), ColCount() - 1,
-                            [this](int x) { return columnAt(x); });
-    const int row = nearest(rowAt(at.y()), at.y(), viewport()->height(), FixedRows(), RowCount() - 1,
-                            [this](int y) { return rowAt(y); });
+    const int col = nearest(Qt::Horizontal, at.x(), viewport()->width(), FixedCols(), ColCount() - 1);
+    const int row = nearest(Qt::Vertical, at.y(), viewport()->height(), FixedRows(), RowCount() - 1);
     const QModelIndex target = model_->index(row, col);
     if (target != currentIndex()) {
         extending_ = true;
@@ -547,6 +724,238 @@ void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
         if (onClick)
             onClick();
     });
+}
+
+// ---- Fixed rows and columns over the scrolled cells
+
+QHeaderView* StringGrid::Header(Qt::Orientation orientation) const
+{
+    return orientation == Qt::Vertical ? verticalHeader() : horizontalHeader();
+}
+
+QScrollBar* StringGrid::Bar(Qt::Orientation orientation) const
+{
+    return orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+}
+
+int StringGrid::FixedShown(Qt::Orientation orientation) const
+{
+    return orientation == Qt::Vertical ? std::min(FixedRows(), RowCount()) : std::min(FixedCols(), ColCount());
+}
+
+int StringGrid::FixedExtent(Qt::Orientation orientation) const
+{
+    const int fixed = FixedShown(orientation);
+    if (fixed == 0)
+        return 0;
+    const QHeaderView* header = Header(orientation);
+    return header->sectionPosition(fixed - 1) + header->sectionSize(fixed - 1);
+}
+
+int StringGrid::FixedSectionAt(Qt::Orientation orientation, int position) const
+{
+    const QHeaderView* header = Header(orientation);
+    const int extent = orientation == Qt::Vertical ? viewport()->height() : viewport()->width();
+    if (position < 0 || position >= extent)
+        return -1;
+    for (int s = 0; s < FixedShown(orientation); ++s)
+        if (position < header->sectionPosition(s) + header->sectionSize(s))
+            return s;
+    return -1;
+}
+
+std::pair<int, int> StringGrid::ScrollRange(Qt::Orientation orientation, int extent) const
+{
+    const QHeaderView* header = Header(orientation);
+    const int count = header->count();
+    const int fixed = FixedShown(orientation);
+    const int room = extent - FixedExtent(orientation);
+    // The sections at the end that fit whole beside the fixed ones; at least one is shown.
+    int whole = 0;
+    for (int used = 0, s = count - 1; s >= fixed; --s) {
+        used += header->sectionSize(s);
+        if (used > room)
+            break;
+        ++whole;
+    }
+    whole = std::max(whole, 1);
+    return {std::max(0, count - fixed - whole), whole};
+}
+
+int StringGrid::ScrolledOffset(Qt::Orientation orientation) const
+{
+    const QHeaderView* header = Header(orientation);
+    const int fixed = FixedShown(orientation);
+    if (fixed >= header->count())
+        return 0;
+    const int first = std::min(fixed + Bar(orientation)->value(), header->count() - 1);
+    return header->sectionPosition(first) - FixedExtent(orientation);
+}
+
+void StringGrid::ApplyScroll()
+{
+    bool moved = false;
+    for (Qt::Orientation orientation : {Qt::Horizontal, Qt::Vertical}) {
+        QHeaderView* header = Header(orientation);
+        const int offset = ScrolledOffset(orientation);
+        if (header->offset() != offset) {
+            header->setOffset(offset);
+            moved = true;
+        }
+    }
+    if (moved) {
+        viewport()->update();
+        updateEditorGeometries();
+    }
+    LayOutBands();
+}
+
+void StringGrid::LayOutBands()
+{
+    if (model() != model_)
+        return;  // still being built: Qt lays out as the model is set
+    const QRect port = viewport()->geometry();
+    const int fixedWidth = FixedExtent(Qt::Horizontal);
+    const int fixedHeight = FixedExtent(Qt::Vertical);
+    const int xOffset = horizontalHeader()->offset();
+    const int yOffset = verticalHeader()->offset();
+    // A band is as long as the grid's cells, or the viewport where they end before it.
+    const int width = std::max(horizontalHeader()->length(), xOffset + port.width());
+    const int height = std::max(verticalHeader()->length(), yOffset + port.height());
+    const QSize shown(std::min(fixedWidth, port.width()), std::min(fixedHeight, port.height()));
+    const struct {
+        bool needed;
+        QRect holder;  // in the grid
+        QRect band;    // in the holder
+    } places[kBandCount] = {
+        {fixedHeight > 0, QRect(port.topLeft(), QSize(port.width(), shown.height())),
+         QRect(-xOffset, 0, width, fixedHeight)},
+        {fixedWidth > 0, QRect(port.topLeft(), QSize(shown.width(), port.height())),
+         QRect(0, -yOffset, fixedWidth, height)},
+        {fixedWidth > 0 && fixedHeight > 0, QRect(port.topLeft(), shown), QRect(0, 0, fixedWidth, fixedHeight)},
+    };
+    for (int kind = 0; kind < kBandCount; ++kind) {
+        const auto& place = places[kind];
+        if (!place.needed) {
+            if (bandHolders_[kind])
+                bandHolders_[kind]->hide();
+            continue;
+        }
+        if (!bandHolders_[kind]) {
+            bandHolders_[kind] = new QWidget(this);
+            bandHolders_[kind]->setAttribute(Qt::WA_TransparentForMouseEvents);
+            bands_[kind] = new StringGridBand(this, model_, kind != kLeftBand, kind != kTopBand, bandHolders_[kind]);
+        }
+        bandHolders_[kind]->setGeometry(place.holder);
+        bands_[kind]->setGeometry(place.band);
+        bandHolders_[kind]->show();
+    }
+    // The corner lies over both other bands.
+    if (bandHolders_[kCornerBand])
+        bandHolders_[kCornerBand]->raise();
+}
+
+void StringGrid::updateGeometries()
+{
+    const int values[] = {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+    QTableView::updateGeometries();
+    // Qt's ranges count the fixed sections as scrollable; these count whole sections beside
+    // them. The viewport is measured as Qt does: without the scroll bars when all fits.
+    QSize room = viewport()->size();
+    const QSize most = maximumViewportSize();
+    if (most.width() >= horizontalHeader()->length() && most.height() >= verticalHeader()->length())
+        room = most;
+    const Qt::Orientation orientations[] = {Qt::Horizontal, Qt::Vertical};
+    for (int i = 0; i < 2; ++i) {
+        QScrollBar* bar = Bar(orientations[i]);
+        const auto [maximum, page] =
+            ScrollRange(orientations[i], orientations[i] == Qt::Vertical ? room.height() : room.width());
+        bar->setRange(0, maximum);
+        bar->setPageStep(page);
+        bar->setValue(std::min(values[i], maximum));
+    }
+    ApplyScroll();
+}
+
+void StringGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    ApplyScroll();  // Qt ends the range with the last row at the bottom edge, a part row at the top
+}
+
+void StringGrid::ShowSection(Qt::Orientation orientation, int section, ScrollHint hint)
+{
+    const QHeaderView* header = Header(orientation);
+    const int fixed = FixedShown(orientation);
+    if (section < fixed || section >= header->count())
+        return;
+    const int room =
+        (orientation == Qt::Vertical ? viewport()->height() : viewport()->width()) - FixedExtent(orientation);
+    const int first = fixed + Bar(orientation)->value();
+    const int end = header->sectionPosition(section) + header->sectionSize(section);
+    // The first section to show so that `section` ends within `length` pixels of it, or
+    // `section` itself when it is longer.
+    auto firstEndingWithin = [&](int length) {
+        int s = section;
+        while (s > fixed && end - header->sectionPosition(s - 1) <= length)
+            --s;
+        return s;
+    };
+    int target = first;
+    switch (hint) {
+        case PositionAtTop:
+            target = section;
+            break;
+        case PositionAtBottom:
+            target = firstEndingWithin(room);
+            break;
+        case PositionAtCenter:
+            target = firstEndingWithin((room + header->sectionSize(section)) / 2);
+            break;
+        case EnsureVisible:
+            if (section < first)
+                target = section;
+            else if (end - header->sectionPosition(first) > room)
+                target = firstEndingWithin(room);
+            break;
+    }
+    Bar(orientation)->setValue(target - fixed);
+}
+
+void StringGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (!index.isValid() || index.model() != model_)
+        return;
+    executeDelayedItemsLayout();  // the range must cover rows that were just added
+    ShowSection(Qt::Horizontal, index.column(), hint == PositionAtCenter ? hint : EnsureVisible);
+    ShowSection(Qt::Vertical, index.row(), hint);
+    update(index);
+}
+
+QModelIndex StringGrid::indexAt(const QPoint& point) const
+{
+    const QModelIndex scrolled = QTableView::indexAt(point);
+    const int fixedRow = FixedSectionAt(Qt::Vertical, point.y());
+    const int fixedCol = FixedSectionAt(Qt::Horizontal, point.x());
+    if (fixedRow < 0 && fixedCol < 0)
+        return scrolled;
+    const int row = fixedRow >= 0 ? fixedRow : rowAt(point.y());
+    const int col = fixedCol >= 0 ? fixedCol : columnAt(point.x());
+    if (row < 0 || col < 0)
+        return {};
+    return model_->index(row, col);
+}
+
+QRect StringGrid::visualRect(const QModelIndex& index) const
+{
+    QRect rect = QTableView::visualRect(index);
+    if (rect.isNull())
+        return rect;
+    if (index.row() < FixedShown(Qt::Vertical))
+        rect.moveTop(verticalHeader()->sectionPosition(index.row()));
+    if (index.column() < FixedShown(Qt::Horizontal))
+        rect.moveLeft(horizontalHeader()->sectionPosition(index.column()));
+    return rect;
 }
 
 }  // namespace moravel::window

@@ -2,12 +2,17 @@
 // A grid of texts addressed (column, row) from 0, fixed rows and columns included.
 // Texts are stored independently of the row and column count: lowering a count hides cells,
 // raising it shows their old texts again. Setting a cell from code runs no handler.
+// The fixed rows stay at the top and the fixed columns at the left while the other cells
+// scroll beneath them, by whole rows and columns: the first row or column shown after the
+// fixed ones is always whole, the last one too once scrolled to the end.
 #include <QTableView>
 #include <functional>
+#include <utility>
 
 namespace moravel::window {
 
 class StringGridModel;
+class StringGridBand;
 
 class StringGrid : public QTableView {
     Q_OBJECT
@@ -56,6 +61,14 @@ public:
     // moves without Shift, the block is the selected cell alone.
     QRect SelectedRange() const;
 
+    // Where the cells are on the viewport: fixed cells where they are drawn, over the
+    // scrolled ones.
+    QModelIndex indexAt(const QPoint& point) const override;
+    QRect visualRect(const QModelIndex& index) const override;
+    // Scrolls so that the cell shows whole beside the fixed rows and columns; a fixed cell is
+    // always shown.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
     // Runs whenever a non-fixed cell becomes the selected cell: mouse, arrow keys, Tab,
     // or SelectCell.
     std::function<void()> onClick;
@@ -73,6 +86,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     friend class StringGridDelegate;
@@ -90,6 +105,31 @@ private:
     bool MarksRanges() const;
     // Marks the block from the anchor to the selected cell, replacing whatever Qt selected.
     void MarkRange();
+
+    // Scrolling past the fixed rows (Qt::Vertical) or columns (Qt::Horizontal). A scroll bar's
+    // value counts the whole sections scrolled past the fixed ones.
+    QHeaderView* Header(Qt::Orientation orientation) const;
+    QScrollBar* Bar(Qt::Orientation orientation) const;
+    int FixedShown(Qt::Orientation orientation) const;   // fixed sections that exist
+    int FixedExtent(Qt::Orientation orientation) const;  // their pixels
+    // The fixed section drawn at a viewport position, or -1.
+    int FixedSectionAt(Qt::Orientation orientation, int position) const;
+    // The scroll bar's largest value and its page for a viewport of `extent` pixels: the last
+    // section shows whole at the largest value.
+    std::pair<int, int> ScrollRange(Qt::Orientation orientation, int extent) const;
+    // The header offset that draws the section the scroll bar's value past the fixed ones
+    // right after them.
+    int ScrolledOffset(Qt::Orientation orientation) const;
+    void ShowSection(Qt::Orientation orientation, int section, ScrollHint hint);
+    // Puts the header offsets where the scroll bars say, then the fixed bands over them.
+    void ApplyScroll();
+    void LayOutBands();
+
+    // The views of the fixed cells drawn over the scrolled ones, each in a holder that clips
+    // it to its place: the fixed rows, the fixed columns and their corner. Made when needed.
+    enum { kTopBand, kLeftBand, kCornerBand, kBandCount };
+    QWidget* bandHolders_[kBandCount] = {};
+    StringGridBand* bands_[kBandCount] = {};
 
     StringGridModel* model_;
     QHash<int, int> colWidths_;

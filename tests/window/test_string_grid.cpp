@@ -157,12 +157,15 @@ protected:
     QPoint Centre(int col, int row) { return grid->visualRect(grid->model()->index(row, col)).center(); }
     void Drag(std::pair<int, int> from, std::pair<int, int> to)
     {
-        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, Centre(from.first, from.second));
-        QMouseEvent move(QEvent::MouseMove, Centre(to.first, to.second),
-                         grid->viewport()->mapToGlobal(Centre(to.first, to.second)), Qt::NoButton, Qt::LeftButton,
+        DragBetween(Centre(from.first, from.second), Centre(to.first, to.second));
+    }
+    void DragBetween(QPoint from, QPoint to)
+    {
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, grid->viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
                          Qt::NoModifier);
         QApplication::sendEvent(grid->viewport(), &move);
-        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, Centre(to.first, to.second));
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, to);
     }
     // The cells the view shows as selected, as (column, row) sorted.
     std::vector<std::pair<int, int>> Marked()
@@ -235,6 +238,127 @@ TEST_F(RangeGridTest, DraggingAndShiftClickMarkABlockThatNeverTakesFixedCells)
     // Lowering the row count under the block leaves the selected cell alone.
     grid->SetRowCount(4);
     EXPECT_EQ(grid->SelectedRange(), QRect(3, 3, 1, 1));
+}
+
+// A grid with more rows and columns, of differing widths, than it shows: the fixed row and
+// column stay in place over the cells scrolled beneath them, which scroll by whole cells.
+class ScrollingGridTest : public RangeGridTest {
+protected:
+    void SetUp() override
+    {
+        RangeGridTest::SetUp();
+        grid->SetColCount(12);
+        grid->SetRowCount(40);
+        grid->SetColWidth(0, 30);
+        grid->SetColWidth(4, 90);
+        grid->SetColWidth(11, 70);
+    }
+    // Where the fixed cells end and the first row and column scrolled beneath them.
+    int FixedWidth()
+    {
+        int width = 0;
+        for (int c = 0; c < grid->FixedCols(); ++c)
+            width += grid->columnWidth(c);
+        return width;
+    }
+    int FixedHeight() { return grid->FixedRows() * grid->rowHeight(0); }
+    int FirstRow() { return grid->rowAt(FixedHeight()); }
+    int FirstCol() { return grid->columnAt(FixedWidth()); }
+    // Middles of cells in the viewport: a fixed column's or row's where it is drawn, over the
+    // scrolled cells.
+    int MiddleX(int col)
+    {
+        const int left = col < grid->FixedCols() ? grid->horizontalHeader()->sectionPosition(col)
+                                                 : grid->columnViewportPosition(col);
+        return left + grid->columnWidth(col) / 2;
+    }
+    int MiddleY(int row)
+    {
+        const int top =
+            row < grid->FixedRows() ? grid->verticalHeader()->sectionPosition(row) : grid->rowViewportPosition(row);
+        return top + grid->rowHeight(row) / 2;
+    }
+
+    // The first row and column beneath the fixed ones are whole, the fixed cells are drawn in
+    // the button face beside every row and column shown, and the scrolled cells in the base.
+    void ExpectFixedOverWholeCells()
+    {
+        const int row = FirstRow();
+        const int col = FirstCol();
+        ASSERT_GE(row, grid->FixedRows());
+        ASSERT_GE(col, grid->FixedCols());
+        EXPECT_EQ(grid->rowViewportPosition(row), FixedHeight()) << "part of row " << row << " shows";
+        EXPECT_EQ(grid->columnViewportPosition(col), FixedWidth()) << "part of column " << col << " shows";
+        const QColor face = grid->palette().color(QPalette::Button);
+        const QColor base = grid->palette().color(QPalette::Base);
+        ASSERT_NE(face, base);
+        const QImage image = grid->grab().toImage();
+        const QPoint origin = grid->viewport()->geometry().topLeft();
+        auto drawn = [&](int x, int y) { return image.pixelColor(origin + QPoint(x, y)); };
+        const int width = grid->viewport()->width();
+        const int height = grid->viewport()->height();
+        for (int c = col; c < grid->ColCount() && MiddleX(c) < width; ++c)
+            EXPECT_EQ(drawn(MiddleX(c), MiddleY(0)), face) << "over column " << c;
+        for (int r = row; r < grid->RowCount() && MiddleY(r) < height; ++r)
+            for (int c = 0; c < grid->FixedCols(); ++c)
+                EXPECT_EQ(drawn(MiddleX(c), MiddleY(r)), face) << "column " << c << " beside row " << r;
+        EXPECT_EQ(drawn(MiddleX(0), MiddleY(0)), face);
+        // A cell scrolled in (not the selected one, which is highlighted).
+        EXPECT_EQ(drawn(MiddleX(col + 1), MiddleY(row + 1)), base);
+    }
+};
+
+TEST_F(ScrollingGridTest, TheFixedRowAndColumnsStayOverWholeCellsWhereverTheSelectionGoes)
+{
+    ExpectFixedOverWholeCells();
+    QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(grid->SelectedCol(), 11);
+    EXPECT_EQ(grid->SelectedRow(), 39);
+    EXPECT_GT(FirstRow(), 1);
+    EXPECT_GT(FirstCol(), 1);
+    ExpectFixedOverWholeCells();
+    // The selected cell and the last row and column show whole.
+    EXPECT_TRUE(grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(39, 11))));
+
+    // Up and left past the first cells shown scroll one cell at a time.
+    const int row = FirstRow();
+    const int col = FirstCol();
+    grid->SelectCell(col - 1, row - 1);
+    EXPECT_EQ(FirstRow(), row - 1);
+    EXPECT_EQ(FirstCol(), col - 1);
+    ExpectFixedOverWholeCells();
+
+    // A further fixed column at run time joins the band; so does a wider fixed column.
+    grid->SetFixedCols(2);
+    grid->SelectCell(11, 39);
+    ExpectFixedOverWholeCells();
+    grid->SetColWidth(0, 60);
+    ExpectFixedOverWholeCells();
+    grid->SetFixedCols(1);
+    grid->SelectCell(11, 39);
+    ExpectFixedOverWholeCells();
+}
+
+TEST_F(ScrollingGridTest, TheFixedCellsOverScrolledOnesTakeNoClickAndStopADrag)
+{
+    grid->SelectCell(11, 39);
+    clicks.clear();
+    const int row = FirstRow();
+    const int col = FirstCol();
+    Click(grid->columnAt(FixedWidth()), 0);  // the fixed row's cell over the first column shown
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(MiddleX(col + 1), MiddleY(0)));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(MiddleX(0), MiddleY(row + 1)));
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_EQ(grid->SelectedCol(), 11);
+    EXPECT_EQ(grid->SelectedRow(), 39);
+    EXPECT_EQ(FirstRow(), row);
+
+    // A drag onto the fixed row marks up to the row above the first shown, which scrolls
+    // into sight.
+    DragBetween(QPoint(MiddleX(col), MiddleY(row + 2)), QPoint(MiddleX(col), MiddleY(0)));
+    EXPECT_EQ(grid->SelectedRange(), QRect(QPoint(col, row - 1), QPoint(col, row + 2)));
+    EXPECT_EQ(FirstRow(), row - 1);
+    ExpectFixedOverWholeCells();
 }
 
 TEST_F(StringGridTest, AGridInSingleSelectionModeMarksOnlyTheSelectedCell)

@@ -39,6 +39,26 @@ protected:
         EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
         return f.readAll();
     }
+    // Runs `write` with files limited to `bytes`: a write beyond fails as a full disk or a
+    // kill midway would stop it (root too is bound by the limit).
+    static void UnderFileSizeLimit(rlim_t bytes, const std::function<void()>& write)
+    {
+        struct rlimit saved {};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = bytes;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        try {
+            write();
+        } catch (...) {
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, oldHandler);
+            throw;
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
     template <typename F>
     static QString ErrorOf(F&& f)
     {
@@ -145,15 +165,7 @@ TEST_F(DataFiles, SaveThatFailsHalfwayLeavesTheOldFileIntact)
     RainfallRecord big;
     big.hourCount = QStringLiteral("1");
 
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = ErrorOf([&] { WriteRainfallFile(path, big); });
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    const QString error = ErrorOf([&] { UnderFileSizeLimit(1000, [&] { WriteRainfallFile(path, big); }); });
 
     EXPECT_EQ(error, QStringLiteral("Nie można utworzyć pliku ") + path);
     EXPECT_EQ(Get(path), old);
@@ -366,15 +378,7 @@ TEST_F(DataFiles, InterruptedSaveInPlaceLeavesNewBytesThenOldNeverAShorterFile)
     const QByteArray bytes = rain.Encode();
     ASSERT_EQ(bytes.size(), old.size());
 
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = ErrorOf([&] { WriteRainfallFile(path, rain); });
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    const QString error = ErrorOf([&] { UnderFileSizeLimit(1000, [&] { WriteRainfallFile(path, rain); }); });
 
     EXPECT_EQ(error, QStringLiteral("Nie można utworzyć pliku ") + path);
     const QByteArray now = Get(path);

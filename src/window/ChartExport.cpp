@@ -119,13 +119,14 @@ void ChartExport::BindChart()
     chart->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(chart, &QWidget::customContextMenuRequested, this, &ChartExport::ShowMenu);
     designedChartHeight_ = chart->height();
-    window_.centralWidget()->installEventFilter(this);
+    central_ = window_.centralWidget();
+    central_->installEventFilter(this);
     KeepChartAboveBar();
 }
 
 bool ChartExport::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == window_.centralWidget() && event->type() == QEvent::Resize)
+    if (watched == central_ && event->type() == QEvent::Resize)
         KeepChartAboveBar();
     // The menu pops up as a window of its own, so the status tip of the item under the mouse
     // (and the empty one that follows it) would stop at the menu: it goes on to the window's
@@ -142,7 +143,7 @@ void ChartExport::KeepChartAboveBar()
     // Below this the plot would be too flat to read; a screen that short hides the axis anyway.
     constexpr int kLowestHeight = 120;
     THydrographChart* chart = Chart();
-    const int room = window_.centralWidget()->height() - chart->y();
+    const int room = central_->height() - chart->y();
     chart->resize(chart->width(), std::max(kLowestHeight, std::min(designedChartHeight_, room)));
 }
 

@@ -8,6 +8,7 @@
 #include "window/HydrographResults.h"
 
 class QAction;
+class QWidget;
 class QLabel;
 class QMenu;
 class QPainter;
@@ -73,6 +74,7 @@ private:
     QMenu* menu_;
     HydrographSnapshot snapshot_;
     int designedChartHeight_ = 0;  // the chart's height as designed, taken when it is bound
+    QWidget* central_ = nullptr;   // the window's central widget, whose resizes move the chart's bottom
 };
 
 }  // namespace moravel::window

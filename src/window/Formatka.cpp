@@ -125,7 +125,13 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
     LoadPictures();
 }
 
-TFormatkaOkno::~TFormatkaOkno() = default;
+TFormatkaOkno::~TFormatkaOkno()
+{
+    // The chart's filter on the central widget asks this window for its parts; the events
+    // the central widget still gets while the window is taken apart must not reach it.
+    if (QWidget* central = centralWidget())
+        central->removeEventFilter(chartExport_);
+}
 
 Ui::TFormatkaOkno& TFormatkaOkno::BuiltPanels() const
 {

@@ -381,10 +381,12 @@ void WriteExcelReport(const ReportData& data, const QString& path)
 
     const QByteArray chart = HydrographChartXml(ChartSpec(data));
     const std::vector<PackageEdit> edits = {
-        {kChartPart, [&chart](const QByteArray&) { return chart; }},
+        {kChartPart, [&chart](const QByteArray&) { return chart; }, {}},
         {kReportSheetPart,
-         [&data](const QByteArray& sheet) {
-             return WithExactNumbers(sheet, [&data](int row, int column) { return ReportNumber(data, row, column); });
+         {},
+         [&data](const PartReader& sheet, const PartWriter& out) {
+             WriteWithExactNumbers(sheet, out,
+                                   [&data](int row, int column) { return ReportNumber(data, row, column); });
          }},
     };
     try {

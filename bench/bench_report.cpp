@@ -1,10 +1,14 @@
-// Writing the report workbook for a hydrograph of 1000 hours (the rainfall table's capacity)
-// and of 20 000 hours (a long tail after a barely positive effective rainfall).
+// Writing the report workbook for a hydrograph of 1000 hours (the rainfall table's capacity),
+// of 20 000 hours (a long tail after a barely positive effective rainfall) and of 1 000 000
+// hours (the longest hydrograph there can be). peak_rss_MB is the process's peak memory so
+// far: run one length per process (--benchmark_filter=.../1000000) to read it for that length.
 #include "report/Excel.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
@@ -45,6 +49,9 @@ void BM_WriteExcelReport(benchmark::State& state)
     const QString path = folder.filePath(QStringLiteral("Raport Moravel.xlsx"));
     for (auto _ : state)
         moravel::report::WriteExcelReport(data, path);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 BENCHMARK(BM_WriteExcelReport)
     ->Arg(1000)
@@ -52,6 +59,7 @@ BENCHMARK(BM_WriteExcelReport)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+BENCHMARK(BM_WriteExcelReport)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

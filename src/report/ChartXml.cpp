@@ -117,6 +117,11 @@ private:
         Start(element);
         Start(QStringLiteral("numRef"));
         xml_.writeTextElement(kChartNs, QStringLiteral("f"), range.formula);
+        if (!range.cached) {
+            End();  // numRef
+            End();  // element
+            return;
+        }
         Start(QStringLiteral("numCache"));
         xml_.writeTextElement(kChartNs, QStringLiteral("formatCode"), QStringLiteral("General"));
         Val(QStringLiteral("ptCount"), static_cast<int>(range.cache.size()));

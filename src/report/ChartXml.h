@@ -9,10 +9,13 @@
 namespace moravel::report {
 
 // A series source: the worksheet formula it is linked to and the values it held when
-// written, kept as the chart's cache for readers that don't recalculate.
+// written, kept as the chart's cache for readers that don't recalculate. A range without a
+// cache (a long series, whose cache would make most of the workbook) is written as the
+// formula alone, and readers take the values from the cells.
 struct ChartRange {
     QString formula;  // e.g. 'Raport Moravel'!$B$7:$B$30
-    std::vector<double> cache;
+    bool cached = true;
+    std::vector<double> cache;  // the values when cached
 };
 
 struct HydrographChartSpec {

@@ -71,7 +71,9 @@ QString RangeFormula(char column, int lastRow)
 class ReportWriter {
 public:
     ReportWriter(const ReportData& data, const QString& target, const QString& workFile)
-        : data_(data), book_(workFile, [target](const QString& reason) { return ReportWriteErrorText(target, reason); })
+        : data_(data), book_(
+                           workFile, [target](const QString& reason) { return ReportWriteErrorText(target, reason); },
+                           XlsxWorkbook::Memory::Constant)
     {
     }
 
@@ -163,6 +165,7 @@ private:
     void WriteReportSheet(lxw_worksheet* sheet)
     {
         const int L = data_.HydrographLength;
+        Check(worksheet_set_column(sheet, kColumnRainfall, kColumnEffective, kWideColumn, nullptr));
         WriteText(sheet, 1, 2, {ReportTitle(data_.RiverName, data_.CrossSection)}, title_);
 
         const char* const headers[4] = {"Czas", "Opad średni", "Opad efektywny", "Przepływ"};
@@ -170,11 +173,11 @@ private:
                                    {QStringLiteral("P [mm]")},
                                    {QStringLiteral("H [mm]")},
                                    {QStringLiteral("Q [m3/s]"), 5}};
-        for (int c = 0; c < 4; ++c) {
+        // Row by row: the workbook writes each row out once a later one is begun.
+        for (int c = 0; c < 4; ++c)
             Check(worksheet_write_string(sheet, 4, kColumnHour + c, headers[c], boldFramed_));
+        for (int c = 0; c < 4; ++c)
             WriteText(sheet, 5, kColumnHour + c, units[c], framed_);
-        }
-        Check(worksheet_set_column(sheet, kColumnRainfall, kColumnEffective, kWideColumn, nullptr));
 
         for (int i = 1; i <= L; ++i) {
             const int row = kFirstDataRow + i - 1;
@@ -278,7 +281,9 @@ private:
 
 ChartRange SeriesRange(char column, int L, const std::function<double(int)>& value)
 {
-    ChartRange range{RangeFormula(column, L + kFirstDataRow), {}};
+    ChartRange range{RangeFormula(column, L + kFirstDataRow), L <= kLongestCachedChartSeries, {}};
+    if (!range.cached)
+        return range;
     range.cache.reserve(static_cast<std::size_t>(L));
     for (int i = 1; i <= L; ++i)
         range.cache.push_back(value(i));
@@ -376,10 +381,12 @@ void WriteExcelReport(const ReportData& data, const QString& path)
 
     const QByteArray chart = HydrographChartXml(ChartSpec(data));
     const std::vector<PackageEdit> edits = {
-        {kChartPart, [&chart](const QByteArray&) { return chart; }},
+        {kChartPart, [&chart](const QByteArray&) { return chart; }, {}},
         {kReportSheetPart,
-         [&data](const QByteArray& sheet) {
-             return WithExactNumbers(sheet, [&data](int row, int column) { return ReportNumber(data, row, column); });
+         {},
+         [&data](const PartReader& sheet, const PartWriter& out) {
+             WriteWithExactNumbers(sheet, out,
+                                   [&data](int row, int column) { return ReportNumber(data, row, column); });
          }},
     };
     try {

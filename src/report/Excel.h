@@ -14,6 +14,9 @@ namespace moravel::report {
 
 // Capacity of the hourly rainfall arrays: the computation state's, indexed from 1 like it.
 constexpr int kReportCapacity = model::kStateCapacity;
+// The chart keeps the values of series up to this many hours as its cache; longer series are
+// linked to their rows only (four cached series of a million hours would take 260 MB).
+constexpr int kLongestCachedChartSeries = 5000;
 
 struct ReportData {
     // Number of hours of the hydrograph (0..kMaxHydrographLength, and no more than the

@@ -63,7 +63,10 @@ public:
             for (const PackageEdit& e : edits)
                 if (e.entry == entryName)
                     edit = &e;
-            if (edit) {
+            if (edit && edit->stream) {
+                StreamEntry(name, entry, *edit);
+                done.insert(entryName);
+            } else if (edit) {
                 WriteEntry(name, entry, edit->rewrite(ReadEntry(info)));
                 done.insert(entryName);
             } else {
@@ -110,6 +113,28 @@ private:
         Check(zipOpenNewFileInZip64(out_.get(), name, &entry, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_SPEED,
                                     0));
         Check(zipWriteInFileInZip(out_.get(), content.constData(), static_cast<unsigned>(content.size())));
+        Check(zipCloseFileInZip(out_.get()));
+    }
+
+    // Inflates the entry piece by piece into the edit, which deflates what it writes.
+    void StreamEntry(const char* name, const zip_fileinfo& entry, const PackageEdit& edit)
+    {
+        Check(unzOpenCurrentFile(in_.get()));
+        Check(zipOpenNewFileInZip64(out_.get(), name, &entry, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_SPEED,
+                                    0));
+        const PartReader read = [this] {
+            QByteArray piece(kCopyBlock, Qt::Uninitialized);
+            const int n = unzReadCurrentFile(in_.get(), piece.data(), kCopyBlock);
+            if (n < 0)
+                Fail(QStringLiteral("błąd odczytu archiwum roboczego"));
+            piece.truncate(n);
+            return piece;
+        };
+        const PartWriter write = [this](const QByteArray& piece) {
+            Check(zipWriteInFileInZip(out_.get(), piece.constData(), static_cast<unsigned>(piece.size())));
+        };
+        edit.stream(read, write);
+        Check(unzCloseCurrentFile(in_.get()));  // verifies the CRC
         Check(zipCloseFileInZip(out_.get()));
     }
 
@@ -160,29 +185,63 @@ void RewritePackage(const QString& source, const QString& target, const std::vec
     PackageCopier(source, target).Copy(edits);
 }
 
-QByteArray WithExactNumbers(const QByteArray& sheetXml, const ExactCellValue& exact)
+void WriteWithExactNumbers(const PartReader& sheetXml, const PartWriter& write, const ExactCellValue& exact)
 {
-    QXmlStreamReader in(sheetXml);
+    QXmlStreamReader in;
     // Names and namespace declarations are copied as written, prefixes included.
     in.setNamespaceProcessing(false);
-    // Written into a string and encoded once at the end: much faster than many small writes
-    // into a byte array's buffer device.
+    bool moreInput = true;
+    const auto feed = [&] {
+        const QByteArray piece = sheetXml();
+        if (piece.isEmpty())
+            moreInput = false;
+        else
+            in.addData(piece);
+    };
+    // Written into a string, encoded and passed on in pieces of about a megabyte: much faster
+    // than many small writes into a byte array's buffer device.
+    constexpr qsizetype kOutputPiece = 1 << 20;
     QString result;
-    result.reserve(sheetXml.size() + sheetXml.size() / 8);
+    result.reserve(kOutputPiece + kOutputPiece / 8);
     QXmlStreamWriter out(&result);
+    const auto flush = [&] {
+        if (!result.isEmpty())
+            write(result.toUtf8());
+        result.clear();
+    };
 
     // The exact value of the numeric cell being copied, when it has one.
     bool exactCell = false;
     double cellValue = 0;
     bool inValue = false;
-    bool standalone = false;
-    while (!in.atEnd()) {
-        switch (in.readNext()) {
+    int depth = 0;
+    bool rootClosed = false;
+    bool finished = false;
+    feed();
+    while (!finished) {
+        const QXmlStreamReader::TokenType token = in.readNext();
+        switch (token) {
+            case QXmlStreamReader::Invalid:
+                if (in.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+                    throw Error(QStringLiteral("Błąd w części arkusza raportu: %1").arg(in.errorString()));
+                if (moreInput) {
+                    feed();
+                } else if (rootClosed) {
+                    // Read piece by piece, the end of the input is only known when it comes.
+                    out.writeEndDocument();
+                    finished = true;
+                } else {
+                    throw Error(QStringLiteral("Błąd w części arkusza raportu: %1").arg(in.errorString()));
+                }
+                break;
             case QXmlStreamReader::StartDocument:
-                // A writer into a string leaves the encoding out, so the declaration is added below.
-                standalone = in.isStandaloneDocument();
+                // A writer into a string leaves the encoding out, so the declaration is written here.
+                write(QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"") +
+                      (in.isStandaloneDocument() ? QByteArrayLiteral(" standalone=\"yes\"?>\n")
+                                                 : QByteArrayLiteral("?>\n")));
                 break;
             case QXmlStreamReader::StartElement: {
+                ++depth;
                 const QStringView name = in.qualifiedName();
                 out.writeStartElement(name.toString());
                 const QXmlStreamAttributes attributes = in.attributes();
@@ -210,6 +269,7 @@ QByteArray WithExactNumbers(const QByteArray& sheetXml, const ExactCellValue& ex
                     exactCell = false;
                 inValue = false;
                 out.writeEndElement();
+                rootClosed = --depth == 0;
                 break;
             case QXmlStreamReader::Characters:
                 if (!inValue)
@@ -217,16 +277,32 @@ QByteArray WithExactNumbers(const QByteArray& sheetXml, const ExactCellValue& ex
                 break;
             case QXmlStreamReader::EndDocument:
                 out.writeEndDocument();
+                finished = true;
                 break;
             default:
                 out.writeCurrentToken(in);
                 break;
         }
+        if (result.size() >= kOutputPiece)
+            flush();
     }
-    if (in.hasError())
-        throw Error(QStringLiteral("Błąd w części arkusza raportu: %1").arg(in.errorString()));
-    return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"") +
-           (standalone ? QByteArrayLiteral(" standalone=\"yes\"?>\n") : QByteArrayLiteral("?>\n")) + result.toUtf8();
+    flush();
+}
+
+QByteArray WithExactNumbers(const QByteArray& sheetXml, const ExactCellValue& exact)
+{
+    bool given = false;
+    QByteArray result;
+    result.reserve(sheetXml.size() + sheetXml.size() / 8);
+    WriteWithExactNumbers(
+        [&] {
+            if (given)
+                return QByteArray();
+            given = true;
+            return sheetXml;
+        },
+        [&result](const QByteArray& piece) { result += piece; }, exact);
+    return result;
 }
 
 }  // namespace moravel::report

@@ -12,10 +12,18 @@ namespace moravel::report {
 // "Nie można zapisać raportu w pliku <path>: <reason>" - the text of every write failure.
 QString ReportWriteErrorText(const QString& path, const QString& reason);
 
-// One part to change: `rewrite` gets the part's present content and returns the new one.
+// A part read piece by piece: each call gives the next piece, an empty one at the end.
+using PartReader = std::function<QByteArray()>;
+// A part written piece by piece.
+using PartWriter = std::function<void(const QByteArray&)>;
+
+// One part to change: `rewrite` gets the part's present content and returns the new one;
+// when `stream` is set instead, it reads the present part and writes the new one piece by
+// piece, so that a large part is never held whole.
 struct PackageEdit {
     QString entry;  // e.g. "xl/charts/chart1.xml"
     std::function<QByteArray(const QByteArray&)> rewrite;
+    std::function<void(const PartReader&, const PartWriter&)> stream;
 };
 
 // Copies the zip archive `source` into a new archive `target`, every entry unchanged except
@@ -30,5 +38,7 @@ using ExactCellValue = std::function<std::optional<double>(int row, int column)>
 // text that reads back as exactly that double (the workbook library prints 16 digits, which
 // doesn't always give back the same double). Everything else is copied as it is.
 QByteArray WithExactNumbers(const QByteArray& sheetXml, const ExactCellValue& exact);
+// The same, read and written piece by piece. Throws moravel::Error for a part that is no XML.
+void WriteWithExactNumbers(const PartReader& sheetXml, const PartWriter& out, const ExactCellValue& exact);
 
 }  // namespace moravel::report

@@ -8,9 +8,12 @@
 
 namespace moravel::report {
 
-XlsxWorkbook::XlsxWorkbook(const QString& file, FailureText failureText) : failureText_(std::move(failureText))
+XlsxWorkbook::XlsxWorkbook(const QString& file, FailureText failureText, Memory memory)
+    : failureText_(std::move(failureText))
 {
-    workbook_ = workbook_new(QFile::encodeName(file).constData());
+    lxw_workbook_options options{};
+    options.constant_memory = memory == Memory::Constant ? LXW_TRUE : LXW_FALSE;
+    workbook_ = workbook_new_opt(QFile::encodeName(file).constData(), &options);
     if (!workbook_)
         Fail(QStringLiteral("brak pamięci"));
 }

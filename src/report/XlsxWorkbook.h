@@ -17,8 +17,13 @@ public:
     // The message for a failure's reason, e.g. "Nie można zapisać raportu w pliku <path>: <reason>".
     using FailureText = std::function<QString(const QString& reason)>;
 
+    // Held: every cell is kept until Close(). Constant: each row is written to a working file
+    // once a later row is begun (rows must then be written in order, and texts are kept in
+    // their cells rather than in the shared table).
+    enum class Memory { Held, Constant };
+
     // Opens a workbook to be written to `file` when closed; fails with "brak pamięci".
-    XlsxWorkbook(const QString& file, FailureText failureText);
+    XlsxWorkbook(const QString& file, FailureText failureText, Memory memory = Memory::Held);
     // A workbook that was not closed (an error is on its way) is closed unchecked, which frees it.
     ~XlsxWorkbook();
     XlsxWorkbook(const XlsxWorkbook&) = delete;

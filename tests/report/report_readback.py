@@ -51,10 +51,17 @@ def worksheet(ws):
 
 
 def rich_texts(archive):
-    """Every shared string made of runs, as its whole text -> [[run text, superscript]]."""
-    root = ET.fromstring(archive.read("xl/sharedStrings.xml"))
+    """Every text made of runs, shared or kept in its cell, as its whole text ->
+    [[run text, superscript]]."""
+    holders = []
+    names = archive.namelist()
+    if "xl/sharedStrings.xml" in names:
+        holders += ET.fromstring(archive.read("xl/sharedStrings.xml")).findall("s:si", NS)
+    for name in names:
+        if name.startswith("xl/worksheets/sheet") and name.endswith(".xml"):
+            holders += ET.fromstring(archive.read(name)).findall("s:sheetData/s:row/s:c/s:is", NS)
     result = {}
-    for si in root.findall("s:si", NS):
+    for si in holders:
         runs = si.findall("s:r", NS)
         if not runs:
             continue
@@ -84,8 +91,9 @@ def num_ref(node):
     if node is None:
         return None
     cache = [float(v.text) for v in node.findall("c:numRef/c:numCache/c:pt/c:v", NS)]
-    return {"f": node.find("c:numRef/c:f", NS).text, "count": int(val(node, "c:numRef/c:numCache/c:ptCount")),
-            "cache": cache}
+    count = val(node, "c:numRef/c:numCache/c:ptCount")
+    return {"f": node.find("c:numRef/c:f", NS).text, "cached": node.find("c:numRef/c:numCache", NS) is not None,
+            "count": None if count is None else int(count), "cache": cache}
 
 
 def chart(archive):

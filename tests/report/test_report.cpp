@@ -422,6 +422,48 @@ TEST_F(ReportWorkbook, ChartCombinesStackedRainfallColumnsWithTheSmoothHydrograp
     }
 }
 
+// A long series is linked to its rows without cached values (they would make most of the
+// workbook); up to the bound the chart keeps them. Either way every range spans the rows and
+// the rows are all written, the last one included.
+TEST_F(ReportWorkbook, LongSeriesAreLinkedToTheirRowsWithoutCachedValues)
+{
+    for (const int hours : {kLongestCachedChartSeries, kLongestCachedChartSeries + 1}) {
+        SCOPED_TRACE(hours);
+        ReportData data = Sample(24);
+        data.HydrographLength = hours;
+        data.HydrographOrdinates.assign(static_cast<std::size_t>(hours) + 1, 0.0f);
+        for (int i = 1; i <= hours; ++i)
+            data.HydrographOrdinates[i] = 0.1f * static_cast<float>(i % 977);
+        const QJsonObject book = Write(data);
+        const bool cached = hours <= kLongestCachedChartSeries;
+        const QString last = QString::number(hours + 6);
+
+        int seriesCount = 0;
+        for (const QJsonValue group : book["chart"]["groups"].toArray())
+            for (const QJsonValue series : group["series"].toArray()) {
+                ++seriesCount;
+                for (const char* axis : {"x", "y"}) {
+                    const QJsonObject range = series[QLatin1String(axis)].toObject();
+                    const QString formula = range["f"].toString();
+                    EXPECT_TRUE(formula.startsWith("'Raport Moravel'!$") && formula.contains("$7:$") &&
+                                formula.endsWith("$" + last))
+                        << formula.toStdString();
+                    EXPECT_EQ(range["cached"].toBool(), cached) << axis;
+                    EXPECT_EQ(range["cache"].toArray().size(), cached ? hours : 0) << axis;
+                    if (cached)
+                        EXPECT_EQ(range["count"].toInt(), hours) << axis;
+                }
+            }
+        EXPECT_EQ(seriesCount, 3);
+
+        const QJsonObject cells = Cells(book, "Raport Moravel");
+        EXPECT_EQ(cells["B" + last]["value"].toDouble(), hours);
+        EXPECT_EQ(cells["E" + last]["value"].toDouble(), static_cast<double>(data.HydrographOrdinates[hours]));
+        EXPECT_EQ(cells["C" + last]["value"].toDouble(), 0.0);
+        EXPECT_FALSE(cells.contains("B" + QString::number(hours + 7)));
+    }
+}
+
 TEST_F(ReportWorkbook, AxisScalesFollowTheRoundedPeaks)
 {
     const struct {

@@ -213,6 +213,55 @@ QByteArray FormulaResultTypes(const QByteArray& xml)
     return out;
 }
 
+// The .ods content with each run of spaces kept as <text:s/> or <text:s text:c="N"/>
+// written out as its spaces, and a cell's paragraphs joined by line breaks into one:
+// liborcus 0.17 drops the runs and keeps only a cell's last paragraph, while it keeps the
+// spaces and line breaks of a paragraph's text. Throws WorkbookRefused(true) when the
+// spaces would make the content larger than the archive may unpack to.
+QByteArray OdsTexts(const QByteArray& xml)
+{
+    static const QByteArray kSpace = "<text:s";
+    static const QByteArray kParagraphs = "</text:p><text:p";
+    QByteArray out;
+    qsizetype from = 0;
+    qsizetype at = xml.indexOf('<');
+    while (at >= 0) {
+        qsizetype next = at + 1;
+        if (xml.mid(at, kSpace.size() + 1) == kSpace + '/' || xml.mid(at, kSpace.size() + 1) == kSpace + ' ') {
+            const qsizetype end = xml.indexOf("/>", at);
+            if (end < 0)
+                break;
+            const QByteArray tag = xml.mid(at, end - at);
+            const auto [begin, valueEnd] = AttributeValue(tag, "text:c");
+            qint64 count = 1;
+            if (begin >= 0) {
+                bool ok = false;
+                count = tag.mid(begin, valueEnd - begin).toLongLong(&ok);
+                if (!ok || count < 1)
+                    count = 1;
+            }
+            if (count > kMaxUnpackedBytes || out.size() + (at - from) + count > kMaxUnpackedBytes)
+                throw WorkbookRefused(true);
+            out += xml.mid(from, at - from);
+            out += QByteArray(static_cast<qsizetype>(count), ' ');
+            from = next = end + 2;
+        } else if (xml.mid(at, kParagraphs.size()) == kParagraphs && at + kParagraphs.size() < xml.size() &&
+                   (xml[at + kParagraphs.size()] == '>' || xml[at + kParagraphs.size()] == ' ')) {
+            const qsizetype end = xml.indexOf('>', at + kParagraphs.size());
+            if (end < 0)
+                break;
+            out += xml.mid(from, at - from);
+            out += "&#10;";
+            from = next = end + 1;
+        }
+        at = xml.indexOf('<', next);
+    }
+    if (from == 0)
+        return xml;
+    out += xml.mid(from);
+    return out;
+}
+
 }  // namespace
 
 bool LooksLikeZip(const QByteArray& bytes)
@@ -271,6 +320,8 @@ QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind)
             return RelativeTargets(data, name);
         if (kind == ArchiveKind::Xlsx && name.startsWith("xl/worksheets/") && name.endsWith(".xml"))
             return FormulaResultTypes(data);
+        if (kind == ArchiveKind::Ods && name == "content.xml")
+            return OdsTexts(data);
         return data;
     };
 

@@ -24,8 +24,9 @@ ArchiveKind InspectArchive(const QByteArray& bytes);
 // unchanged when none is needed. In .xlsx, relationship parts' absolute targets
 // (Target="/xl/worksheets/...", as some writers save them) are made relative to the part's
 // folder, the only form liborcus follows, and formula cells whose result is a boolean are
-// marked as a number's, whose result liborcus hands on. Call after
-// InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive.
+// marked as a number's, whose result liborcus hands on. In .ods, runs of spaces are written
+// out and a cell's paragraphs joined into one, since liborcus drops the runs and all but the
+// last paragraph. Call after InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive.
 QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind);
 
 }  // namespace moravel::import

@@ -160,6 +160,18 @@ TEST(ImportReader, ReadsXlsxFormulaResultsOfEveryKind)
     EXPECT_EQ(s.At(4, 0).doubt, Doubt::Formula);
 }
 
+// .ods keeps runs of spaces as <text:s text:c="N"/>, which liborcus 0.17 drops, and it
+// keeps only a cell's last paragraph; the reader gives the spaces where they stand and the
+// paragraphs as lines.
+TEST(ImportReader, KeepsOdsSpacesAndParagraphs)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("results.ods"));
+    const Worksheet& s = book.sheets.at(0);
+    ExpectText(s.At(0, 0), "  3,5");
+    ExpectText(s.At(1, 0), " a   b c");
+    ExpectText(s.At(2, 0), "x\n y");
+}
+
 // openpyxl names the parts of a workbook by absolute paths, which liborcus 0.17 does not
 // follow; the reader makes them relative first.
 TEST(ImportReader, ReadsXlsxWithAbsolutePartNames)

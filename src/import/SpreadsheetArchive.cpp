@@ -150,6 +150,118 @@ QByteArray RelativeTargets(const QByteArray& rels, const QByteArray& partName)
     return out;
 }
 
+// The value of attribute `name` in the start tag `tag`: its [begin, end) in `tag`, or
+// begin -1 when the tag has no such attribute.
+std::pair<qsizetype, qsizetype> AttributeValue(const QByteArray& tag, const QByteArray& name)
+{
+    for (qsizetype at = tag.indexOf(name); at >= 0; at = tag.indexOf(name, at + 1)) {
+        const bool starts =
+            at > 0 && (tag[at - 1] == ' ' || tag[at - 1] == '\t' || tag[at - 1] == '\n' || tag[at - 1] == '\r');
+        qsizetype i = at + name.size();
+        while (i < tag.size() && (tag[i] == ' ' || tag[i] == '\t' || tag[i] == '\n' || tag[i] == '\r'))
+            ++i;
+        if (!starts || i >= tag.size() || tag[i] != '=')
+            continue;
+        ++i;
+        while (i < tag.size() && (tag[i] == ' ' || tag[i] == '\t' || tag[i] == '\n' || tag[i] == '\r'))
+            ++i;
+        if (i >= tag.size() || (tag[i] != '"' && tag[i] != '\''))
+            continue;
+        const qsizetype end = tag.indexOf(tag[i], i + 1);
+        if (end < 0)
+            return {-1, -1};
+        return {i + 1, end};
+    }
+    return {-1, -1};
+}
+
+// A worksheet's formula cells whose cached result is a boolean (t="b") become a number's
+// (t="n"): liborcus 0.17 drops a formula's boolean result, while it hands on a number. The
+// boolean arrives as 1 or 0, as a formula's result from .xls and .ods does.
+QByteArray FormulaResultTypes(const QByteArray& xml)
+{
+    QByteArray out;
+    qsizetype from = 0;
+    for (qsizetype at = xml.indexOf("<c", from); at >= 0; at = xml.indexOf("<c", at + 2)) {
+        if (at + 2 >= xml.size() ||
+            (xml[at + 2] != ' ' && xml[at + 2] != '\t' && xml[at + 2] != '\n' && xml[at + 2] != '\r'))
+            continue;
+        const qsizetype tagEnd = xml.indexOf('>', at);
+        if (tagEnd < 0)
+            break;
+        if (xml[tagEnd - 1] == '/')
+            continue;  // an empty cell
+        const qsizetype cellEnd = xml.indexOf("</c>", tagEnd);
+        if (cellEnd < 0)
+            break;
+        const QByteArray content = xml.mid(tagEnd + 1, cellEnd - tagEnd - 1);
+        const bool formula = content.contains("<f>") || content.contains("<f ") || content.contains("<f/>");
+        const QByteArray tag = xml.mid(at, tagEnd - at);
+        const auto [begin, end] = AttributeValue(tag, "t");
+        if (!formula || begin < 0)
+            continue;
+        const QByteArray type = tag.mid(begin, end - begin);
+        if (type != "b")
+            continue;
+        out += xml.mid(from, at + begin - from);
+        out += "n";
+        from = at + end;
+    }
+    if (from == 0)
+        return xml;
+    out += xml.mid(from);
+    return out;
+}
+
+// The .ods content with each run of spaces kept as <text:s/> or <text:s text:c="N"/>
+// written out as its spaces, and a cell's paragraphs joined by line breaks into one:
+// liborcus 0.17 drops the runs and keeps only a cell's last paragraph, while it keeps the
+// spaces and line breaks of a paragraph's text. Throws WorkbookRefused(true) when the
+// spaces would make the content larger than the archive may unpack to.
+QByteArray OdsTexts(const QByteArray& xml)
+{
+    static const QByteArray kSpace = "<text:s";
+    static const QByteArray kParagraphs = "</text:p><text:p";
+    QByteArray out;
+    qsizetype from = 0;
+    qsizetype at = xml.indexOf('<');
+    while (at >= 0) {
+        qsizetype next = at + 1;
+        if (xml.mid(at, kSpace.size() + 1) == kSpace + '/' || xml.mid(at, kSpace.size() + 1) == kSpace + ' ') {
+            const qsizetype end = xml.indexOf("/>", at);
+            if (end < 0)
+                break;
+            const QByteArray tag = xml.mid(at, end - at);
+            const auto [begin, valueEnd] = AttributeValue(tag, "text:c");
+            qint64 count = 1;
+            if (begin >= 0) {
+                bool ok = false;
+                count = tag.mid(begin, valueEnd - begin).toLongLong(&ok);
+                if (!ok || count < 1)
+                    count = 1;
+            }
+            if (count > kMaxUnpackedBytes || out.size() + (at - from) + count > kMaxUnpackedBytes)
+                throw WorkbookRefused(true);
+            out += xml.mid(from, at - from);
+            out += QByteArray(static_cast<qsizetype>(count), ' ');
+            from = next = end + 2;
+        } else if (xml.mid(at, kParagraphs.size()) == kParagraphs && at + kParagraphs.size() < xml.size() &&
+                   (xml[at + kParagraphs.size()] == '>' || xml[at + kParagraphs.size()] == ' ')) {
+            const qsizetype end = xml.indexOf('>', at + kParagraphs.size());
+            if (end < 0)
+                break;
+            out += xml.mid(from, at - from);
+            out += "&#10;";
+            from = next = end + 1;
+        }
+        at = xml.indexOf('<', next);
+    }
+    if (from == 0)
+        return xml;
+    out += xml.mid(from);
+    return out;
+}
+
 }  // namespace
 
 bool LooksLikeZip(const QByteArray& bytes)
@@ -199,27 +311,38 @@ ArchiveKind InspectArchive(const QByteArray& bytes)
     return ArchiveKind::None;
 }
 
-QByteArray WithRelativeTargets(const QByteArray& bytes)
+QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind)
 {
+    if (kind == ArchiveKind::None)
+        return bytes;
+    const auto transform = [kind](const QByteArray& name, const QByteArray& data) {
+        if (kind == ArchiveKind::Xlsx && name.endsWith(".rels"))
+            return RelativeTargets(data, name);
+        if (kind == ArchiveKind::Xlsx && name.startsWith("xl/worksheets/") && name.endsWith(".xml"))
+            return FormulaResultTypes(data);
+        if (kind == ArchiveKind::Ods && name == "content.xml")
+            return OdsTexts(data);
+        return data;
+    };
+
     MemoryStream in{&bytes, 0, nullptr};
     zlib_filefunc64_def inIo = MemoryIo(in);
     unzFile zip = unzOpen2_64("workbook", &inIo);
     if (!zip)
         throw WorkbookRefused();
-    // First only look: most archives have relative targets and stay as they are.
-    bool absolute = false;
+    // First only look: most archives need no change and stay as they are.
+    bool changed = false;
     int status = UNZ_OK;
-    for (status = unzGoToFirstFile(zip); status == UNZ_OK && !absolute; status = unzGoToNextFile(zip)) {
+    for (status = unzGoToFirstFile(zip); status == UNZ_OK && !changed; status = unzGoToNextFile(zip)) {
         char name[512];
         unz_file_info64 info{};
         if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
             break;
-        if (QByteArray(name).endsWith(".rels")) {
-            const std::optional<QByteArray> rels = ReadPart(zip, kMaxUnpackedBytes);
-            absolute = rels && rels->contains("Target=\"/");
-        }
+        const QByteArray partName(name);
+        const std::optional<QByteArray> data = ReadPart(zip, kMaxUnpackedBytes);
+        changed = data && transform(partName, *data) != *data;
     }
-    if (!absolute) {
+    if (!changed) {
         unzClose(zip);
         return bytes;
     }
@@ -241,8 +364,7 @@ QByteArray WithRelativeTargets(const QByteArray& bytes)
         if (!ok)
             break;
         unpacked += data->size();
-        if (QByteArray(name).endsWith(".rels"))
-            data = RelativeTargets(*data, name);
+        data = transform(QByteArray(name), *data);
         zip_fileinfo fileInfo{};
         ok = zipOpenNewFileInZip64(writer, name, &fileInfo, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 1, 0) ==
                  ZIP_OK &&

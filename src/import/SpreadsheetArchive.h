@@ -20,10 +20,13 @@ bool LooksLikeZip(const QByteArray& bytes);
 // kMaxUnpackedBytes or there are too many parts; None for a damaged or other zip.
 ArchiveKind InspectArchive(const QByteArray& bytes);
 
-// The archive with its relationship parts' absolute targets (Target="/xl/worksheets/...",
-// as some writers save them) made relative to the part's folder, which is the only form
-// liborcus 0.17 follows; the bytes unchanged when no part has one. Call after
-// InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive.
-QByteArray WithRelativeTargets(const QByteArray& bytes);
+// The archive with the changes liborcus 0.17 needs to read all of its cells; the bytes
+// unchanged when none is needed. In .xlsx, relationship parts' absolute targets
+// (Target="/xl/worksheets/...", as some writers save them) are made relative to the part's
+// folder, the only form liborcus follows, and formula cells whose result is a boolean are
+// marked as a number's, whose result liborcus hands on. In .ods, runs of spaces are written
+// out and a cell's paragraphs joined into one, since liborcus drops the runs and all but the
+// last paragraph. Call after InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive.
+QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind);
 
 }  // namespace moravel::import

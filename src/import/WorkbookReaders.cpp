@@ -13,7 +13,7 @@ Workbook ReadWorkbookBytes(const QByteArray& bytes)
         return ReadXlsWorkbook(bytes);
     if (LooksLikeZip(bytes)) {
         const ArchiveKind kind = InspectArchive(bytes);
-        return ReadOrcusWorkbook(kind == ArchiveKind::Xlsx ? WithRelativeTargets(bytes) : bytes, kind);
+        return ReadOrcusWorkbook(PreparedForLiborcus(bytes, kind), kind);
     }
     return ReadCsvWorkbook(bytes);
 }

@@ -135,6 +135,43 @@ TEST(ImportReader, ReadsXlsxAndOds)
     }
 }
 
+// liborcus 0.17 drops an .xlsx formula's boolean result; it arrives as 1 or 0 all the same,
+// as from .xls and .ods, while a plain boolean stays marked as one.
+TEST(ImportReader, ReadsXlsxFormulaResultsOfEveryKind)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("results.xlsx"));
+    const Worksheet& s = book.sheets.at(0);
+    const struct {
+        int row;
+        double number;
+        Doubt doubt;
+    } numbers[] = {
+        {0, 1, Doubt::Formula},  // =TRUE()
+        {1, 0, Doubt::Formula},  // a shared formula's first cell, t='b' in single quotes
+        {2, 0, Doubt::Formula},  // the same shared formula's next cell
+        {3, 1, Doubt::Boolean},  // a plain TRUE
+    };
+    for (const auto& c : numbers) {
+        SCOPED_TRACE(c.row);
+        ExpectNumber(s.At(c.row, 0), c.number);
+        EXPECT_EQ(s.At(c.row, 0).doubt, c.doubt);
+    }
+    ExpectText(s.At(4, 0), "b");
+    EXPECT_EQ(s.At(4, 0).doubt, Doubt::Formula);
+}
+
+// .ods keeps runs of spaces as <text:s text:c="N"/>, which liborcus 0.17 drops, and it
+// keeps only a cell's last paragraph; the reader gives the spaces where they stand and the
+// paragraphs as lines.
+TEST(ImportReader, KeepsOdsSpacesAndParagraphs)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("results.ods"));
+    const Worksheet& s = book.sheets.at(0);
+    ExpectText(s.At(0, 0), "  3,5");
+    ExpectText(s.At(1, 0), " a   b c");
+    ExpectText(s.At(2, 0), "x\n y");
+}
+
 // openpyxl names the parts of a workbook by absolute paths, which liborcus 0.17 does not
 // follow; the reader makes them relative first.
 TEST(ImportReader, ReadsXlsxWithAbsolutePartNames)

@@ -401,12 +401,21 @@ public:
     void set_date_time(ss::row_t row, ss::col_t col, int year, int month, int day, int hour, int minute,
                        double second) override
     {
-        const QDate date(year, month, day);
         const int seconds = hour * 3600 + minute * 60 + static_cast<int>(std::lround(second));
         Cell cell;
         cell.type = CellType::Text;
         cell.doubt = Doubt::Date;
-        cell.text = DateTimeText(date, seconds, true, seconds != 0);
+        if (year == 0) {
+            // An .ods time, given as a date in the year 0 (see PreparedForLiborcus): its
+            // days in the month and the day, its hours counted on past 24.
+            const qint64 all = ((month - 1) * 31LL + (day - 1)) * 86400 + seconds;
+            cell.text = QStringLiteral("%1:%2:%3")
+                            .arg(all / 3600, 2, 10, QChar(u'0'))
+                            .arg(all / 60 % 60, 2, 10, QChar(u'0'))
+                            .arg(all % 60, 2, 10, QChar(u'0'));
+        } else {
+            cell.text = DateTimeText(QDate(year, month, day), seconds, true, seconds != 0);
+        }
         Put(row, col, std::move(cell));
     }
     void set_format(ss::row_t row, ss::col_t col, std::size_t xf) override

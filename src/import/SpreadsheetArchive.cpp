@@ -2,6 +2,8 @@
 
 #include "import/Workbook.h"
 
+#include <QString>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <minizip/unzip.h>
@@ -213,21 +215,101 @@ QByteArray FormulaResultTypes(const QByteArray& xml)
     return out;
 }
 
-// The .ods content with each run of spaces kept as <text:s/> or <text:s text:c="N"/>
-// written out as its spaces, and a cell's paragraphs joined by line breaks into one:
-// liborcus 0.17 drops the runs and keeps only a cell's last paragraph, while it keeps the
-// spaces and line breaks of a paragraph's text. Throws WorkbookRefused(true) when the
-// spaces would make the content larger than the archive may unpack to.
-QByteArray OdsTexts(const QByteArray& xml)
+// The seconds of an .ods time value, an ISO 8601 duration such as "PT13H30M00S" or
+// "P1DT02H00M00S"; nothing for a negative or malformed one.
+std::optional<qint64> DurationSeconds(const QByteArray& text)
 {
-    static const QByteArray kSpace = "<text:s";
-    static const QByteArray kParagraphs = "</text:p><text:p";
+    if (!text.startsWith('P'))
+        return std::nullopt;
+    double seconds = 0;
+    bool inTime = false, any = false;
+    qsizetype i = 1;
+    while (i < text.size()) {
+        if (text[i] == 'T' && !inTime) {
+            inTime = true;
+            ++i;
+            continue;
+        }
+        qsizetype j = i;
+        while (j < text.size() && ((text[j] >= '0' && text[j] <= '9') || text[j] == '.'))
+            ++j;
+        bool ok = false;
+        const double n = text.mid(i, j - i).toDouble(&ok);
+        if (!ok || j >= text.size() || n > 1e9)
+            return std::nullopt;
+        const char unit = text[j];
+        if (!inTime && unit == 'D')
+            seconds += n * 86400;
+        else if (inTime && unit == 'H')
+            seconds += n * 3600;
+        else if (inTime && unit == 'M')
+            seconds += n * 60;
+        else if (inTime && unit == 'S')
+            seconds += n;
+        else
+            return std::nullopt;
+        any = true;
+        i = j + 1;
+    }
+    if (!any)
+        return std::nullopt;
+    return static_cast<qint64>(std::llround(seconds));
+}
+
+// A time cell's start tag as a date cell's whose date is in the year 0, which no .ods date
+// has (XML Schema dates have no year 0) and which the reader takes for a time: liborcus
+// 0.17 drops time cells but hands dates on. Days beyond the first go into the day and the
+// month (31 days a month), so that "36:00:00" is kept up to a year; the tag unchanged for a
+// longer, negative or malformed time.
+QByteArray TimeAsDate(const QByteArray& tag)
+{
+    const auto [typeBegin, typeEnd] = AttributeValue(tag, "office:value-type");
+    if (typeBegin < 0 || tag.mid(typeBegin, typeEnd - typeBegin) != "time")
+        return tag;
+    static const QByteArray kTimeValue = "office:time-value";
+    const auto [valueBegin, valueEnd] = AttributeValue(tag, kTimeValue);
+    if (valueBegin < 0)
+        return tag;
+    const std::optional<qint64> seconds = DurationSeconds(tag.mid(valueBegin, valueEnd - valueBegin));
+    if (!seconds || *seconds >= 12LL * 31 * 86400)
+        return tag;
+    const qint64 days = *seconds / 86400, rest = *seconds % 86400;
+    const QByteArray date = QStringLiteral("0000-%1-%2T%3:%4:%5")
+                                .arg(days / 31 + 1, 2, 10, QChar(u'0'))
+                                .arg(days % 31 + 1, 2, 10, QChar(u'0'))
+                                .arg(rest / 3600, 2, 10, QChar(u'0'))
+                                .arg(rest / 60 % 60, 2, 10, QChar(u'0'))
+                                .arg(rest % 60, 2, 10, QChar(u'0'))
+                                .toLatin1();
+    const qsizetype nameBegin = tag.lastIndexOf(kTimeValue, valueBegin);
+    QByteArray out = tag;
+    // The later attribute first, so that the earlier one's positions stay.
+    if (nameBegin > typeBegin) {
+        out.replace(nameBegin, valueEnd - nameBegin, "office:date-value=\"" + date);
+        out.replace(typeBegin, typeEnd - typeBegin, "date");
+    } else {
+        out.replace(typeBegin, typeEnd - typeBegin, "date");
+        out.replace(nameBegin, valueEnd - nameBegin, "office:date-value=\"" + date);
+    }
+    return out;
+}
+
+// The .ods content as liborcus 0.17 reads all of it: each run of spaces kept as <text:s/>
+// or <text:s text:c="N"/> written out as its spaces, a cell's paragraphs joined by line
+// breaks into one, and time cells as date cells (TimeAsDate). liborcus drops the runs,
+// keeps only a cell's last paragraph, and drops time cells, while it keeps the spaces and
+// line breaks of a paragraph's text. Throws WorkbookRefused(true) when the spaces would make
+// the content larger than the archive may unpack to.
+QByteArray OdsContent(const QByteArray& xml)
+{
+    const QByteArrayView view(xml);
     QByteArray out;
     qsizetype from = 0;
     qsizetype at = xml.indexOf('<');
     while (at >= 0) {
+        const QByteArrayView rest = view.sliced(at);
         qsizetype next = at + 1;
-        if (xml.mid(at, kSpace.size() + 1) == kSpace + '/' || xml.mid(at, kSpace.size() + 1) == kSpace + ' ') {
+        if (rest.startsWith("<text:s/") || rest.startsWith("<text:s ")) {
             const qsizetype end = xml.indexOf("/>", at);
             if (end < 0)
                 break;
@@ -245,14 +327,25 @@ QByteArray OdsTexts(const QByteArray& xml)
             out += xml.mid(from, at - from);
             out += QByteArray(static_cast<qsizetype>(count), ' ');
             from = next = end + 2;
-        } else if (xml.mid(at, kParagraphs.size()) == kParagraphs && at + kParagraphs.size() < xml.size() &&
-                   (xml[at + kParagraphs.size()] == '>' || xml[at + kParagraphs.size()] == ' ')) {
-            const qsizetype end = xml.indexOf('>', at + kParagraphs.size());
+        } else if (rest.startsWith("</text:p><text:p>") || rest.startsWith("</text:p><text:p ")) {
+            const qsizetype end = xml.indexOf('>', at + 16);
             if (end < 0)
                 break;
             out += xml.mid(from, at - from);
             out += "&#10;";
             from = next = end + 1;
+        } else if (rest.startsWith("<table:table-cell ")) {
+            const qsizetype end = xml.indexOf('>', at);
+            if (end < 0)
+                break;
+            const QByteArray tag = xml.mid(at, end - at);
+            const QByteArray changed = TimeAsDate(tag);
+            if (changed != tag) {
+                out += xml.mid(from, at - from);
+                out += changed;
+                from = end;
+            }
+            next = end;
         }
         at = xml.indexOf('<', next);
     }
@@ -321,7 +414,7 @@ QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind)
         if (kind == ArchiveKind::Xlsx && name.startsWith("xl/worksheets/") && name.endsWith(".xml"))
             return FormulaResultTypes(data);
         if (kind == ArchiveKind::Ods && name == "content.xml")
-            return OdsTexts(data);
+            return OdsContent(data);
         return data;
     };
 

@@ -172,6 +172,21 @@ TEST(ImportReader, KeepsOdsSpacesAndParagraphs)
     ExpectText(s.At(2, 0), "x\n y");
 }
 
+// liborcus 0.17 drops .ods time cells; they arrive as the time's text, as .xls and .xlsx
+// times do, hours counted on past a day.
+TEST(ImportReader, ReadsOdsTimes)
+{
+    const Workbook book = ReadWorkbook(ImportFixture("results.ods"));
+    const Worksheet& s = book.sheets.at(0);
+    const char* times[] = {"13:30:00", "06:15:30", "36:00:00", "00:00:00"};
+    for (int col = 0; col < 4; ++col) {
+        SCOPED_TRACE(col);
+        ExpectText(s.At(3, col), times[col]);
+        EXPECT_EQ(s.At(3, col).doubt, Doubt::Date);
+    }
+    ExpectText(book.sheets.at(0).At(0, 0), "  3,5");  // the content rewritten once for both
+}
+
 // openpyxl names the parts of a workbook by absolute paths, which liborcus 0.17 does not
 // follow; the reader makes them relative first.
 TEST(ImportReader, ReadsXlsxWithAbsolutePartNames)

@@ -15,9 +15,11 @@ namespace {
 
 constexpr std::size_t kBlockRealisations = 1024;
 constexpr std::size_t kChunkHours = 16;
-// The chunk cache of the discharge: a block's row of chunks for hydrographs of up to 1000
-// hours (63 chunks of 64 KB) with room to spare.
-constexpr std::size_t kChunkCacheBytes = std::size_t(16) << 20;
+// The chunk cache of the discharge: in writing, a block's row of chunks for hydrographs of up
+// to 1000 hours (63 chunks of 64 KB) with room to spare; in reading, the few chunks one read
+// of 1024 realisations x a block of hours meets.
+constexpr std::size_t kWriteCacheBytes = std::size_t(8) << 20;
+constexpr std::size_t kReadCacheBytes = std::size_t(1) << 20;
 constexpr int kLayoutVersion = 1;
 
 void Mix(std::uint64_t& hash, const void* data, std::size_t size)
@@ -101,7 +103,7 @@ HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& ide
     const std::size_t chunks[2] = {std::min<std::size_t>(kBlockRealisations, std::max<std::size_t>(1, identity.count)),
                                    kChunkHours};
     Check(nc_def_var_chunking(ncid_, discharge_, NC_CHUNKED, chunks));
-    Check(nc_set_var_chunk_cache(ncid_, discharge_, kChunkCacheBytes, 1009, 0.75f));
+    Check(nc_set_var_chunk_cache(ncid_, discharge_, kWriteCacheBytes, 1009, 0.75f));
     length_ = variable("hydrograph_length", NC_INT, 1, &realisationDim, "length of the hydrograph", "hours");
     peak_ = variable("peak_discharge", NC_FLOAT, 1, &realisationDim, "peak discharge", "m3 s-1");
     peakHour_ =
@@ -194,11 +196,11 @@ void HydrographWriter::Flush()
     const int hours = *std::max_element(lengths_.begin(), lengths_.end());
     if (hours > 0) {
         // One rectangle of the block's rows, padded with the fill value.
-        std::vector<float> block(n * static_cast<std::size_t>(hours), NC_FILL_FLOAT);
+        block_.assign(n * static_cast<std::size_t>(hours), NC_FILL_FLOAT);
         for (std::size_t r = 0; r < n; ++r)
-            std::copy(rows_[r].begin(), rows_[r].end(), block.begin() + static_cast<std::ptrdiff_t>(r * hours));
+            std::copy(rows_[r].begin(), rows_[r].end(), block_.begin() + static_cast<std::ptrdiff_t>(r * hours));
         const std::size_t blockCount[2] = {n, static_cast<std::size_t>(hours)};
-        Check(nc_put_vara_float(ncid_, discharge_, start, blockCount, block.data()));
+        Check(nc_put_vara_float(ncid_, discharge_, start, blockCount, block_.data()));
     }
     if (hours > timeLength_) {
         std::vector<int> times;
@@ -266,7 +268,7 @@ HydrographReader::HydrographReader(const QString& path) : path_(path)
         firstFailure_ = TextAttribute("first_failure");
     }
     Check(nc_inq_varid(ncid_, "discharge", &discharge_));
-    Check(nc_set_var_chunk_cache(ncid_, discharge_, kChunkCacheBytes, 1009, 0.75f));
+    Check(nc_set_var_chunk_cache(ncid_, discharge_, kReadCacheBytes, 61, 0.75f));
 }
 
 HydrographReader::~HydrographReader()
@@ -305,28 +307,34 @@ std::vector<int> HydrographReader::Lengths() const
     return lengths;
 }
 
-std::vector<model::RealisationSummary> HydrographReader::Summaries() const
+void HydrographReader::AppendSummaries(std::vector<model::RealisationSummary>& out) const
 {
-    const std::size_t n = static_cast<std::size_t>(identity_.count);
-    std::vector<model::RealisationSummary> summaries(n);
-    if (n == 0)
-        return summaries;
-    std::vector<float> peaks(n);
-    std::vector<int> hours(n);
-    std::vector<double> volumes(n);
-    std::vector<signed char> computed(n);
-    int id = 0;
-    Check(nc_inq_varid(ncid_, "peak_discharge", &id));
-    Check(nc_get_var_float(ncid_, id, peaks.data()));
-    Check(nc_inq_varid(ncid_, "peak_hour", &id));
-    Check(nc_get_var_int(ncid_, id, hours.data()));
-    Check(nc_inq_varid(ncid_, "outflow_volume", &id));
-    Check(nc_get_var_double(ncid_, id, volumes.data()));
-    Check(nc_inq_varid(ncid_, "computed", &id));
-    Check(nc_get_var_schar(ncid_, id, computed.data()));
-    for (std::size_t i = 0; i < n; ++i)
-        summaries[i] = {computed[i] != 0, peaks[i], hours[i], volumes[i]};
-    return summaries;
+    int peakVar = 0, hourVar = 0, volumeVar = 0, computedVar = 0;
+    Check(nc_inq_varid(ncid_, "peak_discharge", &peakVar));
+    Check(nc_inq_varid(ncid_, "peak_hour", &hourVar));
+    Check(nc_inq_varid(ncid_, "outflow_volume", &volumeVar));
+    Check(nc_inq_varid(ncid_, "computed", &computedVar));
+    const std::size_t total = static_cast<std::size_t>(identity_.count);
+    out.reserve(out.size() + total);
+    constexpr std::size_t kBlock = 65536;
+    std::vector<float> peaks;
+    std::vector<int> hours;
+    std::vector<double> volumes;
+    std::vector<signed char> computed;
+    for (std::size_t start = 0; start < total; start += kBlock) {
+        const std::size_t n = std::min(kBlock, total - start);
+        peaks.resize(n);
+        hours.resize(n);
+        volumes.resize(n);
+        computed.resize(n);
+        const std::size_t at[1] = {start}, count[1] = {n};
+        Check(nc_get_vara_float(ncid_, peakVar, at, count, peaks.data()));
+        Check(nc_get_vara_int(ncid_, hourVar, at, count, hours.data()));
+        Check(nc_get_vara_double(ncid_, volumeVar, at, count, volumes.data()));
+        Check(nc_get_vara_schar(ncid_, computedVar, at, count, computed.data()));
+        for (std::size_t i = 0; i < n; ++i)
+            out.push_back({computed[i] != 0, peaks[i], hours[i], volumes[i]});
+    }
 }
 
 void HydrographReader::ReadBlock(std::int64_t r0, std::int64_t n, int h0, int hours, const std::vector<int>& lengths,

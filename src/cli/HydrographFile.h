@@ -75,6 +75,7 @@ private:
     std::vector<float> peaks_;
     std::vector<double> volumes_;
     std::vector<signed char> computed_flags_;
+    std::vector<float> block_;  // the block's rectangle, reused
 };
 
 // A file of the layout above, opened for reading. Failures throw moravel::Error naming the
@@ -93,8 +94,9 @@ public:
     const QString& FirstFailure() const { return firstFailure_; }
     int TimeLength() const { return timeLength_; }
 
-    // Per-realisation figures of realisations [0, count) of the file, in order.
-    std::vector<model::RealisationSummary> Summaries() const;
+    // Appends the per-realisation figures of realisations [0, count) of the file, in order
+    // (read a block at a time, so that nothing but `out` grows with the count).
+    void AppendSummaries(std::vector<model::RealisationSummary>& out) const;
     std::vector<int> Lengths() const;
     // The discharge of realisations [r0, r0 + n) at hours [h0, h0 + hours) (h0 from 1), row by
     // row into `out` (n x hours values), as the band counts it: 0 after a hydrograph's end.

@@ -116,9 +116,12 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographRe
         return result;
     result.seed = parts.front()->Identity().seed;
     std::vector<std::vector<int>> lengths;
+    std::int64_t total = 0;
+    for (const auto& part : parts)
+        total += part->Identity().count;
+    result.realisations.reserve(static_cast<std::size_t>(total));
     for (const auto& part : parts) {
-        const std::vector<model::RealisationSummary> s = part->Summaries();
-        result.realisations.insert(result.realisations.end(), s.begin(), s.end());
+        part->AppendSummaries(result.realisations);
         lengths.push_back(part->Lengths());
         if (part->FirstFailureIndex() >= 0 && result.firstFailureIndex < 0) {
             result.firstFailureIndex = static_cast<int>(part->FirstFailureIndex());
@@ -126,23 +129,24 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographRe
         }
     }
     result.requested = static_cast<int>(result.realisations.size());
-    std::vector<double> peak, time, volume;
     for (std::size_t p = 0; p < parts.size(); ++p)
-        for (std::size_t i = 0; i < lengths[p].size(); ++i) {
-            const model::RealisationSummary& r =
-                result.realisations[static_cast<std::size_t>(parts[p]->Identity().first) + i];
-            if (!r.ok)
-                continue;
-            ++result.succeeded;
-            result.longestHydrograph = std::max(result.longestHydrograph, lengths[p][i]);
-            peak.push_back(r.peak);
-            time.push_back(r.peakHour);
-            volume.push_back(r.volume);
-        }
+        for (std::size_t i = 0; i < lengths[p].size(); ++i)
+            if (result.realisations[static_cast<std::size_t>(parts[p]->Identity().first) + i].ok)
+                result.longestHydrograph = std::max(result.longestHydrograph, lengths[p][i]);
+    // The spreads one quantity at a time, over the computed realisations in index order (as the
+    // series window sums them for the mean).
+    const auto spread = [&result](double (*of)(const model::RealisationSummary&)) {
+        std::vector<double> values;
+        for (const model::RealisationSummary& r : result.realisations)
+            if (r.ok)
+                values.push_back(of(r));
+        return model::SpreadOf(std::move(values));
+    };
+    result.peak = spread([](const model::RealisationSummary& r) { return static_cast<double>(r.peak); });
+    result.peakHour = spread([](const model::RealisationSummary& r) { return static_cast<double>(r.peakHour); });
+    result.volume = spread([](const model::RealisationSummary& r) { return r.volume; });
+    result.succeeded = result.peak.count;
     result.failed = result.requested - result.succeeded;
-    result.peak = model::SpreadOf(std::move(peak));
-    result.peakHour = model::SpreadOf(std::move(time));
-    result.volume = model::SpreadOf(std::move(volume));
 
     // The band, a block of hours at a time: every computed realisation's discharge at those
     // hours, in index order, then the percentiles hour by hour.

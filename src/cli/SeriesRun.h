@@ -57,7 +57,7 @@ public:
 
 // Memory for the hour block of the band: hours are read `budget / (4 bytes x realisations)` at a
 // time (at least one).
-constexpr std::size_t kMergeBandBudgetBytes = std::size_t(64) << 20;
+constexpr std::size_t kMergeBandBudgetBytes = std::size_t(16) << 20;
 
 // The files of a series' ranges, checked to be one series: the same seed and inputs, ranges
 // that follow one another from index 0 without gap or overlap. Sorted by first index. Throws

@@ -46,7 +46,7 @@ struct Option {
 const std::vector<Option>& Options()
 {
     static const std::vector<Option> options = {
-        {"--seed", true, kRun | kManifest,
+        {"--seed", true, kRun,
          [](Arguments& a, const QString& v) {
              bool ok = false;
              const qulonglong seed = v.toULongLong(&ok);
@@ -192,7 +192,7 @@ QString UsageText()
         "  moravel-run merge KATALOG... --out KATALOG\n"
         "      połączenie fragmentów: podsumowanie, hydrogramy i pasmo całej serii\n"
         "  moravel-run manifest ZESTAWIENIE.csv --out KATALOG\n"
-        "      wiele projektów: wiersz 'projekt,seria,ziarno' na projekt\n"
+        "      wiele projektów: wiersz 'projekt,realizacje,ziarno' na projekt\n"
         "Opcje:\n"
         "  --separator C   separator dziesiętny plików danych (domyślnie ten z ustawień\n"
         "                  regionalnych, jak w oknie programu)\n"

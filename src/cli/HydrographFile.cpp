@@ -16,10 +16,10 @@ namespace {
 constexpr std::size_t kBlockRealisations = 1024;
 constexpr std::size_t kChunkHours = 16;
 // The chunk cache of the discharge: in writing, a block's row of chunks for hydrographs of up
-// to 1000 hours (63 chunks of 64 KB) with room to spare; in reading, the few chunks one read
-// of 1024 realisations x a block of hours meets.
+// to 1000 hours (63 chunks of 64 KB) with room to spare; in reading, the chunk or two one read
+// of 1024 realisations x a block of hours meets (a merge holds a hundred files open at once).
 constexpr std::size_t kWriteCacheBytes = std::size_t(8) << 20;
-constexpr std::size_t kReadCacheBytes = std::size_t(1) << 20;
+constexpr std::size_t kReadCacheBytes = std::size_t(256) << 10;
 constexpr int kLayoutVersion = 1;
 
 void Mix(std::uint64_t& hash, const void* data, std::size_t size)
@@ -273,8 +273,24 @@ HydrographReader::HydrographReader(const QString& path) : path_(path)
 
 HydrographReader::~HydrographReader()
 {
+    Release();
+}
+
+void HydrographReader::Release() const
+{
     if (ncid_ >= 0)
         nc_close(ncid_);
+    ncid_ = -1;
+}
+
+int HydrographReader::Id() const
+{
+    if (ncid_ < 0) {
+        Check(nc_open(QFile::encodeName(path_).constData(), NC_NOWRITE, &ncid_));
+        Check(nc_inq_varid(ncid_, "discharge", &discharge_));
+        Check(nc_set_var_chunk_cache(ncid_, discharge_, kReadCacheBytes, 61, 0.75f));
+    }
+    return ncid_;
 }
 
 void HydrographReader::Fail(const QString& reason) const
@@ -301,19 +317,19 @@ std::vector<int> HydrographReader::Lengths() const
 {
     std::vector<int> lengths(static_cast<std::size_t>(identity_.count));
     int id = 0;
-    Check(nc_inq_varid(ncid_, "hydrograph_length", &id));
+    Check(nc_inq_varid(Id(), "hydrograph_length", &id));
     if (!lengths.empty())
-        Check(nc_get_var_int(ncid_, id, lengths.data()));
+        Check(nc_get_var_int(Id(), id, lengths.data()));
     return lengths;
 }
 
 void HydrographReader::AppendSummaries(std::vector<model::RealisationSummary>& out) const
 {
     int peakVar = 0, hourVar = 0, volumeVar = 0, computedVar = 0;
-    Check(nc_inq_varid(ncid_, "peak_discharge", &peakVar));
-    Check(nc_inq_varid(ncid_, "peak_hour", &hourVar));
-    Check(nc_inq_varid(ncid_, "outflow_volume", &volumeVar));
-    Check(nc_inq_varid(ncid_, "computed", &computedVar));
+    Check(nc_inq_varid(Id(), "peak_discharge", &peakVar));
+    Check(nc_inq_varid(Id(), "peak_hour", &hourVar));
+    Check(nc_inq_varid(Id(), "outflow_volume", &volumeVar));
+    Check(nc_inq_varid(Id(), "computed", &computedVar));
     const std::size_t total = static_cast<std::size_t>(identity_.count);
     out.reserve(out.size() + total);
     constexpr std::size_t kBlock = 65536;
@@ -328,10 +344,10 @@ void HydrographReader::AppendSummaries(std::vector<model::RealisationSummary>& o
         volumes.resize(n);
         computed.resize(n);
         const std::size_t at[1] = {start}, count[1] = {n};
-        Check(nc_get_vara_float(ncid_, peakVar, at, count, peaks.data()));
-        Check(nc_get_vara_int(ncid_, hourVar, at, count, hours.data()));
-        Check(nc_get_vara_double(ncid_, volumeVar, at, count, volumes.data()));
-        Check(nc_get_vara_schar(ncid_, computedVar, at, count, computed.data()));
+        Check(nc_get_vara_float(Id(), peakVar, at, count, peaks.data()));
+        Check(nc_get_vara_int(Id(), hourVar, at, count, hours.data()));
+        Check(nc_get_vara_double(Id(), volumeVar, at, count, volumes.data()));
+        Check(nc_get_vara_schar(Id(), computedVar, at, count, computed.data()));
         for (std::size_t i = 0; i < n; ++i)
             out.push_back({computed[i] != 0, peaks[i], hours[i], volumes[i]});
     }
@@ -348,7 +364,8 @@ void HydrographReader::ReadBlock(std::int64_t r0, std::int64_t n, int h0, int ho
         std::vector<float> buffer(static_cast<std::size_t>(n) * static_cast<std::size_t>(stored));
         const std::size_t start[2] = {static_cast<std::size_t>(r0), static_cast<std::size_t>(h0 - 1)};
         const std::size_t count[2] = {static_cast<std::size_t>(n), static_cast<std::size_t>(stored)};
-        Check(nc_get_vara_float(ncid_, discharge_, start, count, buffer.data()));
+        const int id = Id();
+        Check(nc_get_vara_float(id, discharge_, start, count, buffer.data()));
         for (std::int64_t r = 0; r < n; ++r) {
             const int length = lengths[static_cast<std::size_t>(r0 + r)];
             const int within = std::clamp(length - h0 + 1, 0, stored);

@@ -103,14 +103,18 @@ public:
     void ReadBlock(std::int64_t r0, std::int64_t n, int h0, int hours, const std::vector<int>& lengths,
                    float* out) const;
 
+    // Closes the file until its next read: a merge of many parts keeps one open at a time.
+    void Release() const;
+
 private:
     [[noreturn]] void Fail(const QString& reason) const;
     void Check(int status) const;
     QString TextAttribute(const char* name) const;
+    int Id() const;  // the open file, opened again after Release
 
     QString path_;
-    int ncid_ = -1;
-    int discharge_ = 0;
+    mutable int ncid_ = -1;
+    mutable int discharge_ = 0;
     RangeIdentity identity_;
     std::int64_t firstFailureIndex_ = -1;
     QString firstFailure_;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "cli/Arguments.h"
 #include "cli/HydrographFile.h"
@@ -243,6 +244,98 @@ int RunMerge(const Arguments& a)
     return kExitOk;
 }
 
+// ---- Manifest: many projects in one call
+
+// One line of a manifest: "projekt,realizacje,ziarno" (the project relative to the manifest's
+// folder; no count: one realisation; no seed: a clock seed, printed).
+struct ManifestLine {
+    int number = 0;
+    QString project;
+    std::int64_t count = 1;
+    std::optional<std::uint64_t> seed;
+};
+
+std::vector<ManifestLine> ReadManifest(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
+    const QDir folder = QFileInfo(path).absoluteDir();
+    std::vector<ManifestLine> lines;
+    const QStringList texts = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QString text = texts[i].trimmed();
+        // Blank lines, comments and the heading.
+        if (text.isEmpty() || text.startsWith(QLatin1Char('#')) ||
+            (i == 0 && text.startsWith(QLatin1String("projekt"))))
+            continue;
+        const int number = static_cast<int>(i + 1);
+        const auto refuse = [&](const QString& why) {
+            throw Error(QStringLiteral("%1, wiersz %2: %3").arg(path).arg(number).arg(why));
+        };
+        const QStringList fields = text.split(QLatin1Char(','));
+        if (fields.size() > 3)
+            refuse(QStringLiteral("wiersz ma więcej niż trzy pola (projekt,realizacje,ziarno)"));
+        ManifestLine line;
+        line.number = number;
+        line.project = folder.filePath(fields[0].trimmed());
+        bool ok = true;
+        if (fields.size() > 1 && !fields[1].trimmed().isEmpty()) {
+            line.count = fields[1].trimmed().toLongLong(&ok);
+            if (!ok || line.count < 1)
+                refuse(QStringLiteral("liczba realizacji '%1' nie jest liczbą naturalną").arg(fields[1].trimmed()));
+        }
+        if (fields.size() > 2 && !fields[2].trimmed().isEmpty()) {
+            line.seed = fields[2].trimmed().toULongLong(&ok);
+            if (!ok)
+                refuse(QStringLiteral("ziarno '%1' nie jest liczbą całkowitą").arg(fields[2].trimmed()));
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Each line's series into a results folder of its own, OUT/NNN-name (NNN the line's number):
+// realizacje.csv, hydrogramy.nc and pasmo.csv. The first line that fails ends the call, with
+// the manifest's line named; the folders of the lines before it stay.
+int RunManifest(const Arguments& a)
+{
+    const QString& manifest = a.operands.front();
+    const std::vector<ManifestLine> lines = ReadManifest(manifest);
+    if (!QDir().mkpath(a.out))
+        throw OutputError(QStringLiteral("Nie można utworzyć katalogu ") + a.out);
+    const QChar separator = DecimalSeparator(a);
+    for (const ManifestLine& line : lines) {
+        const auto where = [&](const QString& text) {
+            return QStringLiteral("%1, wiersz %2: %3").arg(manifest).arg(line.number).arg(text);
+        };
+        try {
+            const QString folderPath = QDir(a.out).filePath(QStringLiteral("%1-%2")
+                                                                .arg(line.number, 3, 10, QLatin1Char('0'))
+                                                                .arg(QFileInfo(line.project).completeBaseName()));
+            CheckResultsFolder(folderPath);
+            const model::ComputationInputs inputs = ReadInputs(line.project, separator, true);
+            std::uint64_t seed = 0;
+            if (line.seed) {
+                seed = *line.seed;
+            } else {
+                seed = model::ClockSeed();
+                Say(where(QStringLiteral("ziarno %1").arg(seed)));
+            }
+            const RangeIdentity identity{seed, 0, line.count, InputsFingerprint(inputs)};
+            StagedFolder folder(folderPath);
+            const RangeOutcome outcome = RunIntoFolder(inputs, line.project, identity, folder, true, a.quiet);
+            folder.Commit();
+            ReportFailures(outcome.failed, line.count, outcome.firstFailureIndex, outcome.firstFailure);
+        } catch (const OutputError& e) {
+            throw OutputError(where(e.text()));
+        } catch (const Error& e) {
+            throw DataError(where(e.text()));
+        }
+    }
+    return kExitOk;
+}
+
 int Dispatch(const Arguments& a)
 {
     switch (a.command) {
@@ -255,7 +348,7 @@ int Dispatch(const Arguments& a)
         case Command::Merge:
             return RunMerge(a);
         case Command::Manifest:
-            throw UsageError(QStringLiteral("Polecenie manifest nie jest jeszcze dostępne"));
+            return RunManifest(a);
         case Command::Run:
             break;
     }

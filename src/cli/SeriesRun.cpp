@@ -123,6 +123,7 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographRe
     for (const auto& part : parts) {
         part->AppendSummaries(result.realisations);
         lengths.push_back(part->Lengths());
+        part->Release();
         if (part->FirstFailureIndex() >= 0 && result.firstFailureIndex < 0) {
             result.firstFailureIndex = static_cast<int>(part->FirstFailureIndex());
             result.firstFailure = part->FirstFailure();
@@ -178,6 +179,7 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographRe
                     ++k;
                 }
             }
+            parts[p]->Release();
         }
         for (int h = 0; h < hours; ++h)
             model::PercentilesInPlace(values.data() + static_cast<std::size_t>(h) * ok, ok, model::kSeriesLevels.data(),

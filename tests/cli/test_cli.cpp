@@ -142,6 +142,39 @@ TEST_F(SeriesTest, MergeRefusesPartsThatAreNotOneSeries)
     }
 }
 
+TEST_F(SeriesTest, AManifestRunsEachProjectAsItsOwnSeries)
+{
+    QTemporaryDir work;
+    const auto write = [&](const char* name, const QByteArray& text) {
+        QFile f(work.filePath(QString::fromUtf8(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    const QByteArray example = QFile::encodeName(kProject);
+    write("projekty.csv",
+          "projekt,realizacje,ziarno\n# the example twice\n" + example + ",300,11\n\n" + example + ",20,5\n");
+    CliResult r =
+        RunCli({"manifest", work.filePath("projekty.csv"), "--separator", ",", "--out", work.filePath("out")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // Each line's folder is the series of its line.
+    EXPECT_EQ(FileBytes(work.filePath("out/003-zlewnia/realizacje.csv")), FileBytes(Path("s.csv")));
+    EXPECT_EQ(FileBytes(work.filePath("out/003-zlewnia/pasmo.csv")), FileBytes(Path("b.csv")));
+    EXPECT_EQ(CsvRows(FileBytes(work.filePath("out/005-zlewnia/realizacje.csv"))).size(), 21u);
+
+    // A faulty line is named, and ends the call with its error's code.
+    write("zle.csv", example + ",5,1\nbrak.kpr,5,1\n");
+    r = RunCli({"manifest", work.filePath("zle.csv"), "--separator", ",", "--out", work.filePath("zle")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(work.filePath("zle.csv") + ", wiersz 2: " + work.filePath("brak.kpr") +
+                               ": Nie można otworzyć pliku"))
+        << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(work.filePath("zle/001-zlewnia/pasmo.csv")));
+    write("liczba.csv", example + ",dużo,1\n");
+    r = RunCli({"manifest", work.filePath("liczba.csv"), "--out", work.filePath("liczba")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("wiersz 1: liczba realizacji 'dużo' nie jest liczbą naturalną")) << r.err.toStdString();
+}
+
 // Reads a NetCDF file back through the library.
 class NcFile {
 public:

@@ -87,6 +87,8 @@ void CheckRun(const Arguments& a)
     Require(a.operands.size() == 1, QStringLiteral("Podaj jeden plik projektu (.kpr)"));
     if (a.IsShard()) {
         Require(a.first && a.count, QStringLiteral("Opcje --first i --count występują razem"));
+        Require(*a.first + *a.count <= kMaxRealisationNumber,
+                QStringLiteral("Numery realizacji fragmentu nie mogą przekraczać %1").arg(kMaxRealisationNumber));
         Require(a.seed.has_value(),
                 QStringLiteral("Fragment serii wymaga ziarna (--seed): fragmenty łączy się tylko z tej samej serii"));
         Require(!a.out.isEmpty(), QStringLiteral("Fragment serii wymaga katalogu wyników (--out)"));
@@ -95,7 +97,10 @@ void CheckRun(const Arguments& a)
                 QStringLiteral("Fragment serii zapisuje hydrogramy w swoim katalogu; pasmo liczy dopiero 'merge'"));
         return;
     }
-    if (!a.series)
+    if (a.series)
+        Require(*a.series <= kMaxRealisationNumber,
+                QStringLiteral("Seria może mieć najwyżej %1 realizacji").arg(kMaxRealisationNumber));
+    else
         Require(a.hydrographs.isEmpty() && a.band.isEmpty(),
                 QStringLiteral("Opcje --hydrographs i --band dotyczą serii (--series N)"));
 }

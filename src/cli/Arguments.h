@@ -22,6 +22,9 @@ namespace moravel::cli {
 
 enum class Command { Run, Merge, Manifest, Help, Version };
 
+// Realisations are numbered from 1 in the tables, as 32-bit integers.
+inline constexpr std::int64_t kMaxRealisationNumber = 2147483647;
+
 struct Arguments {
     Command command = Command::Run;
     QStringList operands;  // the project (run), the shard folders (merge), the manifest

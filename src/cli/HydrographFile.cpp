@@ -268,7 +268,8 @@ HydrographReader::HydrographReader(const QString& path) : path_(path)
         firstFailure_ = TextAttribute("first_failure");
     }
     Check(nc_inq_varid(ncid_, "discharge", &discharge_));
-    Check(nc_set_var_chunk_cache(ncid_, discharge_, kReadCacheBytes, 61, 0.75f));
+    // Opened again when read: many parts are checked before any is read.
+    Release();
 }
 
 HydrographReader::~HydrographReader()

@@ -17,7 +17,7 @@ namespace {
 // The temporary's name template: hidden, beside the output, on the same file system.
 QString TemporaryTemplate(const QString& path)
 {
-    const QFileInfo info(path);
+    const QFileInfo info(QDir::cleanPath(path));
     return info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".moravel-XXXXXX"));
 }
 
@@ -113,7 +113,7 @@ void CheckResultsFolder(const QString& path)
                 .arg(path));
 }
 
-StagedFolder::StagedFolder(const QString& path) : path_(path)
+StagedFolder::StagedFolder(const QString& path) : path_(QDir::cleanPath(path))
 {
     CheckResultsFolder(path);
     QByteArray name = QFile::encodeName(TemporaryTemplate(path));

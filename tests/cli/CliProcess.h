@@ -18,11 +18,15 @@ struct CliResult {
     QString err;
 };
 
-inline CliResult RunCli(const QStringList& arguments, const QString& folder = QString())
+// `locale`, when given, is the child's LC_ALL.
+inline CliResult RunCli(const QStringList& arguments, const QString& locale = QString())
 {
     QProcess process;
-    if (!folder.isEmpty())
-        process.setWorkingDirectory(folder);
+    if (!locale.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        process.setProcessEnvironment(env);
+    }
     process.start(QStringLiteral(MORAVEL_RUN), arguments);
     CliResult r;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)

@@ -278,6 +278,36 @@ TEST(CommandLine, AClockSeedIsPrintedAndRepeatsTheRealisation)
     EXPECT_GT(CsvRows(first.out).size(), 30u);
 }
 
+// A bar on a terminal (util-linux's script gives the program one), nothing in a log.
+TEST(CommandLine, ProgressIsDrawnOnATerminalOnly)
+{
+    QTemporaryDir work;
+    const QString command = QStringLiteral("%1 %2 --separator , --seed 1 --series 300 --out %3")
+                                .arg(QStringLiteral(MORAVEL_RUN), kProject, work.filePath("s.csv"));
+    QProcess terminal;
+    terminal.start(QStringLiteral("script"), {"-qec", command, "/dev/null"});
+    ASSERT_TRUE(terminal.waitForFinished(120000));
+    EXPECT_EQ(terminal.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(terminal.readAllStandardOutput()).contains("] 300/300 realizacji, zostało ok."));
+    const CliResult log =
+        RunCli({kProject, "--separator", ",", "--seed", "1", "--series", "300", "--out", work.filePath("s2.csv")});
+    EXPECT_EQ(log.exitCode, 0);
+    EXPECT_EQ(log.err, QString());
+}
+
+// The data files' decimal separator is the system locale's, as in the window, unless named.
+TEST(CommandLine, TheDecimalSeparatorOfTheDataIsTheLocalesUnlessNamed)
+{
+    const CliResult named = RunCli({kProject, "--seed", "3", "--separator", ","}, "C");
+    ASSERT_EQ(named.exitCode, 0) << named.err.toStdString();
+    const CliResult polish = RunCli({kProject, "--seed", "3"}, "pl_PL.UTF-8");
+    ASSERT_EQ(polish.exitCode, 0) << polish.err.toStdString();
+    EXPECT_EQ(polish.out, named.out);
+    const CliResult c = RunCli({kProject, "--seed", "3"}, "C");
+    EXPECT_EQ(c.exitCode, 1);
+    EXPECT_TRUE(c.err.contains("Brak średniego współczynnika CN")) << c.err.toStdString();
+}
+
 TEST(CommandLine, ErrorsNameTheFileExitWithTheirCodeAndLeaveNothingHalfWritten)
 {
     QTemporaryDir work;

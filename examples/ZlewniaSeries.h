@@ -1,36 +1,16 @@
 #pragma once
-// The example case "zlewnia" as the inputs of a computation: its three records' texts handed
-// to the one builder of a computation's inputs, as the window hands it its controls' texts.
+// The example case "zlewnia" as the inputs of a computation: its three records handed to the
+// one way from records to a computation's inputs, as the window computes after opening them.
 #include "ZlewniaCase.h"
+#include "files/ProjectInputs.h"
 #include "model/ComputationInputs.h"
-#include "model/LandUse.h"
 
 namespace moravel::examples {
 
 inline model::ComputationInputs ZlewniaSeriesInputs()
 {
-    const QChar sep = QLatin1Char(',');
-    const files::RainfallRecord rain = ZlewniaRainfall();
-    const files::ScsRecord scs = ZlewniaLandUse();
-    const files::ParametersRecord par = ZlewniaParameters();
-
-    model::ComputationTexts texts;
-    texts.hourCount = rain.hourCount;
-    for (int i = 1; i <= rain.hours.size(); ++i)
-        texts.rainfall.push_back(rain.Hour(i));
-    texts.landUseAreas = scs.areas;
-    texts.parameters.RB = par.values[0];
-    texts.parameters.RL = par.values[1];
-    texts.parameters.RA = par.values[2];
-    texts.parameters.So = par.values[3];
-    texts.parameters.Lo = par.values[4];
-    texts.parameters.b = par.values[5];
-    texts.parameters.n = par.values[6];
-
-    model::LandUseState landUse;
-    for (int g = 0; g < model::kSoilGroups; ++g)
-        model::ReadOtherCurveNumber(landUse, g, scs.ownClassCn[static_cast<std::size_t>(g)]);
-    return model::BuildComputationInputs(texts, landUse, sep, [] {});
+    return files::ComputationInputsOfRecords(ZlewniaRainfall(), ZlewniaLandUse(), ZlewniaParameters(), QLatin1Char(','),
+                                             [] {});
 }
 
 }  // namespace moravel::examples

@@ -33,14 +33,21 @@ QChar CsvFieldSeparator(QChar decimalSeparator)
 
 CsvTable::CsvTable(QChar decimalSeparator) : separator_(CsvFieldSeparator(decimalSeparator)) {}
 
-void CsvTable::AddRow(const QStringList& fields)
+QString CsvLine(const QStringList& fields, QChar separator)
 {
+    QString line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
-            text_ += separator_;
-        text_ += Field(fields[i], separator_);
+            line += separator;
+        line += Field(fields[i], separator);
     }
-    text_ += QStringLiteral("\r\n");
+    line += QStringLiteral("\r\n");
+    return line;
+}
+
+void CsvTable::AddRow(const QStringList& fields)
+{
+    text_ += CsvLine(fields, separator_);
 }
 
 QByteArray CsvTable::Bytes() const

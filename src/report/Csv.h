@@ -13,6 +13,10 @@ namespace moravel::report {
 
 QChar CsvFieldSeparator(QChar decimalSeparator);
 
+// One row: the fields joined by `separator` (each quoted where it needs it), ending in "\r\n".
+// For tables written row by row as they are made (a long series streamed to a file).
+QString CsvLine(const QStringList& fields, QChar separator);
+
 class CsvTable {
 public:
     explicit CsvTable(QChar decimalSeparator);

@@ -64,20 +64,26 @@ CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator
     return table;
 }
 
+QStringList SeriesRealisationsHeader()
+{
+    return {QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"), kPeakHourHeader,
+            QStringLiteral("Objętość odpływu [m³]"), QStringLiteral("Wynik")};
+}
+
+QStringList SeriesRealisationRow(int number, const model::RealisationSummary& r, QChar decimalSeparator)
+{
+    if (!r.ok)
+        return {QString::number(number), QString(), QString(), QString(), QStringLiteral("nieudana")};
+    return {QString::number(number), text::FormatShortestFloat(r.peak, decimalSeparator), QString::number(r.peakHour),
+            text::FormatGeneral(r.volume, decimalSeparator), QStringLiteral("policzona")};
+}
+
 CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)
 {
     CsvTable table(decimalSeparator);
-    table.AddRow({QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"), kPeakHourHeader,
-                  QStringLiteral("Objętość odpływu [m³]"), QStringLiteral("Wynik")});
-    for (std::size_t i = 0; i < result.realisations.size(); ++i) {
-        const model::RealisationSummary& r = result.realisations[i];
-        if (r.ok)
-            table.AddRow({QString::number(i + 1), text::FormatShortestFloat(r.peak, decimalSeparator),
-                          QString::number(r.peakHour), text::FormatGeneral(r.volume, decimalSeparator),
-                          QStringLiteral("policzona")});
-        else
-            table.AddRow({QString::number(i + 1), QString(), QString(), QString(), QStringLiteral("nieudana")});
-    }
+    table.AddRow(SeriesRealisationsHeader());
+    for (std::size_t i = 0; i < result.realisations.size(); ++i)
+        table.AddRow(SeriesRealisationRow(static_cast<int>(i + 1), result.realisations[i], decimalSeparator));
     return table;
 }
 

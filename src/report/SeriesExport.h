@@ -13,6 +13,11 @@ namespace moravel::report {
 
 // The CSV tables (Csv.h; written with WriteCsvFile): one header row, then a row per hour of the
 // band or per realisation.
+// The realisations table row by row, for writers that stream it: the header, and the row of
+// realisation `number` (1-based).
+QStringList SeriesRealisationsHeader();
+QStringList SeriesRealisationRow(int number, const model::RealisationSummary& r, QChar decimalSeparator);
+
 CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator);
 CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator);
 

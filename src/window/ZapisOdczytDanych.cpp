@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "files/DataFiles.h"
+#include "files/ProjectInputs.h"
 #include "text/Error.h"
 #include "text/NumText.h"
 #include "window/Formatka.h"
@@ -63,14 +64,6 @@ void SetStoredRainfallText(TFormatkaOkno& window, bool effective, int hour, cons
         window.SetEffectiveRainText(hour, text);
     else
         window.SetRainfallText(hour, text);
-}
-
-// A project line that names no file: the project was saved with that choosing dialog
-// cancelled.
-void RequireProjectFileName(const QString& path, const QString& kind)
-{
-    if (path.isEmpty())
-        throw Error(QStringLiteral("Nie można otworzyć pliku %1: projekt nie podaje jego nazwy").arg(kind));
 }
 
 }  // namespace

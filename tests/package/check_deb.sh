@@ -17,6 +17,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$out/list"
 fail=0
 for f in \
     /usr/bin/moravel \
+    /usr/bin/moravel-run \
     /usr/libexec/moravel/moravel-reader \
     /usr/share/applications/moravel.desktop \
     /usr/share/mime/packages/moravel.xml \
@@ -29,6 +30,10 @@ for f in \
     /usr/share/icons/hicolor/scalable/apps/moravel.svg \
     /usr/share/man/man1/moravel.1.gz \
     /usr/share/man/pl/man1/moravel.1.gz \
+    /usr/share/man/man1/moravel-run.1.gz \
+    /usr/share/man/pl/man1/moravel-run.1.gz \
+    /usr/share/doc/moravel/examples/zlewnia.kpr \
+    /usr/share/doc/moravel/examples/cluster/submit.sh \
     /usr/share/doc/moravel/copyright \
     /usr/share/doc/moravel/changelog.gz; do
   grep -qx "$f" "$out/list" || { echo "missing in the package: $f"; fail=1; }
@@ -38,7 +43,8 @@ done
 if grep -q 'moravel-reader-test' "$out/list"; then echo "test build of the helper in the package"; fail=1; fi
 
 dpkg-deb -x "$deb" "$out/root"
-for gz in usr/share/man/man1/moravel.1.gz usr/share/man/pl/man1/moravel.1.gz usr/share/doc/moravel/changelog.gz; do
+for gz in usr/share/man/man1/moravel.1.gz usr/share/man/pl/man1/moravel.1.gz usr/share/man/man1/moravel-run.1.gz \
+    usr/share/man/pl/man1/moravel-run.1.gz usr/share/doc/moravel/changelog.gz; do
   gzip -t "$out/root/$gz" || { echo "not gzip: $gz"; fail=1; }
 done
 grep -q '^Exec=moravel %F$' "$out/root/usr/share/applications/moravel.desktop" || { echo "desktop entry passes no file"; fail=1; }
@@ -56,6 +62,12 @@ for size in 48 64 128 256; do
   [ "$dims" = "${size}x${size}" ] || { echo "icon ${size}: $dims"; fail=1; }
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6svg6' || { echo "no dependency on Qt SVG"; fail=1; }
+dpkg-deb -f "$deb" Depends | grep -q 'libnetcdf' || { echo "no dependency on libnetcdf"; fail=1; }
+# moravel-run needs no display: it links no Qt Widgets or GUI.
+if objdump -p "$out/root/usr/bin/moravel-run" | grep -E 'NEEDED +libQt6(Widgets|Gui)'; then
+  echo "moravel-run links Qt Widgets or Gui"
+  fail=1
+fi
 
 if [ "${2:-}" = "--lintian" ]; then
   lintian --tag-display-limit 0 "$deb" >"$out/lintian.log" 2>&1 || true

@@ -1,0 +1,61 @@
+#pragma once
+// The command line of moravel-run. Every option is one row of a table (its name, whether it
+// takes a value, which commands accept it and how it is stored), so a new command or option
+// (the design-storm and variant runs to come) is a row and a field, not a new parser.
+//
+//   moravel-run PROJECT.kpr [--seed S] [--out FILE]                     one realisation
+//   moravel-run PROJECT.kpr --series N [--seed S] [--out FILE]
+//               [--hydrographs FILE.nc] [--band FILE.csv]              a series
+//   moravel-run PROJECT.kpr --seed S --first K --count M --out DIR      a shard of a series
+//   moravel-run merge DIR... --out DIR                                  shards joined
+//   moravel-run manifest FILE.csv --out DIR                             many projects
+//   moravel-run --help | --version
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+namespace moravel::cli {
+
+enum class Command { Run, Merge, Manifest, Help, Version };
+
+// Realisations are numbered from 1 in the tables, as 32-bit integers.
+inline constexpr std::int64_t kMaxRealisationNumber = 2147483647;
+
+struct Arguments {
+    Command command = Command::Run;
+    QStringList operands;  // the project (run), the shard folders (merge), the manifest
+    std::optional<std::uint64_t> seed;
+    std::optional<std::int64_t> series;  // --series N
+    std::optional<std::int64_t> first;   // --first K (a realisation index, from 0)
+    std::optional<std::int64_t> count;   // --count M
+    QString out;
+    QString hydrographs;                    // --hydrographs FILE.nc
+    QString band;                           // --band FILE.csv
+    std::optional<QChar> decimalSeparator;  // --separator C: the data files' decimal separator
+    bool quiet = false;                     // --quiet: no progress bar
+
+    // A shard: a range of a series written into a folder.
+    bool IsShard() const { return first.has_value() || count.has_value(); }
+};
+
+// A command line that can't be run: the text says why, in Polish.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+    const QString& text() const { return text_; }
+
+private:
+    QString text_;
+};
+
+// Parses the arguments after the program's name. Throws UsageError.
+Arguments ParseArguments(const QStringList& arguments);
+
+// The usage text of --help.
+QString UsageText();
+
+}  // namespace moravel::cli

@@ -1,0 +1,378 @@
+#include "cli/HydrographFile.h"
+
+#include <netcdf.h>
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+
+#include "cli/Output.h"
+#include "text/Error.h"
+
+namespace moravel::cli {
+namespace {
+
+constexpr std::size_t kBlockRealisations = 1024;
+constexpr std::size_t kChunkHours = 16;
+// The chunk cache of the discharge: in writing, a block's row of chunks for hydrographs of up
+// to 1000 hours (63 chunks of 64 KB) with room to spare; in reading, the chunk or two one read
+// of 1024 realisations x a block of hours meets (a merge holds a hundred files open at once).
+constexpr std::size_t kWriteCacheBytes = std::size_t(8) << 20;
+constexpr std::size_t kReadCacheBytes = std::size_t(256) << 10;
+constexpr int kLayoutVersion = 1;
+
+void Mix(std::uint64_t& hash, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) {
+        hash ^= bytes[i];
+        hash *= 1099511628211ull;
+    }
+}
+
+template <class T>
+void MixValue(std::uint64_t& hash, T value)
+{
+    Mix(hash, &value, sizeof value);
+}
+
+QString FromNc(int status)
+{
+    return QString::fromUtf8(nc_strerror(status));
+}
+
+}  // namespace
+
+QString InputsFingerprint(const model::ComputationInputs& inputs)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    const QByteArray version = QByteArrayLiteral("moravel-run " MORAVEL_VERSION);
+    Mix(hash, version.constData(), static_cast<std::size_t>(version.size()));
+    MixValue(hash, kLayoutVersion);
+    const model::HydrographParameters& p = inputs.parameters;
+    for (double v : {p.So, p.n, p.b, p.RB, p.RA, p.RL, p.Lo, p.Area})
+        MixValue(hash, v);
+    MixValue(hash, p.HourCount);
+    MixValue(hash, inputs.directEffectiveRain);
+    MixValue(hash, inputs.curveNumber);
+    for (const std::vector<float>* values : {&inputs.rainfall, &inputs.effectiveRain}) {
+        MixValue(hash, values->size());
+        Mix(hash, values->data(), values->size() * sizeof(float));
+    }
+    return QStringLiteral("%1").arg(hash, 16, 16, QLatin1Char('0'));
+}
+
+// ---- Writing
+
+HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& identity,
+                                   const model::ComputationInputs& inputs, const QString& project)
+    : path_(path), first_(identity.first)
+{
+    Check(nc_create(QFile::encodeName(path).constData(), NC_NETCDF4 | NC_CLOBBER, &ncid_));
+    int realisationDim = 0, timeDim = 0;
+    Check(nc_def_dim(ncid_, "realisation", static_cast<std::size_t>(std::max<std::int64_t>(identity.count, 0)),
+                     &realisationDim));
+    Check(nc_def_dim(ncid_, "time", NC_UNLIMITED, &timeDim));
+
+    const auto text = [this](int var, const char* name, const QString& value) {
+        const QByteArray utf8 = value.toUtf8();
+        Check(nc_put_att_text(ncid_, var, name, static_cast<std::size_t>(utf8.size()), utf8.constData()));
+    };
+    const auto variable = [&](const char* name, nc_type type, int dims, const int* dimIds, const char* longName,
+                              const char* units) {
+        int id = 0;
+        Check(nc_def_var(ncid_, name, type, dims, dimIds, &id));
+        text(id, "long_name", QString::fromUtf8(longName));
+        if (units)
+            text(id, "units", QString::fromUtf8(units));
+        return id;
+    };
+
+    number_ = variable("realisation", NC_INT, 1, &realisationDim, "number of the realisation in the series", nullptr);
+    time_ = variable("time", NC_INT, 1, &timeDim, "time from the start of the storm (end of the hour)", "hours");
+    text(time_, "axis", QStringLiteral("T"));
+    const int both[2] = {realisationDim, timeDim};
+    discharge_ = variable("discharge", NC_FLOAT, 2, both, "discharge at the catchment outlet", "m3 s-1");
+    text(discharge_, "standard_name", QStringLiteral("water_volume_transport_in_river_channel"));
+    const float fill = NC_FILL_FLOAT;
+    Check(nc_put_att_float(ncid_, discharge_, "_FillValue", NC_FLOAT, 1, &fill));
+    text(discharge_, "comment",
+         QStringLiteral("After the end of a realisation's hydrograph (hydrograph_length) the discharge is the fill "
+                        "value; the percentile band counts it as 0."));
+    const std::size_t chunks[2] = {std::min<std::size_t>(kBlockRealisations, std::max<std::size_t>(1, identity.count)),
+                                   kChunkHours};
+    Check(nc_def_var_chunking(ncid_, discharge_, NC_CHUNKED, chunks));
+    Check(nc_set_var_chunk_cache(ncid_, discharge_, kWriteCacheBytes, 1009, 0.75f));
+    length_ = variable("hydrograph_length", NC_INT, 1, &realisationDim, "length of the hydrograph", "hours");
+    peak_ = variable("peak_discharge", NC_FLOAT, 1, &realisationDim, "peak discharge", "m3 s-1");
+    peakHour_ =
+        variable("peak_hour", NC_INT, 1, &realisationDim, "hour of the peak from the start of the storm", "hours");
+    volume_ = variable("outflow_volume", NC_DOUBLE, 1, &realisationDim, "outflow volume", "m3");
+    computed_ = variable("computed", NC_BYTE, 1, &realisationDim, "whether the realisation was computed", nullptr);
+    const signed char flags[2] = {0, 1};
+    Check(nc_put_att_schar(ncid_, computed_, "flag_values", NC_BYTE, 2, flags));
+    text(computed_, "flag_meanings", QStringLiteral("failed computed"));
+
+    text(NC_GLOBAL, "Conventions", QStringLiteral("CF-1.8"));
+    text(NC_GLOBAL, "title", QStringLiteral("Hydrographs of a series of realisations"));
+    text(NC_GLOBAL, "source", QStringLiteral("moravel-run " MORAVEL_VERSION));
+    text(NC_GLOBAL, "project", project);
+    const unsigned long long seed = identity.seed;
+    Check(nc_put_att_ulonglong(ncid_, NC_GLOBAL, "seed", NC_UINT64, 1, &seed));
+    const long long range[2] = {identity.first, identity.count};
+    Check(nc_put_att_longlong(ncid_, NC_GLOBAL, "first_realisation_index", NC_INT64, 1, &range[0]));
+    Check(nc_put_att_longlong(ncid_, NC_GLOBAL, "realisation_count", NC_INT64, 1, &range[1]));
+    text(NC_GLOBAL, "inputs_fingerprint", identity.fingerprint);
+    Check(nc_put_att_int(ncid_, NC_GLOBAL, "layout_version", NC_INT, 1, &kLayoutVersion));
+    // The inputs as the computation read them.
+    const model::HydrographParameters& p = inputs.parameters;
+    const struct {
+        const char* name;
+        double value;
+    } parameters[] = {{"RB", p.RB},    {"RL", p.RL}, {"RA", p.RA}, {"So", p.So},
+                      {"Lo_km", p.Lo}, {"b_m", p.b}, {"n", p.n},   {"area_km2", p.Area}};
+    for (const auto& q : parameters)
+        Check(nc_put_att_double(ncid_, NC_GLOBAL, q.name, NC_DOUBLE, 1, &q.value));
+    Check(nc_put_att_int(ncid_, NC_GLOBAL, "rain_hours", NC_INT, 1, &p.HourCount));
+    const int typed = inputs.directEffectiveRain ? 1 : 0;
+    Check(nc_put_att_int(ncid_, NC_GLOBAL, "effective_rainfall_typed", NC_INT, 1, &typed));
+    if (inputs.directEffectiveRain) {
+        Check(nc_put_att_float(ncid_, NC_GLOBAL, "effective_rainfall_mm", NC_FLOAT, inputs.effectiveRain.size(),
+                               inputs.effectiveRain.data()));
+    } else {
+        Check(nc_put_att_float(ncid_, NC_GLOBAL, "curve_number", NC_FLOAT, 1, &inputs.curveNumber));
+        Check(nc_put_att_float(ncid_, NC_GLOBAL, "rainfall_mm", NC_FLOAT, inputs.rainfall.size(),
+                               inputs.rainfall.data()));
+    }
+    Check(nc_enddef(ncid_));
+}
+
+HydrographWriter::~HydrographWriter()
+{
+    if (ncid_ >= 0)
+        nc_close(ncid_);
+}
+
+void HydrographWriter::Fail(int status) const
+{
+    throw OutputError(QStringLiteral("Nie można zapisać pliku %1: %2").arg(path_, FromNc(status)));
+}
+
+void HydrographWriter::Check(int status) const
+{
+    if (status != NC_NOERR)
+        Fail(status);
+}
+
+void HydrographWriter::Add(const model::RealisationSummary& summary, const float* ordinates, int length)
+{
+    const int kept = summary.ok ? std::max(length, 0) : 0;
+    rows_.emplace_back(ordinates ? ordinates + 1 : nullptr, ordinates ? ordinates + 1 + kept : nullptr);
+    lengths_.push_back(kept);
+    numbers_.push_back(static_cast<int>(first_ + written_ + static_cast<std::int64_t>(rows_.size())));
+    peaks_.push_back(summary.ok ? summary.peak : 0.0f);
+    peakHours_.push_back(summary.ok ? summary.peakHour : 0);
+    volumes_.push_back(summary.ok ? summary.volume : 0.0);
+    computed_flags_.push_back(summary.ok ? 1 : 0);
+    if (rows_.size() == kBlockRealisations)
+        Flush();
+}
+
+void HydrographWriter::Flush()
+{
+    const std::size_t n = rows_.size();
+    if (n == 0)
+        return;
+    const std::size_t start[2] = {static_cast<std::size_t>(written_), 0};
+    const std::size_t count[1] = {n};
+    Check(nc_put_vara_int(ncid_, number_, start, count, numbers_.data()));
+    Check(nc_put_vara_int(ncid_, length_, start, count, lengths_.data()));
+    Check(nc_put_vara_float(ncid_, peak_, start, count, peaks_.data()));
+    Check(nc_put_vara_int(ncid_, peakHour_, start, count, peakHours_.data()));
+    Check(nc_put_vara_double(ncid_, volume_, start, count, volumes_.data()));
+    Check(nc_put_vara_schar(ncid_, computed_, start, count, computed_flags_.data()));
+
+    const int hours = *std::max_element(lengths_.begin(), lengths_.end());
+    if (hours > 0) {
+        // One rectangle of the block's rows, padded with the fill value.
+        block_.assign(n * static_cast<std::size_t>(hours), NC_FILL_FLOAT);
+        for (std::size_t r = 0; r < n; ++r)
+            std::copy(rows_[r].begin(), rows_[r].end(), block_.begin() + static_cast<std::ptrdiff_t>(r * hours));
+        const std::size_t blockCount[2] = {n, static_cast<std::size_t>(hours)};
+        Check(nc_put_vara_float(ncid_, discharge_, start, blockCount, block_.data()));
+    }
+    if (hours > timeLength_) {
+        std::vector<int> times;
+        for (int t = timeLength_ + 1; t <= hours; ++t)
+            times.push_back(t);
+        const std::size_t timeStart[1] = {static_cast<std::size_t>(timeLength_)};
+        const std::size_t timeCount[1] = {times.size()};
+        Check(nc_put_vara_int(ncid_, time_, timeStart, timeCount, times.data()));
+        timeLength_ = hours;
+    }
+    written_ += static_cast<std::int64_t>(n);
+    rows_.clear();
+    lengths_.clear();
+    numbers_.clear();
+    peaks_.clear();
+    peakHours_.clear();
+    volumes_.clear();
+    computed_flags_.clear();
+}
+
+void HydrographWriter::SetFirstFailure(std::int64_t index, const QString& message)
+{
+    Check(nc_redef(ncid_));
+    const long long at = index;
+    Check(nc_put_att_longlong(ncid_, NC_GLOBAL, "first_failure_index", NC_INT64, 1, &at));
+    const QByteArray utf8 = message.toUtf8();
+    Check(nc_put_att_text(ncid_, NC_GLOBAL, "first_failure", static_cast<std::size_t>(utf8.size()), utf8.constData()));
+    Check(nc_enddef(ncid_));
+}
+
+void HydrographWriter::Close()
+{
+    Flush();
+    const int id = ncid_;
+    ncid_ = -1;
+    Check(nc_close(id));
+}
+
+// ---- Reading
+
+HydrographReader::HydrographReader(const QString& path) : path_(path)
+{
+    Check(nc_open(QFile::encodeName(path).constData(), NC_NOWRITE, &ncid_));
+    int dim = 0, version = 0;
+    std::size_t realisations = 0, times = 0;
+    Check(nc_inq_dimid(ncid_, "realisation", &dim));
+    Check(nc_inq_dimlen(ncid_, dim, &realisations));
+    Check(nc_inq_dimid(ncid_, "time", &dim));
+    Check(nc_inq_dimlen(ncid_, dim, &times));
+    timeLength_ = static_cast<int>(times);
+    Check(nc_get_att_int(ncid_, NC_GLOBAL, "layout_version", &version));
+    if (version != kLayoutVersion)
+        Fail(QStringLiteral("nieznana wersja układu pliku (%1)").arg(version));
+    unsigned long long seed = 0;
+    long long first = 0, count = 0;
+    Check(nc_get_att_ulonglong(ncid_, NC_GLOBAL, "seed", &seed));
+    Check(nc_get_att_longlong(ncid_, NC_GLOBAL, "first_realisation_index", &first));
+    Check(nc_get_att_longlong(ncid_, NC_GLOBAL, "realisation_count", &count));
+    if (count != static_cast<long long>(realisations) || first < 0)
+        Fail(QStringLiteral("zakres realizacji niezgodny z wymiarem pliku"));
+    identity_ = {seed, first, count, TextAttribute("inputs_fingerprint")};
+    long long failure = -1;
+    if (nc_get_att_longlong(ncid_, NC_GLOBAL, "first_failure_index", &failure) == NC_NOERR) {
+        firstFailureIndex_ = failure;
+        firstFailure_ = TextAttribute("first_failure");
+    }
+    Check(nc_inq_varid(ncid_, "discharge", &discharge_));
+    // Opened again when read: many parts are checked before any is read.
+    Release();
+}
+
+HydrographReader::~HydrographReader()
+{
+    Release();
+}
+
+void HydrographReader::Release() const
+{
+    if (ncid_ >= 0)
+        nc_close(ncid_);
+    ncid_ = -1;
+}
+
+int HydrographReader::Id() const
+{
+    if (ncid_ < 0) {
+        Check(nc_open(QFile::encodeName(path_).constData(), NC_NOWRITE, &ncid_));
+        Check(nc_inq_varid(ncid_, "discharge", &discharge_));
+        Check(nc_set_var_chunk_cache(ncid_, discharge_, kReadCacheBytes, 61, 0.75f));
+    }
+    return ncid_;
+}
+
+void HydrographReader::Fail(const QString& reason) const
+{
+    throw Error(QStringLiteral("Nie można odczytać pliku %1: %2").arg(path_, reason));
+}
+
+void HydrographReader::Check(int status) const
+{
+    if (status != NC_NOERR)
+        Fail(FromNc(status));
+}
+
+QString HydrographReader::TextAttribute(const char* name) const
+{
+    std::size_t length = 0;
+    Check(nc_inq_attlen(ncid_, NC_GLOBAL, name, &length));
+    QByteArray bytes(static_cast<qsizetype>(length), '\0');
+    Check(nc_get_att_text(ncid_, NC_GLOBAL, name, bytes.data()));
+    return QString::fromUtf8(bytes);
+}
+
+std::vector<int> HydrographReader::Lengths() const
+{
+    std::vector<int> lengths(static_cast<std::size_t>(identity_.count));
+    int id = 0;
+    Check(nc_inq_varid(Id(), "hydrograph_length", &id));
+    if (!lengths.empty())
+        Check(nc_get_var_int(Id(), id, lengths.data()));
+    return lengths;
+}
+
+void HydrographReader::AppendSummaries(std::vector<model::RealisationSummary>& out) const
+{
+    int peakVar = 0, hourVar = 0, volumeVar = 0, computedVar = 0;
+    Check(nc_inq_varid(Id(), "peak_discharge", &peakVar));
+    Check(nc_inq_varid(Id(), "peak_hour", &hourVar));
+    Check(nc_inq_varid(Id(), "outflow_volume", &volumeVar));
+    Check(nc_inq_varid(Id(), "computed", &computedVar));
+    const std::size_t total = static_cast<std::size_t>(identity_.count);
+    out.reserve(out.size() + total);
+    constexpr std::size_t kBlock = 65536;
+    std::vector<float> peaks;
+    std::vector<int> hours;
+    std::vector<double> volumes;
+    std::vector<signed char> computed;
+    for (std::size_t start = 0; start < total; start += kBlock) {
+        const std::size_t n = std::min(kBlock, total - start);
+        peaks.resize(n);
+        hours.resize(n);
+        volumes.resize(n);
+        computed.resize(n);
+        const std::size_t at[1] = {start}, count[1] = {n};
+        Check(nc_get_vara_float(Id(), peakVar, at, count, peaks.data()));
+        Check(nc_get_vara_int(Id(), hourVar, at, count, hours.data()));
+        Check(nc_get_vara_double(Id(), volumeVar, at, count, volumes.data()));
+        Check(nc_get_vara_schar(Id(), computedVar, at, count, computed.data()));
+        for (std::size_t i = 0; i < n; ++i)
+            out.push_back({computed[i] != 0, peaks[i], hours[i], volumes[i]});
+    }
+}
+
+void HydrographReader::ReadBlock(std::int64_t r0, std::int64_t n, int h0, int hours, const std::vector<int>& lengths,
+                                 float* out) const
+{
+    const std::size_t total = static_cast<std::size_t>(n) * static_cast<std::size_t>(hours);
+    std::fill(out, out + total, 0.0f);
+    // Only the hours the file has; beyond them every hydrograph has ended.
+    const int stored = std::min(hours, timeLength_ - h0 + 1);
+    if (stored > 0 && n > 0) {
+        std::vector<float> buffer(static_cast<std::size_t>(n) * static_cast<std::size_t>(stored));
+        const std::size_t start[2] = {static_cast<std::size_t>(r0), static_cast<std::size_t>(h0 - 1)};
+        const std::size_t count[2] = {static_cast<std::size_t>(n), static_cast<std::size_t>(stored)};
+        const int id = Id();
+        Check(nc_get_vara_float(id, discharge_, start, count, buffer.data()));
+        for (std::int64_t r = 0; r < n; ++r) {
+            const int length = lengths[static_cast<std::size_t>(r0 + r)];
+            const int within = std::clamp(length - h0 + 1, 0, stored);
+            std::memcpy(out + r * hours, buffer.data() + r * stored, static_cast<std::size_t>(within) * sizeof(float));
+        }
+    }
+}
+
+}  // namespace moravel::cli

@@ -1,0 +1,159 @@
+#include "cli/Output.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace moravel::cli {
+namespace {
+
+// The temporary's name template: hidden, beside the output, on the same file system.
+QString TemporaryTemplate(const QString& path)
+{
+    const QFileInfo info(QDir::cleanPath(path));
+    return info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".moravel-XXXXXX"));
+}
+
+// What a file or folder made by a plain open or mkdir would get: `mode` less the umask (the
+// temporaries are made private).
+void GiveDefaultMode(const QString& path, mode_t mode)
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(QFile::encodeName(path).constData(), mode & ~mask);
+}
+
+// A folder moravel-run wrote: the realisations table and nothing but its own files.
+bool IsResultsFolder(const QString& path)
+{
+    const QStringList entries =
+        QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QStringList own{kRealisationsFileName, kHydrographsFileName, kBandFileName};
+    return entries.contains(kRealisationsFileName) &&
+           std::all_of(entries.begin(), entries.end(), [&](const QString& e) { return own.contains(e); });
+}
+
+}  // namespace
+
+void CannotCreate(const QString& path)
+{
+    throw OutputError(QStringLiteral("Nie można utworzyć pliku ") + path);
+}
+
+OutputFile::OutputFile(const QString& path) : path_(path)
+{
+    if (path.isEmpty()) {
+        stdout_ = std::make_unique<QFile>();
+        if (!stdout_->open(stdout, QIODevice::WriteOnly))
+            throw OutputError(QStringLiteral("Nie można pisać na standardowe wyjście"));
+        return;
+    }
+    save_ = std::make_unique<QSaveFile>(path);
+    if (!save_->open(QIODevice::WriteOnly))
+        CannotCreate(path);
+}
+
+QIODevice& OutputFile::Device()
+{
+    return save_ ? static_cast<QIODevice&>(*save_) : static_cast<QIODevice&>(*stdout_);
+}
+
+void OutputFile::Commit()
+{
+    if (stdout_) {
+        if (!stdout_->flush())
+            throw OutputError(QStringLiteral("Nie można pisać na standardowe wyjście"));
+        return;
+    }
+    if (!save_->commit())
+        CannotCreate(path_);
+}
+
+StagedFile::StagedFile(const QString& path) : path_(path)
+{
+    QTemporaryFile file(TemporaryTemplate(path));
+    file.setAutoRemove(false);
+    if (!file.open())
+        CannotCreate(path);
+    temporary_ = file.fileName();
+    GiveDefaultMode(temporary_, 0666);
+}
+
+StagedFile::~StagedFile()
+{
+    if (!committed_)
+        QFile::remove(temporary_);
+}
+
+void StagedFile::Commit()
+{
+    if (std::rename(QFile::encodeName(temporary_).constData(), QFile::encodeName(path_).constData()) != 0)
+        CannotCreate(path_);
+    committed_ = true;
+}
+
+void CheckResultsFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return;
+    if (!info.isDir())
+        throw OutputError(QStringLiteral("%1 istnieje i nie jest katalogiem").arg(path));
+    if (!QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System) &&
+        !IsResultsFolder(path))
+        throw OutputError(
+            QStringLiteral("Katalog %1 istnieje i nie jest katalogiem wyników moravel-run: nie zostanie zastąpiony")
+                .arg(path));
+}
+
+StagedFolder::StagedFolder(const QString& path) : path_(QDir::cleanPath(path))
+{
+    CheckResultsFolder(path);
+    QByteArray name = QFile::encodeName(TemporaryTemplate(path));
+    if (!mkdtemp(name.data()))
+        throw OutputError(QStringLiteral("Nie można utworzyć katalogu ") + path);
+    temporary_ = QFile::decodeName(name);
+    GiveDefaultMode(temporary_, 0777);
+}
+
+StagedFolder::~StagedFolder()
+{
+    if (!committed_)
+        QDir(temporary_).removeRecursively();
+}
+
+QString StagedFolder::File(const QString& name) const
+{
+    return QDir(temporary_).filePath(name);
+}
+
+void StagedFolder::Commit()
+{
+    CheckResultsFolder(path_);
+    const QByteArray target = QFile::encodeName(path_);
+    QString old;
+    // An empty folder is replaced by the rename itself; an earlier results folder is moved
+    // aside first and removed once the new one stands in its place.
+    if (QFileInfo::exists(path_) && IsResultsFolder(path_)) {
+        old = temporary_ + QStringLiteral(".old");
+        if (std::rename(target.constData(), QFile::encodeName(old).constData()) != 0)
+            throw OutputError(QStringLiteral("Nie można zastąpić katalogu ") + path_);
+    }
+    if (std::rename(QFile::encodeName(temporary_).constData(), target.constData()) != 0) {
+        if (!old.isEmpty())
+            std::rename(QFile::encodeName(old).constData(), target.constData());
+        throw OutputError(QStringLiteral("Nie można utworzyć katalogu ") + path_);
+    }
+    committed_ = true;
+    if (!old.isEmpty())
+        QDir(old).removeRecursively();
+}
+
+}  // namespace moravel::cli

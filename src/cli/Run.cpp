@@ -1,0 +1,387 @@
+#include "cli/Run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "cli/Arguments.h"
+#include "cli/HydrographFile.h"
+#include "cli/Output.h"
+#include "cli/Progress.h"
+#include "cli/SeriesRun.h"
+#include "files/ProjectInputs.h"
+#include "model/Series.h"
+#include "report/Csv.h"
+#include "report/SeriesExport.h"
+#include "text/NumText.h"
+
+namespace moravel::cli {
+namespace {
+
+void Say(const QString& text)
+{
+    std::fprintf(stderr, "moravel-run: %s\n", text.toUtf8().constData());
+}
+
+// A fault of the data: the project's name before the message (the readers' own messages name
+// the data file too).
+class DataError : public Error {
+public:
+    using Error::Error;
+};
+
+// The decimal separator of the data files' numbers: the window's (the system locale's) unless
+// the command line names one.
+QChar DecimalSeparator(const Arguments& a)
+{
+    if (a.decimalSeparator)
+        return *a.decimalSeparator;
+    const QString point = QLocale::system().decimalPoint();
+    return point.isEmpty() ? QLatin1Char('.') : point.front();
+}
+
+model::ComputationInputs ReadInputs(const QString& project, QChar separator, bool forSeries)
+{
+    try {
+        bool warned = false;
+        model::ComputationInputs inputs = files::ProjectComputationInputs(project, separator, [&] {
+            if (!warned)
+                Say(project + QStringLiteral(": Wprowadź liczbę rzeczywistą! (komórka powierzchni, liczona jako 0)"));
+            warned = true;
+        });
+        // As the series window: a fault of the formulas on these inputs now, before any run.
+        if (forSeries)
+            model::CheckRealisationRuns(inputs);
+        return inputs;
+    } catch (const Error& e) {
+        throw DataError(project + QStringLiteral(": ") + e.text());
+    }
+}
+
+std::uint64_t SeedOf(const Arguments& a)
+{
+    if (a.seed)
+        return *a.seed;
+    const std::uint64_t seed = model::ClockSeed();
+    Say(QStringLiteral("ziarno %1").arg(seed));
+    return seed;
+}
+
+void ReportFailures(std::int64_t failed, std::int64_t total, std::int64_t firstIndex, const QString& first)
+{
+    if (failed > 0)
+        Say(QStringLiteral("nieudane realizacje: %1 z %2; pierwsza (nr %3): %4")
+                .arg(failed)
+                .arg(total)
+                .arg(firstIndex + 1)
+                .arg(first));
+}
+
+// ---- One realisation
+
+int RunOne(const Arguments& a)
+{
+    const QString& project = a.operands.front();
+    const model::ComputationInputs inputs = ReadInputs(project, DecimalSeparator(a), false);
+    const std::uint64_t seed = SeedOf(a);
+    model::RealisationWorkspace work;
+    model::SubstreamSource random(seed, 0);
+    model::RealisationResult r;
+    try {
+        r = model::RunRealisation(inputs, random, work);
+    } catch (const Error& e) {
+        throw DataError(project + QStringLiteral(": ") + e.text());
+    }
+    // The columns of the window's hydrograph table, every value as the exact single-precision
+    // number (the window rounds its table to 4 decimals for reading).
+    const QChar field = report::CsvFieldSeparator(kMachineDecimal);
+    OutputFile out(a.out);
+    QString text = report::CsvLine({QStringLiteral("Godzina"), QStringLiteral("Opad [mm]"),
+                                    QStringLiteral("Opad efektywny [mm]"), QStringLiteral("Przepływ [m³/s]")},
+                                   field);
+    const int hours = inputs.parameters.HourCount;
+    const auto value = [](float v) { return text::FormatShortestFloat(v, kMachineDecimal); };
+    for (int t = 1; t <= std::max(hours, r.length); ++t) {
+        const bool rain = t <= hours;
+        text += report::CsvLine(
+            {QString::number(t), rain && !inputs.directEffectiveRain ? value(inputs.rainfall[t - 1]) : QString(),
+             rain ? value(work.state->EffectiveRain[t]) : QString(), t <= r.length ? value(r.ordinates[t]) : QString()},
+            field);
+    }
+    const QByteArray bytes = text.toUtf8();
+    if (out.Device().write(bytes) != bytes.size())
+        CannotCreate(a.out.isEmpty() ? QStringLiteral("(standardowe wyjście)") : a.out);
+    out.Commit();
+    return kExitOk;
+}
+
+// ---- A series in one process
+
+void WriteBand(OutputFile& file, const model::SeriesResult& result)
+{
+    const QByteArray bytes = report::SeriesBandCsv(result, kMachineDecimal).Text().toUtf8();
+    if (file.Device().write(bytes) != bytes.size())
+        throw OutputError(QStringLiteral("Nie można zapisać pasma"));
+}
+
+int RunSeries(const Arguments& a)
+{
+    const QString& project = a.operands.front();
+    const model::ComputationInputs inputs = ReadInputs(project, DecimalSeparator(a), true);
+    const std::uint64_t seed = SeedOf(a);
+    const std::int64_t n = *a.series;
+
+    // Every output under a temporary name until the whole series is written.
+    OutputFile summaryFile(a.out);
+    std::optional<OutputFile> bandFile;
+    if (!a.band.isEmpty())
+        bandFile.emplace(a.band);
+    std::optional<StagedFile> hydrographFile;
+    QTemporaryDir scratch;  // the hydrographs the band needs when no file is asked for
+    QString ncPath;
+    if (!a.hydrographs.isEmpty()) {
+        hydrographFile.emplace(a.hydrographs);
+        ncPath = hydrographFile->TemporaryPath();
+    } else if (bandFile) {
+        if (!scratch.isValid())
+            throw OutputError(QStringLiteral("Nie można utworzyć katalogu tymczasowego"));
+        ncPath = scratch.filePath(kHydrographsFileName);
+    }
+
+    SummaryStream summary(summaryFile.Device());
+    summary.Header();
+    std::optional<HydrographWriter> writer;
+    if (!ncPath.isEmpty())
+        writer.emplace(ncPath, RangeIdentity{seed, 0, n, InputsFingerprint(inputs)}, inputs, project);
+    ProgressBar bar(n, ProgressWanted(a.quiet));
+    const RangeOutcome outcome = RunRange(inputs, seed, 0, n, &summary, writer ? &*writer : nullptr,
+                                          [&bar](std::int64_t done) { bar.Update(done); });
+    if (writer)
+        writer->Close();
+    if (bandFile) {
+        std::vector<std::unique_ptr<HydrographReader>> parts;
+        parts.push_back(std::make_unique<HydrographReader>(ncPath));
+        WriteBand(*bandFile, SeriesOfParts(parts));
+    }
+    summaryFile.Commit();
+    if (hydrographFile)
+        hydrographFile->Commit();
+    if (bandFile)
+        bandFile->Commit();
+    ReportFailures(outcome.failed, n, outcome.firstFailureIndex, outcome.firstFailure);
+    return kExitOk;
+}
+
+// ---- Results folders: a shard, a series of a manifest line
+
+// Realisations [first, first + count) into a results folder's table and hydrographs; with
+// `withBand` (a whole series) its band as well.
+RangeOutcome RunIntoFolder(const model::ComputationInputs& inputs, const QString& project,
+                           const RangeIdentity& identity, StagedFolder& folder, bool withBand, bool quiet)
+{
+    OutputFile summaryFile(folder.File(kRealisationsFileName));
+    SummaryStream summary(summaryFile.Device());
+    summary.Header();
+    const QString ncPath = folder.File(kHydrographsFileName);
+    HydrographWriter writer(ncPath, identity, inputs, project);
+    ProgressBar bar(identity.count, ProgressWanted(quiet));
+    const RangeOutcome outcome = RunRange(inputs, identity.seed, identity.first, identity.count, &summary, &writer,
+                                          [&bar](std::int64_t done) { bar.Update(done); });
+    writer.Close();
+    summaryFile.Commit();
+    if (withBand) {
+        std::vector<std::unique_ptr<HydrographReader>> parts;
+        parts.push_back(std::make_unique<HydrographReader>(ncPath));
+        OutputFile bandFile(folder.File(kBandFileName));
+        WriteBand(bandFile, SeriesOfParts(parts));
+        bandFile.Commit();
+    }
+    return outcome;
+}
+
+int RunShard(const Arguments& a)
+{
+    CheckResultsFolder(a.out);
+    const QString& project = a.operands.front();
+    const model::ComputationInputs inputs = ReadInputs(project, DecimalSeparator(a), true);
+    const RangeIdentity identity{*a.seed, *a.first, *a.count, InputsFingerprint(inputs)};
+    StagedFolder folder(a.out);
+    const RangeOutcome outcome = RunIntoFolder(inputs, project, identity, folder, false, a.quiet);
+    folder.Commit();
+    ReportFailures(outcome.failed, identity.count, outcome.firstFailureIndex, outcome.firstFailure);
+    return kExitOk;
+}
+
+// ---- Merge
+
+int RunMerge(const Arguments& a)
+{
+    CheckResultsFolder(a.out);
+    QStringList paths;
+    for (const QString& operand : a.operands)
+        paths << (QFileInfo(operand).isDir() ? QDir(operand).filePath(kHydrographsFileName) : operand);
+    const std::vector<std::unique_ptr<HydrographReader>> parts = OpenSeriesParts(paths);
+    const model::SeriesResult result = SeriesOfParts(parts);
+
+    StagedFolder folder(a.out);
+    OutputFile summaryFile(folder.File(kRealisationsFileName));
+    SummaryStream summary(summaryFile.Device());
+    summary.Header();
+    for (std::size_t i = 0; i < result.realisations.size(); ++i)
+        summary.Row(static_cast<std::int64_t>(i), result.realisations[i]);
+    summaryFile.Commit();
+    OutputFile bandFile(folder.File(kBandFileName));
+    WriteBand(bandFile, result);
+    bandFile.Commit();
+    folder.Commit();
+    ReportFailures(result.failed, result.requested, result.firstFailureIndex, result.firstFailure);
+    return kExitOk;
+}
+
+// ---- Manifest: many projects in one call
+
+// One line of a manifest: "projekt,realizacje,ziarno" (the project relative to the manifest's
+// folder; no count: one realisation; no seed: a clock seed, printed).
+struct ManifestLine {
+    int number = 0;
+    QString project;
+    std::int64_t count = 1;
+    std::optional<std::uint64_t> seed;
+};
+
+std::vector<ManifestLine> ReadManifest(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
+    const QDir folder = QFileInfo(path).absoluteDir();
+    std::vector<ManifestLine> lines;
+    const QStringList texts = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QString text = texts[i].trimmed();
+        // Blank lines, comments and the heading.
+        if (text.isEmpty() || text.startsWith(QLatin1Char('#')) ||
+            (i == 0 && text.startsWith(QLatin1String("projekt"))))
+            continue;
+        const int number = static_cast<int>(i + 1);
+        const auto refuse = [&](const QString& why) {
+            throw Error(QStringLiteral("%1, wiersz %2: %3").arg(path).arg(number).arg(why));
+        };
+        const QStringList fields = text.split(QLatin1Char(','));
+        if (fields.size() > 3)
+            refuse(QStringLiteral("wiersz ma więcej niż trzy pola (projekt,realizacje,ziarno)"));
+        ManifestLine line;
+        line.number = number;
+        line.project = folder.filePath(fields[0].trimmed());
+        bool ok = true;
+        if (fields.size() > 1 && !fields[1].trimmed().isEmpty()) {
+            line.count = fields[1].trimmed().toLongLong(&ok);
+            if (!ok || line.count < 1)
+                refuse(QStringLiteral("liczba realizacji '%1' nie jest liczbą naturalną").arg(fields[1].trimmed()));
+        }
+        if (fields.size() > 2 && !fields[2].trimmed().isEmpty()) {
+            line.seed = fields[2].trimmed().toULongLong(&ok);
+            if (!ok)
+                refuse(QStringLiteral("ziarno '%1' nie jest liczbą całkowitą").arg(fields[2].trimmed()));
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Each line's series into a results folder of its own, OUT/NNN-name (NNN the line's number):
+// realizacje.csv, hydrogramy.nc and pasmo.csv. The first line that fails ends the call, with
+// the manifest's line named; the folders of the lines before it stay.
+int RunManifest(const Arguments& a)
+{
+    const QString& manifest = a.operands.front();
+    const std::vector<ManifestLine> lines = ReadManifest(manifest);
+    if (!QDir().mkpath(a.out))
+        throw OutputError(QStringLiteral("Nie można utworzyć katalogu ") + a.out);
+    const QChar separator = DecimalSeparator(a);
+    for (const ManifestLine& line : lines) {
+        const auto where = [&](const QString& text) {
+            return QStringLiteral("%1, wiersz %2: %3").arg(manifest).arg(line.number).arg(text);
+        };
+        try {
+            const QString folderPath = QDir(a.out).filePath(QStringLiteral("%1-%2")
+                                                                .arg(line.number, 3, 10, QLatin1Char('0'))
+                                                                .arg(QFileInfo(line.project).completeBaseName()));
+            CheckResultsFolder(folderPath);
+            const model::ComputationInputs inputs = ReadInputs(line.project, separator, true);
+            std::uint64_t seed = 0;
+            if (line.seed) {
+                seed = *line.seed;
+            } else {
+                seed = model::ClockSeed();
+                Say(where(QStringLiteral("ziarno %1").arg(seed)));
+            }
+            const RangeIdentity identity{seed, 0, line.count, InputsFingerprint(inputs)};
+            StagedFolder folder(folderPath);
+            const RangeOutcome outcome = RunIntoFolder(inputs, line.project, identity, folder, true, a.quiet);
+            folder.Commit();
+            ReportFailures(outcome.failed, line.count, outcome.firstFailureIndex, outcome.firstFailure);
+        } catch (const OutputError& e) {
+            throw OutputError(where(e.text()));
+        } catch (const Error& e) {
+            throw DataError(where(e.text()));
+        }
+    }
+    return kExitOk;
+}
+
+int Dispatch(const Arguments& a)
+{
+    switch (a.command) {
+        case Command::Help:
+            std::fputs(UsageText().toUtf8().constData(), stdout);
+            return kExitOk;
+        case Command::Version:
+            std::puts("moravel-run " MORAVEL_VERSION);
+            return kExitOk;
+        case Command::Merge:
+            return RunMerge(a);
+        case Command::Manifest:
+            return RunManifest(a);
+        case Command::Run:
+            break;
+    }
+    if (a.IsShard())
+        return RunShard(a);
+    if (a.series)
+        return RunSeries(a);
+    return RunOne(a);
+}
+
+}  // namespace
+
+int RunMain(const QStringList& arguments)
+{
+    try {
+        return Dispatch(ParseArguments(arguments));
+    } catch (const UsageError& e) {
+        Say(e.text());
+        Say(QStringLiteral("moravel-run --help opisuje polecenia"));
+        return kExitUsage;
+    } catch (const OutputError& e) {
+        Say(e.text());
+        return kExitOutputError;
+    } catch (const MergeRefusal& e) {
+        Say(e.text());
+        return kExitMergeRefused;
+    } catch (const Error& e) {
+        Say(e.text());
+        return kExitDataError;
+    } catch (const std::bad_alloc&) {
+        Say(QStringLiteral("Brak pamięci"));
+        return kExitDataError;
+    }
+}
+
+}  // namespace moravel::cli

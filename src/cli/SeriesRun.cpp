@@ -1,0 +1,209 @@
+#include "cli/SeriesRun.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "cli/Output.h"
+#include "model/SeriesStatistics.h"
+#include "report/Csv.h"
+#include "report/SeriesExport.h"
+#include "text/Error.h"
+
+namespace moravel::cli {
+
+// ---- The realisations table
+
+SummaryStream::SummaryStream(QIODevice& device) : device_(device) {}
+
+void SummaryStream::Write(const QString& line)
+{
+    const QByteArray bytes = line.toUtf8();
+    if (device_.write(bytes) != bytes.size())
+        throw OutputError(QStringLiteral("Nie można zapisać wyników: %1").arg(device_.errorString()));
+}
+
+void SummaryStream::Header()
+{
+    Write(report::CsvLine(report::SeriesRealisationsHeader(), report::CsvFieldSeparator(kMachineDecimal)));
+}
+
+void SummaryStream::Row(std::int64_t index, const model::RealisationSummary& summary)
+{
+    Write(report::CsvLine(report::SeriesRealisationRow(static_cast<int>(index + 1), summary, kMachineDecimal),
+                          report::CsvFieldSeparator(kMachineDecimal)));
+}
+
+// ---- Running a range
+
+RangeOutcome RunRange(const model::ComputationInputs& inputs, std::uint64_t seed, std::int64_t first,
+                      std::int64_t count, SummaryStream* summary, HydrographWriter* hydrographs,
+                      const ProgressCallback& progress)
+{
+    RangeOutcome outcome;
+    model::RealisationWorkspace work;
+    for (std::int64_t k = 0; k < count; ++k) {
+        const std::int64_t index = first + k;
+        model::SubstreamSource random(seed, static_cast<std::uint64_t>(index));
+        model::RealisationSummary s;
+        const float* ordinates = nullptr;
+        int length = 0;
+        try {
+            const model::RealisationResult r = model::RunRealisation(inputs, random, work);
+            s = {true, r.peak, r.peakHour, r.volume};
+            ordinates = r.ordinates;
+            length = r.length;
+        } catch (const Error& e) {
+            if (outcome.failed++ == 0) {
+                outcome.firstFailureIndex = index;
+                outcome.firstFailure = e.text();
+            }
+        }
+        if (summary)
+            summary->Row(index, s);
+        if (hydrographs)
+            hydrographs->Add(s, ordinates, length);
+        if (progress)
+            progress(k + 1);
+    }
+    if (hydrographs && outcome.failed > 0)
+        hydrographs->SetFirstFailure(outcome.firstFailureIndex, outcome.firstFailure);
+    return outcome;
+}
+
+// ---- Parts of a series
+
+std::vector<std::unique_ptr<HydrographReader>> OpenSeriesParts(const QStringList& paths)
+{
+    std::vector<std::unique_ptr<HydrographReader>> parts;
+    for (const QString& path : paths)
+        parts.push_back(std::make_unique<HydrographReader>(path));
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const auto& a, const auto& b) { return a->Identity().first < b->Identity().first; });
+    if (parts.empty())
+        return parts;
+    const RangeIdentity& head = parts.front()->Identity();
+    std::int64_t next = 0;
+    for (const auto& part : parts) {
+        const RangeIdentity& id = part->Identity();
+        if (id.seed != head.seed)
+            throw MergeRefusal(QStringLiteral("Fragment %1 pochodzi z serii o innym ziarnie (%2, a nie %3)")
+                                   .arg(part->Path())
+                                   .arg(id.seed)
+                                   .arg(head.seed));
+        if (id.fingerprint != head.fingerprint)
+            throw MergeRefusal(QStringLiteral("Fragment %1 policzono na innych danych niż fragment %2")
+                                   .arg(part->Path(), parts.front()->Path()));
+        if (id.first > next)
+            throw MergeRefusal(QStringLiteral("Brak realizacji o indeksach %1..%2 przed fragmentem %3")
+                                   .arg(next)
+                                   .arg(id.first - 1)
+                                   .arg(part->Path()));
+        if (id.first < next)
+            throw MergeRefusal(QStringLiteral("Fragment %1 (indeksy %2..%3) zachodzi na realizacje innego fragmentu")
+                                   .arg(part->Path())
+                                   .arg(id.first)
+                                   .arg(id.first + id.count - 1));
+        next = id.first + id.count;
+    }
+    return parts;
+}
+
+model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographReader>>& parts, std::size_t bandBudget)
+{
+    model::SeriesResult result;
+    if (parts.empty())
+        return result;
+    result.seed = parts.front()->Identity().seed;
+    std::vector<std::vector<int>> lengths;
+    std::int64_t total = 0;
+    for (const auto& part : parts)
+        total += part->Identity().count;
+    result.realisations.reserve(static_cast<std::size_t>(total));
+    for (const auto& part : parts) {
+        part->AppendSummaries(result.realisations);
+        lengths.push_back(part->Lengths());
+        part->Release();
+        if (part->FirstFailureIndex() >= 0 && result.firstFailureIndex < 0) {
+            result.firstFailureIndex = static_cast<int>(part->FirstFailureIndex());
+            result.firstFailure = part->FirstFailure();
+        }
+    }
+    result.requested = static_cast<int>(result.realisations.size());
+    for (std::size_t p = 0; p < parts.size(); ++p)
+        for (std::size_t i = 0; i < lengths[p].size(); ++i)
+            if (result.realisations[static_cast<std::size_t>(parts[p]->Identity().first) + i].ok)
+                result.longestHydrograph = std::max(result.longestHydrograph, lengths[p][i]);
+    // The spreads one quantity at a time, over the computed realisations in index order (as the
+    // series window sums them for the mean).
+    const auto spread = [&result](double (*of)(const model::RealisationSummary&)) {
+        std::vector<double> values;
+        for (const model::RealisationSummary& r : result.realisations)
+            if (r.ok)
+                values.push_back(of(r));
+        return model::SpreadOf(std::move(values));
+    };
+    result.peak = spread([](const model::RealisationSummary& r) { return static_cast<double>(r.peak); });
+    result.peakHour = spread([](const model::RealisationSummary& r) { return static_cast<double>(r.peakHour); });
+    result.volume = spread([](const model::RealisationSummary& r) { return r.volume; });
+    result.succeeded = result.peak.count;
+    result.failed = result.requested - result.succeeded;
+
+    // The band, a block of hours at a time: every computed realisation's discharge at those
+    // hours, in index order, then the percentiles hour by hour.
+    result.bandHours = result.longestHydrograph;
+    result.band.resize(static_cast<std::size_t>(result.bandHours));
+    const std::size_t ok = static_cast<std::size_t>(result.succeeded);
+    const int blockHours =
+        static_cast<int>(std::clamp<std::size_t>(bandBudget / (sizeof(float) * std::max<std::size_t>(ok, 1)), 1,
+                                                 static_cast<std::size_t>(model::kMaxBandHours)));
+    constexpr std::int64_t kReadRows = 1024;
+    std::vector<float> values;  // [hour within block][k]
+    std::vector<float> rows;
+    for (int h0 = 1; h0 <= result.bandHours; h0 += blockHours) {
+        const int hours = std::min(blockHours, result.bandHours - h0 + 1);
+        values.assign(ok * static_cast<std::size_t>(hours), 0.0f);
+        std::size_t k = 0;
+        for (std::size_t p = 0; p < parts.size(); ++p) {
+            const std::int64_t first = parts[p]->Identity().first;
+            const std::int64_t count = parts[p]->Identity().count;
+            for (std::int64_t r0 = 0; r0 < count; r0 += kReadRows) {
+                const std::int64_t n = std::min(kReadRows, count - r0);
+                rows.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(hours));
+                parts[p]->ReadBlock(r0, n, h0, hours, lengths[p], rows.data());
+                for (std::int64_t r = 0; r < n; ++r) {
+                    if (!result.realisations[static_cast<std::size_t>(first + r0 + r)].ok)
+                        continue;
+                    for (int h = 0; h < hours; ++h)
+                        values[static_cast<std::size_t>(h) * ok + k] = rows[static_cast<std::size_t>(r * hours + h)];
+                    ++k;
+                }
+            }
+            parts[p]->Release();
+        }
+        for (int h = 0; h < hours; ++h)
+            model::PercentilesInPlace(values.data() + static_cast<std::size_t>(h) * ok, ok, model::kSeriesLevels.data(),
+                                      model::kSeriesLevels.size(),
+                                      result.band[static_cast<std::size_t>(h0 - 1 + h)].data());
+    }
+
+    // The representative realisation, read back from its part.
+    const int index =
+        model::NearestPeakRealisation(result.realisations, result.peak.percentiles[model::kMedianSeriesLevel]);
+    if (index >= 0) {
+        for (std::size_t p = 0; p < parts.size(); ++p) {
+            const std::int64_t first = parts[p]->Identity().first;
+            if (index < first || index >= first + parts[p]->Identity().count)
+                continue;
+            const std::int64_t r = index - first;
+            const int length = lengths[p][static_cast<std::size_t>(r)];
+            result.representativeDischarge.resize(static_cast<std::size_t>(length));
+            if (length > 0)
+                parts[p]->ReadBlock(r, 1, 1, length, lengths[p], result.representativeDischarge.data());
+            result.representative = index;
+        }
+    }
+    return result;
+}
+
+}  // namespace moravel::cli

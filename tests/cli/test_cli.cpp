@@ -1,0 +1,408 @@
+// moravel-run as a script runs it: a series against the series the window runs in process,
+// shards merged against the one-process run, merges of parts of other runs refused, the
+// NetCDF file read back through the library, and the errors with their exit codes.
+#include <gtest/gtest.h>
+
+#include <netcdf.h>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "CliProcess.h"
+#include "ZlewniaSeries.h"
+#include "files/DataFiles.h"
+#include "model/Series.h"
+#include "report/Csv.h"
+#include "report/SeriesExport.h"
+
+namespace moravel::cli::testing {
+namespace {
+
+const QString kProject = QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr");
+constexpr int kCount = 300;
+constexpr std::uint64_t kSeed = 11;
+
+QStringList Args(std::initializer_list<QString> list)
+{
+    return QStringList(list);
+}
+
+// The one-process series of the example, run once for the whole suite.
+class SeriesTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir = new QTemporaryDir;
+        const CliResult r =
+            RunCli({kProject, "--separator", ",", "--seed", QString::number(kSeed), "--series", QString::number(kCount),
+                    "--out", Path("s.csv"), "--band", Path("b.csv"), "--hydrographs", Path("h.nc")});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    static void TearDownTestSuite()
+    {
+        delete dir;
+        dir = nullptr;
+    }
+    static QString Path(const QString& name) { return dir->filePath(name); }
+    // A shard of the example's series into `folder`.
+    static CliResult Shard(const QString& folder, int first, int count, std::uint64_t seed = kSeed,
+                           const QString& project = kProject)
+    {
+        return RunCli({project, "--separator", ",", "--seed", QString::number(seed), "--first", QString::number(first),
+                       "--count", QString::number(count), "--out", folder});
+    }
+    static QTemporaryDir* dir;
+};
+QTemporaryDir* SeriesTest::dir = nullptr;
+
+TEST_F(SeriesTest, TheSeriesIsTheSeriesWindowsSeries)
+{
+    // The series window's computation, in process, on the example's inputs.
+    const model::SeriesResult expected = model::RunSeries(examples::ZlewniaSeriesInputs(), kCount, kSeed, 2);
+    ASSERT_EQ(expected.succeeded, kCount);
+    EXPECT_EQ(FileBytes(Path("b.csv")), report::SeriesBandCsv(expected, u'.').Text().toUtf8());
+    QString table = report::CsvLine(report::SeriesRealisationsHeader(), u',');
+    for (std::size_t i = 0; i < expected.realisations.size(); ++i)
+        table += report::CsvLine(report::SeriesRealisationRow(static_cast<int>(i + 1), expected.realisations[i], u'.'),
+                                 u',');
+    EXPECT_EQ(FileBytes(Path("s.csv")), table.toUtf8());
+    // The band reaches the longest hydrograph and is no flat line.
+    const auto band = CsvRows(FileBytes(Path("b.csv")));
+    EXPECT_EQ(static_cast<int>(band.size()) - 1, expected.longestHydrograph);
+    EXPECT_GT(expected.peak.max, expected.peak.min);
+}
+
+TEST_F(SeriesTest, FourShardsMergeToTheOneProcessRunValueForValue)
+{
+    QTemporaryDir work;
+    const int bounds[] = {0, 70, 150, 151, kCount};
+    // Run in another order than their ranges, merged in yet another.
+    for (int s : {3, 0, 2, 1}) {
+        const CliResult r = Shard(work.filePath(QString::number(s)), bounds[s], bounds[s + 1] - bounds[s]);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    }
+    const CliResult merged = RunCli({"merge", work.filePath("2"), work.filePath("0"), work.filePath("3"),
+                                     work.filePath("1"), "--out", work.filePath("all")});
+    ASSERT_EQ(merged.exitCode, 0) << merged.err.toStdString();
+    EXPECT_EQ(FileBytes(work.filePath("all/realizacje.csv")), FileBytes(Path("s.csv")));
+    EXPECT_EQ(FileBytes(work.filePath("all/pasmo.csv")), FileBytes(Path("b.csv")));
+    // A shard's table holds its own realisations, numbered within the series.
+    const auto shard = CsvRows(FileBytes(work.filePath("1/realizacje.csv")));
+    ASSERT_EQ(shard.size(), 81u);
+    EXPECT_EQ(shard[1][0], QStringLiteral("71"));
+    // A merge again replaces its earlier results.
+    EXPECT_EQ(RunCli({"merge", work.filePath("0"), work.filePath("1"), work.filePath("2"), work.filePath("3"), "--out",
+                      work.filePath("all")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(FileBytes(work.filePath("all/pasmo.csv")), FileBytes(Path("b.csv")));
+}
+
+TEST_F(SeriesTest, MergeRefusesPartsThatAreNotOneSeries)
+{
+    QTemporaryDir work;
+    // The example with another channel width: other inputs.
+    files::ParametersRecord wider = examples::ZlewniaParameters();
+    wider.values[5] = QStringLiteral("16");
+    const files::ProjectPaths example = files::ReadProjectFile(kProject);
+    files::WriteParametersFile(work.filePath("wider.kwx"), wider);
+    files::WriteProjectFile(work.filePath("wider.kpr"), {example.rainfall, example.scs, work.filePath("wider.kwx")});
+
+    ASSERT_EQ(Shard(work.filePath("a"), 0, 40).exitCode, 0);
+    ASSERT_EQ(Shard(work.filePath("b"), 40, 40).exitCode, 0);
+    ASSERT_EQ(Shard(work.filePath("gap"), 90, 10).exitCode, 0);
+    ASSERT_EQ(Shard(work.filePath("overlap"), 30, 20).exitCode, 0);
+    ASSERT_EQ(Shard(work.filePath("seed"), 40, 40, kSeed + 1).exitCode, 0);
+    ASSERT_EQ(Shard(work.filePath("inputs"), 40, 40, kSeed, work.filePath("wider.kpr")).exitCode, 0);
+    ASSERT_EQ(Shard(work.filePath("late"), 10, 30).exitCode, 0);
+    const struct {
+        const char* name;
+        QStringList parts;
+        QString message;
+    } cases[] = {
+        {"a gap", {"a", "b", "gap"}, "Brak realizacji o indeksach 80..89 przed fragmentem"},
+        {"no start", {"late", "b"}, "Brak realizacji o indeksach 0..9 przed fragmentem"},
+        {"an overlap", {"a", "overlap"}, "zachodzi na realizacje innego fragmentu"},
+        {"the same shard twice", {"a", "a"}, "zachodzi na realizacje innego fragmentu"},
+        {"another seed", {"a", "seed"}, "pochodzi z serii o innym ziarnie (12, a nie 11)"},
+        {"other inputs", {"a", "inputs"}, "policzono na innych danych"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList args{"merge"};
+        for (const QString& p : c.parts)
+            args << work.filePath(p);
+        args << "--out" << work.filePath("merged");
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 4);
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(work.filePath("merged")));
+    }
+}
+
+TEST_F(SeriesTest, AManifestRunsEachProjectAsItsOwnSeries)
+{
+    QTemporaryDir work;
+    const auto write = [&](const char* name, const QByteArray& text) {
+        QFile f(work.filePath(QString::fromUtf8(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    const QByteArray example = QFile::encodeName(kProject);
+    write("projekty.csv",
+          "projekt,realizacje,ziarno\n# the example twice\n" + example + ",300,11\n\n" + example + ",20,5\n");
+    CliResult r =
+        RunCli({"manifest", work.filePath("projekty.csv"), "--separator", ",", "--out", work.filePath("out")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // Each line's folder is the series of its line.
+    EXPECT_EQ(FileBytes(work.filePath("out/003-zlewnia/realizacje.csv")), FileBytes(Path("s.csv")));
+    EXPECT_EQ(FileBytes(work.filePath("out/003-zlewnia/pasmo.csv")), FileBytes(Path("b.csv")));
+    EXPECT_EQ(CsvRows(FileBytes(work.filePath("out/005-zlewnia/realizacje.csv"))).size(), 21u);
+
+    // A faulty line is named, and ends the call with its error's code.
+    write("zle.csv", example + ",5,1\nbrak.kpr,5,1\n");
+    r = RunCli({"manifest", work.filePath("zle.csv"), "--separator", ",", "--out", work.filePath("zle")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(work.filePath("zle.csv") + ", wiersz 2: " + work.filePath("brak.kpr") +
+                               ": Nie można otworzyć pliku"))
+        << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(work.filePath("zle/001-zlewnia/pasmo.csv")));
+    write("liczba.csv", example + ",dużo,1\n");
+    r = RunCli({"manifest", work.filePath("liczba.csv"), "--out", work.filePath("liczba")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("wiersz 1: liczba realizacji 'dużo' nie jest liczbą naturalną")) << r.err.toStdString();
+}
+
+// Reads a NetCDF file back through the library.
+class NcFile {
+public:
+    explicit NcFile(const QString& path) { ok = nc_open(QFile::encodeName(path).constData(), NC_NOWRITE, &id) == 0; }
+    ~NcFile()
+    {
+        if (ok)
+            nc_close(id);
+    }
+    std::size_t Dim(const char* name)
+    {
+        int d = 0;
+        std::size_t n = 0;
+        EXPECT_EQ(nc_inq_dimid(id, name, &d), NC_NOERR) << name;
+        EXPECT_EQ(nc_inq_dimlen(id, d, &n), NC_NOERR);
+        return n;
+    }
+    int Var(const char* name)
+    {
+        int v = -1;
+        EXPECT_EQ(nc_inq_varid(id, name, &v), NC_NOERR) << name;
+        return v;
+    }
+    std::string Text(int var, const char* name)
+    {
+        std::size_t n = 0;
+        if (nc_inq_attlen(id, var, name, &n) != NC_NOERR)
+            return {};
+        std::string s(n, '\0');
+        nc_get_att_text(id, var, name, s.data());
+        return s;
+    }
+    int id = -1;
+    bool ok = false;
+};
+
+TEST_F(SeriesTest, TheHydrographFileReadsBackThroughTheLibraryWithItsConventions)
+{
+    NcFile nc(Path("h.nc"));
+    ASSERT_TRUE(nc.ok);
+    int format = 0;
+    ASSERT_EQ(nc_inq_format(nc.id, &format), NC_NOERR);
+    EXPECT_EQ(format, NC_FORMAT_NETCDF4);
+    EXPECT_EQ(nc.Text(NC_GLOBAL, "Conventions"), "CF-1.8");
+    unsigned long long seed = 0;
+    ASSERT_EQ(nc_get_att_ulonglong(nc.id, NC_GLOBAL, "seed", &seed), NC_NOERR);
+    EXPECT_EQ(seed, kSeed);
+    double b = 0;
+    ASSERT_EQ(nc_get_att_double(nc.id, NC_GLOBAL, "b_m", &b), NC_NOERR);
+    EXPECT_EQ(b, 15.0);
+    EXPECT_EQ(nc.Dim("realisation"), static_cast<std::size_t>(kCount));
+    const std::size_t hours = nc.Dim("time");
+    const int discharge = nc.Var("discharge");
+    EXPECT_EQ(nc.Text(discharge, "units"), "m3 s-1");
+    EXPECT_EQ(nc.Text(nc.Var("time"), "units"), "hours");
+    int dims[2] = {};
+    ASSERT_EQ(nc_inq_vardimid(nc.id, discharge, dims), NC_NOERR);
+
+    // Realisations read back are the realisations computed in process from their sub-streams.
+    const model::ComputationInputs inputs = examples::ZlewniaSeriesInputs();
+    model::RealisationWorkspace work;
+    std::size_t longest = 0;
+    for (int k : {0, 1, 157, kCount - 1}) {
+        SCOPED_TRACE(k);
+        model::SubstreamSource random(kSeed, static_cast<std::uint64_t>(k));
+        const model::RealisationResult r = model::RunRealisation(inputs, random, work);
+        std::vector<float> row(hours);
+        const std::size_t start[2] = {static_cast<std::size_t>(k), 0}, count[2] = {1, hours};
+        ASSERT_EQ(nc_get_vara_float(nc.id, discharge, start, count, row.data()), NC_NOERR);
+        ASSERT_LE(static_cast<std::size_t>(r.length), hours);
+        EXPECT_EQ(std::vector<float>(row.begin(), row.begin() + r.length),
+                  std::vector<float>(r.ordinates + 1, r.ordinates + 1 + r.length));
+        for (std::size_t t = static_cast<std::size_t>(r.length); t < hours; ++t)
+            EXPECT_EQ(row[t], NC_FILL_FLOAT) << t;
+        const std::size_t at[1] = {static_cast<std::size_t>(k)};
+        int length = 0, number = 0;
+        float peak = 0;
+        double volume = 0;
+        nc_get_var1_int(nc.id, nc.Var("hydrograph_length"), at, &length);
+        nc_get_var1_int(nc.id, nc.Var("realisation"), at, &number);
+        nc_get_var1_float(nc.id, nc.Var("peak_discharge"), at, &peak);
+        nc_get_var1_double(nc.id, nc.Var("outflow_volume"), at, &volume);
+        EXPECT_EQ(length, r.length);
+        EXPECT_EQ(number, k + 1);
+        EXPECT_EQ(peak, r.peak);
+        EXPECT_EQ(volume, r.volume);
+        longest = std::max(longest, static_cast<std::size_t>(r.length));
+    }
+    EXPECT_GE(hours, longest);
+}
+
+TEST(CommandLine, AClockSeedIsPrintedAndRepeatsTheRealisation)
+{
+    const CliResult first = RunCli({kProject, "--separator", ","});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("ziarno (\\d+)")).match(first.err);
+    ASSERT_TRUE(m.hasMatch()) << first.err.toStdString();
+    const CliResult again = RunCli({kProject, "--separator", ",", "--seed", m.captured(1)});
+    ASSERT_EQ(again.exitCode, 0);
+    EXPECT_EQ(again.out, first.out);
+    EXPECT_GT(CsvRows(first.out).size(), 30u);
+}
+
+// A bar on a terminal (util-linux's script gives the program one), nothing in a log.
+TEST(CommandLine, ProgressIsDrawnOnATerminalOnly)
+{
+    QTemporaryDir work;
+    const QString command = QStringLiteral("%1 %2 --separator , --seed 1 --series 300 --out %3")
+                                .arg(QStringLiteral(MORAVEL_RUN), kProject, work.filePath("s.csv"));
+    QProcess terminal;
+    terminal.start(QStringLiteral("script"), {"-qec", command, "/dev/null"});
+    ASSERT_TRUE(terminal.waitForFinished(120000));
+    EXPECT_EQ(terminal.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(terminal.readAllStandardOutput()).contains("] 300/300 realizacji, zostało ok."));
+    const CliResult log =
+        RunCli({kProject, "--separator", ",", "--seed", "1", "--series", "300", "--out", work.filePath("s2.csv")});
+    EXPECT_EQ(log.exitCode, 0);
+    EXPECT_EQ(log.err, QString());
+}
+
+// The data files' decimal separator is the system locale's, as in the window, unless named.
+TEST(CommandLine, TheDecimalSeparatorOfTheDataIsTheLocalesUnlessNamed)
+{
+    const CliResult named = RunCli({kProject, "--seed", "3", "--separator", ","}, "C");
+    ASSERT_EQ(named.exitCode, 0) << named.err.toStdString();
+    const CliResult polish = RunCli({kProject, "--seed", "3"}, "pl_PL.UTF-8");
+    ASSERT_EQ(polish.exitCode, 0) << polish.err.toStdString();
+    EXPECT_EQ(polish.out, named.out);
+    const CliResult c = RunCli({kProject, "--seed", "3"}, "C");
+    EXPECT_EQ(c.exitCode, 1);
+    EXPECT_TRUE(c.err.contains("Brak średniego współczynnika CN")) << c.err.toStdString();
+}
+
+TEST(CommandLine, ErrorsNameTheFileExitWithTheirCodeAndLeaveNothingHalfWritten)
+{
+    QTemporaryDir work;
+    const auto path = [&](const char* name) { return work.filePath(QString::fromUtf8(name)); };
+    // A project whose SCS file is missing, and one whose hour count is no integer.
+    const files::ProjectPaths example = files::ReadProjectFile(kProject);
+    files::WriteProjectFile(path("noscs.kpr"), {example.rainfall, path("none.kws"), example.parameters});
+    files::RainfallRecord half = examples::ZlewniaRainfall();
+    half.hourCount = QStringLiteral("2,5");
+    files::WriteRainfallFile(path("half.kwp"), half);
+    files::WriteProjectFile(path("half.kpr"), {path("half.kwp"), example.scs, example.parameters});
+    // A folder that is not moravel-run's results.
+    QDir().mkpath(path("mine"));
+    QFile note(path("mine/notatki.txt"));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write("moje");
+    note.close();
+
+    const QString ex = kProject;
+    const struct {
+        const char* name;
+        QStringList args;
+        int code;
+        QString message;
+        QString absent;  // an output that must not exist afterwards
+    } cases[] = {
+        {"a missing project", {path("none.kpr")}, 1, "Nie można otworzyć pliku " + path("none.kpr"), {}},
+        {"a missing data file",
+         {path("noscs.kpr"), "--separator", ","},
+         1,
+         "Nie można otworzyć pliku " + path("none.kws"),
+         {}},
+        {"an hour count that is no integer",
+         {path("half.kpr"), "--separator", ","},
+         1,
+         "'2,5' is not a valid integer value",
+         {}},
+        {"data read with the wrong decimal separator",
+         {ex, "--separator", ".", "--out", path("x.csv")},
+         1,
+         "Brak średniego współczynnika CN",
+         path("x.csv")},
+        {"an unknown option", {ex, "--seeed", "1"}, 2, "Nieznana opcja --seeed", {}},
+        {"a shard without a seed",
+         {ex, "--first", "0", "--count", "5", "--out", path("d")},
+         2,
+         "ziarna (--seed)",
+         path("d")},
+        {"a series of none", {ex, "--series", "0"}, 2, "Opcja --series wymaga liczby całkowitej", {}},
+        {"a shard beyond the numbers",
+         {ex, "--seed", "1", "--first", "2147483600", "--count", "100", "--out", path("d")},
+         2,
+         "nie mogą przekraczać 2147483647",
+         path("d")},
+        {"a band without a series", {ex, "--band", path("b.csv")}, 2, "dotyczą serii", path("b.csv")},
+        {"a merge without an output", {"merge", path("d")}, 2, "(--out)", {}},
+        {"an output in a missing folder",
+         {ex, "--separator", ",", "--out", path("no/x.csv")},
+         3,
+         "Nie można utworzyć pliku " + path("no/x.csv"),
+         {}},
+        {"a band that can't be written",
+         {ex, "--separator", ",", "--series", "5", "--out", path("s.csv"), "--band", path("no/b.csv")},
+         3,
+         "Nie można utworzyć pliku " + path("no/b.csv"),
+         path("s.csv")},
+        {"hydrographs that can't be written",
+         {ex, "--separator", ",", "--series", "5", "--out", path("s.csv"), "--hydrographs", path("no/h.nc")},
+         3,
+         "Nie można utworzyć pliku " + path("no/h.nc"),
+         path("s.csv")},
+        {"a folder of other files",
+         {ex, "--separator", ",", "--seed", "1", "--first", "0", "--count", "5", "--out", path("mine")},
+         3,
+         "nie jest katalogiem wyników moravel-run",
+         {}},
+        {"merge of a folder without a shard",
+         {"merge", path("mine"), "--out", path("m")},
+         1,
+         "Nie można odczytać pliku " + path("mine/hydrogramy.nc"),
+         path("m")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliResult r = RunCli(c.args);
+        EXPECT_EQ(r.exitCode, c.code);
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("moravel-run: "))) << r.err.toStdString();
+        if (!c.absent.isEmpty())
+            EXPECT_FALSE(QFileInfo::exists(c.absent));
+    }
+    EXPECT_EQ(FileBytes(path("mine/notatki.txt")), QByteArray("moje"));
+    // No temporary is left behind.
+    EXPECT_EQ(QDir(work.path()).entryList({".*.moravel-*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+}
+
+}  // namespace
+}  // namespace moravel::cli::testing

@@ -111,7 +111,7 @@ inline float ResponseCell(double Tp, double Qp, double Tb, double P, int i, int 
     const int j = i + c;
     double u;
     if (j <= i + Tp) {
-        const double rho = random.Next();
+        const double rho = random.Draw(DrawPurpose::RisingFactor, i, c);
         u = Checked(Divide(Checked(Checked((1.4 + 3 * rho) * (j - i)) * Qp), Tp) * P);
     } else {
         u = Checked(Divide(Checked(((i + Tb) - j) * Qp), Tb - Tp) * P);
@@ -156,7 +156,7 @@ void Superpose(HydrographWorkspace& w, const ComputationState& state, int hours,
     for (int t = 1; t <= length; ++t) {
         float sum = 0;
         for (int r = 1; r <= hours; ++r) {
-            const double rho = random.Next();
+            const double rho = random.Draw(DrawPurpose::Weight, t, r);
             const int c = t - r;
             if (r <= t && c < w.count[Index(r)]) {
                 float cell;

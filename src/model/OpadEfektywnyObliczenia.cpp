@@ -11,7 +11,7 @@ namespace moravel::model {
 float ScsEffectiveRain(const float* rainfall, int hours, float curveNumber, UniformSource& draw, float* effectiveRain)
 {
     // The retention, enlarged once per run by a random 0 to 30 per cent.
-    const double u0 = draw.Next();
+    const double u0 = draw.Draw(DrawPurpose::Retention, 0, 0);
     const float S = ToSingle(Checked(Checked(25.4 * (Divide(1000.0, curveNumber) - 10.0)) * (1.0 + 0.3 * u0)));
 
     // The results go to a buffer of the run first, so that a run stopped by an error leaves
@@ -36,7 +36,7 @@ float ScsEffectiveRain(const float* rainfall, int hours, float curveNumber, Unif
         if (denominator <= 0)
             throw Error(QStringLiteral("Średni współczynnik CN spoza zakresu - nie można obliczyć opadu efektywnego"));
         Q = ToSingle(Divide(Checked(excess * excess), denominator));
-        const double u = draw.Next();
+        const double u = draw.Draw(DrawPurpose::Increment, i + 1, 0);
         scratch[static_cast<std::size_t>(i)] = ToSingle(Checked((1.0 + u) * (double(Q) - double(Qprev))));
     }
     std::copy(scratch.begin(), scratch.end(), effectiveRain);

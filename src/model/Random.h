@@ -8,6 +8,17 @@
 
 namespace moravel::model {
 
+// What a draw of the computation is for. With the hour and step it belongs to, it keys the
+// draw: a keyed source gives the same value for the same key whatever was drawn before, so
+// two computations that differ in what they draw (another curve number makes other hours
+// rainy and other responses longer) still share the draws of what they have in common.
+enum class DrawPurpose : std::uint8_t {
+    Retention,     // the retention's enlargement, once a run (hour and step 0)
+    Increment,     // the enlargement of hour `hour`'s effective rainfall (step 0)
+    RisingFactor,  // the rising-limb factor of hour `hour`'s response at step `step`
+    Weight,        // the weight of hour `step`'s response in the ordinate of time `hour`
+};
+
 class UniformSource {
 public:
     virtual ~UniformSource() = default;
@@ -15,6 +26,17 @@ public:
     virtual void Reseed() = 0;
     // One draw, uniform in [0, 1).
     virtual double Next() = 0;
+    // The draw for `purpose` at (`hour`, `step`). The cores ask for their draws through it in
+    // one fixed order; a source read in order (the window's own) ignores the key and gives
+    // the next draw of its sequence, a keyed source (a series' realisation) gives the value
+    // of the key.
+    virtual double Draw(DrawPurpose purpose, int hour, int step)
+    {
+        (void)purpose;
+        (void)hour;
+        (void)step;
+        return Next();
+    }
     // An independent copy that continues the same sequence from this point: the hydrograph
     // core replays a stretch of draws with it instead of storing what they produced.
     virtual std::unique_ptr<UniformSource> Clone() const = 0;

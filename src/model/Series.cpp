@@ -37,6 +37,19 @@ SubstreamSource::SubstreamSource(std::uint64_t seed, std::uint64_t index)
     std::uint64_t start = SplitMix64(a) ^ RotateLeft(SplitMix64(b), 17);
     for (std::uint64_t& word : s_)
         word = SplitMix64(start);
+    keyBase_ = SplitMix64(start);
+}
+
+double SubstreamSource::Draw(DrawPurpose purpose, int hour, int step)
+{
+    // Purpose, hour and step (each below 2^30 for any computation the state holds) side by
+    // side in one counter; SplitMix64 at that position of this realisation's stream.
+    std::uint64_t position = keyBase_ + ((static_cast<std::uint64_t>(purpose) << 60) |
+                                         (static_cast<std::uint64_t>(static_cast<std::uint32_t>(hour) & 0x3FFFFFFFu) << 30) |
+                                         (static_cast<std::uint64_t>(static_cast<std::uint32_t>(step) & 0x3FFFFFFFu))) *
+                                            0x9E3779B97F4A7C15ull;
+    const std::uint64_t result = SplitMix64(position);
+    return static_cast<double>(result >> 11) * 0x1.0p-53;
 }
 
 double SubstreamSource::Next()

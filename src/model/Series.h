@@ -25,18 +25,25 @@
 
 namespace moravel::model {
 
-// The generator of one realisation: xoshiro256** started from SplitMix64 of the series seed
-// and the realisation's index. Reseed() does nothing: the cores reseed their source at the
-// start of a run, and here the stream is fixed by (seed, index).
+// The generator of one realisation, keyed by the series seed and the realisation's index.
+// The computation's draws are keyed (Draw): each is SplitMix64's output at a counter made of
+// the draw's purpose, hour and step, in a stream of its own for (seed, index) (a
+// counter-based generator: Steele, Lea & Flood 2014). So realisation i of two variants of a
+// catchment gets the same value for the same draw even where the variants draw different
+// things (common random numbers). Next() reads a plain stream of the realisation
+// (xoshiro256** started from SplitMix64) for anything else. Reseed() does nothing: the cores
+// reseed their source at the start of a run, and here the draws are fixed by (seed, index).
 class SubstreamSource : public UniformSource {
 public:
     SubstreamSource(std::uint64_t seed, std::uint64_t index);
     void Reseed() override {}
     double Next() override;
+    double Draw(DrawPurpose purpose, int hour, int step) override;
     std::unique_ptr<UniformSource> Clone() const override { return std::make_unique<SubstreamSource>(*this); }
 
 private:
     std::uint64_t s_[4];
+    std::uint64_t keyBase_;
 };
 
 // A fresh series seed from the clock.

@@ -75,7 +75,7 @@ QStringList SeriesRealisationRow(int number, const model::RealisationSummary& r,
     if (!r.ok)
         return {QString::number(number), QString(), QString(), QString(), QStringLiteral("nieudana")};
     return {QString::number(number), text::FormatShortestFloat(r.peak, decimalSeparator), QString::number(r.peakHour),
-            text::FormatGeneral(r.volume, decimalSeparator), QStringLiteral("policzona")};
+            text::FormatShortestDouble(r.volume, decimalSeparator), QStringLiteral("policzona")};
 }
 
 CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)

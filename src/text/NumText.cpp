@@ -367,11 +367,24 @@ QString FormatUpToDecimals(double value, int decimals, QChar decimalSeparator)
     return text.replace(u'.', decimalSeparator);
 }
 
-QString FormatShortestFloat(float value, QChar decimalSeparator)
+namespace {
+template <typename T>
+QString FormatShortest(T value, QChar decimalSeparator)
 {
     char buffer[32];
     const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return QString::fromLatin1(buffer, static_cast<qsizetype>(end - buffer)).replace(u'.', decimalSeparator);
+}
+}  // namespace
+
+QString FormatShortestFloat(float value, QChar decimalSeparator)
+{
+    return FormatShortest(value, decimalSeparator);
+}
+
+QString FormatShortestDouble(double value, QChar decimalSeparator)
+{
+    return FormatShortest(value, decimalSeparator);
 }
 
 int RoundHalfEven(double value)

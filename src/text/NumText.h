@@ -43,6 +43,8 @@ QString FormatUpToDecimals(double value, int decimals, QChar decimalSeparator);
 // The shortest text that reads back as the same single-precision value (12.3f -> 12.3 where
 // FormatGeneral gives 12.3000001907349); in exponent form when that is shorter (1e-05).
 QString FormatShortestFloat(float value, QChar decimalSeparator);
+// The same for a double: the shortest text that reads back as the same double.
+QString FormatShortestDouble(double value, QChar decimalSeparator);
 
 // Rounding to the nearest integer, ties to the even one (2.5 -> 2, 3.5 -> 4).
 int RoundHalfEven(double value);

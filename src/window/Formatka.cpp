@@ -281,6 +281,7 @@ void TFormatkaOkno::BindHandlers()
         action->setEnabled(true);
     }
     BindSeriesCommand();
+    BindVariantsCommand();
     connect(form_->MenuOpadImportujzExcela, &QAction::triggered, this,
             [this] { Guarded([this] { MenuOpadImportujzExcelaClick(); }); });
     form_->MenuOpadImportujzExcela->setEnabled(true);

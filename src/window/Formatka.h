@@ -26,6 +26,7 @@ namespace moravel::window {
 class ChartExport;
 class StringGrid;
 class SeriesWindow;
+class VariantsWindow;
 struct UiAccess;
 }  // namespace moravel::window
 namespace moravel::import {
@@ -159,11 +160,16 @@ public:
     // "Seria realizacji..." (SeriaOkno.cpp): opens the series window, one instance.
     void MenuObliczeniaSeriaClick();
     moravel::window::SeriesWindow* seriesWindow() const;
+    // "Porównanie wariantów..." (PorownanieWariantowOkno.cpp): opens the variants window, one instance.
+    void MenuObliczeniaWariantyClick();
+    moravel::window::VariantsWindow* variantsWindow() const;
     // Everything a computation reads, as the controls hold it.
     moravel::model::ComputationTexts ComputationTextsOfControls() const;
     // The inputs of a computation of its own (a series), read and checked once with the
     // messages of "Hydrogram"; nothing of the window's state is written.
     moravel::model::ComputationInputs ComputationInputsFromControls();
+    // The message about a land-use cell that is not a number.
+    void WarnInvalidLandUseCell();
 
     // ---- Rainfall panel
     void Edit_Liczba_godzin_opaduChange();
@@ -273,14 +279,13 @@ private:
     // hydrograph reads them.
     moravel::model::CatchmentParameterTexts ParameterTextsOfControls() const;
     moravel::model::HydrographTexts HydrographTextsOfControls() const;
-    // The message about a land-use cell that is not a number.
-    void WarnInvalidLandUseCell();
     void LoadPictures();
     void BindHandlers();
     void BindPanelHandlers();
     void BindLandUsePanel();
     void BindParameterPanel();
     void BindSeriesCommand();
+    void BindVariantsCommand();
     moravel::model::LandUseTexts GridTexts(const moravel::window::StringGrid* grid) const;
     void SetGridTexts(moravel::window::StringGrid* grid, const moravel::model::LandUseTexts& texts);
     float PercentSumOfGrid() const;
@@ -316,6 +321,7 @@ private:
     QHash<QString, QString> lastFileNames_;
     QHash<QObject*, std::function<void()>> changeHandlers_;
     QPointer<moravel::window::SeriesWindow> seriesWindow_;
+    QPointer<moravel::window::VariantsWindow> variantsWindow_;
     // What each kind of data held when it was last stored or opened (DataKind order).
     std::array<QStringList, 3> storedTexts_;
     // The user has already agreed to end the program (no second question on the way out).

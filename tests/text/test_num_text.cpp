@@ -268,6 +268,21 @@ TEST(FormatShortestFloat, ReadsBackAsTheSameSingle)
     }
 }
 
+// A volume summed in double precision: fifteen digits would lose its last bits.
+TEST(FormatShortestDouble, ReadsBackAsTheSameDouble)
+{
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {{0, "0"}, {0.1, "0,1"}, {1214679.7684723511, "1214679.7684723511"}, {1e300, "1e+300"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString comma = FormatShortestDouble(c.value, kComma);
+        EXPECT_EQ(comma, QString::fromUtf8(c.text).replace(u'.', u','));
+        EXPECT_EQ(StrToFloat(comma, kComma), c.value);
+    }
+}
+
 TEST(Rounding, HalfEvenAndTruncation)
 {
     const struct {

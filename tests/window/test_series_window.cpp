@@ -78,10 +78,11 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(SeriesWindowTest, MenuItemComesLastAndOpensOneWindow)
+TEST_F(SeriesWindowTest, MenuItemFollowsTheReportAndOpensOneWindow)
 {
     const QList<QAction*> items = ui().MenuObliczenia->actions();
-    ASSERT_EQ(items.size(), 3);
+    // "Porównanie wariantów..." follows it.
+    ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[0], ui().MenuObliczeniaHydrogram);
     EXPECT_EQ(items[1], ui().MenuObliczeniaRaportExcel);
     EXPECT_EQ(items[2]->text(), QStringLiteral("Seria realizacji..."));
@@ -276,7 +277,7 @@ TEST_F(SeriesWindowTest, ExportsReadBack)
     EXPECT_EQ(first[0], QStringLiteral("1"));
     EXPECT_EQ(float(number(first[1])), r.realisations[0].peak);
     EXPECT_EQ(first[2].toInt(), r.realisations[0].peakHour);
-    EXPECT_DOUBLE_EQ(number(first[3]), r.realisations[0].volume);
+    EXPECT_EQ(number(first[3]), r.realisations[0].volume);
     EXPECT_EQ(first[4], QStringLiteral("policzona"));
 
     dialogs.answers.push_back(dir.filePath("seria"));

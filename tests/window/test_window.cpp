@@ -137,7 +137,7 @@ TEST_F(WindowFixture, MenuTreeHasEveryItemAndOnlyFinishedCommandsAreEnabled)
         {"Opad", {"Nowe dane", "Importuj z Excela", "Zapisz", "Otwórz"}},
         {"SCS", {"Nowe dane", "Zapisz", "Otwórz"}},
         {"Parametry KW", {"Nowe dane", "Zapisz", "Otwórz"}},
-        {"Obliczenia", {"Hydrogram", "Raport Excel", "Seria realizacji..."}},
+        {"Obliczenia", {"Hydrogram", "Raport Excel", "Seria realizacji...", "Porównanie wariantów..."}},
         {"Info", {"Autorzy"}},
     };
     const QList<QAction*> menus = ui().MenuGlowne->actions();

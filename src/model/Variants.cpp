@@ -1,0 +1,46 @@
+#include "model/Variants.h"
+
+#include <algorithm>
+
+namespace moravel::model {
+
+double SpreadWidth(const Spread& spread)
+{
+    return spread.percentiles[kHighestSeriesLevel] - spread.percentiles[0];
+}
+
+PairedDifference PairedDifferenceOf(const SeriesResult& reference, const SeriesResult& variant)
+{
+    PairedDifference d;
+    const std::size_t n = std::min(reference.realisations.size(), variant.realisations.size());
+    std::vector<double> peak, peakPercent, volume, volumePercent, independent;
+    int rises = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const RealisationSummary& a = reference.realisations[i];
+        const RealisationSummary& b = variant.realisations[i];
+        if (a.ok && b.ok) {
+            ++d.pairs;
+            const double change = double(b.peak) - double(a.peak);
+            peak.push_back(change);
+            if (a.peak != 0)
+                peakPercent.push_back(100.0 * change / double(a.peak));
+            rises += b.peak > a.peak;
+            volume.push_back(b.volume - a.volume);
+            if (a.volume != 0)
+                volumePercent.push_back(100.0 * (b.volume - a.volume) / a.volume);
+        }
+        const RealisationSummary& other = variant.realisations[(i + 1) % n];
+        if (n > 1 && a.ok && other.ok)
+            independent.push_back(double(other.peak) - double(a.peak));
+    }
+    d.shareOfRises = d.pairs > 0 ? double(rises) / d.pairs : 0.0;
+    d.peakChange = SpreadOf(std::move(peak));
+    d.peakChangePercent = SpreadOf(std::move(peakPercent));
+    d.volumeChange = SpreadOf(std::move(volume));
+    d.volumeChangePercent = SpreadOf(std::move(volumePercent));
+    d.pairedWidth = SpreadWidth(d.peakChange);
+    d.independentWidth = SpreadWidth(SpreadOf(std::move(independent)));
+    return d;
+}
+
+}  // namespace moravel::model

@@ -1,0 +1,512 @@
+// "Porównanie wariantów...": the window comparing variants on common random numbers, and the
+// main window's side of it (the menu item).
+#include "window/PorownanieWariantowOkno.h"
+
+#include <QAction>
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+
+#include "files/ProjectInputs.h"
+#include "model/HydrographFigures.h"
+#include "text/Error.h"
+#include "text/NumText.h"
+#include "window/Formatka.h"
+#include "window/FormatkaUi.h"
+
+using namespace moravel;
+
+// ---- The main window's side
+
+void TFormatkaOkno::BindVariantsCommand()
+{
+    // Appended at the end of "Obliczenia"; usable exactly when the menu is.
+    QAction* item = form_->MenuObliczenia->addAction(QStringLiteral("Porównanie wariantów..."));
+    item->setObjectName(QStringLiteral("MenuObliczeniaWarianty"));
+    connect(item, &QAction::triggered, this, [this] { Guarded([this] { MenuObliczeniaWariantyClick(); }); });
+}
+
+window::VariantsWindow* TFormatkaOkno::variantsWindow() const
+{
+    return variantsWindow_;
+}
+
+void TFormatkaOkno::MenuObliczeniaWariantyClick()
+{
+    BuildWorkingPanels();
+    if (!variantsWindow_)
+        variantsWindow_ = new window::VariantsWindow(*this);
+    variantsWindow_->show();
+    variantsWindow_->raise();
+    variantsWindow_->activateWindow();
+}
+
+// ---- The variants window
+
+namespace moravel::window {
+
+namespace {
+
+constexpr int kPollMilliseconds = 40;
+constexpr int kStepMilliseconds = 30;
+const QString kCurrentData = QStringLiteral("bieżące dane");
+const QString kCsvFilter = QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*");
+
+bool SameRainfall(const model::ComputationInputs& a, const model::ComputationInputs& b)
+{
+    const int hours = a.parameters.HourCount;
+    if (hours != b.parameters.HourCount || a.directEffectiveRain != b.directEffectiveRain)
+        return false;
+    const auto& x = a.directEffectiveRain ? a.effectiveRain : a.rainfall;
+    const auto& y = b.directEffectiveRain ? b.effectiveRain : b.rainfall;
+    return std::equal(x.begin(), x.begin() + hours, y.begin());
+}
+
+QColor ColourOf(std::size_t variant, int alpha = 255)
+{
+    QColor colour(QRgb(report::VariantColour(variant)));
+    colour.setAlpha(alpha);
+    return colour;
+}
+
+void FillTable(QTableWidget* table, const QStringList& header, const report::VariantsComparison& c, std::size_t first,
+               std::vector<std::optional<double>> (*rowOf)(const report::VariantsComparison&, std::size_t),
+               int (*decimals)(int), QChar separator)
+{
+    table->clear();
+    table->setColumnCount(header.size() - 1);
+    table->setHorizontalHeaderLabels(header.mid(1));
+    table->setRowCount(static_cast<int>(c.names.size() - first));
+    QStringList names;
+    for (std::size_t k = first; k < c.names.size(); ++k) {
+        names << c.names[k];
+        const auto values = rowOf(c, k);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            auto* item = new QTableWidgetItem(values[i] ? text::FormatDecimals(*values[i], decimals(int(i)), separator)
+                                                        : QString());
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(static_cast<int>(k - first), static_cast<int>(i), item);
+        }
+    }
+    table->setVerticalHeaderLabels(names);
+    table->resizeColumnsToContents();
+}
+
+}  // namespace
+
+VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
+    : QWidget(&owner, Qt::Window), owner_(owner), list_(new QTableWidget(0, 2)),
+      add_(new QPushButton(QStringLiteral("Dodaj projekt..."))), remove_(new QPushButton(QStringLiteral("Usuń"))),
+      count_(new QSpinBox), seed_(new QLineEdit), compute_(new QPushButton(QStringLiteral("Licz"))),
+      cancel_(new QPushButton(QStringLiteral("Przerwij"))), progress_(new QProgressBar), status_(new QLabel),
+      rainfallNote_(new QLabel), chart_(new QChartView), spreads_(new QTableWidget), differences_(new QTableWidget),
+      gainNote_(new QLabel), csv_(new QPushButton(QStringLiteral("Zapisz CSV..."))),
+      workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))), poll_(new QTimer(this))
+{
+    setObjectName(QStringLiteral("OknoWarianty"));
+    setWindowTitle(QStringLiteral("Porównanie wariantów"));
+    setAcceptDrops(true);
+    list_->setObjectName(QStringLiteral("WariantyLista"));
+    list_->setHorizontalHeaderLabels({QStringLiteral("Nazwa"), QStringLiteral("Dane")});
+    list_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
+    list_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    list_->setColumnWidth(0, 220);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setMaximumHeight(200);
+    count_->setObjectName(QStringLiteral("WariantyLiczba"));
+    count_->setRange(1, model::kMaxSeriesCount);
+    count_->setValue(1000);
+    count_->setGroupSeparatorShown(false);
+    seed_->setObjectName(QStringLiteral("WariantyZiarno"));
+    seed_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed_));
+    seed_->setText(QString::number(model::ClockSeed()));
+    status_->setObjectName(QStringLiteral("WariantyStan"));
+    status_->setWordWrap(true);
+    status_->setText(
+        QStringLiteral("Dodaj co najmniej jeden projekt (.kpr) – przyciskiem albo upuszczając plik na "
+                       "okno. Pierwszy wariant jest odniesieniem zmian."));
+    rainfallNote_->setObjectName(QStringLiteral("WariantyUwagaOpad"));
+    rainfallNote_->setWordWrap(true);
+    rainfallNote_->hide();
+    gainNote_->setObjectName(QStringLiteral("WariantyZysk"));
+    gainNote_->setWordWrap(true);
+    spreads_->setObjectName(QStringLiteral("WariantyTabela"));
+    differences_->setObjectName(QStringLiteral("WariantyRoznice"));
+    for (QTableWidget* t : {spreads_, differences_}) {
+        t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        t->setMinimumHeight(120);
+    }
+    chart_->setObjectName(QStringLiteral("WariantyWykres"));
+    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_->setMinimumHeight(260);
+    chart_->chart()->setTitle(QStringLiteral("Warianty - pasma 5–95 % i mediany"));
+    chart_->chart()->setLocalizeNumbers(true);
+    chart_->chart()->legend()->setAlignment(Qt::AlignBottom);
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+
+    variants_.push_back({});
+    AddRow(kCurrentData, kCurrentData);
+    LayOut();
+
+    const auto guarded = [this](void (VariantsWindow::*handler)()) {
+        return [this, handler] { owner_.Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(add_, &QPushButton::clicked, this, guarded(&VariantsWindow::DodajClick));
+    connect(remove_, &QPushButton::clicked, this, guarded(&VariantsWindow::UsunClick));
+    connect(compute_, &QPushButton::clicked, this, guarded(&VariantsWindow::LiczClick));
+    connect(cancel_, &QPushButton::clicked, this, guarded(&VariantsWindow::PrzerwijClick));
+    connect(csv_, &QPushButton::clicked, this, guarded(&VariantsWindow::CsvClick));
+    connect(workbook_, &QPushButton::clicked, this, guarded(&VariantsWindow::ExcelClick));
+    poll_->setInterval(kPollMilliseconds);
+    connect(poll_, &QTimer::timeout, this, [this] { owner_.Guarded([this] { Poll(); }); });
+    SetRunning(false);
+
+    const QSize screen = owner_.ScreenSize();
+    resize(QSize(1100, 860).boundedTo(screen - QSize(16, 80)));
+}
+
+VariantsWindow::~VariantsWindow() = default;  // a running job is cancelled and joined
+
+void VariantsWindow::LayOut()
+{
+    auto* listButtons = new QVBoxLayout;
+    listButtons->addWidget(add_);
+    listButtons->addWidget(remove_);
+    listButtons->addStretch(1);
+    auto* listRow = new QHBoxLayout;
+    listRow->addWidget(list_, 1);
+    listRow->addLayout(listButtons);
+
+    auto* form = new QHBoxLayout;
+    form->addWidget(new QLabel(QStringLiteral("Liczba realizacji:")));
+    form->addWidget(count_);
+    form->addSpacing(12);
+    form->addWidget(new QLabel(QStringLiteral("Ziarno:")));
+    form->addWidget(seed_, 1);
+    form->addSpacing(12);
+    form->addWidget(compute_);
+    form->addWidget(cancel_);
+
+    auto* exportRow = new QHBoxLayout;
+    exportRow->addWidget(csv_);
+    exportRow->addWidget(workbook_);
+    exportRow->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(listRow);
+    layout->addLayout(form);
+    layout->addWidget(progress_);
+    layout->addWidget(rainfallNote_);
+    layout->addWidget(chart_, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Rozrzut realizacji każdego wariantu:")));
+    layout->addWidget(spreads_);
+    layout->addWidget(
+        new QLabel(QStringLiteral("Zmiany względem pierwszego wariantu, w parach realizacji o tych "
+                                  "samych losowaniach:")));
+    layout->addWidget(differences_);
+    layout->addWidget(gainNote_);
+    layout->addWidget(status_);
+    layout->addLayout(exportRow);
+}
+
+void VariantsWindow::AddRow(const QString& name, const QString& source)
+{
+    const int row = list_->rowCount();
+    list_->insertRow(row);
+    list_->setItem(row, 0, new QTableWidgetItem(name));
+    auto* data = new QTableWidgetItem(source);
+    data->setFlags(data->flags() & ~Qt::ItemIsEditable);
+    list_->setItem(row, 1, data);
+}
+
+std::vector<QString> VariantsWindow::Names() const
+{
+    std::vector<QString> names;
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        const QString name = list_->item(row, 0) ? list_->item(row, 0)->text().trimmed() : QString();
+        names.push_back(name.isEmpty() ? QStringLiteral("Wariant %1").arg(row + 1) : name);
+    }
+    return names;
+}
+
+void VariantsWindow::AddProject(const QString& path)
+{
+    if (static_cast<int>(variants_.size()) >= kMaxVariants)
+        throw Error(QStringLiteral("Można porównać najwyżej %1 wariantów").arg(kMaxVariants));
+    // The project's files as the main window's opening reads them, with its messages; the
+    // main window's own data stay as they are.
+    model::ComputationInputs inputs =
+        files::ProjectComputationInputs(path, owner_.DecimalSeparator(), [this] { owner_.WarnInvalidLandUseCell(); });
+    model::CheckRealisationRuns(inputs);
+    variants_.push_back({path, std::move(inputs)});
+    AddRow(QFileInfo(path).completeBaseName(), path);
+}
+
+void VariantsWindow::DodajClick()
+{
+    static const FileDialogSpec kDialog{
+        QStringLiteral("OpenDialogWariant"), QStringLiteral("Dodanie projektu jako wariantu"),
+        QStringLiteral("Pliki projektu Moravel *.kpr|*.kpr|Wszystkie pliki *.*|*.*"), false};
+    if (const std::optional<QString> path = owner_.AskFile(kDialog))
+        AddProject(*path);
+}
+
+void VariantsWindow::UsunClick()
+{
+    const int row = list_->currentRow();
+    // The present data stay the first variant.
+    if (row <= 0 || row >= static_cast<int>(variants_.size()))
+        return;
+    variants_.erase(variants_.begin() + row);
+    list_->removeRow(row);
+}
+
+void VariantsWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!Running() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void VariantsWindow::dropEvent(QDropEvent* event)
+{
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile() || !url.toLocalFile().endsWith(QLatin1String(".kpr"), Qt::CaseInsensitive))
+            continue;
+        // Each file on its own: one that can't be read does not stop the others.
+        owner_.Guarded([this, path = url.toLocalFile()] { AddProject(path); });
+    }
+    event->acceptProposedAction();
+}
+
+void VariantsWindow::closeEvent(QCloseEvent* event)
+{
+    if (job_)
+        job_->Cancel();
+    QWidget::closeEvent(event);
+}
+
+void VariantsWindow::SetRunning(bool running)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{compute_, count_, seed_, add_, remove_, list_})
+        w->setEnabled(!running);
+    cancel_->setEnabled(running);
+    csv_->setEnabled(!running && result_.has_value());
+    workbook_->setEnabled(!running && result_.has_value());
+}
+
+void VariantsWindow::LiczClick()
+{
+    if (job_)
+        return;
+    if (static_cast<int>(variants_.size()) < kMinVariants)
+        throw Error(QStringLiteral("Dodaj co najmniej jeden projekt: porównanie wymaga od %1 do %2 wariantów")
+                        .arg(kMinVariants)
+                        .arg(kMaxVariants));
+    bool ok = false;
+    const std::uint64_t seed = seed_->text().toULongLong(&ok);
+    if (!ok)
+        throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
+
+    // Read and checked once, here; the workers get copies.
+    runInputs_.clear();
+    for (const Variant& v : variants_)
+        runInputs_.push_back(v.inputs ? *v.inputs : owner_.ComputationInputsFromControls());
+    running_.emplace();
+    running_->seed = seed;
+    running_->count = count_->value();
+    running_->names = Names();
+    running_->rainfallDiffers = std::any_of(runInputs_.begin() + 1, runInputs_.end(),
+                                            [this](const auto& in) { return !SameRainfall(runInputs_.front(), in); });
+    progress_->setRange(0, running_->count * static_cast<int>(runInputs_.size()));
+    progress_->setValue(0);
+    status_->setText(
+        QStringLiteral("Liczenie %1 wariantów po %2 realizacji...").arg(runInputs_.size()).arg(running_->count));
+    SetRunning(true);
+    StartNext();
+    poll_->start();
+}
+
+void VariantsWindow::StartNext()
+{
+    const std::size_t k = running_->results.size();
+    job_ =
+        std::make_unique<model::SeriesJob>(runInputs_[k], running_->count, running_->seed, model::SeriesWorkerCount());
+}
+
+void VariantsWindow::PrzerwijClick()
+{
+    if (!job_)
+        return;
+    job_->Cancel();
+    status_->setText(QStringLiteral("Przerywanie..."));
+}
+
+void VariantsWindow::Poll()
+{
+    if (!job_)
+        return;
+    const bool finished = job_->Step(std::chrono::milliseconds(kStepMilliseconds));
+    progress_->setValue(running_->count * static_cast<int>(running_->results.size()) + job_->Done());
+    if (!finished)
+        return;
+    std::optional<model::SeriesResult> result = job_->Take();
+    job_.reset();
+    if (!result) {
+        poll_->stop();
+        running_.reset();
+        status_->setText(result_ ? QStringLiteral("Porównanie przerwane; pokazane jest poprzednie, pełne porównanie.")
+                                 : QStringLiteral("Porównanie przerwane."));
+        SetRunning(false);
+        return;
+    }
+    running_->results.push_back(std::move(*result));
+    if (running_->results.size() < runInputs_.size()) {
+        StartNext();
+        return;
+    }
+    poll_->stop();
+    running_->ComputeDifferences();
+    result_ = std::move(running_);
+    running_.reset();
+    ShowResult();
+    SetRunning(false);
+}
+
+void VariantsWindow::ShowResult()
+{
+    const report::VariantsComparison& c = *result_;
+    ShowChart();
+    ShowTables();
+    rainfallNote_->setVisible(c.rainfallDiffers);
+    rainfallNote_->setText(
+        QStringLiteral("Uwaga: warianty różnią się opadem – zmiany obejmują także skutek innego opadu."));
+    status_->setText(report::VariantsNote(c));
+}
+
+void VariantsWindow::ShowChart()
+{
+    const report::VariantsComparison& c = *result_;
+    QChart* chart = chart_->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    auto* x = new QValueAxis;
+    x->setTitleText(QStringLiteral("Czas [h]"));
+    x->setLabelFormat(QStringLiteral("%.6g"));
+    auto* y = new QValueAxis;
+    y->setTitleText(QStringLiteral("Przepływ [m³/s]"));
+    y->setLabelFormat(QStringLiteral("%.6g"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+
+    // The hours worth drawing: the tail rule on the highest level of every variant.
+    int hours = 0;
+    double high = 0;
+    for (const model::SeriesResult& r : c.results) {
+        const int drawn = model::DrawnHours(r.bandHours, [&r](int hour) {
+            return r.band[static_cast<std::size_t>(hour - 1)][model::kHighestSeriesLevel];
+        });
+        hours = std::max(hours, drawn > 0 ? drawn : r.bandHours);
+    }
+    for (std::size_t k = 0; k < c.results.size(); ++k) {
+        const model::SeriesResult& r = c.results[k];
+        auto* low = new QLineSeries;
+        auto* upper = new QLineSeries;
+        auto* median = new QLineSeries;
+        for (int h = 1; h <= hours; ++h) {
+            const bool inBand = h <= r.bandHours;
+            const auto level = [&](std::size_t l) { return inBand ? r.band[static_cast<std::size_t>(h - 1)][l] : 0.0; };
+            low->append(h, level(0));
+            upper->append(h, level(model::kHighestSeriesLevel));
+            median->append(h, level(model::kMedianSeriesLevel));
+            high = std::max(high, level(model::kHighestSeriesLevel));
+        }
+        auto* band = new QAreaSeries(upper, low);
+        band->setName(QStringLiteral("%1: 5–95 %").arg(c.names[k]));
+        band->setColor(ColourOf(k, 50));
+        band->setBorderColor(ColourOf(k, 120));
+        upper->setParent(band);
+        low->setParent(band);
+        median->setName(QStringLiteral("%1: mediana").arg(c.names[k]));
+        QPen pen(ColourOf(k));
+        pen.setWidth(2);
+        median->setPen(pen);
+        for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{band, median}) {
+            chart->addSeries(s);
+            s->attachAxis(x);
+            s->attachAxis(y);
+        }
+    }
+    x->setRange(0, std::max(2, hours));
+    x->applyNiceNumbers();
+    y->setRange(0, high > 0 ? high : 1);
+    y->applyNiceNumbers();
+}
+
+void VariantsWindow::ShowTables()
+{
+    const report::VariantsComparison& c = *result_;
+    const QChar sep = owner_.DecimalSeparator();
+    FillTable(spreads_, report::VariantSpreadHeader(), c, 0, report::VariantSpreadRow, report::VariantSpreadDecimals,
+              sep);
+    FillTable(differences_, report::VariantDifferenceHeader(), c, 1, report::VariantDifferenceRow,
+              report::VariantDifferenceDecimals, sep);
+    QStringList gains;
+    for (std::size_t k = 1; k < c.differences.size(); ++k) {
+        const model::PairedDifference& d = c.differences[k];
+        if (d.pairs == 0)
+            continue;
+        gains << QStringLiteral("%1: %2 m³/s zamiast %3 m³/s")
+                     .arg(c.names[k], text::FormatDecimals(d.pairedWidth, 2, sep),
+                          text::FormatDecimals(d.independentWidth, 2, sep));
+    }
+    gainNote_->setText(QStringLiteral("Szerokość przedziału 5–95 % zmiany przepływu maksymalnego w parach realizacji o "
+                                      "wspólnych losowaniach zamiast przy losowaniach niezależnych: ") +
+                       gains.join(QStringLiteral("; ")) + QLatin1Char('.'));
+}
+
+void VariantsWindow::CsvClick()
+{
+    if (!result_)
+        return;
+    if (const std::optional<QString> path =
+            owner_.AskSaveFile({QStringLiteral("SaveDialogWariantyCsv"),
+                                QStringLiteral("Zapisanie porównania wariantów"), kCsvFilter, true}))
+        report::WriteCsvFile(*path, report::VariantsCsv(*result_, owner_.DecimalSeparator()));
+}
+
+void VariantsWindow::ExcelClick()
+{
+    if (!result_)
+        return;
+    if (const std::optional<QString> path = owner_.AskSaveFile(
+            {QStringLiteral("SaveDialogWariantyExcel"), QStringLiteral("Zapisanie porównania wariantów do skoroszytu"),
+             QStringLiteral("Skoroszyty Excela *.xlsx|*.xlsx|Wszystkie pliki *.*|*.*"), true}))
+        report::WriteVariantsWorkbook(*result_, *path);
+}
+
+}  // namespace moravel::window

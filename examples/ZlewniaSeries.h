@@ -13,4 +13,17 @@ inline model::ComputationInputs ZlewniaSeriesInputs()
                                              [] {});
 }
 
+// The example's catchment under inputs on which some realisations fail: a curve number above
+// 100 makes the retention negative, and with 21 mm in the first hour the runoff formula has no
+// meaning when the random enlargement of |S| passes about 13.7 %.
+inline model::ComputationInputs ZlewniaFailingInputs()
+{
+    model::ComputationInputs in = ZlewniaSeriesInputs();
+    in.curveNumber = 110;
+    in.rainfall.assign(static_cast<std::size_t>(in.parameters.HourCount), 0.0f);
+    in.rainfall[0] = 21;
+    in.rainfall[1] = 5;
+    return in;
+}
+
 }  // namespace moravel::examples

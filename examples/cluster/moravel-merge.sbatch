@@ -1,6 +1,7 @@
 #!/bin/sh
-# The merge of every shard of the series into $MORAVEL_OUT/wynik: the realisations table and
-# the percentile band of the whole series. Runs once every task of the array has succeeded.
+# The merge of every shard of the series into $MORAVEL_OUT/wynik: the realisations table, the
+# percentile band and the hydrographs of the whole series. Runs once every task of the array
+# has succeeded.
 #SBATCH --job-name=moravel-merge
 #SBATCH --ntasks=1
 #SBATCH --cpus-per-task=1

@@ -3,8 +3,8 @@
 # dependent on all of them, that merges them.
 #   submit.sh PROJECT.kpr REALISATIONS SHARDS SEED OUTDIR [sbatch options...]
 # OUTDIR must lie on a file system that every node sees. Prints the two job ids. The
-# results are in OUTDIR/wynik (realizacje.csv, pasmo.csv); each shard's hydrographs stay in
-# OUTDIR/shards/i/hydrogramy.nc. Environment: MORAVEL_RUN (the program, default moravel-run),
+# results are in OUTDIR/wynik (realizacje.csv, pasmo.csv, hydrogramy.nc); each shard's own
+# stay in OUTDIR/shards/i. Environment: MORAVEL_RUN (the program, default moravel-run),
 # MORAVEL_SEPARATOR (the data files' decimal separator, default ',').
 set -eu
 if [ $# -lt 5 ]; then

@@ -69,16 +69,46 @@ HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& ide
                                    const model::ComputationInputs& inputs, const QString& project)
     : path_(path), first_(identity.first)
 {
-    Check(nc_create(QFile::encodeName(path).constData(), NC_NETCDF4 | NC_CLOBBER, &ncid_));
+    Define(identity);
+    PutText(NC_GLOBAL, "project", project);
+    // The inputs as the computation read them.
+    const model::HydrographParameters& p = inputs.parameters;
+    const struct {
+        const char* name;
+        double value;
+    } parameters[] = {{"RB", p.RB},    {"RL", p.RL}, {"RA", p.RA}, {"So", p.So},
+                      {"Lo_km", p.Lo}, {"b_m", p.b}, {"n", p.n},   {"area_km2", p.Area}};
+    for (const auto& q : parameters)
+        Check(nc_put_att_double(ncid_, NC_GLOBAL, q.name, NC_DOUBLE, 1, &q.value));
+    Check(nc_put_att_int(ncid_, NC_GLOBAL, "rain_hours", NC_INT, 1, &p.HourCount));
+    const int typed = inputs.directEffectiveRain ? 1 : 0;
+    Check(nc_put_att_int(ncid_, NC_GLOBAL, "effective_rainfall_typed", NC_INT, 1, &typed));
+    if (inputs.directEffectiveRain) {
+        Check(nc_put_att_float(ncid_, NC_GLOBAL, "effective_rainfall_mm", NC_FLOAT, inputs.effectiveRain.size(),
+                               inputs.effectiveRain.data()));
+    } else {
+        Check(nc_put_att_float(ncid_, NC_GLOBAL, "curve_number", NC_FLOAT, 1, &inputs.curveNumber));
+        Check(nc_put_att_float(ncid_, NC_GLOBAL, "rainfall_mm", NC_FLOAT, inputs.rainfall.size(),
+                               inputs.rainfall.data()));
+    }
+    Check(nc_enddef(ncid_));
+}
+
+void HydrographWriter::PutText(int var, const char* name, const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    Check(nc_put_att_text(ncid_, var, name, static_cast<std::size_t>(utf8.size()), utf8.constData()));
+}
+
+void HydrographWriter::Define(const RangeIdentity& identity)
+{
+    Check(nc_create(QFile::encodeName(path_).constData(), NC_NETCDF4 | NC_CLOBBER, &ncid_));
     int realisationDim = 0, timeDim = 0;
     Check(nc_def_dim(ncid_, "realisation", static_cast<std::size_t>(std::max<std::int64_t>(identity.count, 0)),
                      &realisationDim));
     Check(nc_def_dim(ncid_, "time", NC_UNLIMITED, &timeDim));
 
-    const auto text = [this](int var, const char* name, const QString& value) {
-        const QByteArray utf8 = value.toUtf8();
-        Check(nc_put_att_text(ncid_, var, name, static_cast<std::size_t>(utf8.size()), utf8.constData()));
-    };
+    const auto text = [this](int var, const char* name, const QString& value) { PutText(var, name, value); };
     const auto variable = [&](const char* name, nc_type type, int dims, const int* dimIds, const char* longName,
                               const char* units) {
         int id = 0;
@@ -117,7 +147,6 @@ HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& ide
     text(NC_GLOBAL, "Conventions", QStringLiteral("CF-1.8"));
     text(NC_GLOBAL, "title", QStringLiteral("Hydrographs of a series of realisations"));
     text(NC_GLOBAL, "source", QStringLiteral("moravel-run " MORAVEL_VERSION));
-    text(NC_GLOBAL, "project", project);
     const unsigned long long seed = identity.seed;
     Check(nc_put_att_ulonglong(ncid_, NC_GLOBAL, "seed", NC_UINT64, 1, &seed));
     const long long range[2] = {identity.first, identity.count};
@@ -125,25 +154,32 @@ HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& ide
     Check(nc_put_att_longlong(ncid_, NC_GLOBAL, "realisation_count", NC_INT64, 1, &range[1]));
     text(NC_GLOBAL, "inputs_fingerprint", identity.fingerprint);
     Check(nc_put_att_int(ncid_, NC_GLOBAL, "layout_version", NC_INT, 1, &kLayoutVersion));
-    // The inputs as the computation read them.
-    const model::HydrographParameters& p = inputs.parameters;
-    const struct {
-        const char* name;
-        double value;
-    } parameters[] = {{"RB", p.RB},    {"RL", p.RL}, {"RA", p.RA}, {"So", p.So},
-                      {"Lo_km", p.Lo}, {"b_m", p.b}, {"n", p.n},   {"area_km2", p.Area}};
-    for (const auto& q : parameters)
-        Check(nc_put_att_double(ncid_, NC_GLOBAL, q.name, NC_DOUBLE, 1, &q.value));
-    Check(nc_put_att_int(ncid_, NC_GLOBAL, "rain_hours", NC_INT, 1, &p.HourCount));
-    const int typed = inputs.directEffectiveRain ? 1 : 0;
-    Check(nc_put_att_int(ncid_, NC_GLOBAL, "effective_rainfall_typed", NC_INT, 1, &typed));
-    if (inputs.directEffectiveRain) {
-        Check(nc_put_att_float(ncid_, NC_GLOBAL, "effective_rainfall_mm", NC_FLOAT, inputs.effectiveRain.size(),
-                               inputs.effectiveRain.data()));
-    } else {
-        Check(nc_put_att_float(ncid_, NC_GLOBAL, "curve_number", NC_FLOAT, 1, &inputs.curveNumber));
-        Check(nc_put_att_float(ncid_, NC_GLOBAL, "rainfall_mm", NC_FLOAT, inputs.rainfall.size(),
-                               inputs.rainfall.data()));
+}
+
+HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& identity, const HydrographReader& source)
+    : path_(path), first_(identity.first)
+{
+    Define(identity);
+    // The project and the inputs as the source has them; its range and failure are its own.
+    static const char* const kOwn[] = {"Conventions",
+                                       "title",
+                                       "source",
+                                       "seed",
+                                       "first_realisation_index",
+                                       "realisation_count",
+                                       "inputs_fingerprint",
+                                       "layout_version",
+                                       "first_failure_index",
+                                       "first_failure"};
+    const int from = source.Id();
+    int count = 0;
+    Check(nc_inq_natts(from, &count));
+    for (int k = 0; k < count; ++k) {
+        char name[NC_MAX_NAME + 1] = {};
+        Check(nc_inq_attname(from, NC_GLOBAL, k, name));
+        if (std::none_of(std::begin(kOwn), std::end(kOwn),
+                         [&](const char* own) { return std::strcmp(own, name) == 0; }))
+            Check(nc_copy_att(from, NC_GLOBAL, name, ncid_, NC_GLOBAL));
     }
     Check(nc_enddef(ncid_));
 }
@@ -167,8 +203,13 @@ void HydrographWriter::Check(int status) const
 
 void HydrographWriter::Add(const model::RealisationSummary& summary, const float* ordinates, int length)
 {
-    const int kept = summary.ok ? std::max(length, 0) : 0;
-    rows_.emplace_back(ordinates ? ordinates + 1 : nullptr, ordinates ? ordinates + 1 + kept : nullptr);
+    AddHours(summary, ordinates ? ordinates + 1 : nullptr, length);
+}
+
+void HydrographWriter::AddHours(const model::RealisationSummary& summary, const float* discharge, int length)
+{
+    const int kept = summary.ok && discharge ? std::max(length, 0) : 0;
+    rows_.emplace_back(discharge, discharge + kept);
     lengths_.push_back(kept);
     numbers_.push_back(static_cast<int>(first_ + written_ + static_cast<std::int64_t>(rows_.size())));
     peaks_.push_back(summary.ok ? summary.peak : 0.0f);

@@ -3,7 +3,8 @@
 // the CF conventions: dimensions realisation x time, the discharge in m3 s-1, per realisation
 // its hydrograph's length, peak, hour of the peak, outflow volume and whether it was computed,
 // and as global attributes the series seed, the range, a fingerprint of the inputs and the
-// inputs themselves. A shard of a series is one such file; the merge reads them back.
+// inputs themselves. A shard of a series is one such file; the merge reads them back and
+// writes one of the whole series.
 //
 // Layout:
 //   realisation(realisation)         int    the realisation's number in the series (1-based)
@@ -43,22 +44,30 @@ QString InputsFingerprint(const model::ComputationInputs& inputs);
 
 // Writes the file realisation by realisation, in order, buffering a block of them. Any
 // failure throws moravel::Error("Nie można zapisać pliku <path>: <reason>").
+class HydrographReader;
+
 class HydrographWriter {
 public:
     HydrographWriter(const QString& path, const RangeIdentity& identity, const model::ComputationInputs& inputs,
                      const QString& project);
+    // A file of a range whose project and inputs are those of `source` (a merge of parts).
+    HydrographWriter(const QString& path, const RangeIdentity& identity, const HydrographReader& source);
     ~HydrographWriter();
     HydrographWriter(const HydrographWriter&) = delete;
     HydrographWriter& operator=(const HydrographWriter&) = delete;
 
     // The next realisation: a computed one with its ordinates 1..length, or a failed one.
     void Add(const model::RealisationSummary& summary, const float* ordinates, int length);
+    // The same with the discharge of hours 1..length at [0..length-1].
+    void AddHours(const model::RealisationSummary& summary, const float* discharge, int length);
     // The lowest-numbered failure's message, kept as an attribute (set before Close).
     void SetFirstFailure(std::int64_t index, const QString& message);
     // Writes what is buffered and closes the file.
     void Close();
 
 private:
+    void Define(const RangeIdentity& identity);
+    void PutText(int var, const char* name, const QString& value);
     void Flush();
     [[noreturn]] void Fail(int status) const;
     void Check(int status) const;
@@ -111,6 +120,7 @@ private:
     void Check(int status) const;
     QString TextAttribute(const char* name) const;
     int Id() const;  // the open file, opened again after Release
+    friend class HydrographWriter;
 
     QString path_;
     mutable int ncid_ = -1;

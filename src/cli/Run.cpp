@@ -239,6 +239,12 @@ int RunMerge(const Arguments& a)
     OutputFile bandFile(folder.File(kBandFileName));
     WriteBand(bandFile, result);
     bandFile.Commit();
+    // The hydrographs of the whole series: the merged folder is a part of it in turn.
+    const RangeIdentity whole{result.seed, 0, static_cast<std::int64_t>(result.realisations.size()),
+                              parts.front()->Identity().fingerprint};
+    HydrographWriter writer(folder.File(kHydrographsFileName), whole, *parts.front());
+    CopyParts(parts, result, writer);
+    writer.Close();
     folder.Commit();
     ReportFailures(result.failed, result.requested, result.firstFailureIndex, result.firstFailure);
     return kExitOk;

@@ -206,4 +206,29 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographRe
     return result;
 }
 
+void CopyParts(const std::vector<std::unique_ptr<HydrographReader>>& parts, const model::SeriesResult& series,
+               HydrographWriter& writer)
+{
+    constexpr std::int64_t kRows = 1024;
+    std::vector<float> rows;
+    for (const auto& part : parts) {
+        const std::int64_t first = part->Identity().first;
+        const std::int64_t count = part->Identity().count;
+        const int hours = part->TimeLength();
+        const std::vector<int> lengths = part->Lengths();
+        for (std::int64_t r0 = 0; r0 < count; r0 += kRows) {
+            const std::int64_t n = std::min(kRows, count - r0);
+            rows.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(std::max(hours, 0)));
+            if (hours > 0)
+                part->ReadBlock(r0, n, 1, hours, lengths, rows.data());
+            for (std::int64_t r = 0; r < n; ++r)
+                writer.AddHours(series.realisations[static_cast<std::size_t>(first + r0 + r)], rows.data() + r * hours,
+                                lengths[static_cast<std::size_t>(r0 + r)]);
+        }
+        part->Release();
+    }
+    if (series.firstFailureIndex >= 0)
+        writer.SetFirstFailure(series.firstFailureIndex, series.firstFailure);
+}
+
 }  // namespace moravel::cli

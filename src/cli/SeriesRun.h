@@ -71,4 +71,9 @@ std::vector<std::unique_ptr<HydrographReader>> OpenSeriesParts(const QStringList
 model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographReader>>& parts,
                                   std::size_t bandBudget = kMergeBandBudgetBytes);
 
+// Every realisation of the parts, in order, into `writer` (a file of the whole series), with
+// the series' first failure.
+void CopyParts(const std::vector<std::unique_ptr<HydrographReader>>& parts, const model::SeriesResult& series,
+               HydrographWriter& writer);
+
 }  // namespace moravel::cli

@@ -28,6 +28,57 @@ QStringList Args(std::initializer_list<QString> list)
     return QStringList(list);
 }
 
+// Two hydrograph files hold the same series: dimensions, every variable's values and the
+// global attributes.
+void ExpectSameHydrographs(const QString& a, const QString& b)
+{
+    int fa = -1, fb = -1;
+    ASSERT_EQ(nc_open(QFile::encodeName(a).constData(), NC_NOWRITE, &fa), NC_NOERR);
+    ASSERT_EQ(nc_open(QFile::encodeName(b).constData(), NC_NOWRITE, &fb), NC_NOERR);
+    for (const char* dim : {"realisation", "time"}) {
+        int da = 0, db = 0;
+        std::size_t la = 0, lb = 0;
+        nc_inq_dimid(fa, dim, &da);
+        nc_inq_dimid(fb, dim, &db);
+        nc_inq_dimlen(fa, da, &la);
+        nc_inq_dimlen(fb, db, &lb);
+        EXPECT_EQ(la, lb) << dim;
+    }
+    for (const char* var : {"discharge", "hydrograph_length", "peak_discharge", "peak_hour", "outflow_volume",
+                            "computed", "realisation", "time"}) {
+        int va = 0, vb = 0;
+        ASSERT_EQ(nc_inq_varid(fa, var, &va), NC_NOERR) << var;
+        ASSERT_EQ(nc_inq_varid(fb, var, &vb), NC_NOERR) << var;
+        int dims = 0, ids[2] = {};
+        nc_inq_varndims(fa, va, &dims);
+        nc_inq_vardimid(fa, va, ids);
+        std::size_t size = 1;
+        for (int d = 0; d < dims; ++d) {
+            std::size_t len = 0;
+            nc_inq_dimlen(fa, ids[d], &len);
+            size *= len;
+        }
+        std::vector<double> xa(size), xb(size);
+        ASSERT_EQ(nc_get_var_double(fa, va, xa.data()), NC_NOERR) << var;
+        ASSERT_EQ(nc_get_var_double(fb, vb, xb.data()), NC_NOERR) << var;
+        EXPECT_EQ(xa, xb) << var;
+    }
+    int na = 0, nb = 0;
+    nc_inq_natts(fa, &na);
+    nc_inq_natts(fb, &nb);
+    EXPECT_EQ(na, nb);
+    for (int k = 0; k < na; ++k) {
+        char name[NC_MAX_NAME + 1] = {};
+        nc_inq_attname(fa, NC_GLOBAL, k, name);
+        std::size_t la = 0, lb = 0;
+        EXPECT_EQ(nc_inq_attlen(fb, NC_GLOBAL, name, &lb), NC_NOERR) << name;
+        nc_inq_attlen(fa, NC_GLOBAL, name, &la);
+        EXPECT_EQ(la, lb) << name;
+    }
+    nc_close(fa);
+    nc_close(fb);
+}
+
 // The one-process series of the example, run once for the whole suite.
 class SeriesTest : public ::testing::Test {
 protected:
@@ -88,6 +139,18 @@ TEST_F(SeriesTest, FourShardsMergeToTheOneProcessRunValueForValue)
     ASSERT_EQ(merged.exitCode, 0) << merged.err.toStdString();
     EXPECT_EQ(FileBytes(work.filePath("all/realizacje.csv")), FileBytes(Path("s.csv")));
     EXPECT_EQ(FileBytes(work.filePath("all/pasmo.csv")), FileBytes(Path("b.csv")));
+    // A merged folder is a part in turn (the first of the series): a merge of it with the
+    // remaining shards is the same series, and its hydrographs are those of the one-process run.
+    ASSERT_EQ(RunCli({"merge", work.filePath("0"), work.filePath("1"), "--out", work.filePath("low")}).exitCode, 0);
+    const CliResult again = RunCli(
+        {"merge", work.filePath("3"), work.filePath("low"), work.filePath("2"), "--out", work.filePath("again")});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(FileBytes(work.filePath("again/realizacje.csv")), FileBytes(Path("s.csv")));
+    EXPECT_EQ(FileBytes(work.filePath("again/pasmo.csv")), FileBytes(Path("b.csv")));
+    const CliResult alone = RunCli({"merge", Path("h.nc"), "--out", work.filePath("alone")});
+    ASSERT_EQ(alone.exitCode, 0) << alone.err.toStdString();
+    EXPECT_EQ(FileBytes(work.filePath("alone/pasmo.csv")), FileBytes(Path("b.csv")));
+    ExpectSameHydrographs(work.filePath("again/hydrogramy.nc"), Path("h.nc"));
     // A shard's table holds its own realisations, numbered within the series.
     const auto shard = CsvRows(FileBytes(work.filePath("1/realizacje.csv")));
     ASSERT_EQ(shard.size(), 81u);

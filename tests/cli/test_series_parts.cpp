@@ -24,12 +24,7 @@ void ExpectSameSpread(const model::Spread& a, const model::Spread& b)
 
 TEST(SeriesOfParts, EqualsTheSeriesWindowsSeriesWithFailuresAndSmallHourBlocks)
 {
-    // A curve number above 100 with 21 mm in the first hour: some realisations fail.
-    model::ComputationInputs failing = examples::ZlewniaSeriesInputs();
-    failing.curveNumber = 110;
-    failing.rainfall.assign(static_cast<std::size_t>(failing.parameters.HourCount), 0.0f);
-    failing.rainfall[0] = 21;
-    failing.rainfall[1] = 5;
+    const model::ComputationInputs failing = examples::ZlewniaFailingInputs();
     const struct {
         const char* name;
         model::ComputationInputs inputs;

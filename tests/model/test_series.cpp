@@ -197,11 +197,7 @@ TEST(Series, SeedDecidesTheSeries)
 // differs from run to run; the series does not.
 TEST(Series, SameSeedSameSeriesWithOneAndTwoThreads)
 {
-    ComputationInputs failing = examples::ZlewniaSeriesInputs();
-    failing.curveNumber = 110;
-    failing.rainfall.assign(static_cast<std::size_t>(failing.parameters.HourCount), 0.0f);
-    failing.rainfall[0] = 21;
-    failing.rainfall[1] = 5;
+    ComputationInputs failing = examples::ZlewniaFailingInputs();
     for (const ComputationInputs& in : {examples::ZlewniaSeriesInputs(), failing}) {
         const SeriesResult one = RunSeries(in, 400, 1234, 1);
         for (int threads : {2, 3}) {
@@ -225,11 +221,7 @@ TEST(Series, SameSeedSameSeriesWithOneAndTwoThreads)
 // some realisations fail and the others go on.
 TEST(Series, FailingRealisationsAreCountedAndReported)
 {
-    ComputationInputs in = examples::ZlewniaSeriesInputs();
-    in.curveNumber = 110;
-    in.rainfall.assign(static_cast<std::size_t>(in.parameters.HourCount), 0.0f);
-    in.rainfall[0] = 21;
-    in.rainfall[1] = 5;
+    ComputationInputs in = examples::ZlewniaFailingInputs();
     const int count = 200;
     const SeriesResult r = RunSeries(in, count, 5, SeriesWorkerCount());
     std::vector<RealisationSummary> byHand;
@@ -294,11 +286,7 @@ TEST(SeriesStatistics, NearestPeakRealisationSkipsFailuresAndTakesTheLowestIndex
 // drawn whole: the realisation run again from its sub-stream, ordinate for ordinate.
 TEST(Series, RepresentativeIsTheRealisationWithThePeakNearestTheMedian)
 {
-    ComputationInputs failing = examples::ZlewniaSeriesInputs();
-    failing.curveNumber = 110;
-    failing.rainfall.assign(static_cast<std::size_t>(failing.parameters.HourCount), 0.0f);
-    failing.rainfall[0] = 21;
-    failing.rainfall[1] = 5;
+    ComputationInputs failing = examples::ZlewniaFailingInputs();
     const struct {
         const char* name;
         ComputationInputs inputs;

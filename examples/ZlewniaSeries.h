@@ -7,9 +7,9 @@
 
 namespace moravel::examples {
 
-inline model::ComputationInputs ZlewniaSeriesInputs()
+// The example's texts as a computation reads them.
+inline model::ComputationTexts ZlewniaComputationTexts()
 {
-    const QChar sep = QLatin1Char(',');
     const files::RainfallRecord rain = ZlewniaRainfall();
     const files::ScsRecord scs = ZlewniaLandUse();
     const files::ParametersRecord par = ZlewniaParameters();
@@ -26,11 +26,22 @@ inline model::ComputationInputs ZlewniaSeriesInputs()
     texts.parameters.Lo = par.values[4];
     texts.parameters.b = par.values[5];
     texts.parameters.n = par.values[6];
+    return texts;
+}
 
+// The land-use state with the example's own class curve numbers.
+inline model::LandUseState ZlewniaLandUseState()
+{
+    const files::ScsRecord scs = ZlewniaLandUse();
     model::LandUseState landUse;
     for (int g = 0; g < model::kSoilGroups; ++g)
         model::ReadOtherCurveNumber(landUse, g, scs.ownClassCn[static_cast<std::size_t>(g)]);
-    return model::BuildComputationInputs(texts, landUse, sep, [] {});
+    return landUse;
+}
+
+inline model::ComputationInputs ZlewniaSeriesInputs()
+{
+    return model::BuildComputationInputs(ZlewniaComputationTexts(), ZlewniaLandUseState(), QLatin1Char(','), [] {});
 }
 
 }  // namespace moravel::examples

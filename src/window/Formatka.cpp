@@ -281,6 +281,8 @@ void TFormatkaOkno::BindHandlers()
         action->setEnabled(true);
     }
     BindSeriesCommand();
+    BindDesignStormCommand();
+    BindDesignFloodCommand();
     connect(form_->MenuOpadImportujzExcela, &QAction::triggered, this,
             [this] { Guarded([this] { MenuOpadImportujzExcelaClick(); }); });
     form_->MenuOpadImportujzExcela->setEnabled(true);

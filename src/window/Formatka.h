@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSize>
 #include <array>
+#include <vector>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,6 +27,8 @@ namespace moravel::window {
 class ChartExport;
 class StringGrid;
 class SeriesWindow;
+class DesignStormWindow;
+class DesignFloodWindow;
 struct UiAccess;
 }  // namespace moravel::window
 namespace moravel::import {
@@ -159,11 +162,20 @@ public:
     // "Seria realizacji..." (SeriaOkno.cpp): opens the series window, one instance.
     void MenuObliczeniaSeriaClick();
     moravel::window::SeriesWindow* seriesWindow() const;
+    // "Opad projektowy..." (OpadProjektowyOkno.cpp): opens the design-storm window, one instance.
+    void MenuOpadOpadProjektowyClick();
+    moravel::window::DesignStormWindow* designStormWindow() const;
+    // "Przepływy projektowe..." (PrzeplywyProjektoweOkno.cpp): opens the design-flood window.
+    void MenuObliczeniaPrzeplywyProjektoweClick();
+    moravel::window::DesignFloodWindow* designFloodWindow() const;
     // Everything a computation reads, as the controls hold it.
     moravel::model::ComputationTexts ComputationTextsOfControls() const;
     // The inputs of a computation of its own (a series), read and checked once with the
     // messages of "Hydrogram"; nothing of the window's state is written.
     moravel::model::ComputationInputs ComputationInputsFromControls();
+    // The same with the rainfall replaced by a design storm's hourly texts (its hour count
+    // theirs); `warn` false leaves out the land-use warnings already shown for another storm.
+    moravel::model::ComputationInputs ComputationInputsWithRainfall(const std::vector<QString>& rainfall, bool warn);
 
     // ---- Rainfall panel
     void Edit_Liczba_godzin_opaduChange();
@@ -281,6 +293,8 @@ private:
     void BindLandUsePanel();
     void BindParameterPanel();
     void BindSeriesCommand();
+    void BindDesignStormCommand();
+    void BindDesignFloodCommand();
     moravel::model::LandUseTexts GridTexts(const moravel::window::StringGrid* grid) const;
     void SetGridTexts(moravel::window::StringGrid* grid, const moravel::model::LandUseTexts& texts);
     float PercentSumOfGrid() const;
@@ -316,6 +330,8 @@ private:
     QHash<QString, QString> lastFileNames_;
     QHash<QObject*, std::function<void()>> changeHandlers_;
     QPointer<moravel::window::SeriesWindow> seriesWindow_;
+    QPointer<moravel::window::DesignStormWindow> designStormWindow_;
+    QPointer<moravel::window::DesignFloodWindow> designFloodWindow_;
     // What each kind of data held when it was last stored or opened (DataKind order).
     std::array<QStringList, 3> storedTexts_;
     // The user has already agreed to end the program (no second question on the way out).

@@ -81,7 +81,8 @@ protected:
 TEST_F(SeriesWindowTest, MenuItemComesLastAndOpensOneWindow)
 {
     const QList<QAction*> items = ui().MenuObliczenia->actions();
-    ASSERT_EQ(items.size(), 3);
+    // "Przepływy projektowe..." follows it.
+    ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[0], ui().MenuObliczeniaHydrogram);
     EXPECT_EQ(items[1], ui().MenuObliczeniaRaportExcel);
     EXPECT_EQ(items[2]->text(), QStringLiteral("Seria realizacji..."));

@@ -7,6 +7,14 @@
 
 namespace moravel::model {
 
+namespace {
+
+// The table reads the realisations' figures and the representative's hydrograph, never the
+// per-hour band: the series keeps the least band it can (one hour).
+constexpr std::size_t kNoBand = 0;
+
+}  // namespace
+
 ComputationInputs DesignStormComputationInputs(ComputationTexts texts, const std::vector<QString>& rainfall,
                                                const LandUseState& landUse, QChar separator,
                                                const std::function<void()>& onInvalidLandUseCell)
@@ -115,7 +123,7 @@ void DesignFloodJob::Cancel()
 
 void DesignFloodJob::StartCase(std::size_t index)
 {
-    auto job = std::make_unique<SeriesJob>(cases_[index].inputs, count_, seed_, threads_);
+    auto job = std::make_unique<SeriesJob>(cases_[index].inputs, count_, seed_, threads_, kNoBand);
     const std::lock_guard<std::mutex> lock(mutex_);
     current_ = std::move(job);
     if (cancel_.load())

@@ -83,7 +83,14 @@ private:
     QTableWidget* table_;
 };
 
-constexpr std::size_t kLabelledHours = 48;
+// 1, 2, 5, 10, 20, 50, ... hours: the least that leaves at most twelve labels.
+int HourStep(int hours)
+{
+    for (int scale = 1;; scale *= 10)
+        for (int step : {1, 2, 5})
+            if (hours / (step * scale) <= 12)
+                return step * scale;
+}
 
 const QString kPeakShareTexts[] = {QStringLiteral("25 %"), QStringLiteral("33 %"), QStringLiteral("50 %"),
                                    QStringLiteral("67 %"), QStringLiteral("75 %")};
@@ -243,7 +250,9 @@ DesignStormWindow::DesignStormWindow(TFormatkaOkno& owner)
     values_->setHorizontalHeaderLabels({QStringLiteral("Opad [mm]")});
     values_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     values_->verticalHeader()->setDefaultSectionSize(22);
-    values_->setMaximumWidth(160);
+    values_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    values_->setMinimumWidth(150);
+    values_->setMaximumWidth(180);
     sum_->setObjectName(QStringLiteral("OpadProjektowySuma"));
     QChart* chart = chart_->chart();
     chart->setTitle(QStringLiteral("Hietogram opadu projektowego"));
@@ -359,18 +368,26 @@ void DesignStormWindow::ShowPreview(const std::vector<double>& depths)
     series->append(set);
     series->setBarWidth(0.9);
     chart->addSeries(series);
+    // The hours are categories of the columns; the axis shows them as numbers, at a step that
+    // leaves at most about a dozen labels.
     auto* x = new QBarCategoryAxis;
     x->append(hours);
-    // The labels of a long storm would overlap: its hours are named in the axis title.
-    x->setLabelsVisible(depths.size() <= kLabelledHours);
-    x->setTitleText(depths.size() <= kLabelledHours ? QStringLiteral("Godzina")
-                                                    : QStringLiteral("Godzina (1-%1)").arg(depths.size()));
+    x->setVisible(false);
+    auto* hourAxis = new QValueAxis;
+    hourAxis->setTitleText(QStringLiteral("Godzina"));
+    hourAxis->setLabelFormat(QStringLiteral("%.0f"));
+    hourAxis->setRange(0.5, double(depths.size()) + 0.5);
+    hourAxis->setTickType(QValueAxis::TicksDynamic);
+    hourAxis->setTickAnchor(0);
+    hourAxis->setTickInterval(HourStep(int(depths.size())));
+    hourAxis->setGridLineVisible(false);
     auto* y = new QValueAxis;
     y->setTitleText(QStringLiteral("Opad [mm]"));
     y->setLabelFormat(QStringLiteral("%.6g"));
     y->setRange(0, high > 0 ? high : 1);
     y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(hourAxis, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
     series->attachAxis(y);

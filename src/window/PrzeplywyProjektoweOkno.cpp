@@ -173,7 +173,13 @@ DesignFloodWindow::DesignFloodWindow(TFormatkaOkno& owner)
         view->setRenderHint(QPainter::Antialiasing);
         view->setMinimumHeight(240);
     }
-    hydrographChart_->chart()->setTitle(QStringLiteral("Hydrogramy projektowe"));
+    // Each line is one realisation, the one whose peak is nearest the median peak; the legend
+    // gives its number.
+    hydrographChart_->chart()->setTitle(QStringLiteral("Hydrogramy projektowe (szczyt najbliższy medianie)"));
+    hydrographChart_->chart()->legend()->setAlignment(Qt::AlignRight);
+    QFont legendFont = hydrographChart_->chart()->legend()->font();
+    legendFont.setPixelSize(11);
+    hydrographChart_->chart()->legend()->setFont(legendFont);
     probabilityChart_->chart()->setTitle(QStringLiteral("Przepływ maksymalny a prawdopodobieństwo"));
 
     LayOut();
@@ -214,6 +220,7 @@ void DesignFloodWindow::LayOut()
     buttons->addWidget(compute_);
     buttons->addWidget(cancel_);
     auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(QStringLiteral("Wysokość opadu [mm] dla prawdopodobieństwa i czasu trwania:")));
     left->addWidget(depths_, 1);
     left->addLayout(fields);
     left->addLayout(buttons);
@@ -269,7 +276,7 @@ void DesignFloodWindow::CzasyTrwaniaChange()
     const std::vector<double> hours = Durations();
     QStringList headings{QStringLiteral("p [%]")};
     for (double h : hours)
-        headings << QStringLiteral("P %1 h [mm]").arg(text::FormatUpToDecimals(h, 3, owner_.DecimalSeparator()));
+        headings << QStringLiteral("%1 h").arg(text::FormatUpToDecimals(h, 3, owner_.DecimalSeparator()));
     depths_->setColumnCount(int(headings.size()));
     depths_->setHorizontalHeaderLabels(headings);
 }
@@ -457,10 +464,11 @@ void DesignFloodWindow::ShowHydrographs()
         if (r.representative < 0)
             continue;
         auto* line = new QLineSeries;
-        line->setName(QStringLiteral("p = %1 %, %2 h (realizacja nr %3: szczyt najbliższy medianie)")
-                          .arg(text::FormatUpToDecimals(r.probability, 3, owner_.DecimalSeparator()))
-                          .arg(r.hours)
-                          .arg(r.representative + 1));
+        // The duration is named where the critical duration makes it differ.
+        const QString p = text::FormatUpToDecimals(r.probability, 3, owner_.DecimalSeparator());
+        line->setName(description_.criticalDuration
+                          ? QStringLiteral("p = %1 %, %2 h (nr %3)").arg(p).arg(r.hours).arg(r.representative + 1)
+                          : QStringLiteral("p = %1 % (nr %2)").arg(p).arg(r.representative + 1));
         const std::vector<float>& q = r.representativeDischarge;
         const int shown = std::max(1, model::DrawnHours(q.data() - 1, int(q.size())));
         for (int h = 1; h <= shown && h <= int(q.size()); ++h) {
@@ -530,7 +538,7 @@ void DesignFloodWindow::ShowProbabilityPlot()
     }
     // The axis of probability: ticks at the Gumbel reduced variate of each probability.
     auto* x = new QCategoryAxis;
-    x->setTitleText(QStringLiteral("Prawdopodobieństwo przewyższenia p [%] (skala Gumbela)"));
+    x->setTitleText(QStringLiteral("p [%] (skala Gumbela)"));
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     const double left = minX - 0.3;
     const double right = maxX + 0.3;

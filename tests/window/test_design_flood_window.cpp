@@ -135,8 +135,9 @@ TEST_F(DesignFloodWindowTest, TableMatchesTheSeriesOfEachStormAndLeavesTheMainWi
     // One design hydrograph per probability, named as the realisation nearest the median peak.
     const QList<QAbstractSeries*> lines = w->HydrographChart()->chart()->series();
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[1]->name(), QStringLiteral("p = 1 %, 24 h (realizacja nr %1: szczyt najbliższy medianie)")
-                                    .arg(r.rows[1].representative + 1));
+    EXPECT_EQ(lines[1]->name(), QStringLiteral("p = 1 % (nr %1)").arg(r.rows[1].representative + 1));
+    EXPECT_EQ(w->HydrographChart()->chart()->title(),
+              QStringLiteral("Hydrogramy projektowe (szczyt najbliższy medianie)"));
     // The probability plot: the medians at the Gumbel reduced variate, the axis labelled in
     // per cent at the same positions.
     QChart* plot = w->ProbabilityChart()->chart();
@@ -186,7 +187,11 @@ TEST_F(DesignFloodWindowTest, CriticalDurationPicksTheHighestMedianPeak)
     }
     // Euler type II over 6 h from the table: the 6-hour row's depth is the table's.
     EXPECT_DOUBLE_EQ(r.rows[3].depth, 52);
-    EXPECT_EQ(w->HydrographChart()->chart()->series().size(), 1);
+    const QList<QAbstractSeries*> drawn = w->HydrographChart()->chart()->series();
+    ASSERT_EQ(drawn.size(), 1);
+    EXPECT_EQ(drawn[0]->name(), QStringLiteral("p = 1 %, %1 h (nr %2)")
+                                    .arg(r.rows[std::size_t(best)].hours)
+                                    .arg(r.rows[std::size_t(best)].representative + 1));
 }
 
 TEST_F(DesignFloodWindowTest, ExportsCarryTheTableTheNoteAndTheInputs)

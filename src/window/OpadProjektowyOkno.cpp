@@ -32,6 +32,7 @@
 #include "text/NumText.h"
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
+#include "window/SeriesCharts.h"
 
 using namespace moravel;
 
@@ -349,11 +350,7 @@ void DesignStormWindow::ShowPreview(const std::vector<double>& depths)
                       .arg(units.size()));
 
     QChart* chart = chart_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
+    ClearChart(chart);
     auto* set = new QBarSet(QStringLiteral("Opad"));
     set->setColor(QColor(46, 117, 182));
     QStringList hours;
@@ -381,9 +378,7 @@ void DesignStormWindow::ShowPreview(const std::vector<double>& depths)
     hourAxis->setTickAnchor(0);
     hourAxis->setTickInterval(HourStep(int(depths.size())));
     hourAxis->setGridLineVisible(false);
-    auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("Opad [mm]"));
-    y->setLabelFormat(QStringLiteral("%.6g"));
+    QValueAxis* y = NewAxis(QStringLiteral("Opad [mm]"));
     y->setRange(0, high > 0 ? high : 1);
     y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);

@@ -33,6 +33,7 @@
 #include "text/Error.h"
 #include "text/NumText.h"
 #include "window/Formatka.h"
+#include "window/SeriesCharts.h"
 #include "window/FormatkaUi.h"
 #include "window/OpadProjektowyOkno.h"
 
@@ -84,23 +85,6 @@ constexpr double kAxisPercents[] = {50, 20, 10, 5, 2, 1, 0.5, 0.2, 0.1};
 const QColor kHydrographColours[] = {
     QColor(31, 119, 180), QColor(255, 127, 14),  QColor(44, 160, 44),   QColor(214, 39, 40),  QColor(148, 103, 189),
     QColor(140, 86, 75),  QColor(227, 119, 194), QColor(127, 127, 127), QColor(188, 189, 34), QColor(23, 190, 207)};
-
-void ClearChart(QChart* chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-QValueAxis* NewAxis(const QString& title)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setLabelFormat(QStringLiteral("%.6g"));
-    return axis;
-}
 
 }  // namespace
 
@@ -458,7 +442,7 @@ void DesignFloodWindow::ShowHydrographs()
     const std::vector<int> drawn = report::DrawnDesignFloodRows(*result_, description_.criticalDuration);
     int hours = 0;
     double high = 0;
-    std::vector<QLineSeries*> lines;
+    std::vector<QAbstractSeries*> lines;
     for (std::size_t k = 0; k < drawn.size(); ++k) {
         const model::DesignFloodRow& r = result_->rows[std::size_t(drawn[k])];
         if (r.representative < 0)
@@ -481,19 +465,7 @@ void DesignFloodWindow::ShowHydrographs()
         line->setPen(pen);
         lines.push_back(line);
     }
-    QValueAxis* x = NewAxis(QStringLiteral("Czas [h]"));
-    QValueAxis* y = NewAxis(QStringLiteral("Przepływ [m³/s]"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    for (QLineSeries* line : lines) {
-        chart->addSeries(line);
-        line->attachAxis(x);
-        line->attachAxis(y);
-    }
-    x->setRange(0, std::max(2, hours));
-    x->applyNiceNumbers();
-    y->setRange(0, high > 0 ? high : 1);
-    y->applyNiceNumbers();
+    ShowOnDischargeAxes(chart, lines, hours, high);
 }
 
 void DesignFloodWindow::ShowProbabilityPlot()

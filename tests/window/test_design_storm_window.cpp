@@ -54,13 +54,6 @@ protected:
             texts << w->ValuesTable()->item(r, 0)->text();
         return texts;
     }
-    QStringList Column(int col, int from, int to)
-    {
-        QStringList cells;
-        for (int row = from; row <= to; ++row)
-            cells << Table()->Cell(col, row);
-        return cells;
-    }
 
     FixedSource random{{0.25, 0.5, 0.75}};
 };

@@ -78,7 +78,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(SeriesWindowTest, MenuItemComesLastAndOpensOneWindow)
+TEST_F(SeriesWindowTest, MenuItemFollowsTheReportAndOpensOneWindow)
 {
     const QList<QAction*> items = ui().MenuObliczenia->actions();
     // "Przepływy projektowe..." follows it.

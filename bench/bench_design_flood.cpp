@@ -27,14 +27,14 @@ DepthDurationCurve SyntheticTable(double depth24, std::initializer_list<double> 
 
 void BM_DesignStorm(benchmark::State& state)
 {
-    DesignStormSpec spec;
-    spec.shape = static_cast<StormShape>(state.range(0));
-    spec.hours = static_cast<int>(state.range(1));
-    spec.depthDuration = SyntheticTable(100, {1, 2, 3, 6, 12, 24, 48, 72, 120, 240, 500, 1000});
-    spec.peakShare = 1.0 / 3;
-    spec.userCurve = CumulativeCurve({{0, 0}, {30, 20}, {50, 70}, {100, 100}});
+    DesignStormInputs design;
+    design.shape = static_cast<StormShape>(state.range(0));
+    design.hours = static_cast<int>(state.range(1));
+    design.depthDuration = SyntheticTable(100, {1, 2, 3, 6, 12, 24, 48, 72, 120, 240, 500, 1000});
+    design.peakShare = 1.0 / 3;
+    design.userCurve = CumulativeCurve({{0, 0}, {30, 20}, {50, 70}, {100, 100}});
     for (auto _ : state) {
-        const std::vector<double> storm = DesignStormHyetograph(spec);
+        const std::vector<double> storm = DesignStormHyetograph(design);
         const std::vector<QString> texts = HyetographTexts(storm, 1, QLatin1Char(','));
         benchmark::DoNotOptimize(texts.data());
     }
@@ -53,16 +53,17 @@ void BM_DesignFloodTable(benchmark::State& state)
     std::vector<DesignFloodCase> cases;
     double depth24 = 45;
     for (double p : kDefaultDesignProbabilities) {
-        DesignStormSpec spec;
-        spec.shape = StormShape::EulerII;
-        spec.hours = 24;
-        spec.depthDuration = SyntheticTable(depth24, {1, 2, 3, 6, 12, 24});
+        DesignStormInputs design;
+        design.shape = StormShape::EulerII;
+        design.hours = 24;
+        design.depthDuration = SyntheticTable(depth24, {1, 2, 3, 6, 12, 24});
         DesignFloodCase c;
         c.probability = p;
         c.hours = 24;
-        c.depth = DesignStormTotal(spec);
-        c.inputs = DesignStormComputationInputs(
-            texts, HyetographTexts(DesignStormHyetograph(spec), 1, QLatin1Char(',')), landUse, QLatin1Char(','), [] {});
+        c.depth = DesignStormTotal(design);
+        c.inputs =
+            DesignStormComputationInputs(texts, HyetographTexts(DesignStormHyetograph(design), 1, QLatin1Char(',')),
+                                         landUse, QLatin1Char(','), [] {});
         cases.push_back(std::move(c));
         depth24 += 12;
     }

@@ -114,18 +114,18 @@ std::vector<double> FromCurve(const CumulativeCurve& curve, int hours, double to
 }
 
 // P(k) - P(k - 1) for k = 1..hours from the depth-duration table, P(0) = 0.
-std::vector<double> Increments(const DesignStormSpec& spec)
+std::vector<double> Increments(const DesignStormInputs& design)
 {
-    if (spec.depthDuration.Empty())
+    if (design.depthDuration.Empty())
         throw Error(QStringLiteral("Kształt \"%1\" wymaga tabeli wysokości opadu dla czasów trwania")
-                        .arg(StormShapeName(spec.shape)));
-    const DepthDurationCurve& curve = spec.depthDuration;
-    if (curve.ShortestHours() > 1 + kUnitTolerance || curve.LongestHours() < spec.hours - kUnitTolerance)
+                        .arg(StormShapeName(design.shape)));
+    const DepthDurationCurve& curve = design.depthDuration;
+    if (curve.ShortestHours() > 1 + kUnitTolerance || curve.LongestHours() < design.hours - kUnitTolerance)
         throw Error(
-            QStringLiteral("Tabela wysokości opadu musi obejmować czasy trwania od 1 h do %1 h").arg(spec.hours));
-    std::vector<double> steps(static_cast<std::size_t>(spec.hours));
+            QStringLiteral("Tabela wysokości opadu musi obejmować czasy trwania od 1 h do %1 h").arg(design.hours));
+    std::vector<double> steps(static_cast<std::size_t>(design.hours));
     double before = 0;
-    for (int k = 1; k <= spec.hours; ++k) {
+    for (int k = 1; k <= design.hours; ++k) {
         const double now = curve.DepthAt(k);
         steps[static_cast<std::size_t>(k - 1)] = now - before;
         before = now;
@@ -139,10 +139,10 @@ int HourHolding(double share, int hours)
     return std::clamp(static_cast<int>(std::floor(share * hours + kUnitTolerance)), 0, hours - 1);
 }
 
-std::vector<double> EulerII(const DesignStormSpec& spec)
+std::vector<double> EulerII(const DesignStormInputs& design)
 {
-    const std::vector<double> steps = Increments(spec);
-    const int n = spec.hours;
+    const std::vector<double> steps = Increments(design);
+    const int n = design.hours;
     const int before = HourHolding(0.3, n);
     std::vector<double> depths;
     depths.reserve(steps.size());
@@ -155,12 +155,12 @@ std::vector<double> EulerII(const DesignStormSpec& spec)
     return depths;
 }
 
-std::vector<double> AlternatingBlock(const DesignStormSpec& spec)
+std::vector<double> AlternatingBlock(const DesignStormInputs& design)
 {
-    std::vector<double> steps = Increments(spec);
+    std::vector<double> steps = Increments(design);
     std::stable_sort(steps.begin(), steps.end(), std::greater<double>());
-    const int n = spec.hours;
-    const int peak = HourHolding(spec.peakShare, n);
+    const int n = design.hours;
+    const int peak = HourHolding(design.peakShare, n);
     std::vector<double> depths(steps.size());
     depths[static_cast<std::size_t>(peak)] = steps[0];
     int left = peak - 1;   // next free hour before the peak
@@ -184,34 +184,34 @@ std::vector<double> AlternatingBlock(const DesignStormSpec& spec)
 
 }  // namespace
 
-double DesignStormTotal(const DesignStormSpec& spec)
+double DesignStormTotal(const DesignStormInputs& design)
 {
-    CheckHours(spec.hours);
-    if (!spec.depthDuration.Empty())
-        return spec.depthDuration.DepthAt(spec.hours);
-    return spec.totalDepth;
+    CheckHours(design.hours);
+    if (!design.depthDuration.Empty())
+        return design.depthDuration.DepthAt(design.hours);
+    return design.totalDepth;
 }
 
-std::vector<double> DesignStormHyetograph(const DesignStormSpec& spec)
+std::vector<double> DesignStormHyetograph(const DesignStormInputs& design)
 {
-    CheckHours(spec.hours);
+    CheckHours(design.hours);
     // The shapes built from the depth-duration curve check its reach first.
-    if (spec.shape == StormShape::EulerII)
-        return EulerII(spec);
-    if (spec.shape == StormShape::AlternatingBlock)
-        return AlternatingBlock(spec);
-    const double total = DesignStormTotal(spec);
+    if (design.shape == StormShape::EulerII)
+        return EulerII(design);
+    if (design.shape == StormShape::AlternatingBlock)
+        return AlternatingBlock(design);
+    const double total = DesignStormTotal(design);
     if (!(total >= 0) || !std::isfinite(total))
         throw Error(QStringLiteral("Wysokość opadu musi być liczbą nieujemną"));
-    switch (spec.shape) {
+    switch (design.shape) {
         case StormShape::Dvwk:
-            return FromCurve(DvwkCurve(), spec.hours, total);
+            return FromCurve(DvwkCurve(), design.hours, total);
         case StormShape::UserCurve:
-            if (spec.userCurve.Empty())
+            if (design.userCurve.Empty())
                 throw Error(QStringLiteral("Wklej krzywą sumową opadu: pary udziału czasu i udziału opadu"));
-            return FromCurve(spec.userCurve, spec.hours, total);
+            return FromCurve(design.userCurve, design.hours, total);
         default:
-            return std::vector<double>(static_cast<std::size_t>(spec.hours), total / spec.hours);
+            return std::vector<double>(static_cast<std::size_t>(design.hours), total / design.hours);
     }
 }
 

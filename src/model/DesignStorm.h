@@ -74,7 +74,7 @@ private:
 // The DVWK shape as a cumulative curve.
 CumulativeCurve DvwkCurve();
 
-struct DesignStormSpec {
+struct DesignStormInputs {
     int hours = 0;  // the duration, 1..kMaxDesignStormHours
     StormShape shape = StormShape::Block;
     // The total depth, used when there is no depth-duration table.
@@ -87,10 +87,10 @@ struct DesignStormSpec {
 };
 
 // The storm's total depth (mm) for its duration.
-double DesignStormTotal(const DesignStormSpec& spec);
+double DesignStormTotal(const DesignStormInputs& design);
 // The depths of hours 1..hours at [0..hours - 1], adding up to the total. Throws
 // moravel::Error with a Polish message when the inputs don't make a storm.
-std::vector<double> DesignStormHyetograph(const DesignStormSpec& spec);
+std::vector<double> DesignStormHyetograph(const DesignStormInputs& design);
 
 // The hourly depths rounded to `decimals` so that the rounded values add up exactly to the
 // total rounded the same way: each hour gets its value rounded down, and the units missing

@@ -198,15 +198,15 @@ void StormShapeControls::ShowWhatTheShapeNeeds()
     curve_->setVisible(Shape() == model::StormShape::UserCurve);
 }
 
-void StormShapeControls::Fill(model::DesignStormSpec& spec, QChar decimalSeparator) const
+void StormShapeControls::Fill(model::DesignStormInputs& design, QChar decimalSeparator) const
 {
-    spec.shape = Shape();
-    spec.peakShare = model::kAlternatingPeakShares[std::clamp(peak_->currentIndex(), 0, 4)];
-    if (spec.shape == model::StormShape::UserCurve) {
+    design.shape = Shape();
+    design.peakShare = model::kAlternatingPeakShares[std::clamp(peak_->currentIndex(), 0, 4)];
+    if (design.shape == model::StormShape::UserCurve) {
         std::vector<model::CumulativePoint> points;
         for (const auto& [t, p] : NumberPairs(*curve_, decimalSeparator))
             points.push_back({t, p});
-        spec.userCurve = model::CumulativeCurve(points);
+        design.userCurve = model::CumulativeCurve(points);
     }
 }
 
@@ -308,26 +308,26 @@ void DesignStormWindow::LayOut()
     layout->addWidget(values_, 1);
 }
 
-model::DesignStormSpec DesignStormWindow::SpecFromControls() const
+model::DesignStormInputs DesignStormWindow::DesignFromControls() const
 {
     const QChar sep = owner_.DecimalSeparator();
-    model::DesignStormSpec spec;
-    spec.hours = duration_->value();
+    model::DesignStormInputs design;
+    design.hours = duration_->value();
     if (source_->currentIndex() == 0) {
-        spec.totalDepth = text::StrToFloat(depth_->text().trimmed(), sep);
+        design.totalDepth = text::StrToFloat(depth_->text().trimmed(), sep);
     } else {
         std::vector<model::DepthDuration> rows;
         for (const auto& [hours, depth] : NumberPairs(*depthTable_, sep))
             rows.push_back({hours, depth});
-        spec.depthDuration = model::DepthDurationCurve(rows);
+        design.depthDuration = model::DepthDurationCurve(rows);
     }
-    shape_->Fill(spec, sep);
-    return spec;
+    shape_->Fill(design, sep);
+    return design;
 }
 
 void DesignStormWindow::PodgladClick()
 {
-    ShowPreview(model::DesignStormHyetograph(SpecFromControls()));
+    ShowPreview(model::DesignStormHyetograph(DesignFromControls()));
 }
 
 void DesignStormWindow::ShowPreview(const std::vector<double>& depths)

@@ -40,9 +40,9 @@ public:
     QComboBox* PeakBox() const { return peak_; }
     QTableWidget* CurveTable() const { return curve_; }
     model::StormShape Shape() const;
-    // The shape, the peak share and the user's curve into `spec`; a curve that is not one
+    // The shape, the peak share and the user's curve into `design`; a curve that is not one
     // throws moravel::Error.
-    void Fill(model::DesignStormSpec& spec, QChar decimalSeparator) const;
+    void Fill(model::DesignStormInputs& design, QChar decimalSeparator) const;
 
 private:
     void ShowWhatTheShapeNeeds();
@@ -75,7 +75,7 @@ public:
     const std::vector<QString>& Texts() const { return texts_; }
 
     // The storm of the present controls (strict numbers; a storm that is none throws).
-    model::DesignStormSpec SpecFromControls() const;
+    model::DesignStormInputs DesignFromControls() const;
 
     // ---- Handlers
     void PodgladClick();

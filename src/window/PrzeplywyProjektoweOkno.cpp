@@ -312,15 +312,15 @@ std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
             rows.push_back({hours[c], text::StrToFloat(t, sep)});
         }
         for (int h : stormHours) {
-            model::DesignStormSpec spec;
-            spec.hours = h;
-            spec.depthDuration = model::DepthDurationCurve(rows);
-            shape_->Fill(spec, sep);
-            const std::vector<double> storm = model::DesignStormHyetograph(spec);
+            model::DesignStormInputs design;
+            design.hours = h;
+            design.depthDuration = model::DepthDurationCurve(rows);
+            shape_->Fill(design, sep);
+            const std::vector<double> storm = model::DesignStormHyetograph(design);
             model::DesignFloodCase c;
             c.probability = p;
             c.hours = h;
-            c.depth = model::DesignStormTotal(spec);
+            c.depth = model::DesignStormTotal(design);
             // The land use is the same for every storm: its warnings are shown for the first.
             c.inputs = owner_.ComputationInputsWithRainfall(model::HyetographTexts(storm, 1, sep), cases.empty());
             cases.push_back(std::move(c));

@@ -19,11 +19,11 @@ namespace {
 // the rainfall texts as the design-storm window writes them.
 DesignFloodCase ExampleCase(double probability, int hours, double depth, StormShape shape)
 {
-    DesignStormSpec spec;
-    spec.hours = hours;
-    spec.shape = shape;
-    spec.totalDepth = depth;
-    const std::vector<QString> texts = HyetographTexts(DesignStormHyetograph(spec), 1, QLatin1Char(','));
+    DesignStormInputs design;
+    design.hours = hours;
+    design.shape = shape;
+    design.totalDepth = depth;
+    const std::vector<QString> texts = HyetographTexts(DesignStormHyetograph(design), 1, QLatin1Char(','));
     DesignFloodCase c;
     c.probability = probability;
     c.hours = hours;

@@ -27,9 +27,9 @@ DepthDurationCurve SixHourTable()
     return DepthDurationCurve({{1, 20}, {2, 30}, {3, 36}, {4, 40}, {5, 44}, {6, 48}});
 }
 
-DesignStormSpec Spec(StormShape shape, int hours, double total)
+DesignStormInputs Storm(StormShape shape, int hours, double total)
 {
-    DesignStormSpec s;
+    DesignStormInputs s;
     s.shape = shape;
     s.hours = hours;
     s.totalDepth = total;
@@ -41,19 +41,19 @@ DesignStormSpec Spec(StormShape shape, int hours, double total)
 TEST(DesignStorm, ShapesWorkedByHand)
 {
     // Block: 60 mm over 6 h, 10 mm an hour.
-    ExpectDepths(DesignStormHyetograph(Spec(StormShape::Block, 6, 60)), {10, 10, 10, 10, 10, 10}, "block");
+    ExpectDepths(DesignStormHyetograph(Storm(StormShape::Block, 6, 60)), {10, 10, 10, 10, 10, 10}, "block");
 
     // DVWK, 6 h and 60 mm: cumulative shares at hours 1..6 (time shares 1/6..1) are
     // 0.2 (1/6)/0.3 = 1/9, 0.2 + 0.5 (1/30)/0.2 = 17/60, 0.7, 0.7 + 0.3 (1/6)/0.5 = 0.8, 0.9, 1;
     // times 60 mm: 6.667, 17, 42, 48, 54, 60; hour by hour 6.667, 10.333, 25, 6, 6, 6.
-    ExpectDepths(DesignStormHyetograph(Spec(StormShape::Dvwk, 6, 60)), {20.0 / 3, 31.0 / 3, 25, 6, 6, 6}, "DVWK");
+    ExpectDepths(DesignStormHyetograph(Storm(StormShape::Dvwk, 6, 60)), {20.0 / 3, 31.0 / 3, 25, 6, 6, 6}, "DVWK");
     // 10 h: the parts end exactly on hours 3 and 5: 12 mm in 3 h, 30 mm in 2 h, 18 mm in 5 h.
-    ExpectDepths(DesignStormHyetograph(Spec(StormShape::Dvwk, 10, 60)), {4, 4, 4, 15, 15, 3.6, 3.6, 3.6, 3.6, 3.6},
+    ExpectDepths(DesignStormHyetograph(Storm(StormShape::Dvwk, 10, 60)), {4, 4, 4, 15, 15, 3.6, 3.6, 3.6, 3.6, 3.6},
                  "DVWK 10 h");
 
     // Euler type II, 6 h: 0.3 x 6 h = 1.8 h lies in hour 2, so one hour rises to the peak with
     // the last increment (4); from the peak the increments in order 20, 10, 6, 4, 4.
-    DesignStormSpec euler = Spec(StormShape::EulerII, 6, 0);
+    DesignStormInputs euler = Storm(StormShape::EulerII, 6, 0);
     euler.depthDuration = SixHourTable();
     ExpectDepths(DesignStormHyetograph(euler), {4, 20, 10, 6, 4, 4}, "Euler II");
     EXPECT_DOUBLE_EQ(DesignStormTotal(euler), 48);
@@ -63,13 +63,13 @@ TEST(DesignStorm, ShapesWorkedByHand)
     double cumulative = 0;
     for (int h = 1; h <= 10; ++h)
         rising.push_back({static_cast<double>(h), cumulative += 11 - h});
-    DesignStormSpec euler10 = Spec(StormShape::EulerII, 10, 0);
+    DesignStormInputs euler10 = Storm(StormShape::EulerII, 10, 0);
     euler10.depthDuration = DepthDurationCurve(rising);
     ExpectDepths(DesignStormHyetograph(euler10), {1, 2, 3, 10, 9, 8, 7, 6, 5, 4}, "Euler II 10 h");
 
     // Alternating block, 6 h, the peak at 50 %: hour 4 (0-based 3) holds 3 h; the others
     // sorted 10, 6, 4, 4, 4 go before (3 hours free against 2), after, before, after, before.
-    DesignStormSpec alternating = Spec(StormShape::AlternatingBlock, 6, 0);
+    DesignStormInputs alternating = Storm(StormShape::AlternatingBlock, 6, 0);
     alternating.depthDuration = SixHourTable();
     alternating.peakShare = 0.5;
     ExpectDepths(DesignStormHyetograph(alternating), {4, 4, 10, 20, 6, 4}, "alternating 50 %");
@@ -83,7 +83,7 @@ TEST(DesignStorm, ShapesWorkedByHand)
 
     // The user's curve (0, 0), (50, 25), (100, 100) in per cent over 4 h and 40 mm: shares
     // 0.125, 0.25, 0.625, 1 at the hours' ends.
-    DesignStormSpec user = Spec(StormShape::UserCurve, 4, 40);
+    DesignStormInputs user = Storm(StormShape::UserCurve, 4, 40);
     user.userCurve = CumulativeCurve({{0, 0}, {50, 25}, {100, 100}});
     ExpectDepths(DesignStormHyetograph(user), {5, 5, 15, 15}, "user curve");
 }
@@ -94,7 +94,7 @@ TEST(DesignStorm, EveryShapeAddsUpToItsTotal)
     for (int hours : {1, 2, 5, 7, 24, 48, 72}) {
         for (StormShape shape : {StormShape::Block, StormShape::EulerII, StormShape::Dvwk, StormShape::AlternatingBlock,
                                  StormShape::UserCurve}) {
-            DesignStormSpec s = Spec(shape, hours, 0);
+            DesignStormInputs s = Storm(shape, hours, 0);
             s.depthDuration = DepthDurationCurve(table);
             s.peakShare = 1.0 / 3;
             s.userCurve = CumulativeCurve({{0.2, 0.1}, {0.6, 0.8}, {1, 1}});
@@ -121,7 +121,7 @@ TEST(DesignStorm, DepthDurationInterpolationIsAPowerLawBetweenRows)
     EXPECT_THROW(curve.DepthAt(25), Error);
 
     // A table that does not reach the storm's duration is refused with the reason.
-    DesignStormSpec s = Spec(StormShape::EulerII, 30, 0);
+    DesignStormInputs s = Storm(StormShape::EulerII, 30, 0);
     s.depthDuration = curve;
     try {
         DesignStormHyetograph(s);
@@ -157,11 +157,11 @@ TEST(DesignStorm, RefusesWhatMakesNoStorm)
                   CumulativeCurve({{0, 0}, {0.5, 0.6}, {1, 0.5}});
               }),
               QStringLiteral("Krzywa sumowa: udziały opadu nie mogą maleć (wiersz 3)"));
-    EXPECT_EQ(refused([] { DesignStormHyetograph(Spec(StormShape::EulerII, 6, 60)); }),
+    EXPECT_EQ(refused([] { DesignStormHyetograph(Storm(StormShape::EulerII, 6, 60)); }),
               QStringLiteral("Kształt \"Euler typ II\" wymaga tabeli wysokości opadu dla czasów trwania"));
-    EXPECT_EQ(refused([] { DesignStormHyetograph(Spec(StormShape::Block, 1001, 60)); }),
+    EXPECT_EQ(refused([] { DesignStormHyetograph(Storm(StormShape::Block, 1001, 60)); }),
               QStringLiteral("Czas trwania opadu musi być liczbą godzin od 1 do 1000"));
-    EXPECT_EQ(refused([] { DesignStormHyetograph(Spec(StormShape::Block, 0, 60)); }),
+    EXPECT_EQ(refused([] { DesignStormHyetograph(Storm(StormShape::Block, 0, 60)); }),
               QStringLiteral("Czas trwania opadu musi być liczbą godzin od 1 do 1000"));
 }
 
@@ -172,7 +172,7 @@ TEST(DesignStorm, RoundedTextsAddUpToTheTotal)
     const std::vector<QString> block = HyetographTexts(std::vector<double>(6, 10.0 / 6), 1, QLatin1Char(','));
     EXPECT_EQ(block, (std::vector<QString>{"1,7", "1,7", "1,7", "1,7", "1,6", "1,6"}));
     // DVWK 6 h, 60 mm: the one missing tenth to the largest remainder (6.666.. in hour 1).
-    EXPECT_EQ(HyetographTexts(DesignStormHyetograph(Spec(StormShape::Dvwk, 6, 60)), 1, QLatin1Char('.')),
+    EXPECT_EQ(HyetographTexts(DesignStormHyetograph(Storm(StormShape::Dvwk, 6, 60)), 1, QLatin1Char('.')),
               (std::vector<QString>{"6.7", "10.3", "25.0", "6.0", "6.0", "6.0"}));
     EXPECT_EQ(UnitsText(5, 2, QLatin1Char(',')), QStringLiteral("0,05"));
     EXPECT_EQ(UnitsText(1234, 0, QLatin1Char(',')), QStringLiteral("1234"));
@@ -183,7 +183,7 @@ TEST(DesignStorm, RoundedTextsAddUpToTheTotal)
         for (StormShape shape :
              {StormShape::Block, StormShape::EulerII, StormShape::Dvwk, StormShape::AlternatingBlock})
             for (int decimals : {0, 1, 2}) {
-                DesignStormSpec s = Spec(shape, hours, 0);
+                DesignStormInputs s = Storm(shape, hours, 0);
                 s.depthDuration = DepthDurationCurve(table);
                 const std::vector<long long> units = RoundedUnits(DesignStormHyetograph(s), decimals);
                 const long long sum = std::accumulate(units.begin(), units.end(), 0LL);

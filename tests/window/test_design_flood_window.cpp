@@ -74,11 +74,11 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return !w->Running(); }, 60000));
     }
     // The case the window should have built: the example with the storm's texts.
-    model::ComputationInputs ExampleWith(const model::DesignStormSpec& spec)
+    model::ComputationInputs ExampleWith(const model::DesignStormInputs& design)
     {
         return model::DesignStormComputationInputs(
             examples::ZlewniaComputationTexts(),
-            model::HyetographTexts(model::DesignStormHyetograph(spec), 1, QLatin1Char(',')),
+            model::HyetographTexts(model::DesignStormHyetograph(design), 1, QLatin1Char(',')),
             examples::ZlewniaLandUseState(), QLatin1Char(','), [] {});
     }
     QString ReadCsv(const QString& path)
@@ -115,11 +115,11 @@ TEST_F(DesignFloodWindowTest, TableMatchesTheSeriesOfEachStormAndLeavesTheMainWi
 
     const double depths[] = {62, 95.5};
     for (int k = 0; k < 2; ++k) {
-        model::DesignStormSpec spec;
-        spec.hours = 24;
-        spec.shape = model::StormShape::Dvwk;
-        spec.totalDepth = depths[k];
-        const model::SeriesResult series = model::RunSeries(ExampleWith(spec), 200, 2024, 1);
+        model::DesignStormInputs design;
+        design.hours = 24;
+        design.shape = model::StormShape::Dvwk;
+        design.totalDepth = depths[k];
+        const model::SeriesResult series = model::RunSeries(ExampleWith(design), 200, 2024, 1);
         const model::DesignFloodRow& row = r.rows[std::size_t(k)];
         EXPECT_EQ(row.peak.percentiles, series.peak.percentiles) << k;
         EXPECT_EQ(row.representativeDischarge, series.representativeDischarge) << k;

@@ -25,7 +25,10 @@ void ImportRainfall(ImportTarget& target, RangePicker& picker, QChar decimalSepa
     const std::optional<QString> path = target.AskWorkbookFile();
     if (!path)
         return;
-    const Workbook book = ReadWorkbook(*path);
+    const std::optional<Workbook> read = target.ReadBook(*path);
+    if (!read)
+        return;
+    const Workbook& book = *read;
     // Every refusal happens here, before the window is touched.
     const QStringList texts = BlockTexts(book, picker.Pick(book), decimalSeparator);
     target.SetHourCount(text::FormatInt(texts.size()));

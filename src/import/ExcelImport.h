@@ -45,6 +45,9 @@ public:
     // Shows the import's file dialog `OpenDialogImportExcela` (offering the name chosen last
     // time in it); the chosen path, or nothing when the user cancels.
     virtual std::optional<QString> AskWorkbookFile() = 0;
+    // Reads the chosen workbook (ReadWorkbook's errors); nothing when the user stopped the
+    // reading, which ends the command with nothing changed.
+    virtual std::optional<Workbook> ReadBook(const QString& path) { return ReadWorkbook(path); }
     // Sets the text of the hour count; the window runs its hour-count rule when the text
     // differs from the present one, and nothing otherwise.
     virtual void SetHourCount(const QString& text) = 0;
@@ -60,7 +63,8 @@ QString ImportDialogFilter();
 
 // Runs the import:
 //  1. the open dialog; a cancel ends the command with nothing changed;
-//  2. the workbook is read (an unreadable file: moravel::Error naming it, nothing changed);
+//  2. the workbook is read (an unreadable file: moravel::Error naming it, nothing changed; a
+//     reading the user stopped ends the command, nothing changed);
 //  3. the picker marks a block; its texts are taken (a cancel: "Invalid variant operation";
 //     over 1000 rows: a refusal; in both cases nothing changed);
 //  4. the hour count is set to the number of rows n, before any value is written;

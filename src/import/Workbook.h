@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -72,8 +73,15 @@ struct Workbook {
 // encrypted file, a file of another kind, a workbook without worksheets) and whenever the
 // helper crashes, exceeds a limit, hangs or answers nonsense; and
 // moravel::Error("Skoroszyt <path> jest zbyt duży, by go odczytać") for a file or workbook
-// whose size is out of all reason.
-Workbook ReadWorkbook(const QString& path);
+// whose size is out of all reason. While the helper works, `cancel` (when given) is looked
+// at about every 50 ms; once it is set the helper is killed and WorkbookReadCancelled thrown.
+Workbook ReadWorkbook(const QString& path, const std::atomic<bool>* cancel = nullptr);
+
+// The user stopped the reading: not an error, the command just ends.
+class WorkbookReadCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "workbook reading cancelled"; }
+};
 
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 

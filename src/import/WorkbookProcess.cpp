@@ -89,7 +89,7 @@ private:
     int fd_ = -1;
 };
 
-enum class Outcome { Answered, Unreadable, TooLarge };
+enum class Outcome { Answered, Unreadable, TooLarge, Cancelled };
 
 struct Run {
     Outcome outcome = Outcome::Unreadable;
@@ -178,6 +178,9 @@ void SendSome(Fd& toChild, const QByteArray& input, qsizetype& written)
         toChild.Close();
 }
 
+// How often a cancellable reading looks at its flag.
+constexpr long long kCancelLookMs = 50;
+
 enum class Received { More, End, TooMuch };
 
 // Appends what the pipe holds to the answer.
@@ -197,20 +200,22 @@ Received ReceiveSome(const Fd& fromChild, QByteArray& answer)
 // Feeds the input to the helper and collects its answer until it closes its output. False,
 // with the helper killed, when the deadline passes, waiting fails or the answer outgrows
 // kMaxAnswerBytes.
-bool Exchange(const QByteArray& input, Channels& c, pid_t pid, Clock::time_point deadline, QByteArray& answer)
+bool Exchange(const QByteArray& input, Channels& c, pid_t pid, Clock::time_point deadline,
+              const std::atomic<bool>* cancel, QByteArray& answer)
 {
     qsizetype written = 0;
     if (input.isEmpty())
         ::shutdown(c.toChild.Get(), SHUT_WR);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
+        if (left <= 0 || (cancel && cancel->load())) {
             Reap(pid, true);
             return false;
         }
         pollfd fds[2] = {{c.fromChild.Get(), POLLIN, 0}, {c.toChild.Get(), POLLOUT, 0}};
         const nfds_t count = c.toChild.Get() >= 0 ? 2 : 1;
-        if (::poll(fds, count, static_cast<int>(left)) < 0) {
+        const auto wait = cancel ? std::min<long long>(left, kCancelLookMs) : left;
+        if (::poll(fds, count, static_cast<int>(wait)) < 0) {
             if (errno == EINTR)
                 continue;
             Reap(pid, true);
@@ -259,7 +264,7 @@ Outcome OutcomeOf(int exitStatus)
 }
 
 // Runs the helper on `input` within the settings' time limit.
-Run RunHelper(const QByteArray& input, const ReaderSettings& s)
+Run RunHelper(const QByteArray& input, const ReaderSettings& s, const std::atomic<bool>* cancel)
 {
     Run run;
     std::vector<QByteArray> commandLine = CommandLine(s);
@@ -268,8 +273,11 @@ Run RunHelper(const QByteArray& input, const ReaderSettings& s)
     if (!OpenChannels(channels) || !Spawn(commandLine, channels, pid))
         return run;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(s.timeoutMs);
-    if (!Exchange(input, channels, pid, deadline, run.answer))
+    if (!Exchange(input, channels, pid, deadline, cancel, run.answer)) {
+        if (cancel && cancel->load())
+            run.outcome = Outcome::Cancelled;
         return run;
+    }
     run.outcome = OutcomeOf(AwaitExit(pid, deadline));
     return run;
 }
@@ -288,7 +296,7 @@ ReaderSettings CurrentReaderSettings()
     return Settings();
 }
 
-Workbook ReadWorkbook(const QString& path)
+Workbook ReadWorkbook(const QString& path, const std::atomic<bool>* cancel)
 {
     const QFileInfo info(path);
     if (!info.isFile())
@@ -306,7 +314,9 @@ Workbook ReadWorkbook(const QString& path)
     if (bytes.isEmpty())
         Unreadable(path);
 
-    const Run run = RunHelper(bytes, CurrentReaderSettings());
+    const Run run = RunHelper(bytes, CurrentReaderSettings(), cancel);
+    if (run.outcome == Outcome::Cancelled)
+        throw WorkbookReadCancelled();
     if (run.outcome == Outcome::TooLarge)
         TooLarge(path);
     if (run.outcome != Outcome::Answered)

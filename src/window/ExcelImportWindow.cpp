@@ -1,6 +1,7 @@
 // The window's side of the rainfall import.
 #include "window/ExcelImportWindow.h"
 
+#include "window/LongWork.h"
 #include "window/RangePicker.h"
 
 #include "window/Formatka.h"
@@ -19,6 +20,20 @@ public:
         dialogSpec.filter = import::ImportDialogFilter();
         dialogSpec.save = false;
         return window_.AskFile(dialogSpec);
+    }
+    // A workbook reader that hangs is given up only at its time limit: meanwhile the window
+    // repaints and the user may stop it.
+    std::optional<import::Workbook> ReadBook(const QString& path) override
+    {
+        std::atomic<bool> cancel{false};
+        std::optional<import::Workbook> book;
+        try {
+            RunLongWork(&window_, {QStringLiteral("Odczytywanie skoroszytu\u2026"), &cancel},
+                        [&] { book = import::ReadWorkbook(path, &cancel); });
+        } catch (const import::WorkbookReadCancelled&) {
+            return std::nullopt;
+        }
+        return book;
     }
     void SetHourCount(const QString& text) override { window_.SetRainHourCountText(text); }
     void SetRainfall(int hour, const QString& text) override { window_.SetRainfallText(hour, text); }

@@ -17,9 +17,11 @@
 #include "window/FormatkaUi.h"
 #include "window/ChartExport.h"
 #include "window/Formatka.h"
+#include "window/LongWork.h"
 #include "window/StringGrid.h"
 #include "window/wykres.h"
 
+using moravel::window::RunLongWork;
 using moravel::window::StringGrid;
 
 using namespace moravel;
@@ -121,7 +123,10 @@ model::ComputationTexts TFormatkaOkno::ComputationTextsOfControls() const
 void TFormatkaOkno::ComputeHydrograph()
 {
     model::TextHydrographInputs inputs(HydrographTextsOfControls(), decimalSeparator_);
-    model::ComputeHydrographCore(inputs, state_, *random_, workspace_);
+    // A hydrograph of hundreds of thousands of hours takes seconds: the window keeps
+    // repainting meanwhile. The texts were read above; the work touches no widget.
+    RunLongWork(this, {QStringLiteral("Obliczanie hydrogramu\u2026")},
+                [&] { model::ComputeHydrographCore(inputs, state_, *random_, workspace_); });
 }
 
 void TFormatkaOkno::ShowHydrographChart()
@@ -155,7 +160,10 @@ void TFormatkaOkno::MenuObliczeniaRaportExcelClick()
     data.Lo = texts.Lo;
     data.b = texts.b;
     data.n = texts.n;
-    const QString path = report::NewReportFilePath();
-    report::WriteExcelReport(data, path);
+    QString path;
+    RunLongWork(this, {QStringLiteral("Zapisywanie raportu\u2026")}, [&] {
+        path = report::NewReportFilePath();
+        report::WriteExcelReport(data, path);
+    });
     opener_->Open(path);
 }

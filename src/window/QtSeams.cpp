@@ -192,20 +192,19 @@ QString MessageDisplayText(const QString& text, const QFont& font, int maxWidth,
     return lines.join(QLatin1Char('\n'));
 }
 
-namespace {
-
-// Message boxes carry the application's title.
-QString Title()
+QString ApplicationTitle()
 {
     return QStringLiteral("Moravel 1.0");
 }
+
+namespace {
 
 // A message box whose text, however long, fits its screen: at most half the screen wide and
 // half of it high, its lines broken by MessageDisplayText alone. The text is plain: a file
 // name with '<' in it shows as it is.
 void ShowMessage(QMessageBox::Icon icon, const QString& text, QWidget* parent)
 {
-    QMessageBox box(icon, Title(), QString(), QMessageBox::Ok, parent);
+    QMessageBox box(icon, ApplicationTitle(), QString(), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     const QSize room = screen ? screen->availableGeometry().size() : QSize(1024, 768);
@@ -250,7 +249,7 @@ void QtMessages::Error(const QString& text)
 
 Messages::CloseChoice QtMessages::AskBeforeClosing(const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::NoButton, parent_);
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(), text, QMessageBox::NoButton, parent_);
     box.setTextFormat(Qt::PlainText);
     QPushButton* save = box.addButton(QStringLiteral("Zapisz projekt..."), QMessageBox::AcceptRole);
     QPushButton* discard = box.addButton(QStringLiteral("Zakończ bez zapisu"), QMessageBox::DestructiveRole);

@@ -20,6 +20,9 @@ namespace moravel::window {
 // this system it would miss every name without a dot, while it means every file.
 QString QtFilterString(const QString& filter);
 
+// The title of the application's message boxes and progress windows.
+QString ApplicationTitle();
+
 // Appends the final full stop of an error text, unless it already ends in a full stop or in
 // another closing mark ('!', '?').
 QString WithFullStop(const QString& text);

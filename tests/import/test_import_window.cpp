@@ -4,10 +4,13 @@
 #include "WindowFixture.h"
 #include "import/ExcelImport.h"
 #include "test_import_fixtures.h"
+#include "window/LongWork.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace moravel::window::testing {
 namespace {
@@ -227,6 +230,41 @@ TEST_F(ImportWindowTest, CancelsAndRefusalsChangeNothing)
         EXPECT_EQ(Column(1, 3), (QStringList{"4", "5", "6"}));
         EXPECT_EQ(Table()->RowCount(), 4);
     }
+}
+
+// A reader that hangs is not waited for to its limit: its progress window offers "Anuluj",
+// which stops it and ends the command with nothing changed and no message (at the limit of
+// a minute the command would end with the unreadable file's message instead).
+TEST_F(ImportWindowTest, AHangingReaderIsStoppedFromItsProgressWindow)
+{
+    Retype(Hours(), QStringLiteral("3"));
+    Fill(1, {"4", "5", "6"});
+    messages.Clear();
+    UseFailingReader(QStringLiteral("--test-hang"), 60000);
+    bool clicked = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        QWidget* progress = nullptr;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                for (QWidget* widget : QApplication::topLevelWidgets())
+                    if (widget->objectName() == QLatin1String(kLongWorkWindowName) && widget->isVisible())
+                        progress = widget;
+                return progress != nullptr;
+            },
+            20000));
+        auto* cancel = progress ? progress->findChild<QPushButton*>(QStringLiteral("Anuluj")) : nullptr;
+        ASSERT_NE(cancel, nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        clicked = true;
+    });
+    FixedRangePicker picker(kC10toC33);
+    Import(picker, rain);
+    UseReader();
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
+    EXPECT_EQ(picker.calls, 0);
+    EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
+    EXPECT_EQ(Column(1, 3), (QStringList{"4", "5", "6"}));
 }
 
 }  // namespace

@@ -7,6 +7,21 @@
 
 namespace moravel::examples {
 
+// The example's texts as a computation reads them.
+inline model::ComputationTexts ZlewniaComputationTexts()
+{
+    return files::OpenedTextsOfRecords(ZlewniaRainfall(), ZlewniaLandUse(), ZlewniaParameters(), QLatin1Char(','))
+        .texts;
+}
+
+// The land-use state with the example's own class curve numbers, as the project's opening
+// leaves it.
+inline model::LandUseState ZlewniaLandUseState()
+{
+    return files::OpenedTextsOfRecords(ZlewniaRainfall(), ZlewniaLandUse(), ZlewniaParameters(), QLatin1Char(','))
+        .landUse;
+}
+
 inline model::ComputationInputs ZlewniaSeriesInputs()
 {
     return files::ComputationInputsOfRecords(ZlewniaRainfall(), ZlewniaLandUse(), ZlewniaParameters(), QLatin1Char(','),

@@ -281,6 +281,8 @@ void TFormatkaOkno::BindHandlers()
         action->setEnabled(true);
     }
     BindSeriesCommand();
+    BindDesignStormCommand();
+    BindDesignFloodCommand();
     BindVariantsCommand();
     connect(form_->MenuOpadImportujzExcela, &QAction::triggered, this,
             [this] { Guarded([this] { MenuOpadImportujzExcelaClick(); }); });

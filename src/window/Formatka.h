@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSize>
 #include <array>
+#include <vector>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,6 +27,8 @@ namespace moravel::window {
 class ChartExport;
 class StringGrid;
 class SeriesWindow;
+class DesignStormWindow;
+class DesignFloodWindow;
 class VariantsWindow;
 struct UiAccess;
 }  // namespace moravel::window
@@ -160,6 +163,12 @@ public:
     // "Seria realizacji..." (SeriaOkno.cpp): opens the series window, one instance.
     void MenuObliczeniaSeriaClick();
     moravel::window::SeriesWindow* seriesWindow() const;
+    // "Opad projektowy..." (OpadProjektowyOkno.cpp): opens the design-storm window, one instance.
+    void MenuOpadOpadProjektowyClick();
+    moravel::window::DesignStormWindow* designStormWindow() const;
+    // "Przepływy projektowe..." (PrzeplywyProjektoweOkno.cpp): opens the design-flood window.
+    void MenuObliczeniaPrzeplywyProjektoweClick();
+    moravel::window::DesignFloodWindow* designFloodWindow() const;
     // "Porównanie wariantów..." (PorownanieWariantowOkno.cpp): opens the variants window, one instance.
     void MenuObliczeniaWariantyClick();
     moravel::window::VariantsWindow* variantsWindow() const;
@@ -168,6 +177,9 @@ public:
     // The inputs of a computation of its own (a series), read and checked once with the
     // messages of "Hydrogram"; nothing of the window's state is written.
     moravel::model::ComputationInputs ComputationInputsFromControls();
+    // The same with the rainfall replaced by a design storm's hourly texts (its hour count
+    // theirs); `warn` false leaves out the land-use warnings already shown for another storm.
+    moravel::model::ComputationInputs ComputationInputsWithRainfall(const std::vector<QString>& rainfall, bool warn);
     // The message about a land-use cell that is not a number.
     void WarnInvalidLandUseCell();
 
@@ -285,6 +297,8 @@ private:
     void BindLandUsePanel();
     void BindParameterPanel();
     void BindSeriesCommand();
+    void BindDesignStormCommand();
+    void BindDesignFloodCommand();
     void BindVariantsCommand();
     moravel::model::LandUseTexts GridTexts(const moravel::window::StringGrid* grid) const;
     void SetGridTexts(moravel::window::StringGrid* grid, const moravel::model::LandUseTexts& texts);
@@ -321,6 +335,8 @@ private:
     QHash<QString, QString> lastFileNames_;
     QHash<QObject*, std::function<void()>> changeHandlers_;
     QPointer<moravel::window::SeriesWindow> seriesWindow_;
+    QPointer<moravel::window::DesignStormWindow> designStormWindow_;
+    QPointer<moravel::window::DesignFloodWindow> designFloodWindow_;
     QPointer<moravel::window::VariantsWindow> variantsWindow_;
     // What each kind of data held when it was last stored or opened (DataKind order).
     std::array<QStringList, 3> storedTexts_;

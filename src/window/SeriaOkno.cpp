@@ -38,6 +38,7 @@
 #include "text/NumText.h"
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
+#include "window/SeriesCharts.h"
 #include "window/StringGrid.h"
 
 using moravel::window::StringGrid;
@@ -103,24 +104,6 @@ int DrawnHours(const model::SeriesResult& r)
     const int hours = model::DrawnHours(
         r.bandHours, [&r](int hour) { return r.band[static_cast<std::size_t>(hour - 1)][model::kHighestSeriesLevel]; });
     return hours > 0 ? hours : r.bandHours;
-}
-
-// Removes the series (deleted by the chart) and the axes (handed back, so deleted here).
-void ClearChart(QChart* chart)
-{
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
-QValueAxis* NewAxis(const QString& title)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setLabelFormat(QStringLiteral("%.6g"));
-    return axis;
 }
 
 }  // namespace
@@ -426,19 +409,7 @@ void SeriesWindow::ShowBand()
         drawn.push_back(representative);
     }
 
-    QValueAxis* x = NewAxis(QStringLiteral("Czas [h]"));
-    QValueAxis* y = NewAxis(QStringLiteral("Przepływ [m³/s]"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* s : drawn) {
-        chart->addSeries(s);
-        s->attachAxis(x);
-        s->attachAxis(y);
-    }
-    x->setRange(0, std::max(2, hours));
-    x->applyNiceNumbers();
-    y->setRange(0, high > 0 ? high : 1);
-    y->applyNiceNumbers();
+    ShowOnDischargeAxes(chart, drawn, hours, high);
 }
 
 void SeriesWindow::ShowSpreadTable()

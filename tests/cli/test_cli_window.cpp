@@ -94,8 +94,8 @@ TEST_F(WindowAgainstCommandLine, HydrographAndEffectiveRainfallAreTheSame)
         EXPECT_EQ(r.err.contains(QStringLiteral("Wprowadź liczbę rzeczywistą!")), c.mistypedArea)
             << r.err.toStdString();
         const auto rows = CsvRows(r.out);
-        EXPECT_EQ(Column(rows, 3), discharge);
-        EXPECT_EQ(Column(rows, 2), effective);
+        EXPECT_EQ(cli::testing::Column(rows, 3), discharge);
+        EXPECT_EQ(cli::testing::Column(rows, 2), effective);
     }
 }
 

@@ -95,6 +95,14 @@ protected:
     // The rainfall table and the hour-count edit, used by most window tests.
     StringGrid* Table() { return ui().Tabela_Opad; }
     QLineEdit* Hours() { return ui().Edit_Liczba_godzin_opadu; }
+    // The texts of column `col` of the rainfall table, rows from..to.
+    QStringList Column(int col, int from, int to)
+    {
+        QStringList cells;
+        for (int row = from; row <= to; ++row)
+            cells << Table()->Cell(col, row);
+        return cells;
+    }
 
     // Types into an edit key by key, after putting the cursor at its end.
     void Type(QLineEdit* edit, const QString& text)

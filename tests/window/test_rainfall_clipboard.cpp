@@ -28,13 +28,6 @@ protected:
         QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
         QApplication::sendEvent(Table(), &press);
     }
-    QStringList Column(int col, int from, int to)
-    {
-        QStringList cells;
-        for (int row = from; row <= to; ++row)
-            cells << Table()->Cell(col, row);
-        return cells;
-    }
 
     FixedSource random{{0.25, 0.5, 0.75}};
 };

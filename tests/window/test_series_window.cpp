@@ -81,8 +81,8 @@ protected:
 TEST_F(SeriesWindowTest, MenuItemFollowsTheReportAndOpensOneWindow)
 {
     const QList<QAction*> items = ui().MenuObliczenia->actions();
-    // "Porównanie wariantów..." follows it.
-    ASSERT_EQ(items.size(), 4);
+    // "Przepływy projektowe..." and "Porównanie wariantów..." follow it.
+    ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items[0], ui().MenuObliczeniaHydrogram);
     EXPECT_EQ(items[1], ui().MenuObliczeniaRaportExcel);
     EXPECT_EQ(items[2]->text(), QStringLiteral("Seria realizacji..."));

@@ -134,10 +134,10 @@ TEST_F(WindowFixture, MenuTreeHasEveryItemAndOnlyFinishedCommandsAreEnabled)
 {
     const std::vector<std::pair<QString, QStringList>> tree{
         {"Plik", {"Zapisz projekt", "Otwórz Projekt", "Koniec programu"}},
-        {"Opad", {"Nowe dane", "Importuj z Excela", "Zapisz", "Otwórz"}},
+        {"Opad", {"Nowe dane", "Importuj z Excela", "Zapisz", "Otwórz", "Opad projektowy..."}},
         {"SCS", {"Nowe dane", "Zapisz", "Otwórz"}},
         {"Parametry KW", {"Nowe dane", "Zapisz", "Otwórz"}},
-        {"Obliczenia", {"Hydrogram", "Raport Excel", "Seria realizacji...", "Porównanie wariantów..."}},
+        {"Obliczenia", {"Hydrogram", "Raport Excel", "Seria realizacji...", "Przepływy projektowe...", "Porównanie wariantów..."}},
         {"Info", {"Autorzy"}},
     };
     const QList<QAction*> menus = ui().MenuGlowne->actions();

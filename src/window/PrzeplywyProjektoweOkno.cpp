@@ -1,0 +1,555 @@
+// "Przepływy projektowe...": the design-flood window, and the main window's side of it (the
+// menu item appended to "Obliczenia").
+#include "window/PrzeplywyProjektoweOkno.h"
+
+#include <QAction>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScatterSeries>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/HydrographFigures.h"
+#include "text/Error.h"
+#include "text/NumText.h"
+#include "window/Formatka.h"
+#include "window/SeriesCharts.h"
+#include "window/FormatkaUi.h"
+#include "window/OpadProjektowyOkno.h"
+
+using namespace moravel;
+
+// ---- The main window's side
+
+void TFormatkaOkno::BindDesignFloodCommand()
+{
+    // Appended after "Seria realizacji..."; usable exactly when the menu's other items are.
+    QAction* item = form_->MenuObliczenia->addAction(QStringLiteral("Przepływy projektowe..."));
+    item->setObjectName(QStringLiteral("MenuObliczeniaPrzeplywyProjektowe"));
+    connect(item, &QAction::triggered, this, [this] { Guarded([this] { MenuObliczeniaPrzeplywyProjektoweClick(); }); });
+}
+
+model::ComputationInputs TFormatkaOkno::ComputationInputsWithRainfall(const std::vector<QString>& rainfall, bool warn)
+{
+    return model::DesignStormComputationInputs(ComputationTextsOfControls(), rainfall, LandUse(), decimalSeparator_,
+                                               [this, warn] {
+                                                   if (warn)
+                                                       WarnInvalidLandUseCell();
+                                               });
+}
+
+window::DesignFloodWindow* TFormatkaOkno::designFloodWindow() const
+{
+    return designFloodWindow_;
+}
+
+void TFormatkaOkno::MenuObliczeniaPrzeplywyProjektoweClick()
+{
+    BuildWorkingPanels();
+    if (!designFloodWindow_)
+        designFloodWindow_ = new window::DesignFloodWindow(*this);
+    designFloodWindow_->show();
+    designFloodWindow_->raise();
+    designFloodWindow_->activateWindow();
+}
+
+namespace moravel::window {
+
+namespace {
+
+constexpr int kPollMilliseconds = 40;
+constexpr int kStepMilliseconds = 30;
+// The tick labels of the probability axis, per cent a year.
+constexpr double kAxisPercents[] = {50, 20, 10, 5, 2, 1, 0.5, 0.2, 0.1};
+
+const QColor kHydrographColours[] = {
+    QColor(31, 119, 180), QColor(255, 127, 14),  QColor(44, 160, 44),   QColor(214, 39, 40),  QColor(148, 103, 189),
+    QColor(140, 86, 75),  QColor(227, 119, 194), QColor(127, 127, 127), QColor(188, 189, 34), QColor(23, 190, 207)};
+
+}  // namespace
+
+std::vector<ProbabilityTick> GumbelAxisTicks()
+{
+    std::vector<ProbabilityTick> ticks;
+    for (double p : kAxisPercents)
+        ticks.push_back({p, model::GumbelReducedVariate(p / 100)});
+    return ticks;
+}
+
+DesignFloodWindow::DesignFloodWindow(TFormatkaOkno& owner)
+    : QWidget(&owner, Qt::Window), owner_(owner),
+      depths_(NewPasteTable(int(std::size(model::kDefaultDesignProbabilities)), {QStringLiteral("p [%]")})),
+      durations_(new QLineEdit(QStringLiteral("24"))), duration_(new QSpinBox), critical_(new QCheckBox),
+      shape_(new StormShapeControls), count_(new QSpinBox), seed_(new QLineEdit),
+      compute_(new QPushButton(QStringLiteral("Licz"))), cancel_(new QPushButton(QStringLiteral("Przerwij"))),
+      progress_(new QProgressBar), status_(new QLabel), note_(new QLabel(report::DesignFloodProbabilityNote())),
+      table_(new QTableWidget), hydrographChart_(new QChartView), probabilityChart_(new QChartView),
+      csv_(new QPushButton(QStringLiteral("Do CSV..."))),
+      workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))), poll_(new QTimer(this))
+{
+    setObjectName(QStringLiteral("PrzeplywyProjektowe"));
+    setWindowTitle(QStringLiteral("Przepływy projektowe"));
+    depths_->setObjectName(QStringLiteral("PrzeplywyTabelaOpadow"));
+    depths_->setToolTip(
+        QStringLiteral("Prawdopodobieństwa przewyższenia opadu i wysokości opadu dla czasów trwania z pola "
+                       "\"Czasy trwania\" (np. z atlasu opadów maksymalnych); Ctrl+V wkleja ze schowka."));
+    for (int r = 0; r < depths_->rowCount(); ++r)
+        depths_->setItem(r, 0,
+                         new QTableWidgetItem(text::FormatUpToDecimals(model::kDefaultDesignProbabilities[r], 3,
+                                                                       owner_.DecimalSeparator())));
+    durations_->setObjectName(QStringLiteral("PrzeplywyCzasyTrwania"));
+    durations_->setToolTip(QStringLiteral("Czasy trwania kolumn tabeli opadów [h], oddzielone średnikami"));
+    duration_->setObjectName(QStringLiteral("PrzeplywyCzas"));
+    duration_->setRange(1, model::kMaxDesignStormHours);
+    duration_->setValue(24);
+    duration_->setSuffix(QStringLiteral(" h"));
+    critical_->setObjectName(QStringLiteral("PrzeplywyCzasKrytyczny"));
+    critical_->setText(QStringLiteral("Czas krytyczny: licz dla każdego czasu trwania z tabeli"));
+    count_->setObjectName(QStringLiteral("PrzeplywyLiczba"));
+    count_->setRange(1, model::kMaxSeriesCount);
+    count_->setValue(1000);
+    count_->setGroupSeparatorShown(false);
+    seed_->setObjectName(QStringLiteral("PrzeplywyZiarno"));
+    seed_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed_));
+    seed_->setText(QString::number(model::ClockSeed()));
+    compute_->setObjectName(QStringLiteral("PrzeplywyLicz"));
+    cancel_->setObjectName(QStringLiteral("PrzeplywyPrzerwij"));
+    progress_->setObjectName(QStringLiteral("PrzeplywyPostep"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    status_->setObjectName(QStringLiteral("PrzeplywyStan"));
+    status_->setWordWrap(true);
+    note_->setObjectName(QStringLiteral("PrzeplywyUwaga"));
+    note_->setWordWrap(true);
+    QFont bold = note_->font();
+    bold.setBold(true);
+    note_->setFont(bold);
+    table_->setObjectName(QStringLiteral("PrzeplywyWyniki"));
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    csv_->setObjectName(QStringLiteral("PrzeplywyCsv"));
+    workbook_->setObjectName(QStringLiteral("PrzeplywyExcel"));
+    for (QChartView* view : {hydrographChart_, probabilityChart_}) {
+        view->chart()->setLocalizeNumbers(true);
+        view->chart()->setMargins(QMargins(4, 4, 4, 4));
+        view->chart()->legend()->setAlignment(Qt::AlignBottom);
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setMinimumHeight(240);
+    }
+    // Each line is one realisation, the one whose peak is nearest the median peak; the legend
+    // gives its number.
+    hydrographChart_->chart()->setTitle(QStringLiteral("Hydrogramy projektowe (szczyt najbliższy medianie)"));
+    hydrographChart_->chart()->legend()->setAlignment(Qt::AlignRight);
+    QFont legendFont = hydrographChart_->chart()->legend()->font();
+    legendFont.setPixelSize(11);
+    hydrographChart_->chart()->legend()->setFont(legendFont);
+    probabilityChart_->chart()->setTitle(QStringLiteral("Przepływ maksymalny a prawdopodobieństwo"));
+
+    LayOut();
+    const auto guarded = [this](void (DesignFloodWindow::*handler)()) {
+        return [this, handler] { owner_.Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(compute_, &QPushButton::clicked, this, guarded(&DesignFloodWindow::LiczClick));
+    connect(cancel_, &QPushButton::clicked, this, guarded(&DesignFloodWindow::PrzerwijClick));
+    connect(csv_, &QPushButton::clicked, this, guarded(&DesignFloodWindow::CsvClick));
+    connect(workbook_, &QPushButton::clicked, this, guarded(&DesignFloodWindow::ExcelClick));
+    connect(durations_, &QLineEdit::editingFinished, this, guarded(&DesignFloodWindow::CzasyTrwaniaChange));
+    poll_->setInterval(kPollMilliseconds);
+    connect(poll_, &QTimer::timeout, this, [this] { Poll(); });
+    CzasyTrwaniaChange();
+    SetRunning(false);
+    resize(QSize(1200, 860).boundedTo(owner_.ScreenSize() - QSize(16, 80)));
+}
+
+DesignFloodWindow::~DesignFloodWindow() = default;  // a running job is cancelled and joined
+
+void DesignFloodWindow::closeEvent(QCloseEvent* event)
+{
+    if (job_)
+        job_->Cancel();
+    QWidget::closeEvent(event);
+}
+
+void DesignFloodWindow::LayOut()
+{
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("Czasy trwania w tabeli [h]:"), durations_);
+    fields->addRow(QStringLiteral("Czas trwania opadu:"), duration_);
+    fields->addRow(critical_);
+    fields->addRow(shape_);
+    fields->addRow(QStringLiteral("Liczba realizacji:"), count_);
+    fields->addRow(QStringLiteral("Ziarno:"), seed_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(compute_);
+    buttons->addWidget(cancel_);
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(QStringLiteral("Wysokość opadu [mm] dla prawdopodobieństwa i czasu trwania:")));
+    left->addWidget(depths_, 1);
+    left->addLayout(fields);
+    left->addLayout(buttons);
+
+    auto* charts = new QHBoxLayout;
+    charts->addWidget(hydrographChart_, 3);
+    charts->addWidget(probabilityChart_, 2);
+    auto* exports = new QHBoxLayout;
+    exports->addWidget(csv_);
+    exports->addWidget(workbook_);
+    exports->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(progress_);
+    right->addWidget(note_);
+    right->addLayout(charts, 3);
+    right->addWidget(table_, 2);
+    right->addWidget(status_);
+    right->addLayout(exports);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(right, 3);
+}
+
+void DesignFloodWindow::SetRunning(bool running)
+{
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{compute_, count_, seed_, depths_, durations_, duration_, critical_, shape_})
+        w->setEnabled(!running);
+    cancel_->setEnabled(running);
+    csv_->setEnabled(!running && result_.has_value());
+    workbook_->setEnabled(!running && result_.has_value());
+}
+
+std::vector<double> DesignFloodWindow::Durations() const
+{
+    std::vector<double> hours;
+    for (const QString& part : durations_->text().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString t = part.trimmed();
+        if (!t.isEmpty())
+            hours.push_back(text::StrToFloat(t, owner_.DecimalSeparator()));
+    }
+    if (hours.empty())
+        throw Error(QStringLiteral("Podaj czasy trwania tabeli opadów [h], oddzielone średnikami"));
+    for (std::size_t i = 0; i < hours.size(); ++i)
+        if (!(hours[i] > 0) || (i > 0 && !(hours[i] > hours[i - 1])))
+            throw Error(QStringLiteral("Czasy trwania muszą być dodatnie i rosnąć"));
+    return hours;
+}
+
+void DesignFloodWindow::CzasyTrwaniaChange()
+{
+    const std::vector<double> hours = Durations();
+    QStringList headings{QStringLiteral("p [%]")};
+    for (double h : hours)
+        headings << QStringLiteral("%1 h").arg(text::FormatUpToDecimals(h, 3, owner_.DecimalSeparator()));
+    depths_->setColumnCount(int(headings.size()));
+    depths_->setHorizontalHeaderLabels(headings);
+}
+
+std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
+{
+    const QChar sep = owner_.DecimalSeparator();
+    if (owner_.EffectiveRainTyped())
+        throw Error(
+            QStringLiteral("Przepływy projektowe liczy się z opadu całkowitego - wyłącz \"Podaj opad "
+                           "efektywny\""));
+    const std::vector<double> hours = Durations();
+    if (int(hours.size()) + 1 != depths_->columnCount())
+        CzasyTrwaniaChange();
+    const bool critical = critical_->isChecked();
+    std::vector<int> stormHours;
+    if (critical) {
+        for (double h : hours) {
+            if (h != std::floor(h) || h > model::kMaxDesignStormHours)
+                throw Error(QStringLiteral("Czas krytyczny: czasy trwania tabeli muszą być całymi godzinami "
+                                           "od 1 do %1")
+                                .arg(model::kMaxDesignStormHours));
+            stormHours.push_back(int(h));
+        }
+    } else {
+        stormHours.push_back(duration_->value());
+    }
+
+    std::vector<model::DesignFloodCase> cases;
+    for (int r = 0; r < depths_->rowCount(); ++r) {
+        const auto cell = [&](int c) {
+            const QTableWidgetItem* item = depths_->item(r, c);
+            return item ? item->text().trimmed() : QString();
+        };
+        bool empty = true;
+        for (int c = 0; c < depths_->columnCount(); ++c)
+            empty = empty && cell(c).isEmpty();
+        if (empty)
+            continue;
+        const double p = text::StrToFloat(cell(0), sep);
+        if (!(p > 0 && p < 100))
+            throw Error(QStringLiteral("Prawdopodobieństwo w wierszu %1 musi leżeć między 0 a 100 %").arg(r + 1));
+        std::vector<model::DepthDuration> rows;
+        for (std::size_t c = 0; c < hours.size(); ++c) {
+            const QString t = cell(int(c) + 1);
+            if (t.isEmpty())
+                throw Error(QStringLiteral("Brak wysokości opadu dla p = %1 % i czasu trwania %2 h")
+                                .arg(cell(0), text::FormatUpToDecimals(hours[c], 3, sep)));
+            rows.push_back({hours[c], text::StrToFloat(t, sep)});
+        }
+        for (int h : stormHours) {
+            model::DesignStormInputs design;
+            design.hours = h;
+            design.depthDuration = model::DepthDurationCurve(rows);
+            shape_->Fill(design, sep);
+            const std::vector<double> storm = model::DesignStormHyetograph(design);
+            model::DesignFloodCase c;
+            c.probability = p;
+            c.hours = h;
+            c.depth = model::DesignStormTotal(design);
+            // The land use is the same for every storm: its warnings are shown for the first.
+            c.inputs = owner_.ComputationInputsWithRainfall(model::HyetographTexts(storm, 1, sep), cases.empty());
+            cases.push_back(std::move(c));
+        }
+    }
+    if (cases.empty())
+        throw Error(QStringLiteral("Podaj prawdopodobieństwa i wysokości opadu"));
+    return cases;
+}
+
+report::DesignFloodDescription DesignFloodWindow::Description() const
+{
+    report::DesignFloodDescription d;
+    d.parameters = owner_.ParameterTexts();
+    d.shape = model::StormShapeName(shape_->Shape());
+    if (shape_->Shape() == model::StormShape::AlternatingBlock)
+        d.shape += QStringLiteral(", szczyt w %1").arg(shape_->PeakBox()->currentText());
+    d.source = QStringLiteral("tabela wysokości opadu dla czasów trwania %1 h").arg(durations_->text());
+    d.criticalDuration = critical_->isChecked();
+    return d;
+}
+
+void DesignFloodWindow::LiczClick()
+{
+    if (job_)
+        return;
+    bool ok = false;
+    const std::uint64_t seed = seed_->text().toULongLong(&ok);
+    if (!ok)
+        throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
+    std::vector<model::DesignFloodCase> cases = CasesFromControls();
+    pending_ = Description();
+    pending_.area = cases.front().inputs.landUse.area;
+    pending_.curveNumber = cases.front().inputs.landUse.curveNumber;
+    const int count = count_->value();
+    job_ = std::make_unique<model::DesignFloodJob>(std::move(cases), count, seed, model::SeriesWorkerCount());
+    progress_->setRange(0, job_->Total());
+    progress_->setValue(0);
+    status_->setText(QStringLiteral("Liczenie %1 realizacji...").arg(job_->Total()));
+    SetRunning(true);
+    poll_->start();
+}
+
+void DesignFloodWindow::PrzerwijClick()
+{
+    if (!job_)
+        return;
+    job_->Cancel();
+    status_->setText(QStringLiteral("Przerywanie..."));
+}
+
+void DesignFloodWindow::Poll()
+{
+    if (!job_)
+        return;
+    const bool finished = job_->Step(std::chrono::milliseconds(kStepMilliseconds));
+    progress_->setValue(job_->Done());
+    if (!finished)
+        return;
+    poll_->stop();
+    std::optional<model::DesignFloodResult> result = job_->Take();
+    job_.reset();
+    if (result) {
+        result_ = std::move(result);
+        description_ = pending_;
+        ShowResult();
+    } else {
+        status_->setText(result_ ? QStringLiteral("Obliczenia przerwane; pokazana jest poprzednia, pełna tabela.")
+                                 : QStringLiteral("Obliczenia przerwane."));
+    }
+    SetRunning(false);
+}
+
+void DesignFloodWindow::ShowResult()
+{
+    ShowTable();
+    ShowHydrographs();
+    ShowProbabilityPlot();
+    int failed = 0;
+    for (const model::DesignFloodRow& r : result_->rows)
+        failed += r.failed;
+    status_->setText(QStringLiteral("Policzono %1 burz po %2 realizacji (ziarno %3). Nieudane realizacje: %4.")
+                         .arg(result_->rows.size())
+                         .arg(result_->realisations)
+                         .arg(QString::number(result_->seed))
+                         .arg(failed));
+}
+
+void DesignFloodWindow::ShowTable()
+{
+    const bool critical = description_.criticalDuration;
+    const QStringList headers = report::DesignFloodTableHeaders(critical);
+    table_->clear();
+    table_->setColumnCount(int(headers.size()));
+    table_->setHorizontalHeaderLabels(headers);
+    table_->setRowCount(int(result_->rows.size()));
+    const std::vector<int> criticalRows = model::CriticalRows(*result_);
+    for (int i = 0; i < int(result_->rows.size()); ++i) {
+        const bool isCritical = std::find(criticalRows.begin(), criticalRows.end(), i) != criticalRows.end();
+        const QStringList cells =
+            report::DesignFloodTableRow(result_->rows[std::size_t(i)], isCritical, critical, owner_.DecimalSeparator());
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (critical && isCritical) {
+                QFont f = item->font();
+                f.setBold(true);
+                item->setFont(f);
+            }
+            table_->setItem(i, c, item);
+        }
+    }
+}
+
+void DesignFloodWindow::ShowHydrographs()
+{
+    QChart* chart = hydrographChart_->chart();
+    ClearChart(chart);
+    const std::vector<int> drawn = report::DrawnDesignFloodRows(*result_, description_.criticalDuration);
+    int hours = 0;
+    double high = 0;
+    std::vector<QAbstractSeries*> lines;
+    for (std::size_t k = 0; k < drawn.size(); ++k) {
+        const model::DesignFloodRow& r = result_->rows[std::size_t(drawn[k])];
+        if (r.representative < 0)
+            continue;
+        auto* line = new QLineSeries;
+        // The duration is named where the critical duration makes it differ.
+        const QString p = text::FormatUpToDecimals(r.probability, 3, owner_.DecimalSeparator());
+        line->setName(description_.criticalDuration
+                          ? QStringLiteral("p = %1 %, %2 h (nr %3)").arg(p).arg(r.hours).arg(r.representative + 1)
+                          : QStringLiteral("p = %1 % (nr %2)").arg(p).arg(r.representative + 1));
+        const std::vector<float>& q = r.representativeDischarge;
+        const int shown = std::max(1, model::DrawnHours(q.data() - 1, int(q.size())));
+        for (int h = 1; h <= shown && h <= int(q.size()); ++h) {
+            line->append(h, q[std::size_t(h - 1)]);
+            high = std::max(high, double(q[std::size_t(h - 1)]));
+        }
+        hours = std::max(hours, shown);
+        QPen pen(kHydrographColours[k % std::size(kHydrographColours)]);
+        pen.setWidth(2);
+        line->setPen(pen);
+        lines.push_back(line);
+    }
+    ShowOnDischargeAxes(chart, lines, hours, high);
+}
+
+void DesignFloodWindow::ShowProbabilityPlot()
+{
+    QChart* chart = probabilityChart_->chart();
+    ClearChart(chart);
+    const std::vector<int> drawn = model::CriticalRows(*result_);
+    auto* median = new QLineSeries;
+    median->setName(QStringLiteral("mediana Qmax"));
+    median->setPointsVisible(true);
+    auto* low = new QLineSeries;
+    low->setName(QStringLiteral("5 %"));
+    auto* highLine = new QLineSeries;
+    highLine->setName(QStringLiteral("95 %"));
+    double top = 0;
+    double minX = model::GumbelReducedVariate(0.5);
+    double maxX = model::GumbelReducedVariate(0.01);
+    // Points from the most to the least probable.
+    std::vector<int> order = drawn;
+    std::sort(order.begin(), order.end(), [this](int a, int b) {
+        return result_->rows[std::size_t(a)].probability > result_->rows[std::size_t(b)].probability;
+    });
+    for (int i : order) {
+        const model::DesignFloodRow& r = result_->rows[std::size_t(i)];
+        if (r.succeeded == 0)
+            continue;
+        const double x = model::GumbelReducedVariate(r.probability / 100);
+        median->append(x, r.peak.percentiles[model::kMedianSeriesLevel]);
+        low->append(x, r.peak.percentiles[0]);
+        highLine->append(x, r.peak.percentiles[model::kHighestSeriesLevel]);
+        top = std::max(top, r.peak.percentiles[model::kHighestSeriesLevel]);
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+    }
+    QPen medianPen(QColor(31, 56, 100));
+    medianPen.setWidth(2);
+    median->setPen(medianPen);
+    for (QLineSeries* s : {low, highLine}) {
+        QPen pen(QColor(91, 155, 213));
+        pen.setStyle(Qt::DashLine);
+        s->setPen(pen);
+    }
+    // The axis of probability: ticks at the Gumbel reduced variate of each probability.
+    auto* x = new QCategoryAxis;
+    x->setTitleText(QStringLiteral("p [%] (skala Gumbela)"));
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const double left = minX - 0.3;
+    const double right = maxX + 0.3;
+    x->setRange(left, right);
+    x->setStartValue(left);
+    for (const ProbabilityTick& t : GumbelAxisTicks())
+        if (t.position >= left && t.position <= right)
+            x->append(text::FormatUpToDecimals(t.percent, 3, owner_.DecimalSeparator()), t.position);
+    QValueAxis* y = NewAxis(QStringLiteral("Qmax [m³/s]"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QLineSeries* s : {highLine, median, low}) {
+        chart->addSeries(s);
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
+    y->setRange(0, top > 0 ? top : 1);
+    y->applyNiceNumbers();
+}
+
+void DesignFloodWindow::CsvClick()
+{
+    if (!result_)
+        return;
+    if (const std::optional<QString> path = owner_.AskSaveFile(
+            {QStringLiteral("SaveDialogPrzeplywyCsv"), QStringLiteral("Zapisanie przepływów projektowych"),
+             QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*"), true}))
+        report::WriteCsvFile(*path, report::DesignFloodCsv(*result_, description_, owner_.DecimalSeparator()));
+}
+
+void DesignFloodWindow::ExcelClick()
+{
+    if (!result_)
+        return;
+    if (const std::optional<QString> path =
+            owner_.AskSaveFile({QStringLiteral("SaveDialogPrzeplywyExcel"),
+                                QStringLiteral("Zapisanie przepływów projektowych do skoroszytu"),
+                                QStringLiteral("Skoroszyty Excela *.xlsx|*.xlsx|Wszystkie pliki *.*|*.*"), true}))
+        report::WriteDesignFloodWorkbook(*result_, description_, *path);
+}
+
+}  // namespace moravel::window

@@ -56,6 +56,7 @@ for size in 48 64 128 256; do
   [ "$dims" = "${size}x${size}" ] || { echo "icon ${size}: $dims"; fail=1; }
 done
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6svg6' || { echo "no dependency on Qt SVG"; fail=1; }
+dpkg-deb -f "$deb" Depends | grep -q 'libnlopt-cxx0' || { echo "no dependency on NLopt"; fail=1; }
 
 if [ "${2:-}" = "--lintian" ]; then
   lintian --tag-display-limit 0 "$deb" >"$out/lintian.log" 2>&1 || true

@@ -50,10 +50,16 @@ const QColor kMeasuredColour(214, 39, 40);
 constexpr int kWidthEdit = 5;
 constexpr int kRoughnessEdit = 6;
 
-// A figure with `decimals` decimals, or a dash where it is undefined.
+// A figure with `decimals` decimals, or a dash where it is undefined. A value that rounds to
+// zero shows no sign: "-0,00" would be an error whose direction the figure does not show.
 QString Figure(double value, int decimals, QChar separator)
 {
-    return std::isfinite(value) ? text::FormatDecimals(value, decimals, separator) : QStringLiteral("—");
+    if (!std::isfinite(value))
+        return QStringLiteral("—");
+    QString text = text::FormatDecimals(value, decimals, separator);
+    if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) == text.size() - (decimals > 0 ? 2 : 1))
+        text.remove(0, 1);
+    return text;
 }
 
 void SetCell(QTableWidget* table, int row, int col, const QString& text)

@@ -405,7 +405,9 @@ void MeasuredFloodWindow::Refresh()
         if (measured_)
             chart->setVisible(true);
         DrawOn(chart->chart(), kMainChartMeasuredName);
-        // The legend names only the measurement, and only while one is drawn.
+        // The legend names only the measurement, and only while one is drawn; at the right, so
+        // that the flat chart keeps its height.
+        chart->chart()->legend()->setAlignment(Qt::AlignRight);
         chart->chart()->legend()->setVisible(measured_.has_value());
         for (QLegendMarker* marker : chart->chart()->legend()->markers())
             marker->setVisible(marker->series()->objectName() == QLatin1String(kMainChartMeasuredName));

@@ -82,31 +82,19 @@ MeasuredReading ReadMeasuredHydrograph(const std::vector<QStringList>& rows, QCh
     }
 
     const auto general = [separator](double v) { return text::FormatGeneral(v, separator); };
-    if (notNumber.count > 0)
-        reading.warnings << QStringLiteral("Pominięto %1 %2 z tekstem zamiast liczby (pierwszy: wiersz %3, „%4”).")
-                                .arg(notNumber.count)
-                                .arg(RowsWord(notNumber.count))
-                                .arg(notNumber.firstRow)
-                                .arg(notNumber.firstText);
-    if (empty.count > 0)
-        reading.warnings << QStringLiteral("Pominięto %1 %2 bez przepływu (pierwszy: wiersz %3).")
-                                .arg(empty.count)
-                                .arg(RowsWord(empty.count))
-                                .arg(empty.firstRow);
-    if (negative.count > 0)
-        reading.warnings << QStringLiteral("Pominięto %1 %2 z ujemnym przepływem (pierwszy: wiersz %3, %4).")
-                                .arg(negative.count)
-                                .arg(RowsWord(negative.count))
-                                .arg(negative.firstRow)
-                                .arg(negative.firstText);
-    if (order.count > 0)
-        reading.warnings << QStringLiteral(
-                                "Pominięto %1 %2, w których godzina jest ujemna albo nie większa od poprzedniej "
-                                "(pierwszy: wiersz %3, godzina %4).")
-                                .arg(order.count)
-                                .arg(RowsWord(order.count))
-                                .arg(order.firstRow)
-                                .arg(order.firstText);
+    // "Pominięto 3 wiersze <what> (pierwszy: wiersz 5<detail>)."
+    const auto skipped = [&reading](const Concern& c, const QString& what, const QString& detail) {
+        if (c.count > 0)
+            // One substitution of all five: a cell's text is never read as a place marker.
+            reading.warnings << QStringLiteral("Pominięto %1 %2%3 (pierwszy: wiersz %4%5).")
+                                    .arg(QString::number(c.count), RowsWord(c.count), what, QString::number(c.firstRow),
+                                         detail);
+    };
+    skipped(notNumber, QStringLiteral(" z tekstem zamiast liczby"), QStringLiteral(", „%1”").arg(notNumber.firstText));
+    skipped(empty, QStringLiteral(" bez przepływu"), QString());
+    skipped(negative, QStringLiteral(" z ujemnym przepływem"), QStringLiteral(", ") + negative.firstText);
+    skipped(order, QStringLiteral(", w których godzina jest ujemna albo nie większa od poprzedniej"),
+            QStringLiteral(", godzina ") + order.firstText);
     if (gaps > 0)
         reading.warnings << QStringLiteral("Luki w pomiarze: %1 (pierwsza między godziną %2 a %3).")
                                 .arg(gaps)

@@ -342,11 +342,10 @@ void MeasuredFloodWindow::PrzyjmijClick()
     reject_->setVisible(false);
     const auto& points = measured_->reading.points;
     const QChar sep = owner_.DecimalSeparator();
-    source_->setText(
-        QStringLiteral("Pomiar: %1 — %2 punktów, godziny %3–%4.")
-            .arg(measured_->source)
-            .arg(points.size())
-            .arg(text::FormatGeneral(points.front().hour, sep), text::FormatGeneral(points.back().hour, sep)));
+    source_->setText(QStringLiteral("Pomiar: %1 — %2 punktów, godziny %3–%4.")
+                         .arg(measured_->source, QString::number(points.size()),
+                              text::FormatGeneral(points.front().hour, sep),
+                              text::FormatGeneral(points.back().hour, sep)));
     warnings_->setText(measured_->reading.warnings.join(QLatin1Char('\n')));
     calibrate_->setEnabled(true);
     Refresh();

@@ -134,6 +134,11 @@ TEST(MeasuredHydrograph, WarnsAboutEveryKindOfBadRow)
          {QStringLiteral("Pominięto 2 wiersze, w których godzina jest ujemna albo nie większa od poprzedniej "
                          "(pierwszy: wiersz 3, godzina 2)."),
           QStringLiteral("Luki w pomiarze: 1 (pierwsza między godziną 1 a 3).")}},
+        {"a text that looks like a place marker",
+         Rows({{"1"}, {"%2 %1"}, {"3"}}),
+         2,
+         {QStringLiteral("Pominięto 1 wiersz z tekstem zamiast liczby (pierwszy: wiersz 2, „%2 %1”)."),
+          QStringLiteral("Luki w pomiarze: 1 (pierwsza między godziną 1 a 3).")}},
         {"five empty rows",
          Rows({{"1"}, {""}, {""}, {""}, {""}, {""}, {"1"}}),
          2,

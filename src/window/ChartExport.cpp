@@ -24,6 +24,7 @@
 #include "text/Error.h"
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
+#include "window/PomiarOkno.h"
 #include "window/Seams.h"
 #include "window/wykres.h"
 
@@ -98,6 +99,10 @@ ChartExport::ChartExport(TFormatkaOkno& window, Printing& printing)
         {nullptr, {}, {}, nullptr},
         {"MenuWykresDrukuj", QStringLiteral("Drukuj..."), QStringLiteral("Wykres z podsumowaniem na jednej stronie"),
          &ChartExport::Print},
+        {nullptr, {}, {}, nullptr},
+        {"MenuWykresPomiar", QStringLiteral("Porównaj z pomiarem..."),
+         QStringLiteral("Zmierzony hydrogram z pliku na wykresie, jego dopasowanie i dopasowanie parametrów"),
+         &ChartExport::CompareWithMeasurement},
     };
     for (const auto& item : items) {
         if (!item.name) {
@@ -169,6 +174,14 @@ void ChartExport::ChartShown(const model::ComputationState& state, int rainHours
     snapshot_ = TakeSnapshot(state, rainHours, typedEffective, known ? std::optional(area) : std::nullopt);
     summary_->setText(SummaryText(Summarize(snapshot_), window_.DecimalSeparator()));
     summary_->setToolTip(SummaryExplanation());
+    // A measured flood drawn before stays on the chart, and its fit follows the new hydrograph.
+    if (MeasuredFloodWindow* measured = MeasuredFloodWindow::Find(window_))
+        measured->Refresh();
+}
+
+void ChartExport::CompareWithMeasurement()
+{
+    window::CompareWithMeasurement(window_);
 }
 
 void ChartExport::PaintChart(QPainter& painter, const QRectF& target) const

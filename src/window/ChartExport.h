@@ -1,7 +1,7 @@
 #pragma once
 // What the window gives out of a drawn hydrograph: the summary line in the status bar and the
 // chart's context menu (copy the picture or the data, save the picture, save the hydrograph
-// as CSV, print).
+// as CSV, print, compare with a measured flood).
 #include <QObject>
 #include <QString>
 
@@ -46,6 +46,8 @@ public:
     void SaveChart();
     void SaveCsv();
     void Print();
+    // "Porównaj z pomiarem..." (window/PomiarOkno.h).
+    void CompareWithMeasurement();
 
     // The chart drawn into `target` (in the painter's coordinates), scaled to fit and centred.
     void PaintChart(QPainter& painter, const QRectF& target) const;

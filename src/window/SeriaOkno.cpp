@@ -39,6 +39,7 @@
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/SeriesCharts.h"
+#include "window/PomiarOkno.h"
 #include "window/StringGrid.h"
 
 using moravel::window::StringGrid;
@@ -115,7 +116,8 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
       bandChart_(new QChartView), bandNote_(new QLabel), table_(new QTableWidget(3, 9)), peakChart_(new QChartView),
       bandCsv_(new QPushButton(QStringLiteral("Pasmo do CSV..."))),
       realisationsCsv_(new QPushButton(QStringLiteral("Realizacje do CSV..."))),
-      workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))), poll_(new QTimer(this))
+      workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))),
+      measured_(new QPushButton(QStringLiteral("Porównaj z pomiarem..."))), poll_(new QTimer(this))
 {
     setObjectName(QStringLiteral("SeriaRealizacji"));
     setWindowTitle(QStringLiteral("Seria realizacji"));
@@ -241,6 +243,7 @@ void SeriesWindow::LayOut()
     exportRow->addWidget(realisationsCsv_);
     exportRow->addWidget(workbook_);
     exportRow->addStretch(1);
+    exportRow->addWidget(measured_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -267,6 +270,9 @@ void SeriesWindow::BindHandlers()
     connect(bandCsv_, &QPushButton::clicked, this, guarded(&SeriesWindow::PasmoCsvClick));
     connect(realisationsCsv_, &QPushButton::clicked, this, guarded(&SeriesWindow::RealizacjeCsvClick));
     connect(workbook_, &QPushButton::clicked, this, guarded(&SeriesWindow::ExcelClick));
+    measured_->setObjectName(QStringLiteral("SeriaPorownajZPomiarem"));
+    connect(measured_, &QPushButton::clicked, this,
+            [this] { owner_.Guarded([this] { CompareWithMeasurement(owner_); }); });
     poll_->setInterval(kPollMilliseconds);
     connect(poll_, &QTimer::timeout, this, [this] { Poll(); });
 }
@@ -355,6 +361,9 @@ void SeriesWindow::ShowResult()
     ShowSpreadTable();
     ShowPeakHistogram();
     ShowStatus();
+    // A measured flood: its points on the new band, its fit to the new median.
+    if (MeasuredFloodWindow* measured = MeasuredFloodWindow::Find(owner_))
+        measured->Refresh();
 }
 
 void SeriesWindow::ShowBand()

@@ -49,6 +49,8 @@ public:
     QPushButton* BandCsvButton() const { return bandCsv_; }
     QPushButton* RealisationsCsvButton() const { return realisationsCsv_; }
     QPushButton* WorkbookButton() const { return workbook_; }
+    // "Porównaj z pomiarem..." (window/PomiarOkno.h).
+    QPushButton* MeasuredButton() const { return measured_; }
     // The last complete series, if any.
     const std::optional<model::SeriesResult>& Result() const { return result_; }
     bool Running() const { return job_ != nullptr; }
@@ -100,6 +102,7 @@ private:
     QPushButton* bandCsv_;
     QPushButton* realisationsCsv_;
     QPushButton* workbook_;
+    QPushButton* measured_;
     QTimer* poll_;
 
     std::unique_ptr<model::SeriesJob> job_;

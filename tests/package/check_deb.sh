@@ -68,6 +68,7 @@ if objdump -p "$out/root/usr/bin/moravel-run" | grep -E 'NEEDED +libQt6(Widgets|
   echo "moravel-run links Qt Widgets or Gui"
   fail=1
 fi
+dpkg-deb -f "$deb" Depends | grep -q 'libnlopt-cxx0' || { echo "no dependency on NLopt"; fail=1; }
 
 if [ "${2:-}" = "--lintian" ]; then
   lintian --tag-display-limit 0 "$deb" >"$out/lintian.log" 2>&1 || true

@@ -378,7 +378,7 @@ TEST_F(ResultsTest, ContextMenuOpensByMouseAndByTheMenuKey)
         if (!a->isSeparator())
             captions << a->text();
     EXPECT_EQ(captions, (QStringList{"Kopiuj wykres", "Kopiuj dane", "Zapisz wykres jako...",
-                                     "Zapisz hydrogram jako CSV...", "Drukuj..."}));
+                                     "Zapisz hydrogram jako CSV...", "Drukuj...", "Porównaj z pomiarem..."}));
 
     QWidget* viewport = ui().Wykres->viewport();
     const QPoint at(200, 100);

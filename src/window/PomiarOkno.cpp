@@ -1,0 +1,531 @@
+// "Porównaj z pomiarem...": the measured flood's window, its drawing on the two charts and its
+// calibration.
+#include "window/PomiarOkno.h"
+
+#include <QAbstractAxis>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScatterSeries>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+#include "import/ExcelImport.h"
+#include "import/MeasuredBlock.h"
+#include "model/Series.h"
+#include "text/Error.h"
+#include "text/NumText.h"
+#include "window/ChartExport.h"
+#include "window/Formatka.h"
+#include "window/FormatkaUi.h"
+#include "window/LongWork.h"
+#include "window/RangePicker.h"
+#include "window/SeriaOkno.h"
+#include "window/wykres.h"
+
+namespace moravel::window {
+
+namespace {
+
+const char* const kWindowName = "PorownanieZPomiarem";
+// The measured points' colour: apart from the main chart's blue line and the band's blues.
+const QColor kMeasuredColour(214, 39, 40);
+// The parameter edits' places in TFormatkaOkno::ParameterEdits (RB, RL, RA, So, Lo, b, n).
+constexpr int kWidthEdit = 5;
+constexpr int kRoughnessEdit = 6;
+
+// A figure with `decimals` decimals, or a dash where it is undefined. A value that rounds to
+// zero shows no sign: "-0,00" would be an error whose direction the figure does not show.
+QString Figure(double value, int decimals, QChar separator)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("—");
+    QString text = text::FormatDecimals(value, decimals, separator);
+    if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) == text.size() - (decimals > 0 ? 2 : 1))
+        text.remove(0, 1);
+    return text;
+}
+
+void SetCell(QTableWidget* table, int row, int col, const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table->setItem(row, col, item);
+}
+
+QTableWidget* NewTable(const QString& name, const QStringList& rows, const QStringList& columns)
+{
+    auto* table = new QTableWidget(static_cast<int>(rows.size()), static_cast<int>(columns.size()));
+    table->setObjectName(name);
+    table->setVerticalHeaderLabels(rows);
+    table->setHorizontalHeaderLabels(columns);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->verticalHeader()->setDefaultSectionSize(24);
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() + 24 * static_cast<int>(rows.size()) + 4);
+    return table;
+}
+
+// The points of a drawn curve (hour 1.. at [hour - 1]) as values.
+std::vector<double> Curve(const std::vector<float>& values)
+{
+    return std::vector<double>(values.begin(), values.end());
+}
+
+std::vector<double> BandLevel(const model::SeriesResult& r, std::size_t level)
+{
+    std::vector<double> curve(static_cast<std::size_t>(r.bandHours));
+    for (std::size_t h = 0; h < curve.size(); ++h)
+        curve[h] = r.band[h][level];
+    return curve;
+}
+
+// The measures of fit in the order of the fit table's rows.
+const QStringList kFitRows = {QStringLiteral("NSE"),
+                              QStringLiteral("KGE"),
+                              QStringLiteral("Błąd szczytu [m³/s]"),
+                              QStringLiteral("Błąd szczytu [%]"),
+                              QStringLiteral("Błąd czasu szczytu [h]"),
+                              QStringLiteral("Błąd objętości [%]")};
+
+void FillFitColumn(QTableWidget* table, int col, const std::optional<model::FitMeasures>& fit, QChar separator)
+{
+    if (!fit) {
+        for (int row = 0; row < table->rowCount(); ++row)
+            SetCell(table, row, col, QStringLiteral("—"));
+        return;
+    }
+    const double values[] = {
+        fit->nse, fit->kge, fit->peakError, fit->peakErrorPercent, fit->peakTimeError, fit->volumeErrorPercent};
+    const int decimals[] = {3, 3, 2, 1, 0, 1};
+    for (int row = 0; row < 6; ++row)
+        SetCell(table, row, col, Figure(values[row], decimals[row], separator));
+}
+
+}  // namespace
+
+std::optional<MeasuredFlood> AskMeasuredFlood(TFormatkaOkno& owner)
+{
+    FileDialogSpec dialog;
+    dialog.name = QStringLiteral("OpenDialogPomiar");
+    dialog.title = QStringLiteral("Wczytanie zmierzonego hydrogramu");
+    dialog.filter = import::ImportDialogFilter();
+    dialog.save = false;
+    const std::optional<QString> path = owner.AskFile(dialog);
+    if (!path)
+        return std::nullopt;
+    std::atomic<bool> cancel{false};
+    std::optional<import::Workbook> book;
+    try {
+        RunLongWork(&owner, {QStringLiteral("Odczytywanie skoroszytu\u2026"), &cancel},
+                    [&] { book = import::ReadWorkbook(*path, &cancel); });
+    } catch (const import::WorkbookReadCancelled&) {
+        return std::nullopt;
+    }
+    const QChar separator = owner.DecimalSeparator();
+    std::optional<import::CellBlock> block;
+    if (import::RangePicker* picker = owner.rangePicker()) {
+        block = picker->Pick(*book);
+    } else {
+        DialogRangePicker dialogPicker(&owner, separator);
+        block = dialogPicker.Pick(*book);
+    }
+    if (!block)
+        return std::nullopt;
+    MeasuredFlood flood;
+    flood.reading = model::ReadMeasuredHydrograph(import::MeasuredBlockRows(*book, *block, separator), separator);
+    flood.source = QFileInfo(*path).fileName() + QStringLiteral(", ") + import::BlockName(*book, *block);
+    return flood;
+}
+
+void CompareWithMeasurement(TFormatkaOkno& owner)
+{
+    owner.BuildWorkingPanels();
+    std::optional<MeasuredFlood> flood = AskMeasuredFlood(owner);
+    MeasuredFloodWindow* window = MeasuredFloodWindow::Find(owner);
+    if (!flood && !(window && window->Measured()))
+        return;
+    window = &MeasuredFloodWindow::Of(owner);
+    window->show();
+    window->raise();
+    if (flood)
+        window->Offer(std::move(*flood));
+}
+
+MeasuredFloodWindow* MeasuredFloodWindow::Find(const TFormatkaOkno& owner)
+{
+    return owner.findChild<MeasuredFloodWindow*>(QString::fromLatin1(kWindowName), Qt::FindDirectChildrenOnly);
+}
+
+MeasuredFloodWindow& MeasuredFloodWindow::Of(TFormatkaOkno& owner)
+{
+    if (MeasuredFloodWindow* existing = Find(owner))
+        return *existing;
+    return *new MeasuredFloodWindow(owner);
+}
+
+MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
+    : QWidget(&owner, Qt::Window), owner_(owner), source_(new QLabel), warnings_(new QLabel),
+      read_(new QPushButton(QStringLiteral("Wczytaj pomiar..."))),
+      accept_(new QPushButton(QStringLiteral("Przyjmij pomiar"))), reject_(new QPushButton(QStringLiteral("Odrzuć"))),
+      fit_(NewTable(QStringLiteral("PomiarDopasowanie"), kFitRows,
+                    {QStringLiteral("Hydrogram na wykresie"), QStringLiteral("Mediana serii")})),
+      coverage_(new QLabel), criterion_(new QComboBox), fitCn_(new QCheckBox(QStringLiteral("Dopasuj CN"))),
+      nLow_(new QLineEdit), nHigh_(new QLineEdit), bLow_(new QLineEdit), bHigh_(new QLineEdit), count_(new QSpinBox),
+      seed_(new QLineEdit), calibrate_(new QPushButton(QStringLiteral("Dopasuj..."))),
+      calibration_(NewTable(
+          QStringLiteral("PomiarKalibracja"),
+          {QStringLiteral("CN"), QStringLiteral("n"), QStringLiteral("b [m]"),
+           QStringLiteral("Kryterium (mniej = lepiej)"), QStringLiteral("KGE mediany"), QStringLiteral("NSE mediany"),
+           QStringLiteral("Pokrycie pasmem 5–95 % [%]"), QStringLiteral("Błąd szczytu mediany [%]")},
+          {QStringLiteral("Przed"), QStringLiteral("Po")})),
+      fittedCn_(new QLabel), apply_(new QPushButton(QStringLiteral("Zastosuj")))
+{
+    setObjectName(QString::fromLatin1(kWindowName));
+    setWindowTitle(QStringLiteral("Porównanie z pomiarem"));
+    source_->setObjectName(QStringLiteral("PomiarZrodlo"));
+    source_->setText(QStringLiteral("Brak pomiaru."));
+    warnings_->setObjectName(QStringLiteral("PomiarUwagi"));
+    warnings_->setWordWrap(true);
+    read_->setObjectName(QStringLiteral("PomiarWczytaj"));
+    accept_->setObjectName(QStringLiteral("PomiarPrzyjmij"));
+    reject_->setObjectName(QStringLiteral("PomiarOdrzuc"));
+    coverage_->setObjectName(QStringLiteral("PomiarPokrycie"));
+    coverage_->setWordWrap(true);
+    criterion_->setObjectName(QStringLiteral("PomiarKryterium"));
+    criterion_->addItem(QStringLiteral("KGE mediany serii"));
+    criterion_->addItem(QStringLiteral("Pokrycie pasmem 5–95 % i błąd szczytu mediany"));
+    fitCn_->setObjectName(QStringLiteral("PomiarDopasujCN"));
+    fitCn_->setChecked(true);
+    fitCn_->setToolTip(QStringLiteral("Uśrednione CN w granicach ±30 % wartości z użytkowania terenu, najwyżej 100"));
+    const QChar sep = owner.DecimalSeparator();
+    const struct {
+        QLineEdit* edit;
+        const char* name;
+        double value;
+    } ranges[] = {
+        {nLow_, "PomiarNOd", 0.01}, {nHigh_, "PomiarNDo", 0.15}, {bLow_, "PomiarBOd", 1}, {bHigh_, "PomiarBDo", 100}};
+    for (const auto& r : ranges) {
+        r.edit->setObjectName(QString::fromLatin1(r.name));
+        r.edit->setText(text::FormatGeneral(r.value, sep));
+    }
+    count_->setObjectName(QStringLiteral("PomiarLiczba"));
+    count_->setRange(10, model::kMaxSeriesCount);
+    count_->setValue(1000);
+    count_->setGroupSeparatorShown(false);
+    seed_->setObjectName(QStringLiteral("PomiarZiarno"));
+    seed_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed_));
+    const SeriesWindow* series = owner.seriesWindow();
+    seed_->setText(series ? series->SeedEdit()->text() : QString::number(model::ClockSeed()));
+    seed_->setToolTip(
+        QStringLiteral("Każdy kandydat jest liczony z tym samym ziarnem, więc kryterium jest "
+                       "powtarzalne"));
+    calibrate_->setObjectName(QStringLiteral("PomiarDopasuj"));
+    fittedCn_->setObjectName(QStringLiteral("PomiarCN"));
+    fittedCn_->setWordWrap(true);
+    apply_->setObjectName(QStringLiteral("PomiarZastosuj"));
+    apply_->setToolTip(QStringLiteral("Wpisuje dopasowane n i b w pola parametrów zlewni"));
+    LayOut();
+
+    const auto guarded = [this](void (MeasuredFloodWindow::*handler)()) {
+        return [this, handler] { owner_.Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(read_, &QPushButton::clicked, this, guarded(&MeasuredFloodWindow::WczytajClick));
+    connect(accept_, &QPushButton::clicked, this, guarded(&MeasuredFloodWindow::PrzyjmijClick));
+    connect(reject_, &QPushButton::clicked, this, guarded(&MeasuredFloodWindow::OdrzucClick));
+    connect(calibrate_, &QPushButton::clicked, this, guarded(&MeasuredFloodWindow::DopasujClick));
+    connect(apply_, &QPushButton::clicked, this, guarded(&MeasuredFloodWindow::ZastosujClick));
+    accept_->setVisible(false);
+    reject_->setVisible(false);
+    calibrate_->setEnabled(false);
+    apply_->setEnabled(false);
+    ShowFit();
+    resize(560, 720);
+}
+
+MeasuredFloodWindow::~MeasuredFloodWindow() = default;
+
+void MeasuredFloodWindow::LayOut()
+{
+    auto* top = new QHBoxLayout;
+    top->addWidget(source_, 1);
+    top->addWidget(read_);
+    auto* decision = new QHBoxLayout;
+    decision->addWidget(accept_);
+    decision->addWidget(reject_);
+    decision->addStretch(1);
+
+    auto* fitBox = new QGroupBox(QStringLiteral("Dopasowanie do pomiaru"));
+    auto* fitLayout = new QVBoxLayout(fitBox);
+    fitLayout->addWidget(fit_);
+    fitLayout->addWidget(coverage_);
+
+    auto* calibrationBox = new QGroupBox(QStringLiteral("Dopasowanie parametrów"));
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Kryterium:"), criterion_);
+    form->addRow(QString(), fitCn_);
+    const auto range = [](QLineEdit* low, QLineEdit* high) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(low);
+        row->addWidget(new QLabel(QStringLiteral("do")));
+        row->addWidget(high);
+        return row;
+    };
+    form->addRow(QStringLiteral("n od:"), range(nLow_, nHigh_));
+    form->addRow(QStringLiteral("b [m] od:"), range(bLow_, bHigh_));
+    form->addRow(QStringLiteral("Realizacji na próbę:"), count_);
+    form->addRow(QStringLiteral("Ziarno:"), seed_);
+    auto* calibrationLayout = new QVBoxLayout(calibrationBox);
+    calibrationLayout->addLayout(form);
+    calibrationLayout->addWidget(calibrate_, 0, Qt::AlignLeft);
+    calibrationLayout->addWidget(calibration_);
+    calibrationLayout->addWidget(fittedCn_);
+    calibrationLayout->addWidget(apply_, 0, Qt::AlignLeft);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(warnings_);
+    layout->addLayout(decision);
+    layout->addWidget(fitBox);
+    layout->addWidget(calibrationBox);
+    layout->addStretch(1);
+}
+
+void MeasuredFloodWindow::WczytajClick()
+{
+    if (std::optional<MeasuredFlood> flood = AskMeasuredFlood(owner_))
+        Offer(std::move(*flood));
+}
+
+void MeasuredFloodWindow::Offer(MeasuredFlood flood)
+{
+    pending_ = std::move(flood);
+    if (pending_->reading.warnings.isEmpty()) {
+        PrzyjmijClick();
+        return;
+    }
+    warnings_->setText(QStringLiteral("Uwagi do pomiaru z %1 (nic nie zostanie zmienione, dopóki go nie "
+                                      "przyjmiesz):\n")
+                           .arg(pending_->source) +
+                       pending_->reading.warnings.join(QLatin1Char('\n')));
+    accept_->setVisible(true);
+    reject_->setVisible(true);
+    owner_.messages().Info(
+        QStringLiteral("Pomiar zawiera wiersze, których nie można przyjąć; sprawdź uwagi w oknie „Porównanie z "
+                       "pomiarem” i przyjmij albo odrzuć pomiar."));
+}
+
+void MeasuredFloodWindow::PrzyjmijClick()
+{
+    if (!pending_)
+        return;
+    measured_ = std::move(pending_);
+    pending_.reset();
+    result_.reset();
+    accept_->setVisible(false);
+    reject_->setVisible(false);
+    const auto& points = measured_->reading.points;
+    const QChar sep = owner_.DecimalSeparator();
+    source_->setText(QStringLiteral("Pomiar: %1 — %2 punktów, godziny %3–%4.")
+                         .arg(measured_->source, QString::number(points.size()),
+                              text::FormatGeneral(points.front().hour, sep),
+                              text::FormatGeneral(points.back().hour, sep)));
+    warnings_->setText(measured_->reading.warnings.join(QLatin1Char('\n')));
+    calibrate_->setEnabled(true);
+    Refresh();
+    ShowCalibration();
+}
+
+void MeasuredFloodWindow::OdrzucClick()
+{
+    pending_.reset();
+    accept_->setVisible(false);
+    reject_->setVisible(false);
+    warnings_->setText(QStringLiteral("Pomiar odrzucony."));
+}
+
+void MeasuredFloodWindow::DrawOn(QChart* chart, const char* name)
+{
+    for (QAbstractSeries* s : chart->series())
+        if (s->objectName() == QLatin1String(name)) {
+            chart->removeSeries(s);
+            delete s;
+        }
+    const QList<QAbstractAxis*> xs = chart->axes(Qt::Horizontal), ys = chart->axes(Qt::Vertical);
+    if (!measured_ || xs.isEmpty() || ys.isEmpty())
+        return;
+    auto* points = new QScatterSeries;
+    points->setObjectName(QString::fromLatin1(name));
+    points->setName(QStringLiteral("pomiar"));
+    points->setColor(kMeasuredColour);
+    points->setBorderColor(kMeasuredColour);
+    points->setMarkerSize(7);
+    double lastHour = 0, peak = 0;
+    for (const model::MeasuredPoint& p : measured_->reading.points) {
+        points->append(p.hour, p.discharge);
+        lastHour = std::max(lastHour, p.hour);
+        peak = std::max(peak, p.discharge);
+    }
+    chart->addSeries(points);
+    // The axes grow to show every measured point; they are never made smaller here.
+    const auto grow = [](QAbstractAxis* axis, double high) {
+        auto* value = qobject_cast<QValueAxis*>(axis);
+        if (value && high > value->max()) {
+            value->setRange(value->min(), high);
+            value->applyNiceNumbers();
+        }
+    };
+    points->attachAxis(xs.first());
+    points->attachAxis(ys.first());
+    grow(xs.first(), lastHour);
+    grow(ys.first(), peak);
+}
+
+void MeasuredFloodWindow::Refresh()
+{
+    if (owner_.PanelsBuilt()) {
+        THydrographChart* chart = UiOf(owner_).Wykres;
+        if (measured_)
+            chart->setVisible(true);
+        DrawOn(chart->chart(), kMainChartMeasuredName);
+        // The legend names only the measurement, and only while one is drawn; at the right, so
+        // that the flat chart keeps its height.
+        chart->chart()->legend()->setAlignment(Qt::AlignRight);
+        chart->chart()->legend()->setVisible(measured_.has_value());
+        for (QLegendMarker* marker : chart->chart()->legend()->markers())
+            marker->setVisible(marker->series()->objectName() == QLatin1String(kMainChartMeasuredName));
+    }
+    if (SeriesWindow* series = owner_.seriesWindow(); series && series->Result())
+        DrawOn(series->BandChart()->chart(), kBandChartMeasuredName);
+    ShowFit();
+}
+
+void MeasuredFloodWindow::ShowFit()
+{
+    const QChar sep = owner_.DecimalSeparator();
+    std::optional<model::FitMeasures> drawn, median;
+    coverage_->setText(QString());
+    if (measured_) {
+        const std::vector<float>& discharge = owner_.chartExport().Snapshot().discharge;
+        if (!discharge.empty())
+            drawn = model::FitOf(measured_->reading.points, Curve(discharge));
+        const SeriesWindow* series = owner_.seriesWindow();
+        if (series && series->Result()) {
+            const model::SeriesResult& r = *series->Result();
+            median = model::FitOf(measured_->reading.points, BandLevel(r, model::kMedianSeriesLevel));
+            const double share = model::BandCoverage(measured_->reading.points, BandLevel(r, 0),
+                                                     BandLevel(r, model::kHighestSeriesLevel));
+            coverage_->setText(
+                QStringLiteral("Udział godzin pomiaru w paśmie 5–95 % serii: %1 %").arg(Figure(100 * share, 1, sep)));
+        } else {
+            coverage_->setText(QStringLiteral("Pasmo i mediana: policz serię w oknie „Seria realizacji”."));
+        }
+    }
+    FillFitColumn(fit_, 0, drawn, sep);
+    FillFitColumn(fit_, 1, median, sep);
+}
+
+model::CalibrationSettings MeasuredFloodWindow::SettingsOfControls(const model::ComputationInputs& inputs) const
+{
+    const QChar sep = owner_.DecimalSeparator();
+    const auto range = [sep](QLineEdit* low, QLineEdit* high, const QString& what) {
+        const model::ParameterRange r{text::StrToFloat(low->text(), sep), text::StrToFloat(high->text(), sep)};
+        if (!(r.low > 0 && r.low <= r.high))
+            throw Error(
+                QStringLiteral("Zakres %1: granice muszą być dodatnie, a dolna nie większa od górnej").arg(what));
+        return r;
+    };
+    model::CalibrationSettings s;
+    s.criterion = criterion_->currentIndex() == 0 ? model::CalibrationCriterion::MedianKge
+                                                  : model::CalibrationCriterion::CoverageAndPeak;
+    s.n = range(nLow_, nHigh_, QStringLiteral("n"));
+    s.b = range(bLow_, bHigh_, QStringLiteral("b"));
+    s.cn = fitCn_->isChecked() ? model::CurveNumberRange(inputs.curveNumber)
+                               : model::ParameterRange{inputs.curveNumber, inputs.curveNumber};
+    bool ok = false;
+    s.seed = seed_->text().toULongLong(&ok);
+    if (!ok)
+        throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
+    s.count = count_->value();
+    s.threads = model::SeriesWorkerCount();
+    return s;
+}
+
+void MeasuredFloodWindow::DopasujClick()
+{
+    if (!measured_)
+        throw Error(QStringLiteral("Najpierw wczytaj pomiar"));
+    // Read and checked once, here; the candidates change only CN, n and b of a copy.
+    const model::ComputationInputs inputs = owner_.ComputationInputsFromControls();
+    const model::CalibrationSettings settings = SettingsOfControls(inputs);
+    const std::vector<model::MeasuredPoint> points = measured_->reading.points;
+    std::atomic<bool> cancel{false};
+    std::optional<model::CalibrationResult> result;
+    RunLongWork(this, {QStringLiteral("Dopasowywanie parametrów\u2026"), &cancel},
+                [&] { result = model::Calibrate(inputs, points, settings, &cancel); });
+    result_ = std::move(result);
+    landUseCurveNumber_ = inputs.directEffectiveRain ? std::nan("") : inputs.curveNumber;
+    ShowCalibration();
+}
+
+void MeasuredFloodWindow::ShowCalibration()
+{
+    const QChar sep = owner_.DecimalSeparator();
+    apply_->setEnabled(result_.has_value());
+    if (!result_) {
+        for (int row = 0; row < calibration_->rowCount(); ++row)
+            for (int col = 0; col < 2; ++col)
+                SetCell(calibration_, row, col, QString());
+        fittedCn_->setText(QString());
+        return;
+    }
+    const model::CandidateFit* fits[] = {&result_->before, &result_->best};
+    for (int col = 0; col < 2; ++col) {
+        const model::CandidateFit& f = *fits[col];
+        const double values[] = {
+            f.cn, f.n, f.b, f.objective, f.median.kge, f.median.nse, 100 * f.coverage, f.median.peakErrorPercent};
+        const int decimals[] = {2, 4, 2, 4, 3, 3, 1, 1};
+        for (int row = 0; row < 8; ++row)
+            SetCell(calibration_, row, col,
+                    f.ok || row < 3 ? Figure(values[row], decimals[row], sep) : QStringLiteral("—"));
+    }
+    QString text = std::isnan(landUseCurveNumber_)
+                       ? QStringLiteral("Opad efektywny jest podany: CN nie bierze udziału w dopasowaniu.")
+                       : QStringLiteral(
+                             "CN dopasowane: %1 (z użytkowania terenu: %2; tabela użytkowania terenu "
+                             "pozostaje bez zmian).")
+                             .arg(text::FormatDecimals(result_->best.cn, 2, sep),
+                                  text::FormatDecimals(landUseCurveNumber_, 2, sep));
+    text += QStringLiteral(" Ocenionych kandydatów: %1.").arg(result_->evaluations);
+    if (result_->cancelled)
+        text += QStringLiteral(" Dopasowanie przerwane: pokazano najlepszy dotąd wynik.");
+    fittedCn_->setText(text);
+}
+
+void MeasuredFloodWindow::ZastosujClick()
+{
+    if (!result_)
+        return;
+    const QChar sep = owner_.DecimalSeparator();
+    // Through the fields' own handlers, as if typed.
+    owner_.SetParameterText(kRoughnessEdit, text::FormatUpToDecimals(result_->best.n, 4, sep));
+    owner_.SetParameterText(kWidthEdit, text::FormatUpToDecimals(result_->best.b, 2, sep));
+}
+
+}  // namespace moravel::window

@@ -106,11 +106,31 @@ zlib_filefunc64_def MemoryIo(MemoryStream& stream)
     return io;
 }
 
-// The current part of the archive, unpacked (at most `limit` bytes); nothing when damaged.
-std::optional<QByteArray> ReadPart(unzFile zip, qint64 limit)
+// Whether the current part's local header, at the start of its data, carries the name of
+// its entry in the central directory. minizip compares only the names' lengths; liborcus
+// reads parts by their local headers.
+bool LocalNameAgrees(unzFile zip, const QByteArray& archive, const QByteArray& name)
+{
+    const qint64 data = static_cast<qint64>(unzGetCurrentFileZStreamPos64(zip));
+    const int extra = unzGetLocalExtrafield(zip, nullptr, 0);
+    const qint64 header = data - extra - name.size() - 30;
+    return extra >= 0 && header >= 0 && data <= archive.size() &&
+           archive.mid(static_cast<qsizetype>(header), 4) == "PK\x03\x04" &&
+           archive.mid(static_cast<qsizetype>(header) + 30, name.size()) == name;
+}
+
+// The current part of the archive, unpacked (at most `limit` bytes); nothing when damaged:
+// a local header that disagrees with the central directory (when `archive` is given, the
+// names too), data that does not unpack, or a wrong checksum.
+std::optional<QByteArray> ReadPart(unzFile zip, qint64 limit, const QByteArray* archive = nullptr,
+                                   const QByteArray& name = {})
 {
     if (unzOpenCurrentFile(zip) != UNZ_OK)
         return std::nullopt;
+    if (archive && !LocalNameAgrees(zip, *archive, name)) {
+        unzCloseCurrentFile(zip);
+        return std::nullopt;
+    }
     QByteArray data;
     char buffer[65536];
     int n = 0;
@@ -591,17 +611,23 @@ QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind)
     unzFile zip = unzOpen2_64("workbook", &inIo);
     if (!zip)
         throw WorkbookRefused();
-    // First only look: most archives need no change and stay as they are.
-    bool changed = false;
+    // First only look, at every part: a damaged one refuses the archive, which liborcus would
+    // read past its buffers on. Most archives need no change and stay as they are.
+    bool changed = false, damaged = false;
     int status = UNZ_OK;
-    for (status = unzGoToFirstFile(zip); status == UNZ_OK && !changed; status = unzGoToNextFile(zip)) {
+    for (status = unzGoToFirstFile(zip); status == UNZ_OK && !damaged; status = unzGoToNextFile(zip)) {
         char name[512];
         unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
-            break;
-        const QByteArray partName(name);
-        const std::optional<QByteArray> data = ReadPart(zip, kMaxUnpackedBytes);
-        changed = data && transform(partName, *data) != *data;
+        damaged = unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK;
+        const QByteArray partName(damaged ? "" : name);
+        const std::optional<QByteArray> data =
+            damaged ? std::nullopt : ReadPart(zip, kMaxUnpackedBytes, &bytes, partName);
+        damaged = !data;
+        changed = changed || (data && transform(partName, *data) != *data);
+    }
+    if (damaged || status != UNZ_END_OF_LIST_OF_FILE) {
+        unzClose(zip);
+        throw WorkbookRefused();
     }
     if (!changed) {
         unzClose(zip);

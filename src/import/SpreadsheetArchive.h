@@ -29,8 +29,9 @@ ArchiveKind InspectArchive(const QByteArray& bytes);
 // out and a cell's paragraphs joined into one, since liborcus drops the runs and all but the
 // last paragraph; time cells become dates in the year 0; percentages and currency amounts
 // plain numbers; error cells, booleans and formula cells with a text or boolean result
-// marked text cells, and formula cells with a date or time result dates or times. Call after InspectArchive
-// has checked the sizes. Throws WorkbookRefused for a damaged archive.
+// marked text cells, and formula cells with a date or time result dates or times. Call after
+// InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive: a part
+// that does not unpack as the zip's directory says (liborcus reads past its buffers on some).
 QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind);
 
 // Cells liborcus 0.17 drops whatever their form (.xlsx error values and inline texts, .ods

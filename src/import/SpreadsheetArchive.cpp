@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <minizip/unzip.h>
+#include <zlib.h>
 #include <minizip/zip.h>
 
 namespace moravel::import {
@@ -120,8 +121,9 @@ bool LocalNameAgrees(unzFile zip, const QByteArray& archive, const QByteArray& n
 }
 
 // The current part of the archive, unpacked (at most `limit` bytes); nothing when damaged:
-// a local header that disagrees with the central directory (when `archive` is given, the
-// names too), data that does not unpack, or a wrong checksum.
+// a local header that disagrees with the central directory, data that does not unpack, or a
+// wrong checksum; when `archive` is given, also a local name other than the directory's, or
+// data shorter or longer than the directory says.
 std::optional<QByteArray> ReadPart(unzFile zip, qint64 limit, const QByteArray* archive = nullptr,
                                    const QByteArray& name = {})
 {
@@ -143,6 +145,15 @@ std::optional<QByteArray> ReadPart(unzFile zip, qint64 limit, const QByteArray* 
     }
     if (unzCloseCurrentFile(zip) != UNZ_OK || n < 0)
         return std::nullopt;
+    if (archive) {
+        // minizip checks the checksum only of data as long as declared; a deflate stream that
+        // ends early passes it by.
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+            static_cast<ZPOS64_T>(data.size()) != info.uncompressed_size ||
+            crc32(0, reinterpret_cast<const Bytef*>(data.constData()), static_cast<uInt>(data.size())) != info.crc)
+            return std::nullopt;
+    }
     return data;
 }
 

@@ -1,5 +1,6 @@
 // Reading workbooks (.xls, .xlsx, .ods, CSV) through the helper: values, the cells that are
 // no plain values, files that are no workbook at all, and a helper that fails.
+#include "import/SpreadsheetArchive.h"
 #include "import/WorkbookReaders.h"
 #include "import/XlsRecords.h"
 #include "test_import_fixtures.h"
@@ -433,17 +434,22 @@ TEST(ImportReader, RealHelperIgnoresTheTestSwitches)
     UseReader();
 }
 
-// Damaged workbooks the fuzzers found that make liborcus itself fail: one makes it read past
-// a buffer in its XML parser thread (a crash), one makes it allocate until the memory limit
-// (a long run), one (whose parts' local headers disagree with the zip's directory) makes it
-// fail an assertion of its own, depending on what the memory held before. All three have a
-// part that does not unpack as its directory says and are refused before liborcus reads
-// them; in the helper any of them would end as the one message all the same.
+// Damaged workbooks the fuzzers found that make liborcus itself fail: two make it read past
+// a buffer in its XML parser thread (a crash; in short_part.ods a part's deflate stream ends
+// before its declared size), one makes it allocate until the memory limit (a long run), one
+// (whose parts' local headers disagree with the zip's directory) makes it fail an assertion
+// of its own, depending on what the memory held before. Each has a part that does not unpack
+// as the zip's directory says and is refused before liborcus reads it; in the helper any of
+// them would end as the one message all the same.
 TEST(ImportReader, LiborcusFaultsStayInTheHelper)
 {
     UseReader({}, 3000);
-    for (const char* name : {"orcus_fault.ods", "orcus_runaway.xlsx", "damaged_part.xlsx"}) {
+    for (const char* name : {"orcus_fault.ods", "orcus_runaway.xlsx", "damaged_part.xlsx", "short_part.ods"}) {
         const QString path = ImportFixture(name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_THROW(PreparedForLiborcus(bytes, InspectArchive(bytes)), WorkbookRefused) << name;
         try {
             ReadWorkbook(path);
             ADD_FAILURE() << name << " read without error";

@@ -35,7 +35,7 @@ for t in $targets; do
     log="$build/fuzz-$t.log"
     mkdir -p "$corpus" "$artifacts"
     status=0
-    LSAN_OPTIONS="suppressions=$PWD/tests/fuzz/lsan.supp:print_suppressions=0" \
+    LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
         nice -n 10 "$build/tests/fuzz/fuzz_$t" -fork=1 -ignore_ooms=1 -ignore_timeouts=1 -ignore_crashes=0 \
         -max_total_time="$seconds" -artifact_prefix="$artifacts" "$corpus" "tests/fuzz/corpus/$t" \
         >"$log" 2>&1 || status=$?

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
@@ -38,10 +39,33 @@ Cell BooleanCell(bool value, Doubt doubt)
     return cell;
 }
 
-bool IsErrorName(const QString& text)
+// A text PreparedForLiborcus marked (kCellMark) as the cell it stands for; nothing for any
+// other text. The mark alone says what the cell is, a formula's result or not.
+std::optional<Cell> MarkedCell(const QString& text)
 {
-    static const QStringList names{"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"};
-    return names.contains(text);
+    if (text.size() < 2 || text[0] != QChar(kCellMark))
+        return std::nullopt;
+    Cell cell;
+    const auto kind = static_cast<MarkedKind>(text[1].toLatin1());
+    switch (kind) {
+        case MarkedKind::Error:  // named as .xls names an error it does not know when it shows none
+            cell.doubt = Doubt::Error;
+            cell.text = text.size() > 2 ? text.mid(2) : QStringLiteral("#ERR!");
+            return cell;
+        case MarkedKind::Text:
+        case MarkedKind::FormulaText:  // an empty text is an empty cell
+            cell.text = text.mid(2);
+            cell.type = cell.text.isEmpty() ? CellType::Empty : CellType::Text;
+            cell.doubt = kind == MarkedKind::FormulaText ? Doubt::Formula : Doubt::None;
+            return cell;
+        case MarkedKind::True:
+        case MarkedKind::False:
+            return BooleanCell(kind == MarkedKind::True, Doubt::Boolean);
+        case MarkedKind::FormulaTrue:
+        case MarkedKind::FormulaFalse:
+            return BooleanCell(kind == MarkedKind::FormulaTrue, Doubt::Formula);
+    }
+    return std::nullopt;
 }
 
 // ---- Dates and times
@@ -322,22 +346,16 @@ public:
     void set_shared_formula_index(std::size_t) override {}
     void set_result_string(std::string_view value) override
     {
-        cell_.text = Text(value);
-        if (IsErrorName(cell_.text)) {
-            cell_.doubt = Doubt::Error;
-        } else {
-            cell_.type = CellType::Text;
-        }
+        const QString text = Text(value);
+        cell_ = MarkedCell(text).value_or(Cell{CellType::Text, 0, text, Doubt::Formula});
     }
-    void set_result_value(double value) override
-    {
-        if (!std::isfinite(value))
-            return;
-        cell_.type = CellType::Number;
-        cell_.number = value;
-    }
+    void set_result_value(double value) override { cell_ = NumberCell(value, Doubt::Formula); }
     void set_result_bool(bool value) override { cell_ = BooleanCell(value, Doubt::Boolean); }
-    void set_result_empty() override {}
+    void set_result_empty() override
+    {
+        cell_ = Cell{};
+        cell_.doubt = Doubt::Formula;
+    }
     void commit() override;
 
 private:
@@ -375,25 +393,9 @@ public:
     void set_string(ss::row_t row, ss::col_t col, ss::string_id_t sindex) override
     {
         const QString text = strings_.At(sindex);
-        Cell cell;
-        if (errorCells_ && IsErrorName(text)) {
-            cell.doubt = Doubt::Error;
-            cell.text = text;
-        } else {
-            cell.type = CellType::Text;
-            cell.text = text;
-        }
-        Put(row, col, std::move(cell));
+        Put(row, col, MarkedCell(text).value_or(Cell{CellType::Text, 0, text, Doubt::None}));
     }
-    void set_value(ss::row_t row, ss::col_t col, double value) override
-    {
-        Cell cell;
-        if (std::isfinite(value)) {
-            cell.type = CellType::Number;
-            cell.number = value;
-        }
-        Put(row, col, std::move(cell));
-    }
+    void set_value(ss::row_t row, ss::col_t col, double value) override { Put(row, col, NumberCell(value)); }
     void set_bool(ss::row_t row, ss::col_t col, bool value) override
     {
         Put(row, col, BooleanCell(value, Doubt::Boolean));
@@ -441,9 +443,6 @@ public:
     ss::range_size_t get_sheet_size() const override { return {kMaxSheetRows, kMaxSheetCols}; }
 
     const QString& Name() const { return sheet_.name; }
-
-    // A .xlsx error cell arrives as a text of the error's name.
-    void TakeErrorTexts() { errorCells_ = true; }
 
     void Put(ss::row_t row, ss::col_t col, Cell cell)
     {
@@ -498,7 +497,6 @@ private:
     qint64& cellCount_;
     Formula formula_;
     std::vector<FormatRange> formats_;
-    bool errorCells_ = false;
 };
 
 void Formula::commit()
@@ -509,8 +507,6 @@ void Formula::commit()
 
 class Factory : public iface::import_factory {
 public:
-    explicit Factory(bool xlsx) : xlsx_(xlsx) {}
-
     iface::import_global_settings* get_global_settings() override { return &settings_; }
     iface::import_shared_strings* get_shared_strings() override { return &strings_; }
     iface::import_styles* get_styles() override { return &styles_; }
@@ -520,8 +516,6 @@ public:
         if (static_cast<int>(sheets_.size()) >= kMaxSheets)
             throw WorkbookRefused(true);
         sheets_.push_back(std::make_unique<Sheet>(Text(name), strings_, cells_));
-        if (xlsx_)
-            sheets_.back()->TakeErrorTexts();
         return sheets_.back().get();
     }
     iface::import_sheet* get_sheet(std::string_view name) override
@@ -547,7 +541,6 @@ public:
     }
 
 private:
-    bool xlsx_;
     GlobalSettings settings_;
     SharedStrings strings_;
     Styles styles_;
@@ -562,7 +555,7 @@ Workbook ReadOrcusWorkbook(const QByteArray& bytes, ArchiveKind kind)
 {
     if (kind == ArchiveKind::None)
         throw WorkbookRefused();
-    Factory factory(kind == ArchiveKind::Xlsx);
+    Factory factory;
     const std::string_view stream(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     try {
         if (kind == ArchiveKind::Xlsx) {

@@ -27,8 +27,10 @@
 
 namespace {
 
+using moravel::import::kReaderCpuSeconds;
 using moravel::import::kReaderExitTooLarge;
 using moravel::import::kReaderExitUnreadable;
+using moravel::import::kReaderMemoryMb;
 
 void Limit(int resource, rlim_t value)
 {
@@ -38,13 +40,13 @@ void Limit(int resource, rlim_t value)
 
 void LimitResources()
 {
-    Limit(RLIMIT_CPU, 10);  // seconds of processor time
+    Limit(RLIMIT_CPU, kReaderCpuSeconds);
     Limit(RLIMIT_CORE, 0);  // no core files of a crash
     Limit(RLIMIT_NOFILE, 64);
 #ifndef MORAVEL_READER_ASAN
     // AddressSanitizer reserves terabytes of address space for itself; there the allocator
     // refuses absurd blocks on its own.
-    Limit(RLIMIT_AS, 1536ULL * 1024 * 1024);
+    Limit(RLIMIT_AS, static_cast<rlim_t>(kReaderMemoryMb) * 1024 * 1024);
 #endif
 }
 

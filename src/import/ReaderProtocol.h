@@ -10,4 +10,11 @@ namespace moravel::import {
 constexpr int kReaderExitUnreadable = 65;  // no reader takes the bytes
 constexpr int kReaderExitTooLarge = 66;    // the file or its workbook is out of all reason
 
+// The limits the helper sets itself (setrlimit) before it reads a byte: processor time and
+// address space. A file that needs more is a failure of the helper, which the program
+// reports as an unreadable workbook. The fuzz targets of the readers run under the same
+// limits (tests/fuzz/WorkbookFuzz.h).
+constexpr int kReaderCpuSeconds = 10;
+constexpr int kReaderMemoryMb = 1536;
+
 }  // namespace moravel::import

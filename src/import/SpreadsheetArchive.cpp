@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <minizip/unzip.h>
+#include <zlib.h>
 #include <minizip/zip.h>
 
 namespace moravel::import {
@@ -106,11 +107,32 @@ zlib_filefunc64_def MemoryIo(MemoryStream& stream)
     return io;
 }
 
-// The current part of the archive, unpacked (at most `limit` bytes); nothing when damaged.
-std::optional<QByteArray> ReadPart(unzFile zip, qint64 limit)
+// Whether the current part's local header, at the start of its data, carries the name of
+// its entry in the central directory. minizip compares only the names' lengths; liborcus
+// reads parts by their local headers.
+bool LocalNameAgrees(unzFile zip, const QByteArray& archive, const QByteArray& name)
+{
+    const qint64 data = static_cast<qint64>(unzGetCurrentFileZStreamPos64(zip));
+    const int extra = unzGetLocalExtrafield(zip, nullptr, 0);
+    const qint64 header = data - extra - name.size() - 30;
+    return extra >= 0 && header >= 0 && data <= archive.size() &&
+           archive.mid(static_cast<qsizetype>(header), 4) == "PK\x03\x04" &&
+           archive.mid(static_cast<qsizetype>(header) + 30, name.size()) == name;
+}
+
+// The current part of the archive, unpacked (at most `limit` bytes); nothing when damaged:
+// a local header that disagrees with the central directory, data that does not unpack, or a
+// wrong checksum; when `archive` is given, also a local name other than the directory's, or
+// data shorter or longer than the directory says.
+std::optional<QByteArray> ReadPart(unzFile zip, qint64 limit, const QByteArray* archive = nullptr,
+                                   const QByteArray& name = {})
 {
     if (unzOpenCurrentFile(zip) != UNZ_OK)
         return std::nullopt;
+    if (archive && !LocalNameAgrees(zip, *archive, name)) {
+        unzCloseCurrentFile(zip);
+        return std::nullopt;
+    }
     QByteArray data;
     char buffer[65536];
     int n = 0;
@@ -123,6 +145,15 @@ std::optional<QByteArray> ReadPart(unzFile zip, qint64 limit)
     }
     if (unzCloseCurrentFile(zip) != UNZ_OK || n < 0)
         return std::nullopt;
+    if (archive) {
+        // minizip checks the checksum only of data as long as declared; a deflate stream that
+        // ends early passes it by.
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+            static_cast<ZPOS64_T>(data.size()) != info.uncompressed_size ||
+            crc32(0, reinterpret_cast<const Bytef*>(data.constData()), static_cast<uInt>(data.size())) != info.crc)
+            return std::nullopt;
+    }
     return data;
 }
 
@@ -177,10 +208,117 @@ std::pair<qsizetype, qsizetype> AttributeValue(const QByteArray& tag, const QByt
     return {-1, -1};
 }
 
-// A worksheet's formula cells whose cached result is a boolean (t="b") become a number's
-// (t="n"): liborcus 0.17 drops a formula's boolean result, while it hands on a number. The
-// boolean arrives as 1 or 0, as a formula's result from .xls and .ods does.
-QByteArray FormulaResultTypes(const QByteArray& xml)
+// The tag with attribute `name` set to `value`: its value replaced, or the attribute added.
+QByteArray WithAttribute(const QByteArray& tag, const QByteArray& name, const QByteArray& value)
+{
+    const auto [begin, end] = AttributeValue(tag, name);
+    QByteArray out = tag;
+    if (begin >= 0)
+        return out.replace(begin, end - begin, value);
+    const qsizetype close = out.endsWith('/') ? out.size() - 1 : out.size();
+    return out.insert(close, ' ' + name + "=\"" + value + '"');
+}
+
+// The tag without attribute `name`.
+QByteArray WithoutAttribute(const QByteArray& tag, const QByteArray& name)
+{
+    const auto [begin, end] = AttributeValue(tag, name);
+    if (begin < 0)
+        return tag;
+    qsizetype from = tag.lastIndexOf(name, begin);
+    while (from > 0 &&
+           (tag[from - 1] == ' ' || tag[from - 1] == '\t' || tag[from - 1] == '\n' || tag[from - 1] == '\r'))
+        --from;
+    QByteArray out = tag;
+    return out.remove(from, end + 1 - from);
+}
+
+QByteArray Mark(MarkedKind kind)
+{
+    return QString(QChar(kCellMark)).toUtf8() + static_cast<char>(kind);
+}
+
+// The contents of the elements <name>...</name> of `xml`, joined (their XML escapes kept).
+QByteArray ElementTexts(const QByteArray& xml, const QByteArray& name)
+{
+    QByteArray out;
+    const QByteArray open = '<' + name, close = "</" + name + '>';
+    for (qsizetype at = xml.indexOf(open); at >= 0; at = xml.indexOf(open, at + 1)) {
+        const qsizetype after = at + open.size();
+        if (after >= xml.size() || (xml[after] != '>' && xml[after] != ' ' && xml[after] != '/'))
+            continue;
+        const qsizetype tagEnd = xml.indexOf('>', after);
+        if (tagEnd < 0 || xml[tagEnd - 1] == '/')
+            continue;  // none, or an empty element
+        const qsizetype end = xml.indexOf(close, tagEnd);
+        if (end < 0)
+            break;
+        out += xml.mid(tagEnd + 1, end - tagEnd - 1);
+        at = end;
+    }
+    return out;
+}
+
+// An .xlsx inline text: the runs of its <is> element, without the phonetic runs (<rPh>)
+// that only spell out how East Asian text is read.
+QByteArray InlineText(const QByteArray& content)
+{
+    QByteArray is = ElementTexts(content, "is");
+    for (qsizetype at = is.indexOf("<rPh"); at >= 0; at = is.indexOf("<rPh", at)) {
+        const qsizetype end = is.indexOf("</rPh>", at);
+        is.remove(at, end < 0 ? is.size() - at : end + 6 - at);
+    }
+    return ElementTexts(is, "t");
+}
+
+// One worksheet cell, rewritten so that liborcus 0.17 hands on its value: nothing when it
+// reads the cell as it is. liborcus drops a formula's boolean result (t="b"), error values
+// (t="e", with or without a formula), inline texts (t="inlineStr") and texts outside
+// formulas (t="str" without <f>), while it hands on a formula's number and text results.
+// A formula's boolean result is made a number's; the others become a formula's text result
+// (t="str") holding the marked value (kCellMark), a formula of their own kept.
+std::optional<QByteArray> XlsxCell(const QByteArray& tag, const QByteArray& content)
+{
+    const auto [begin, end] = AttributeValue(tag, "t");
+    if (begin < 0)
+        return std::nullopt;
+    const QByteArray type = tag.mid(begin, end - begin);
+    const qsizetype f = content.indexOf("<f");
+    const bool formula =
+        f >= 0 && f + 2 < content.size() && (content[f + 2] == '>' || content[f + 2] == ' ' || content[f + 2] == '/');
+    if (type == "b") {
+        if (!formula)
+            return std::nullopt;
+        return WithAttribute(tag, "t", "n") + '>' + content;
+    }
+    QByteArray value;
+    MarkedKind kind;
+    if (type == "e") {
+        kind = MarkedKind::Error;
+        value = ElementTexts(content, "v");
+    } else if (type == "inlineStr") {
+        kind = formula ? MarkedKind::FormulaText : MarkedKind::Text;
+        value = InlineText(content);
+    } else if (type == "str" && !formula) {
+        kind = MarkedKind::Text;
+        value = ElementTexts(content, "v");
+    } else {
+        return std::nullopt;
+    }
+    // Its own formula where it has one (liborcus reads a formula cell only with a formula's
+    // text in it), else the formula "0", which nothing evaluates.
+    QByteArray formulaXml = "<f>0</f>";
+    if (formula) {
+        const qsizetype fEnd = content.indexOf("</f>", f);
+        const qsizetype fTagEnd = content.indexOf('>', f);
+        if (fTagEnd >= 0 && content[fTagEnd - 1] != '/' && fEnd > fTagEnd + 1)
+            formulaXml = content.mid(f, fEnd + 4 - f);
+    }
+    return WithAttribute(tag, "t", "str") + '>' + formulaXml + "<v>" + Mark(kind) + value + "</v>";
+}
+
+// A worksheet's cells as liborcus 0.17 reads all of them (XlsxCell).
+QByteArray XlsxCells(const QByteArray& xml)
 {
     QByteArray out;
     qsizetype from = 0;
@@ -196,18 +334,14 @@ QByteArray FormulaResultTypes(const QByteArray& xml)
         const qsizetype cellEnd = xml.indexOf("</c>", tagEnd);
         if (cellEnd < 0)
             break;
-        const QByteArray content = xml.mid(tagEnd + 1, cellEnd - tagEnd - 1);
-        const bool formula = content.contains("<f>") || content.contains("<f ") || content.contains("<f/>");
-        const QByteArray tag = xml.mid(at, tagEnd - at);
-        const auto [begin, end] = AttributeValue(tag, "t");
-        if (!formula || begin < 0)
+        const std::optional<QByteArray> cell =
+            XlsxCell(xml.mid(at, tagEnd - at), xml.mid(tagEnd + 1, cellEnd - tagEnd - 1));
+        if (!cell)
             continue;
-        const QByteArray type = tag.mid(begin, end - begin);
-        if (type != "b")
-            continue;
-        out += xml.mid(from, at + begin - from);
-        out += "n";
-        from = at + end;
+        out += xml.mid(from, at - from);
+        out += *cell;
+        from = cellEnd;
+        at = cellEnd - 2;
     }
     if (from == 0)
         return xml;
@@ -294,17 +428,63 @@ QByteArray TimeAsDate(const QByteArray& tag)
     return out;
 }
 
+// A cell's start tag (without its '>') as liborcus 0.17 reads its value, and the mark its
+// first paragraph is to begin with: none for a cell liborcus reads as it is. liborcus drops
+// error values (calcext:value-type="error"), booleans, and the text and boolean results of
+// formulas; these become text cells (their formulas taken away) whose text is marked with
+// kCellMark and the cell's kind. An error value's text is the name the file shows for it.
+// It drops percentages and currency amounts too, which become plain numbers (float), and a
+// formula's date or time result, which becomes a date or time cell of its own. Time cells
+// become dates (TimeAsDate).
+std::pair<QByteArray, QByteArray> OdsCell(const QByteArray& tag)
+{
+    const auto attribute = [&tag](const char* name) {
+        const auto [begin, end] = AttributeValue(tag, name);
+        return begin < 0 ? QByteArray() : tag.mid(begin, end - begin);
+    };
+    const QByteArray type = attribute("office:value-type");
+    const bool formula = AttributeValue(tag, "table:formula").first >= 0;
+    MarkedKind kind;
+    if (attribute("calcext:value-type") == "error") {
+        kind = MarkedKind::Error;
+    } else if (type == "boolean") {
+        const QByteArray value = attribute("office:boolean-value");
+        const bool yes = value == "true" || value == "1";
+        kind = formula ? (yes ? MarkedKind::FormulaTrue : MarkedKind::FormulaFalse)
+                       : (yes ? MarkedKind::True : MarkedKind::False);
+    } else if (type == "string" && formula) {
+        kind = MarkedKind::FormulaText;
+    } else if (type == "percentage" || type == "currency") {
+        return {WithAttribute(tag, "office:value-type", "float"), {}};
+    } else if (formula && (type == "date" || type == "time")) {
+        return {TimeAsDate(WithoutAttribute(tag, "table:formula")), {}};
+    } else {
+        return {TimeAsDate(tag), {}};
+    }
+    QByteArray out = WithoutAttribute(WithoutAttribute(tag, "table:formula"), "calcext:value-type");
+    out = WithAttribute(WithoutAttribute(out, "office:boolean-value"), "office:value-type", "string");
+    return {out, Mark(kind)};
+}
+
 // The .ods content as liborcus 0.17 reads all of it: each run of spaces kept as <text:s/>
 // or <text:s text:c="N"/> written out as its spaces, a cell's paragraphs joined by line
-// breaks into one, and time cells as date cells (TimeAsDate). liborcus drops the runs,
-// keeps only a cell's last paragraph, and drops time cells, while it keeps the spaces and
-// line breaks of a paragraph's text. Throws WorkbookRefused(true) when the spaces would make
-// the content larger than the archive may unpack to.
+// breaks into one, and the cells OdsCell rewrites, their mark put at the start of the cell's
+// text (in a paragraph of its own for a cell without one). liborcus drops the runs, keeps
+// only a cell's last paragraph, and drops those cells, while it keeps the spaces and line
+// breaks of a paragraph's text. Comments (<office:annotation>) are left as they are. Throws
+// WorkbookRefused(true) when the spaces would make the content larger than the archive may
+// unpack to.
 QByteArray OdsContent(const QByteArray& xml)
 {
     const QByteArrayView view(xml);
     QByteArray out;
     qsizetype from = 0;
+    QByteArray mark;  // of the cell being read, until its text begins
+    const auto put = [&](qsizetype upTo, const QByteArray& text, qsizetype resume) {
+        out += xml.mid(from, upTo - from);
+        out += text;
+        from = resume;
+    };
     qsizetype at = xml.indexOf('<');
     while (at >= 0) {
         const QByteArrayView rest = view.sliced(at);
@@ -324,26 +504,45 @@ QByteArray OdsContent(const QByteArray& xml)
             }
             if (count > kMaxUnpackedBytes || out.size() + (at - from) + count > kMaxUnpackedBytes)
                 throw WorkbookRefused(true);
-            out += xml.mid(from, at - from);
-            out += QByteArray(static_cast<qsizetype>(count), ' ');
-            from = next = end + 2;
+            put(at, QByteArray(static_cast<qsizetype>(count), ' '), end + 2);
+            next = from;
         } else if (rest.startsWith("</text:p><text:p>") || rest.startsWith("</text:p><text:p ")) {
             const qsizetype end = xml.indexOf('>', at + 16);
             if (end < 0)
                 break;
-            out += xml.mid(from, at - from);
-            out += "&#10;";
-            from = next = end + 1;
+            put(at, "&#10;", end + 1);
+            next = from;
+        } else if (rest.startsWith("<office:annotation")) {
+            const qsizetype end = xml.indexOf("</office:annotation>", at);
+            if (end < 0)
+                break;
+            next = end;
+        } else if (!mark.isEmpty() &&
+                   (rest.startsWith("<text:p>") || rest.startsWith("<text:p ") || rest.startsWith("<text:p/"))) {
+            const qsizetype end = xml.indexOf('>', at);
+            if (end < 0)
+                break;
+            if (xml[end - 1] == '/')
+                put(at, "<text:p>" + mark + "</text:p>", end + 1);
+            else
+                put(end + 1, mark, end + 1);
+            next = from;
+            mark.clear();
+        } else if (!mark.isEmpty() && rest.startsWith("</table:table-cell>")) {
+            put(at, "<text:p>" + mark + "</text:p>", at);
+            mark.clear();
         } else if (rest.startsWith("<table:table-cell ")) {
             const qsizetype end = xml.indexOf('>', at);
             if (end < 0)
                 break;
             const QByteArray tag = xml.mid(at, end - at);
-            const QByteArray changed = TimeAsDate(tag);
-            if (changed != tag) {
-                out += xml.mid(from, at - from);
-                out += changed;
-                from = end;
+            const auto [changed, cellMark] = OdsCell(tag);
+            if (!cellMark.isEmpty() && tag.endsWith('/')) {
+                put(at, changed.chopped(1) + "><text:p>" + cellMark + "</text:p></table:table-cell>", end + 1);
+            } else {
+                if (changed != tag)
+                    put(at, changed, end);
+                mark = cellMark;
             }
             next = end;
         }
@@ -412,7 +611,7 @@ QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind)
         if (kind == ArchiveKind::Xlsx && name.endsWith(".rels"))
             return RelativeTargets(data, name);
         if (kind == ArchiveKind::Xlsx && name.startsWith("xl/worksheets/") && name.endsWith(".xml"))
-            return FormulaResultTypes(data);
+            return XlsxCells(data);
         if (kind == ArchiveKind::Ods && name == "content.xml")
             return OdsContent(data);
         return data;
@@ -423,17 +622,23 @@ QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind)
     unzFile zip = unzOpen2_64("workbook", &inIo);
     if (!zip)
         throw WorkbookRefused();
-    // First only look: most archives need no change and stay as they are.
-    bool changed = false;
+    // First only look, at every part: a damaged one refuses the archive, which liborcus would
+    // read past its buffers on. Most archives need no change and stay as they are.
+    bool changed = false, damaged = false;
     int status = UNZ_OK;
-    for (status = unzGoToFirstFile(zip); status == UNZ_OK && !changed; status = unzGoToNextFile(zip)) {
+    for (status = unzGoToFirstFile(zip); status == UNZ_OK && !damaged; status = unzGoToNextFile(zip)) {
         char name[512];
         unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
-            break;
-        const QByteArray partName(name);
-        const std::optional<QByteArray> data = ReadPart(zip, kMaxUnpackedBytes);
-        changed = data && transform(partName, *data) != *data;
+        damaged = unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK;
+        const QByteArray partName(damaged ? "" : name);
+        const std::optional<QByteArray> data =
+            damaged ? std::nullopt : ReadPart(zip, kMaxUnpackedBytes, &bytes, partName);
+        damaged = !data;
+        changed = changed || (data && transform(partName, *data) != *data);
+    }
+    if (damaged || status != UNZ_END_OF_LIST_OF_FILE) {
+        unzClose(zip);
+        throw WorkbookRefused();
     }
     if (!changed) {
         unzClose(zip);

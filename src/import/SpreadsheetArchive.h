@@ -24,9 +24,29 @@ ArchiveKind InspectArchive(const QByteArray& bytes);
 // unchanged when none is needed. In .xlsx, relationship parts' absolute targets
 // (Target="/xl/worksheets/...", as some writers save them) are made relative to the part's
 // folder, the only form liborcus follows, and formula cells whose result is a boolean are
-// marked as a number's, whose result liborcus hands on. In .ods, runs of spaces are written
+// marked as a number's, whose result liborcus hands on; error cells and inline texts become
+// formula cells with a marked text result (kCellMark). In .ods, runs of spaces are written
 // out and a cell's paragraphs joined into one, since liborcus drops the runs and all but the
-// last paragraph. Call after InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive.
+// last paragraph; time cells become dates in the year 0; percentages and currency amounts
+// plain numbers; error cells, booleans and formula cells with a text or boolean result
+// marked text cells, and formula cells with a date or time result dates or times. Call after
+// InspectArchive has checked the sizes. Throws WorkbookRefused for a damaged archive: a part
+// that does not unpack as the zip's directory says (liborcus reads past its buffers on some).
 QByteArray PreparedForLiborcus(const QByteArray& bytes, ArchiveKind kind);
+
+// Cells liborcus 0.17 drops whatever their form (.xlsx error values and inline texts, .ods
+// error values, booleans and formulas' texts) are handed to it by PreparedForLiborcus as
+// texts it does pass on, marked: U+FDD0, a letter of MarkedKind, then the cell's text.
+// U+FDD0 is a Unicode noncharacter, kept for a program's own use: no saved text holds it.
+constexpr char16_t kCellMark = u'\uFDD0';
+enum class MarkedKind : char {
+    Error = 'E',         // an error value; the text is its name ("#DIV/0!", "#DZIEL/0!")
+    Text = 'T',          // a plain text
+    FormulaText = 'S',   // a formula's text result
+    True = 'B',          // a plain boolean, true; the rest of the text is its display
+    False = 'b',         // a plain boolean, false
+    FormulaTrue = 'F',   // a formula's boolean result, true
+    FormulaFalse = 'f',  // a formula's boolean result, false
+};
 
 }  // namespace moravel::import

@@ -124,6 +124,13 @@ bool ValidCell(const Cell& cell)
 
 }  // namespace
 
+Cell NumberCell(double value, Doubt doubt)
+{
+    if (!std::isfinite(value))
+        return Cell{CellType::Empty, 0, QStringLiteral("#NUM!"), Doubt::Error};
+    return Cell{CellType::Number, value, {}, doubt};
+}
+
 const Cell& Worksheet::At(int row, int col) const
 {
     static const Cell kEmpty;

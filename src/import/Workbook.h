@@ -41,6 +41,11 @@ struct Cell {
     Doubt doubt = Doubt::None;
 };
 
+// A number read from a file as the cell it arrives as: the number, or for an infinity or a
+// NaN (which a damaged or hand-made file may hold, and no spreadsheet shows as a number) the
+// error value #NUM!, empty.
+Cell NumberCell(double value, Doubt doubt = Doubt::None);
+
 // The largest worksheet any of the formats describes (that of .xlsx).
 constexpr int kMaxSheetRows = 1048576;
 constexpr int kMaxSheetCols = 16384;

@@ -486,11 +486,7 @@ Cell FormulaResult(const Bytes& s, qsizetype result, bool& textFollows)
         double value = 0;
         const std::uint64_t bits = s.U32(result) | (static_cast<std::uint64_t>(s.U32(result + 4)) << 32);
         std::memcpy(&value, &bits, sizeof value);
-        if (std::isfinite(value)) {
-            cell.type = CellType::Number;
-            cell.number = value;
-        }
-        return cell;
+        return NumberCell(value, Doubt::Formula);
     }
     switch (s.U8(result)) {
         case 0:

@@ -76,12 +76,10 @@ Cell ReadCell(const void* xls, int row, int col)
     Cell cell;
     switch (value.type) {
         case FREEXL_CELL_INT:
-            cell.type = CellType::Number;
-            cell.number = value.value.int_value;
+            cell = NumberCell(value.value.int_value);
             break;
-        case FREEXL_CELL_DOUBLE:
-            cell.type = CellType::Number;
-            cell.number = value.value.double_value;
+        case FREEXL_CELL_DOUBLE:  // an infinity or NaN, which NUMBER and RK records can hold, as #NUM!
+            cell = NumberCell(value.value.double_value);
             break;
         case FREEXL_CELL_TEXT:
         case FREEXL_CELL_SST_TEXT:

@@ -1,4 +1,5 @@
-// Any bytes read as an .ods workbook: the zip directory's check, then liborcus.
+// Any bytes read as an .ods workbook as the helper reads them: the zip directory's check, the
+// rewriting of the parts liborcus would not read whole, then liborcus.
 #include "WorkbookFuzz.h"
 #include "import/OrcusWorkbook.h"
 
@@ -9,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckWorkbookReader(data, size, [](const QByteArray& bytes) {
         if (InspectArchive(bytes) != ArchiveKind::Ods)
             throw WorkbookRefused();
-        return ReadOrcusWorkbook(bytes, ArchiveKind::Ods);
+        return ReadOrcusWorkbook(PreparedForLiborcus(bytes, ArchiveKind::Ods), ArchiveKind::Ods);
     });
     return 0;
 }

@@ -142,6 +142,16 @@ TEST(ImportBlock, WarnsAboutCellsThatAreNoPlainValues)
     EXPECT_TRUE(BlockWarnings(kinds, CellBlock{0, 11, 0, 11, 0})[0].contains("(np. A12: #N/A)"));
     // A block of plain cells says nothing.
     EXPECT_TRUE(BlockWarnings(kinds, CellBlock{0, 8, 0, 9, 0}).isEmpty());
+    // .xlsx and .ods error values (formulas' results or not) are named as errors, by the
+    // names their files show, and promise no formula's result.
+    for (const auto& [file, name] : {std::pair{"cells.xlsx", "#DIV/0!"}, std::pair{"cells.ods", "#DZIEL/0!"}}) {
+        const Workbook cells = ReadWorkbook(ImportFixture(file));
+        EXPECT_EQ(BlockWarnings(cells, CellBlock{0, 0, 0, 0, 0}),
+                  QStringList{QString::fromUtf8("Uwaga: zakres zawiera komórki z błędem (np. A1: %1); zostaną wpisane "
+                                                "puste pola.")
+                                  .arg(QString::fromUtf8(name))})
+            << file;
+    }
 
     const Workbook rain = ReadWorkbook(ImportFixture("rain.xls"));
     EXPECT_TRUE(BlockWarnings(rain, CellBlock{0, 9, 2, 32, 2}).isEmpty());

@@ -44,10 +44,11 @@ double SubstreamSource::Draw(DrawPurpose purpose, int hour, int step)
 {
     // Purpose, hour and step (each below 2^30 for any computation the state holds) side by
     // side in one counter; SplitMix64 at that position of this realisation's stream.
-    std::uint64_t position = keyBase_ + ((static_cast<std::uint64_t>(purpose) << 60) |
-                                         (static_cast<std::uint64_t>(static_cast<std::uint32_t>(hour) & 0x3FFFFFFFu) << 30) |
-                                         (static_cast<std::uint64_t>(static_cast<std::uint32_t>(step) & 0x3FFFFFFFu))) *
-                                            0x9E3779B97F4A7C15ull;
+    std::uint64_t position =
+        keyBase_ + ((static_cast<std::uint64_t>(purpose) << 60) |
+                    (static_cast<std::uint64_t>(static_cast<std::uint32_t>(hour) & 0x3FFFFFFFu) << 30) |
+                    (static_cast<std::uint64_t>(static_cast<std::uint32_t>(step) & 0x3FFFFFFFu))) *
+                       0x9E3779B97F4A7C15ull;
     const std::uint64_t result = SplitMix64(position);
     return static_cast<double>(result >> 11) * 0x1.0p-53;
 }
@@ -70,6 +71,14 @@ std::uint64_t ClockSeed()
 {
     std::uint64_t t = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
     return SplitMix64(t);
+}
+
+std::vector<double> BandLevelCurve(const SeriesResult& result, std::size_t level)
+{
+    std::vector<double> curve(static_cast<std::size_t>(result.bandHours));
+    for (std::size_t h = 0; h < curve.size(); ++h)
+        curve[h] = result.band[h][level];
+    return curve;
 }
 
 RealisationWorkspace::RealisationWorkspace() : state(std::make_unique<ComputationState>()) {}

@@ -109,6 +109,9 @@ struct SeriesResult {
     std::vector<float> representativeDischarge;
 };
 
+// One level of the band (kSeriesLevels) as a curve: hours 1..bandHours at [hour - 1].
+std::vector<double> BandLevelCurve(const SeriesResult& result, std::size_t level);
+
 // The index of the successful realisation whose peak is nearest `medianPeak`, the lowest
 // among equals; -1 when none succeeded.
 int NearestPeakRealisation(const std::vector<RealisationSummary>& realisations, double medianPeak);

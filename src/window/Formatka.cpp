@@ -302,6 +302,14 @@ void TFormatkaOkno::BindPanelHandlers()
 
 // ---- Mechanisms
 
+void TFormatkaOkno::AppendMenuCommand(QMenu* menu, const QString& caption, const QString& name,
+                                      void (TFormatkaOkno::*handler)())
+{
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    connect(item, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+}
+
 bool TFormatkaOkno::Guarded(const std::function<void()>& handler)
 {
     try {

@@ -23,6 +23,7 @@ class QCheckBox;
 class QCloseEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 namespace moravel::window {
 class ChartExport;
 class StringGrid;
@@ -296,6 +297,21 @@ private:
     void BindPanelHandlers();
     void BindLandUsePanel();
     void BindParameterPanel();
+    // Appends an item (named `name`) at the end of `menu`, after the menu's own items, which
+    // keep their places; it is usable exactly when the menu's other items are, and its handler
+    // runs guarded.
+    void AppendMenuCommand(QMenu* menu, const QString& caption, const QString& name, void (TFormatkaOkno::*handler)());
+    // Shows the one window of its kind, made on first use, in front.
+    template <typename W>
+    void ShowOwnWindow(QPointer<W>& window)
+    {
+        BuildWorkingPanels();
+        if (!window)
+            window = new W(*this);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
     void BindSeriesCommand();
     void BindDesignStormCommand();
     void BindDesignFloodCommand();

@@ -45,20 +45,13 @@ window::DesignStormWindow* TFormatkaOkno::designStormWindow() const
 
 void TFormatkaOkno::BindDesignStormCommand()
 {
-    // Appended after the menu's own items, which keep their places.
-    QAction* item = form_->MenuOpad->addAction(QStringLiteral("Opad projektowy..."));
-    item->setObjectName(QStringLiteral("MenuOpadOpadProjektowy"));
-    connect(item, &QAction::triggered, this, [this] { Guarded([this] { MenuOpadOpadProjektowyClick(); }); });
+    AppendMenuCommand(form_->MenuOpad, QStringLiteral("Opad projektowy..."), QStringLiteral("MenuOpadOpadProjektowy"),
+                      &TFormatkaOkno::MenuOpadOpadProjektowyClick);
 }
 
 void TFormatkaOkno::MenuOpadOpadProjektowyClick()
 {
-    BuildWorkingPanels();
-    if (!designStormWindow_)
-        designStormWindow_ = new window::DesignStormWindow(*this);
-    designStormWindow_->show();
-    designStormWindow_->raise();
-    designStormWindow_->activateWindow();
+    ShowOwnWindow(designStormWindow_);
 }
 
 namespace moravel::window {

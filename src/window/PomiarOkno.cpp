@@ -36,6 +36,7 @@
 #include "window/FormatkaUi.h"
 #include "window/LongWork.h"
 #include "window/RangePicker.h"
+#include "window/PorownanieWariantowOkno.h"
 #include "window/SeriaOkno.h"
 #include "window/wykres.h"
 
@@ -86,14 +87,6 @@ QTableWidget* NewTable(const QString& name, const QStringList& rows, const QStri
 std::vector<double> Curve(const std::vector<float>& values)
 {
     return std::vector<double>(values.begin(), values.end());
-}
-
-std::vector<double> BandLevel(const model::SeriesResult& r, std::size_t level)
-{
-    std::vector<double> curve(static_cast<std::size_t>(r.bandHours));
-    for (std::size_t h = 0; h < curve.size(); ++h)
-        curve[h] = r.band[h][level];
-    return curve;
 }
 
 // The measures of fit in the order of the fit table's rows.
@@ -413,6 +406,10 @@ void MeasuredFloodWindow::Refresh()
     }
     if (SeriesWindow* series = owner_.seriesWindow(); series && series->Result())
         DrawOn(series->BandChart()->chart(), kBandChartMeasuredName);
+    if (VariantsWindow* variants = owner_.variantsWindow(); variants && variants->Result()) {
+        DrawOn(variants->BandChart()->chart(), kVariantsChartMeasuredName);
+        variants->ShowMeasuredFit(measured_ ? &measured_->reading : nullptr);
+    }
     ShowFit();
 }
 
@@ -428,9 +425,9 @@ void MeasuredFloodWindow::ShowFit()
         const SeriesWindow* series = owner_.seriesWindow();
         if (series && series->Result()) {
             const model::SeriesResult& r = *series->Result();
-            median = model::FitOf(measured_->reading.points, BandLevel(r, model::kMedianSeriesLevel));
-            const double share = model::BandCoverage(measured_->reading.points, BandLevel(r, 0),
-                                                     BandLevel(r, model::kHighestSeriesLevel));
+            median = model::FitOf(measured_->reading.points, model::BandLevelCurve(r, model::kMedianSeriesLevel));
+            const double share = model::BandCoverage(measured_->reading.points, model::BandLevelCurve(r, 0),
+                                                     model::BandLevelCurve(r, model::kHighestSeriesLevel));
             coverage_->setText(
                 QStringLiteral("Udział godzin pomiaru w paśmie 5–95 % serii: %1 %").arg(Figure(100 * share, 1, sep)));
         } else {

@@ -43,6 +43,7 @@ std::optional<MeasuredFlood> AskMeasuredFlood(TFormatkaOkno& owner);
 // The chart series of the measured points, by object name.
 inline constexpr const char* kMainChartMeasuredName = "WykresPomiar";
 inline constexpr const char* kBandChartMeasuredName = "SeriaPomiar";
+inline constexpr const char* kVariantsChartMeasuredName = "WariantyPomiar";
 
 class MeasuredFloodWindow : public QWidget {
     Q_OBJECT

@@ -27,13 +27,16 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 #include "files/ProjectInputs.h"
+#include "model/FitMeasures.h"
 #include "model/HydrographFigures.h"
 #include "text/Error.h"
 #include "text/NumText.h"
 #include "window/Formatka.h"
 #include "window/FormatkaUi.h"
+#include "window/PomiarOkno.h"
 
 using namespace moravel;
 
@@ -41,10 +44,8 @@ using namespace moravel;
 
 void TFormatkaOkno::BindVariantsCommand()
 {
-    // Appended at the end of "Obliczenia"; usable exactly when the menu is.
-    QAction* item = form_->MenuObliczenia->addAction(QStringLiteral("Porównanie wariantów..."));
-    item->setObjectName(QStringLiteral("MenuObliczeniaWarianty"));
-    connect(item, &QAction::triggered, this, [this] { Guarded([this] { MenuObliczeniaWariantyClick(); }); });
+    AppendMenuCommand(form_->MenuObliczenia, QStringLiteral("Porównanie wariantów..."),
+                      QStringLiteral("MenuObliczeniaWarianty"), &TFormatkaOkno::MenuObliczeniaWariantyClick);
 }
 
 window::VariantsWindow* TFormatkaOkno::variantsWindow() const
@@ -54,12 +55,7 @@ window::VariantsWindow* TFormatkaOkno::variantsWindow() const
 
 void TFormatkaOkno::MenuObliczeniaWariantyClick()
 {
-    BuildWorkingPanels();
-    if (!variantsWindow_)
-        variantsWindow_ = new window::VariantsWindow(*this);
-    variantsWindow_->show();
-    variantsWindow_->raise();
-    variantsWindow_->activateWindow();
+    ShowOwnWindow(variantsWindow_);
 }
 
 // ---- The variants window
@@ -121,7 +117,9 @@ VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
       count_(new QSpinBox), seed_(new QLineEdit), compute_(new QPushButton(QStringLiteral("Licz"))),
       cancel_(new QPushButton(QStringLiteral("Przerwij"))), progress_(new QProgressBar), status_(new QLabel),
       rainfallNote_(new QLabel), chart_(new QChartView), spreads_(new QTableWidget), differences_(new QTableWidget),
-      gainNote_(new QLabel), csv_(new QPushButton(QStringLiteral("Zapisz CSV..."))),
+      gainNote_(new QLabel), measuredFit_(new QLabel),
+      measured_(new QPushButton(QStringLiteral("Porównaj z pomiarem..."))),
+      csv_(new QPushButton(QStringLiteral("Zapisz CSV..."))),
       workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))), poll_(new QTimer(this))
 {
     setObjectName(QStringLiteral("OknoWarianty"));
@@ -151,6 +149,10 @@ VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
     rainfallNote_->hide();
     gainNote_->setObjectName(QStringLiteral("WariantyZysk"));
     gainNote_->setWordWrap(true);
+    measuredFit_->setObjectName(QStringLiteral("WariantyDopasowanie"));
+    measuredFit_->setWordWrap(true);
+    measuredFit_->hide();
+    measured_->setObjectName(QStringLiteral("WariantyPorownajZPomiarem"));
     spreads_->setObjectName(QStringLiteral("WariantyTabela"));
     differences_->setObjectName(QStringLiteral("WariantyRoznice"));
     for (QTableWidget* t : {spreads_, differences_}) {
@@ -179,6 +181,8 @@ VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
     connect(cancel_, &QPushButton::clicked, this, guarded(&VariantsWindow::PrzerwijClick));
     connect(csv_, &QPushButton::clicked, this, guarded(&VariantsWindow::CsvClick));
     connect(workbook_, &QPushButton::clicked, this, guarded(&VariantsWindow::ExcelClick));
+    connect(measured_, &QPushButton::clicked, this,
+            [this] { owner_.Guarded([this] { CompareWithMeasurement(owner_); }); });
     poll_->setInterval(kPollMilliseconds);
     connect(poll_, &QTimer::timeout, this, [this] { owner_.Guarded([this] { Poll(); }); });
     SetRunning(false);
@@ -212,6 +216,7 @@ void VariantsWindow::LayOut()
     auto* exportRow = new QHBoxLayout;
     exportRow->addWidget(csv_);
     exportRow->addWidget(workbook_);
+    exportRow->addWidget(measured_);
     exportRow->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
@@ -227,6 +232,7 @@ void VariantsWindow::LayOut()
                                   "samych losowaniach:")));
     layout->addWidget(differences_);
     layout->addWidget(gainNote_);
+    layout->addWidget(measuredFit_);
     layout->addWidget(status_);
     layout->addLayout(exportRow);
 }
@@ -403,6 +409,35 @@ void VariantsWindow::ShowResult()
     rainfallNote_->setText(
         QStringLiteral("Uwaga: warianty różnią się opadem – zmiany obejmują także skutek innego opadu."));
     status_->setText(report::VariantsNote(c));
+    // A measured flood: its points on the new chart, the variants' fit to it.
+    if (MeasuredFloodWindow* measured = MeasuredFloodWindow::Find(owner_))
+        measured->Refresh();
+    else
+        ShowMeasuredFit(nullptr);
+}
+
+void VariantsWindow::ShowMeasuredFit(const model::MeasuredReading* measured)
+{
+    measuredFit_->setVisible(measured && result_);
+    if (!measured || !result_)
+        return;
+    const report::VariantsComparison& c = *result_;
+    const QChar sep = owner_.DecimalSeparator();
+    const auto figure = [sep](double v, int decimals) {
+        return std::isfinite(v) ? text::FormatDecimals(v, decimals, sep) : QStringLiteral("—");
+    };
+    QStringList lines;
+    for (std::size_t k = 0; k < c.results.size(); ++k) {
+        const model::SeriesResult& r = c.results[k];
+        const model::FitMeasures fit =
+            model::FitOf(measured->points, model::BandLevelCurve(r, model::kMedianSeriesLevel));
+        const double share = model::BandCoverage(measured->points, model::BandLevelCurve(r, 0),
+                                                 model::BandLevelCurve(r, model::kHighestSeriesLevel));
+        lines << QStringLiteral("%1: mediana NSE %2, KGE %3, błąd szczytu %4 %; w paśmie 5–95 % %5 % godzin pomiaru")
+                     .arg(c.names[k], figure(fit.nse, 3), figure(fit.kge, 3), figure(fit.peakErrorPercent, 1),
+                          figure(100 * share, 1));
+    }
+    measuredFit_->setText(QStringLiteral("Dopasowanie do pomiaru:\n") + lines.join(QLatin1Char('\n')));
 }
 
 void VariantsWindow::ShowChart()

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/ComputationInputs.h"
+#include "model/MeasuredHydrograph.h"
 #include "model/Series.h"
 #include "report/VariantsExport.h"
 
@@ -58,6 +59,13 @@ public:
     // the message "Plik → Otwórz Projekt" gives and leaves the list as it was.
     void AddProject(const QString& path);
 
+    QLabel* MeasuredFitNote() const { return measuredFit_; }
+    QPushButton* MeasuredButton() const { return measured_; }
+    // The fit of every variant's median and band to a measured flood (none: the line is
+    // hidden). The measured flood's window calls it whenever its measurement or the
+    // comparison changes.
+    void ShowMeasuredFit(const model::MeasuredReading* measured);
+
     // ---- Handlers
     void DodajClick();
     void UsunClick();
@@ -101,6 +109,8 @@ private:
     QTableWidget* spreads_;
     QTableWidget* differences_;
     QLabel* gainNote_;
+    QLabel* measuredFit_;
+    QPushButton* measured_;
     QPushButton* csv_;
     QPushButton* workbook_;
     QTimer* poll_;

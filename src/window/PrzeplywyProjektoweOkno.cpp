@@ -43,10 +43,9 @@ using namespace moravel;
 
 void TFormatkaOkno::BindDesignFloodCommand()
 {
-    // Appended after "Seria realizacji..."; usable exactly when the menu's other items are.
-    QAction* item = form_->MenuObliczenia->addAction(QStringLiteral("Przepływy projektowe..."));
-    item->setObjectName(QStringLiteral("MenuObliczeniaPrzeplywyProjektowe"));
-    connect(item, &QAction::triggered, this, [this] { Guarded([this] { MenuObliczeniaPrzeplywyProjektoweClick(); }); });
+    AppendMenuCommand(form_->MenuObliczenia, QStringLiteral("Przepływy projektowe..."),
+                      QStringLiteral("MenuObliczeniaPrzeplywyProjektowe"),
+                      &TFormatkaOkno::MenuObliczeniaPrzeplywyProjektoweClick);
 }
 
 model::ComputationInputs TFormatkaOkno::ComputationInputsWithRainfall(const std::vector<QString>& rainfall, bool warn)
@@ -65,12 +64,7 @@ window::DesignFloodWindow* TFormatkaOkno::designFloodWindow() const
 
 void TFormatkaOkno::MenuObliczeniaPrzeplywyProjektoweClick()
 {
-    BuildWorkingPanels();
-    if (!designFloodWindow_)
-        designFloodWindow_ = new window::DesignFloodWindow(*this);
-    designFloodWindow_->show();
-    designFloodWindow_->raise();
-    designFloodWindow_->activateWindow();
+    ShowOwnWindow(designFloodWindow_);
 }
 
 namespace moravel::window {

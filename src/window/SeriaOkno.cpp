@@ -50,11 +50,8 @@ using namespace moravel;
 
 void TFormatkaOkno::BindSeriesCommand()
 {
-    // Appended after "Hydrogram" and "Raport Excel"; the menu is enabled as a whole, so the
-    // item is usable exactly when they are.
-    QAction* item = form_->MenuObliczenia->addAction(QStringLiteral("Seria realizacji..."));
-    item->setObjectName(QStringLiteral("MenuObliczeniaSeria"));
-    connect(item, &QAction::triggered, this, [this] { Guarded([this] { MenuObliczeniaSeriaClick(); }); });
+    AppendMenuCommand(form_->MenuObliczenia, QStringLiteral("Seria realizacji..."),
+                      QStringLiteral("MenuObliczeniaSeria"), &TFormatkaOkno::MenuObliczeniaSeriaClick);
 }
 
 window::SeriesWindow* TFormatkaOkno::seriesWindow() const
@@ -64,12 +61,7 @@ window::SeriesWindow* TFormatkaOkno::seriesWindow() const
 
 void TFormatkaOkno::MenuObliczeniaSeriaClick()
 {
-    BuildWorkingPanels();
-    if (!seriesWindow_)
-        seriesWindow_ = new window::SeriesWindow(*this);
-    seriesWindow_->show();
-    seriesWindow_->raise();
-    seriesWindow_->activateWindow();
+    ShowOwnWindow(seriesWindow_);
 }
 
 model::ComputationInputs TFormatkaOkno::ComputationInputsFromControls()

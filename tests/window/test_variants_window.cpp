@@ -14,9 +14,12 @@
 #include <QTemporaryDir>
 
 #include "WindowFixture.h"
+#include "import/ExcelImport.h"
+#include "import/Workbook.h"
 #include "ZlewniaSeries.h"
 #include "model/Series.h"
 #include "text/NumText.h"
+#include "window/PomiarOkno.h"
 #include "window/PorownanieWariantowOkno.h"
 
 namespace moravel::window::testing {
@@ -152,6 +155,48 @@ TEST_F(VariantsWindowTest, AVariantWithOtherRainfallIsNamed)
     ASSERT_TRUE(v->Result().has_value());
     EXPECT_TRUE(v->Result()->rainfallDiffers);
     EXPECT_TRUE(v->RainfallNote()->isVisible());
+}
+
+// A measured flood read from the variants window is drawn on its chart, and each variant's
+// median and band are measured against it: a "measurement" that is the first variant's own
+// median fits that median exactly and lies wholly inside its band.
+TEST_F(VariantsWindowTest, AMeasuredFloodIsDrawnAndEachVariantFittedToIt)
+{
+    import::SetReaderSettings({QStringLiteral(MORAVEL_READER_PROGRAM), {}, 20000});
+    VariantsWindow* v = Open();
+    ASSERT_NE(v, nullptr);
+    Add(v, QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr"));
+    Run(v, 40, QStringLiteral("11"));
+    ASSERT_TRUE(v->Result().has_value());
+    EXPECT_FALSE(v->MeasuredFitNote()->isVisible());
+
+    const std::vector<double> median = model::BandLevelCurve(v->Result()->results[0], model::kMedianSeriesLevel);
+    QStringList lines;
+    for (std::size_t h = 0; h < median.size(); ++h)
+        lines << QStringLiteral("%1;%2").arg(h + 1).arg(text::FormatShortestDouble(median[h], QLatin1Char(',')));
+    const QString path = dir.filePath(QStringLiteral("pomiar.csv"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+    file.close();
+    dialogs.answers.push_back(path);
+    import::FixedRangePicker picker(import::CellBlock{0, 0, 0, static_cast<int>(median.size()) - 1, 1});
+    window->SetRangePicker(&picker);
+    QTest::mouseClick(v->MeasuredButton(), Qt::LeftButton);
+    window->SetRangePicker(nullptr);
+    ASSERT_TRUE(messages.Errors().isEmpty()) << messages.Errors().front().toStdString();
+
+    EXPECT_TRUE(v->MeasuredFitNote()->isVisible());
+    const QStringList fit = v->MeasuredFitNote()->text().split(QLatin1Char('\n'));
+    ASSERT_EQ(fit.size(), 3);
+    EXPECT_TRUE(
+        fit[1].startsWith(QString::fromUtf8("bieżące dane: mediana NSE 1,000, KGE 1,000, błąd szczytu 0,0 %; "
+                                            "w paśmie 5–95 % 100,0 % godzin pomiaru")))
+        << fit[1].toStdString();
+    bool drawn = false;
+    for (QAbstractSeries* s : v->BandChart()->chart()->series())
+        drawn = drawn || s->objectName() == QLatin1String(kVariantsChartMeasuredName);
+    EXPECT_TRUE(drawn);
 }
 
 }  // namespace

@@ -69,38 +69,46 @@ QStringList BlockTexts(const Workbook& book, const std::optional<CellBlock>& blo
     return texts;
 }
 
-QStringList BlockWarnings(const Workbook& book, const CellBlock& block)
+QStringList BlockWarnings(const Workbook& book, const CellBlock& block, const BlockUse& use)
 {
     QStringList lines;
     if (!OnSheet(book, block))
         return lines;
     const Worksheet& sheet = book.sheets[static_cast<std::size_t>(block.sheet)];
-    if (block.Rows() > kMaxImportRows)
+    if (use.maxRows > 0 && block.Rows() > use.maxRows)
         lines << QStringLiteral("Uwaga: zakres ") + TooManyRows(block.Rows()) +
                      QStringLiteral("; taki zakres nie zostanie przyjęty.");
-    if (block.Cols() > 1)
-        lines << QStringLiteral("Uwaga: zakres ma %1; przepisana zostanie tylko pierwsza kolumna (%2).")
-                     .arg(Counted(block.Cols(), "kolumny", "kolumn"), ColumnName(block.left));
-
-    // The first cell of each kind that is not a plain value, in the imported column.
-    const int lastRow = std::min(block.bottom, block.top + kMaxImportRows - 1);
-    int first[kDoubtKinds];
-    std::fill(std::begin(first), std::end(first), -1);
-    for (int row = block.top; row <= lastRow; ++row) {
-        const Doubt d = sheet.At(row, block.left).doubt;
-        if (d != Doubt::None && first[static_cast<int>(d)] < 0)
-            first[static_cast<int>(d)] = row;
+    if (block.Cols() > use.columns) {
+        if (use.columns == 1)
+            lines << QStringLiteral("Uwaga: zakres ma %1; przepisana zostanie tylko pierwsza kolumna (%2).")
+                         .arg(Counted(block.Cols(), "kolumny", "kolumn"), ColumnName(block.left));
+        else
+            lines << QStringLiteral("Uwaga: zakres ma %1; odczytane zostaną tylko %2 pierwsze kolumny (%3–%4).")
+                         .arg(Counted(block.Cols(), "kolumny", "kolumn"), QString::number(use.columns),
+                              ColumnName(block.left), ColumnName(block.left + use.columns - 1));
     }
+
+    // The first cell of each kind that is not a plain value, in the columns taken.
+    const int lastRow = use.maxRows > 0 ? std::min(block.bottom, block.top + use.maxRows - 1) : block.bottom;
+    const int lastCol = std::min(block.right, block.left + use.columns - 1);
+    std::pair<int, int> first[kDoubtKinds];
+    std::fill(std::begin(first), std::end(first), std::pair<int, int>(-1, -1));
+    for (int row = block.top; row <= lastRow; ++row)
+        for (int col = block.left; col <= lastCol; ++col) {
+            const Doubt d = sheet.At(row, col).doubt;
+            if (d != Doubt::None && first[static_cast<int>(d)].first < 0)
+                first[static_cast<int>(d)] = {row, col};
+        }
     // The cell's name, with its value or error name where that says what arrives.
     const auto example = [&](Doubt d, bool withValue) {
-        const int row = first[static_cast<int>(d)];
-        QString text = CellName(row, block.left);
+        const auto [row, col] = first[static_cast<int>(d)];
+        QString text = CellName(row, col);
         if (withValue)
-            text += QStringLiteral(": ") + sheet.At(row, block.left).text;
+            text += QStringLiteral(": ") + sheet.At(row, col).text;
         return text;
     };
     const auto add = [&](Doubt d, bool withValue, const char* text) {
-        if (first[static_cast<int>(d)] >= 0)
+        if (first[static_cast<int>(d)].first >= 0)
             lines << QString::fromUtf8(text).arg(example(d, withValue));
     };
     add(Doubt::Formula, false, "Uwaga: zakres zawiera formuły (np. %1); zostaną wpisane ich wyniki zapisane w pliku.");

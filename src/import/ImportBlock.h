@@ -45,10 +45,21 @@ QString BlockName(const Workbook& book, const CellBlock& block);
 // Nothing else is changed by any of these.
 QStringList BlockTexts(const Workbook& book, const std::optional<CellBlock>& block, QChar decimalSeparator);
 
+// How a marked block is used: how many of its columns are taken, from the left, and how many
+// rows it may have at most (0: any number). The rainfall import takes the first column of at
+// most as many rows as the rainfall table holds; a measured flood takes the first two (hour
+// and discharge), of any length.
+struct BlockUse {
+    int columns = 1;
+    int maxRows = kMaxImportRows;
+};
+inline constexpr BlockUse kRainfallBlock{1, kMaxImportRows};
+inline constexpr BlockUse kMeasuredBlock{2, 0};
+
 // What the picker shows under the grid for the marked block: one line per concern, empty
-// when there is nothing to say. Only the cells that will be imported (the first column) are
-// looked at for values that are not plain numbers or texts in the file (formulas, booleans,
-// errors, dates), each kind named with its first cell and what it arrives as.
-QStringList BlockWarnings(const Workbook& book, const CellBlock& block);
+// when there is nothing to say. Only the cells that will be taken (the columns `use` takes)
+// are looked at for values that are not plain numbers or texts in the file (formulas,
+// booleans, errors, dates), each kind named with its first cell and what it arrives as.
+QStringList BlockWarnings(const Workbook& book, const CellBlock& block, const BlockUse& use = kRainfallBlock);
 
 }  // namespace moravel::import

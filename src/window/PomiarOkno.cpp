@@ -136,7 +136,7 @@ std::optional<MeasuredFlood> AskMeasuredFlood(TFormatkaOkno& owner)
     if (import::RangePicker* picker = owner.rangePicker()) {
         block = picker->Pick(*book);
     } else {
-        DialogRangePicker dialogPicker(&owner, separator);
+        DialogRangePicker dialogPicker(&owner, separator, import::kMeasuredBlock);
         block = dialogPicker.Pick(*book);
     }
     if (!block)

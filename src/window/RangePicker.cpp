@@ -102,26 +102,33 @@ private:
 
 }  // namespace
 
-DialogRangePicker::DialogRangePicker(QWidget* parent, QChar decimalSeparator)
-    : parent_(parent), decimalSeparator_(decimalSeparator)
+DialogRangePicker::DialogRangePicker(QWidget* parent, QChar decimalSeparator, const import::BlockUse& use)
+    : parent_(parent), decimalSeparator_(decimalSeparator), use_(use)
 {
 }
 
 std::optional<CellBlock> DialogRangePicker::Pick(const Workbook& book)
 {
-    RangePickerDialog dialog(book, decimalSeparator_, parent_);
+    RangePickerDialog dialog(book, decimalSeparator_, parent_, use_);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.Block();
 }
 
-RangePickerDialog::RangePickerDialog(const Workbook& book, QChar decimalSeparator, QWidget* parent)
-    : QDialog(parent), book_(book)
+RangePickerDialog::RangePickerDialog(const Workbook& book, QChar decimalSeparator, QWidget* parent,
+                                     const import::BlockUse& use)
+    : QDialog(parent), book_(book), use_(use)
 {
-    setWindowTitle(QStringLiteral("Importuj z Excela - ") + QFileInfo(book.path).fileName());
+    const bool rainfall =
+        use.columns == import::kRainfallBlock.columns && use.maxRows == import::kRainfallBlock.maxRows;
+    setWindowTitle((rainfall ? QStringLiteral("Importuj z Excela - ") : QStringLiteral("Pomiar z pliku - ")) +
+                   QFileInfo(book.path).fileName());
     setModal(true);
 
-    prompt_ = new QLabel(QStringLiteral("Wskaż zakres z wartosciami opadu"), this);
+    prompt_ = new QLabel(rainfall ? QStringLiteral("Wskaż zakres z wartosciami opadu")
+                                  : QStringLiteral("Wskaż zakres z pomiarem: godzina i przepływ albo sam przepływ "
+                                                   "godzinowy od godziny 1"),
+                         this);
     QFont bold = prompt_->font();
     bold.setBold(true);
     prompt_->setFont(bold);
@@ -214,7 +221,7 @@ void RangePickerDialog::Refresh()
                           .arg(BlockName(book_, *block))
                           .arg(block->Rows())
                           .arg(block->Cols()));
-    const QStringList warnings = BlockWarnings(book_, *block);
+    const QStringList warnings = BlockWarnings(book_, *block, use_);
     warning_->setText(warnings.join(u'\n'));
     warning_->setVisible(!warnings.isEmpty());
 }

@@ -17,15 +17,18 @@ class QTableView;
 
 namespace moravel::window {
 
-// The real picker: a modal RangePickerDialog over `parent`.
+// The real picker: a modal RangePickerDialog over `parent`, for the rainfall import or, with
+// import::kMeasuredBlock, for a measured flood.
 class DialogRangePicker : public import::RangePicker {
 public:
-    explicit DialogRangePicker(QWidget* parent, QChar decimalSeparator);
+    explicit DialogRangePicker(QWidget* parent, QChar decimalSeparator,
+                               const import::BlockUse& use = import::kRainfallBlock);
     std::optional<import::CellBlock> Pick(const import::Workbook& book) override;
 
 private:
     QWidget* parent_;
     QChar decimalSeparator_;
+    import::BlockUse use_;
 };
 
 // One tab per worksheet, each a grid with column letters and row numbers in which the user
@@ -35,7 +38,9 @@ private:
 class RangePickerDialog : public QDialog {
     Q_OBJECT
 public:
-    RangePickerDialog(const import::Workbook& book, QChar decimalSeparator, QWidget* parent = nullptr);
+    // The rainfall import's dialog; with another use its prompt and warnings speak of that use.
+    RangePickerDialog(const import::Workbook& book, QChar decimalSeparator, QWidget* parent = nullptr,
+                      const import::BlockUse& use = import::kRainfallBlock);
 
     // The block marked on the shown worksheet; nothing while no cell is marked.
     std::optional<import::CellBlock> Block() const;
@@ -52,6 +57,7 @@ private:
     void Refresh();
 
     const import::Workbook& book_;
+    import::BlockUse use_;
     QTabWidget* tabs_ = nullptr;
     std::vector<QTableView*> views_;
     QLabel* prompt_ = nullptr;

@@ -162,4 +162,13 @@ TEST(ImportBlock, WarnsAboutCellsThatAreNoPlainValues)
         BlockWarnings(rain, CellBlock{0, 0, 0, 1499, 0}),
         QStringList{QString::fromUtf8("Uwaga: zakres ma 1500 wierszy, a tabela opadu mieści najwyżej 1000 godzin; "
                                       "taki zakres nie zostanie przyjęty.")});
+
+    // A measured flood takes two columns of any length: no word of the rainfall table's limits,
+    // and the cells of the second column are looked at too.
+    EXPECT_TRUE(BlockWarnings(rain, CellBlock{0, 0, 0, 1499, 1}, kMeasuredBlock).isEmpty());
+    EXPECT_EQ(BlockWarnings(rain, CellBlock{0, 9, 2, 32, 4}, kMeasuredBlock),
+              QStringList{QString::fromUtf8("Uwaga: zakres ma 3 kolumny; odczytane zostaną tylko 2 pierwsze kolumny "
+                                            "(C–D).")});
+    const Workbook twoColumns = ReadWorkbook(ImportFixture("kinds.xls"));
+    EXPECT_TRUE(BlockWarnings(twoColumns, CellBlock{0, 8, 0, 9, 0}, kMeasuredBlock).isEmpty());
 }

@@ -73,6 +73,23 @@ TEST_F(ImportPicker, ShowsTheWorkbookAsASpreadsheet)
     EXPECT_TRUE(dialog.OkButton()->isEnabled());
 }
 
+// For a measured flood the dialog asks for the measurement, and two marked columns draw no
+// warning: both are read.
+TEST_F(ImportPicker, AMeasuredFloodsDialogSpeaksOfTheMeasurement)
+{
+    RangePickerDialog dialog(rain_, u',', nullptr, moravel::import::kMeasuredBlock);
+    EXPECT_EQ(dialog.windowTitle(), "Pomiar z pliku - rain.xls");
+    EXPECT_TRUE(dialog.Prompt()->text().startsWith(QString::fromUtf8("Wskaż zakres z pomiarem")));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTableView* view = dialog.View(0);
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(view, 1, 2));
+    QTest::mouseMove(view->viewport(), CellCentre(view, 6, 3));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(view, 6, 3));
+    EXPECT_EQ(dialog.Block(), (CellBlock{0, 1, 2, 6, 3}));
+    EXPECT_TRUE(dialog.Warning()->isHidden()) << dialog.Warning()->text().toStdString();
+}
+
 TEST_F(ImportPicker, MouseDragMarksABlock)
 {
     RangePickerDialog dialog(rain_, u',');

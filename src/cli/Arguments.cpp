@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "model/Series.h"
+
 namespace moravel::cli {
 namespace {
 
@@ -70,6 +72,8 @@ const std::vector<Option>& Options()
                      QStringLiteral("Opcja --separator wymaga jednego znaku (',' albo '.'), a podano '%1'").arg(v));
              a.decimalSeparator = v.front();
          }},
+        {"--variants", true, kRun, [](Arguments& a, const QString& v) { a.variants = v; }},
+        {"--xlsx", true, kRun, [](Arguments& a, const QString& v) { a.xlsx = v; }},
         {"--quiet", false, kRun | kMerge | kManifest, [](Arguments& a, const QString&) { a.quiet = true; }},
     };
     return options;
@@ -84,6 +88,7 @@ void Require(bool condition, const QString& text)
 // The combinations of a run that make no sense.
 void CheckRun(const Arguments& a)
 {
+    Require(a.xlsx.isEmpty(), QStringLiteral("Opcja --xlsx dotyczy porównania wariantów (--variants)"));
     Require(a.operands.size() == 1, QStringLiteral("Podaj jeden plik projektu (.kpr)"));
     if (a.IsShard()) {
         Require(a.first && a.count, QStringLiteral("Opcje --first i --count występują razem"));
@@ -103,6 +108,19 @@ void CheckRun(const Arguments& a)
     else
         Require(a.hydrographs.isEmpty() && a.band.isEmpty(),
                 QStringLiteral("Opcje --hydrographs i --band dotyczą serii (--series N)"));
+}
+
+// A comparison of variants: the projects come from its file, each variant's series has the
+// count of --count (as the window's, at most model::kMaxSeriesCount).
+void CheckVariants(const Arguments& a)
+{
+    Require(a.operands.isEmpty(),
+            QStringLiteral("Porównanie wariantów bierze projekty z pliku wariantów, nie z wiersza polecenia"));
+    Require(a.count.has_value(), QStringLiteral("Porównanie wariantów wymaga liczby realizacji wariantu (--count N)"));
+    Require(*a.count <= model::kMaxSeriesCount,
+            QStringLiteral("Seria wariantu może mieć najwyżej %1 realizacji").arg(model::kMaxSeriesCount));
+    Require(!a.series && !a.first && a.hydrographs.isEmpty() && a.band.isEmpty(),
+            QStringLiteral("Opcji --series, --first, --hydrographs i --band nie łączy się z --variants"));
 }
 
 }  // namespace
@@ -167,7 +185,12 @@ Arguments ParseArguments(const QStringList& arguments)
 
     switch (a.command) {
         case Command::Run:
-            CheckRun(a);
+            if (!a.variants.isEmpty()) {
+                a.command = Command::Variants;
+                CheckVariants(a);
+            } else {
+                CheckRun(a);
+            }
             break;
         case Command::Merge:
             Require(!a.operands.isEmpty(), QStringLiteral("Podaj katalogi fragmentów serii do połączenia"));
@@ -198,6 +221,10 @@ QString UsageText()
         "      połączenie fragmentów: podsumowanie, hydrogramy i pasmo całej serii\n"
         "  moravel-run manifest ZESTAWIENIE.csv --out KATALOG\n"
         "      wiele projektów: wiersz 'projekt,realizacje,ziarno' na projekt\n"
+        "  moravel-run --variants WARIANTY.txt --count N [--seed S] [--out PLIK.csv]\n"
+        "              [--xlsx PLIK.xlsx]\n"
+        "      porównanie wariantów (od 2 do 8): wiersz 'nazwa;projekt.kpr' na wariant,\n"
+        "      każdy liczony N razy z tym samym ziarnem\n"
         "Opcje:\n"
         "  --separator C   separator dziesiętny plików danych (domyślnie ten z ustawień\n"
         "                  regionalnych, jak w oknie programu)\n"

@@ -9,6 +9,8 @@
 //   moravel-run PROJECT.kpr --seed S --first K --count M --out DIR      a shard of a series
 //   moravel-run merge DIR... --out DIR                                  shards joined
 //   moravel-run manifest FILE.csv --out DIR                             many projects
+//   moravel-run --variants FILE --count N [--seed S] [--out FILE.csv]
+//               [--xlsx FILE.xlsx]                                      variants compared
 //   moravel-run --help | --version
 #include <QChar>
 #include <QString>
@@ -20,7 +22,7 @@
 
 namespace moravel::cli {
 
-enum class Command { Run, Merge, Manifest, Help, Version };
+enum class Command { Run, Merge, Manifest, Variants, Help, Version };
 
 // Realisations are numbered from 1 in the tables, as 32-bit integers.
 inline constexpr std::int64_t kMaxRealisationNumber = 2147483647;
@@ -31,10 +33,12 @@ struct Arguments {
     std::optional<std::uint64_t> seed;
     std::optional<std::int64_t> series;  // --series N
     std::optional<std::int64_t> first;   // --first K (a realisation index, from 0)
-    std::optional<std::int64_t> count;   // --count M
+    std::optional<std::int64_t> count;   // --count M (of a shard; of each variant's series)
     QString out;
     QString hydrographs;                    // --hydrographs FILE.nc
     QString band;                           // --band FILE.csv
+    QString variants;                       // --variants FILE: the variants to compare
+    QString xlsx;                           // --xlsx FILE.xlsx: the comparison as a workbook
     std::optional<QChar> decimalSeparator;  // --separator C: the data files' decimal separator
     bool quiet = false;                     // --quiet: no progress bar
 

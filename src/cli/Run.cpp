@@ -17,8 +17,10 @@
 #include "cli/SeriesRun.h"
 #include "files/ProjectInputs.h"
 #include "model/Series.h"
+#include "model/Variants.h"
 #include "report/Csv.h"
 #include "report/SeriesExport.h"
+#include "report/VariantsExport.h"
 #include "text/NumText.h"
 
 namespace moravel::cli {
@@ -261,21 +263,41 @@ struct ManifestLine {
     std::optional<std::uint64_t> seed;
 };
 
-std::vector<ManifestLine> ReadManifest(const QString& path)
+// A line of a UTF-8 text file that lists projects (a manifest, a variants file): its number
+// (from 1) and its text, trimmed.
+struct NumberedLine {
+    int number = 0;
+    QString text;
+};
+
+// The lines that say something: blank lines and comments (from '#') left out, and a
+// byte-order mark.
+std::vector<NumberedLine> ContentLines(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    std::vector<NumberedLine> lines;
+    const QStringList texts = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QString line = texts[i].trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            lines.push_back({static_cast<int>(i + 1), line});
+    }
+    return lines;
+}
+
+std::vector<ManifestLine> ReadManifest(const QString& path)
+{
     const QDir folder = QFileInfo(path).absoluteDir();
     std::vector<ManifestLine> lines;
-    const QStringList texts = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        const QString text = texts[i].trimmed();
-        // Blank lines, comments and the heading.
-        if (text.isEmpty() || text.startsWith(QLatin1Char('#')) ||
-            (i == 0 && text.startsWith(QLatin1String("projekt"))))
+    for (const auto& [number, text] : ContentLines(path)) {
+        // The heading.
+        if (number == 1 && text.startsWith(QLatin1String("projekt")))
             continue;
-        const int number = static_cast<int>(i + 1);
         const auto refuse = [&](const QString& why) {
             throw Error(QStringLiteral("%1, wiersz %2: %3").arg(path).arg(number).arg(why));
         };
@@ -342,6 +364,105 @@ int RunManifest(const Arguments& a)
     return kExitOk;
 }
 
+// ---- Variants compared on common random numbers
+
+// One line of a variants file: "nazwa;projekt.kpr" (the project relative to the file's
+// folder; without a name, or without the ';', the variant is named as the window names it).
+struct VariantLine {
+    int number = 0;
+    QString name;
+    QString project;
+};
+
+std::vector<VariantLine> ReadVariantsFile(const QString& path)
+{
+    const QDir folder = QFileInfo(path).absoluteDir();
+    std::vector<VariantLine> lines;
+    for (const auto& [number, text] : ContentLines(path)) {
+        VariantLine line;
+        line.number = number;
+        const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
+        const QString project = (semicolon < 0 ? text : text.mid(semicolon + 1)).trimmed();
+        if (project.isEmpty())
+            throw Error(QStringLiteral("%1, wiersz %2: brak pliku projektu (wiersz 'nazwa;projekt.kpr')")
+                            .arg(path)
+                            .arg(line.number));
+        line.project = folder.filePath(project);
+        line.name = semicolon < 0 ? QFileInfo(project).completeBaseName() : text.left(semicolon).trimmed();
+        if (line.name.isEmpty())
+            line.name = QStringLiteral("Wariant %1").arg(lines.size() + 1);
+        if (static_cast<int>(lines.size()) >= model::kMaxVariants)
+            throw Error(QStringLiteral("%1, wiersz %2: Można porównać najwyżej %3 wariantów")
+                            .arg(path)
+                            .arg(line.number)
+                            .arg(model::kMaxVariants));
+        lines.push_back(line);
+    }
+    if (static_cast<int>(lines.size()) < model::kMinVariants)
+        throw Error(QStringLiteral("%1: porównanie wymaga od %2 do %3 wariantów, a plik podaje %4")
+                        .arg(path)
+                        .arg(model::kMinVariants)
+                        .arg(model::kMaxVariants)
+                        .arg(lines.size()));
+    return lines;
+}
+
+// Every variant's project read and checked as the variants window adds it, then each variant's
+// series with the same count and seed (realisation i of every variant draws from sub-stream
+// (seed, i)), the paired differences against the first, and the window's comparison table.
+int RunVariants(const Arguments& a)
+{
+    const std::vector<VariantLine> lines = ReadVariantsFile(a.variants);
+    const QChar separator = DecimalSeparator(a);
+    std::vector<model::ComputationInputs> inputs;
+    for (const VariantLine& line : lines) {
+        try {
+            inputs.push_back(ReadInputs(line.project, separator, true));
+        } catch (const Error& e) {
+            throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(a.variants).arg(line.number).arg(e.text()));
+        }
+    }
+    report::VariantsComparison c;
+    c.seed = SeedOf(a);
+    c.count = static_cast<int>(*a.count);
+    c.rainfallDiffers = model::RainfallDiffers(inputs);
+    for (const VariantLine& line : lines)
+        c.names.push_back(line.name);
+
+    OutputFile csvFile(a.out);
+    std::optional<StagedFile> workbookFile;
+    if (!a.xlsx.isEmpty())
+        workbookFile.emplace(a.xlsx);
+    ProgressBar bar(static_cast<std::int64_t>(c.count) * static_cast<std::int64_t>(inputs.size()),
+                    ProgressWanted(a.quiet));
+    for (const model::ComputationInputs& in : inputs) {
+        c.results.push_back(model::RunSeries(in, c.count, c.seed, model::SeriesWorkerCount()));
+        bar.Update(static_cast<std::int64_t>(c.count) * static_cast<std::int64_t>(c.results.size()));
+    }
+    c.ComputeDifferences();
+
+    const QByteArray bytes = report::VariantsCsv(c, kMachineDecimal).Text().toUtf8();
+    if (csvFile.Device().write(bytes) != bytes.size())
+        CannotCreate(a.out.isEmpty() ? QStringLiteral("(standardowe wyjście)") : a.out);
+    if (workbookFile) {
+        try {
+            report::WriteVariantsWorkbook(c, workbookFile->TemporaryPath());
+        } catch (const Error& e) {
+            throw OutputError(e.text());
+        }
+    }
+    csvFile.Commit();
+    if (workbookFile)
+        workbookFile->Commit();
+    for (std::size_t k = 0; k < c.results.size(); ++k) {
+        const model::SeriesResult& r = c.results[k];
+        ReportFailures(r.failed, r.requested, r.firstFailureIndex, c.names[k] + QStringLiteral(": ") + r.firstFailure);
+    }
+    if (c.rainfallDiffers)
+        Say(QStringLiteral("Uwaga: warianty różnią się opadem – zmiany obejmują także skutek innego opadu."));
+    return kExitOk;
+}
+
 int Dispatch(const Arguments& a)
 {
     switch (a.command) {
@@ -355,6 +476,8 @@ int Dispatch(const Arguments& a)
             return RunMerge(a);
         case Command::Manifest:
             return RunManifest(a);
+        case Command::Variants:
+            return RunVariants(a);
         case Command::Run:
             break;
     }

@@ -4,6 +4,26 @@
 
 namespace moravel::model {
 
+namespace {
+
+bool SameRainfall(const ComputationInputs& a, const ComputationInputs& b)
+{
+    const int hours = a.parameters.HourCount;
+    if (hours != b.parameters.HourCount || a.directEffectiveRain != b.directEffectiveRain)
+        return false;
+    const auto& x = a.directEffectiveRain ? a.effectiveRain : a.rainfall;
+    const auto& y = b.directEffectiveRain ? b.effectiveRain : b.rainfall;
+    return std::equal(x.begin(), x.begin() + hours, y.begin());
+}
+
+}  // namespace
+
+bool RainfallDiffers(const std::vector<ComputationInputs>& variants)
+{
+    return std::any_of(variants.begin() + (variants.empty() ? 0 : 1), variants.end(),
+                       [&](const ComputationInputs& in) { return !SameRainfall(variants.front(), in); });
+}
+
 double SpreadWidth(const Spread& spread)
 {
     return spread.percentiles[kHighestSeriesLevel] - spread.percentiles[0];

@@ -9,10 +9,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/ComputationInputs.h"
 #include "model/Series.h"
 #include "model/SeriesStatistics.h"
 
 namespace moravel::model {
+
+// A comparison holds from two variants (the reference and one other) to eight (as many as its
+// charts tell apart by colour).
+inline constexpr int kMinVariants = 2;
+inline constexpr int kMaxVariants = 8;
+
+// Whether any variant's rainfall (or its effective rainfall, given directly) differs from the
+// first variant's: the differences then include the effect of the other rainfall.
+bool RainfallDiffers(const std::vector<ComputationInputs>& variants);
 
 // Paired differences of one variant against the first (the reference), over the
 // realisations that succeeded in both.

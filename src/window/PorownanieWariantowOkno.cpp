@@ -69,16 +69,6 @@ constexpr int kStepMilliseconds = 30;
 const QString kCurrentData = QStringLiteral("bieżące dane");
 const QString kCsvFilter = QStringLiteral("Pliki CSV *.csv|*.csv|Wszystkie pliki *.*|*.*");
 
-bool SameRainfall(const model::ComputationInputs& a, const model::ComputationInputs& b)
-{
-    const int hours = a.parameters.HourCount;
-    if (hours != b.parameters.HourCount || a.directEffectiveRain != b.directEffectiveRain)
-        return false;
-    const auto& x = a.directEffectiveRain ? a.effectiveRain : a.rainfall;
-    const auto& y = b.directEffectiveRain ? b.effectiveRain : b.rainfall;
-    return std::equal(x.begin(), x.begin() + hours, y.begin());
-}
-
 QColor ColourOf(std::size_t variant, int alpha = 255)
 {
     QColor colour(QRgb(report::VariantColour(variant)));
@@ -259,8 +249,8 @@ std::vector<QString> VariantsWindow::Names() const
 
 void VariantsWindow::AddProject(const QString& path)
 {
-    if (static_cast<int>(variants_.size()) >= kMaxVariants)
-        throw Error(QStringLiteral("Można porównać najwyżej %1 wariantów").arg(kMaxVariants));
+    if (static_cast<int>(variants_.size()) >= model::kMaxVariants)
+        throw Error(QStringLiteral("Można porównać najwyżej %1 wariantów").arg(model::kMaxVariants));
     // The project's files as the main window's opening reads them, with its messages; the
     // main window's own data stay as they are.
     model::ComputationInputs inputs =
@@ -326,10 +316,10 @@ void VariantsWindow::LiczClick()
 {
     if (job_)
         return;
-    if (static_cast<int>(variants_.size()) < kMinVariants)
+    if (static_cast<int>(variants_.size()) < model::kMinVariants)
         throw Error(QStringLiteral("Dodaj co najmniej jeden projekt: porównanie wymaga od %1 do %2 wariantów")
-                        .arg(kMinVariants)
-                        .arg(kMaxVariants));
+                        .arg(model::kMinVariants)
+                        .arg(model::kMaxVariants));
     bool ok = false;
     const std::uint64_t seed = seed_->text().toULongLong(&ok);
     if (!ok)
@@ -343,8 +333,7 @@ void VariantsWindow::LiczClick()
     running_->seed = seed;
     running_->count = count_->value();
     running_->names = Names();
-    running_->rainfallDiffers = std::any_of(runInputs_.begin() + 1, runInputs_.end(),
-                                            [this](const auto& in) { return !SameRainfall(runInputs_.front(), in); });
+    running_->rainfallDiffers = model::RainfallDiffers(runInputs_);
     progress_->setRange(0, running_->count * static_cast<int>(runInputs_.size()));
     progress_->setValue(0);
     status_->setText(

@@ -31,9 +31,6 @@ namespace moravel::window {
 class VariantsWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMinVariants = 2;
-    static constexpr int kMaxVariants = 8;
-
     explicit VariantsWindow(TFormatkaOkno& owner);
     ~VariantsWindow() override;
 

@@ -28,7 +28,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
+#include "model/DesignFloodCases.h"
 #include "model/HydrographFigures.h"
 #include "text/Error.h"
 #include "text/NumText.h"
@@ -269,21 +271,10 @@ std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
     const std::vector<double> hours = Durations();
     if (int(hours.size()) + 1 != depths_->columnCount())
         CzasyTrwaniaChange();
-    const bool critical = critical_->isChecked();
-    std::vector<int> stormHours;
-    if (critical) {
-        for (double h : hours) {
-            if (h != std::floor(h) || h > model::kMaxDesignStormHours)
-                throw Error(QStringLiteral("Czas krytyczny: czasy trwania tabeli muszą być całymi godzinami "
-                                           "od 1 do %1")
-                                .arg(model::kMaxDesignStormHours));
-            stormHours.push_back(int(h));
-        }
-    } else {
-        stormHours.push_back(duration_->value());
-    }
+    const std::vector<int> stormHours = model::DesignStormDurations(hours, critical_->isChecked(), duration_->value());
 
     std::vector<model::DesignFloodCase> cases;
+    std::optional<model::DesignStormInputs> shape;  // read from its controls at the first storm
     for (int r = 0; r < depths_->rowCount(); ++r) {
         const auto cell = [&](int c) {
             const QTableWidgetItem* item = depths_->item(r, c);
@@ -297,28 +288,22 @@ std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
         const double p = text::StrToFloat(cell(0), sep);
         if (!(p > 0 && p < 100))
             throw Error(QStringLiteral("Prawdopodobieństwo w wierszu %1 musi leżeć między 0 a 100 %").arg(r + 1));
-        std::vector<model::DepthDuration> rows;
+        model::DesignDepths row{p, {}};
         for (std::size_t c = 0; c < hours.size(); ++c) {
             const QString t = cell(int(c) + 1);
             if (t.isEmpty())
                 throw Error(QStringLiteral("Brak wysokości opadu dla p = %1 % i czasu trwania %2 h")
                                 .arg(cell(0), text::FormatUpToDecimals(hours[c], 3, sep)));
-            rows.push_back({hours[c], text::StrToFloat(t, sep)});
+            row.depths.push_back(text::StrToFloat(t, sep));
         }
-        for (int h : stormHours) {
-            model::DesignStormInputs design;
-            design.hours = h;
-            design.depthDuration = model::DepthDurationCurve(rows);
-            shape_->Fill(design, sep);
-            const std::vector<double> storm = model::DesignStormHyetograph(design);
-            model::DesignFloodCase c;
-            c.probability = p;
-            c.hours = h;
-            c.depth = model::DesignStormTotal(design);
-            // The land use is the same for every storm: its warnings are shown for the first.
-            c.inputs = owner_.ComputationInputsWithRainfall(model::HyetographTexts(storm, 1, sep), cases.empty());
-            cases.push_back(std::move(c));
+        if (!shape) {
+            shape.emplace();
+            shape_->Fill(*shape, sep);
         }
+        model::AppendDesignFloodCases(cases, row, hours, stormHours, *shape, sep,
+                                      [this](const std::vector<QString>& rainfall, bool first) {
+                                          return owner_.ComputationInputsWithRainfall(rainfall, first);
+                                      });
     }
     if (cases.empty())
         throw Error(QStringLiteral("Podaj prawdopodobieństwa i wysokości opadu"));

@@ -1,0 +1,39 @@
+#pragma once
+// The storms of a design-flood table built from a depth-duration table, one rule for every
+// caller (the design-flood window, moravel-run): for each probability and each storm duration
+// the storm of the chosen shape, its hyetograph rounded to the rainfall table's tenths of a
+// millimetre as the rainfall of the computation's inputs.
+#include <QChar>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+#include "model/DesignFlood.h"
+#include "model/DesignStorm.h"
+
+namespace moravel::model {
+
+// One probability of the table (per cent) and its depth (mm) for each of the table's durations.
+struct DesignDepths {
+    double probability = 0;
+    std::vector<double> depths;
+};
+
+// The storm durations of a table: with the critical duration each of the table's durations
+// (whole hours from 1 to kMaxDesignStormHours, else moravel::Error), otherwise `duration` alone.
+std::vector<int> DesignStormDurations(const std::vector<double>& tableHours, bool critical, int duration);
+
+// Builds the computation's inputs with the given rainfall texts; `first` for the table's
+// first storm only (the land use, the same for every storm, warns once).
+using DesignRainfallInputs = std::function<ComputationInputs(const std::vector<QString>& rainfall, bool first)>;
+
+// Appends the storms of one probability, one per storm duration. `shape` gives the shape, the
+// alternating block's peak share and the user's curve; the duration and the depth-duration
+// table are set here. Throws moravel::Error when the depths or the shape don't make a storm.
+void AppendDesignFloodCases(std::vector<DesignFloodCase>& cases, const DesignDepths& row,
+                            const std::vector<double>& tableHours, const std::vector<int>& stormHours,
+                            const DesignStormInputs& shape, QChar decimalSeparator,
+                            const DesignRainfallInputs& inputsOf);
+
+}  // namespace moravel::model

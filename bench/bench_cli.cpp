@@ -87,8 +87,8 @@ const QString kProject = QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr");
 
 QStringList Shard(std::int64_t first, std::int64_t count, const QString& out)
 {
-    return {kProject, "--separator", ",", "--seed", "1", "--first", QString::number(first), "--count",
-            QString::number(count), "--out", out, "--quiet"};
+    return {kProject,  "--separator",          ",",     "--seed", "1",      "--first", QString::number(first),
+            "--count", QString::number(count), "--out", out,      "--quiet"};
 }
 
 void BM_CliShard(benchmark::State& state)

@@ -33,14 +33,14 @@ constexpr auto kQuietWait = std::chrono::milliseconds(50);
 // button cancel such work and do nothing for the rest: the window stays until the work ends.
 class ProgressWindow : public QDialog {
 public:
-    ProgressWindow(QWidget* parent, const LongWorkSpec& spec) : QDialog(parent), cancel_(spec.cancel)
+    ProgressWindow(QWidget* parent, const LongWorkRequest& request) : QDialog(parent), cancel_(request.cancel)
     {
         setObjectName(QLatin1String(kLongWorkWindowName));
         setWindowTitle(ApplicationTitle());
         setWindowModality(Qt::ApplicationModal);
         setWindowFlag(Qt::WindowContextHelpButtonHint, false);
         auto* layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(spec.label));
+        layout->addWidget(new QLabel(request.label));
         auto* bar = new QProgressBar;
         bar->setRange(0, 0);
         bar->setTextVisible(false);
@@ -167,7 +167,7 @@ struct Completion {
 
 }  // namespace
 
-void RunLongWork(QWidget* parent, const LongWorkSpec& spec, const std::function<void()>& work)
+void RunLongWork(QWidget* parent, const LongWorkRequest& request, const std::function<void()>& work)
 {
     Completion completion;
     QEventLoop loop;
@@ -200,7 +200,7 @@ void RunLongWork(QWidget* parent, const LongWorkSpec& spec, const std::function<
     if (!quick) {
         InputBlocker blocker;
         qApp->installEventFilter(&blocker);
-        ProgressWindow progress(parent, spec);
+        ProgressWindow progress(parent, request);
         OpenProgressWindows().push_back(&progress);
         QTimer reveal;
         reveal.setSingleShot(true);

@@ -18,18 +18,18 @@ inline constexpr int kLongWorkDelayMs = 500;
 // The progress window's object name (tests find it by it).
 inline constexpr const char* kLongWorkWindowName = "OknoPostepu";
 
-struct LongWorkSpec {
+struct LongWorkRequest {
     QString label;                        // what the progress window says is being done
     std::atomic<bool>* cancel = nullptr;  // set by "Anuluj"; none: the work can't be cancelled
 };
 
 // Runs `work` on a thread of its own and returns once it has ended. Until then the window's
 // thread keeps painting and running timers; clicks, keys, wheel turns, drops and requests to
-// close a window go nowhere except to the progress window, which shows `spec.label` after
-// kLongWorkDelayMs (with "Anuluj" when `spec.cancel` is given: it sets the flag, and the work
+// close a window go nowhere except to the progress window, which shows `request.label` after
+// kLongWorkDelayMs (with "Anuluj" when `request.cancel` is given: it sets the flag, and the work
 // is expected to notice it and end soon). A short piece of work ends before any event is
 // processed. An exception thrown by `work` is thrown again here, on the window's thread.
 // `work` must not touch a widget.
-void RunLongWork(QWidget* parent, const LongWorkSpec& spec, const std::function<void()>& work);
+void RunLongWork(QWidget* parent, const LongWorkRequest& request, const std::function<void()>& work);
 
 }  // namespace moravel::window

@@ -34,6 +34,7 @@
 #include "window/ChartExport.h"
 #include "window/Formatka.h"
 #include "window/FormatkaUi.h"
+#include "window/SeriesCharts.h"
 #include "window/LongWork.h"
 #include "window/RangePicker.h"
 #include "window/PorownanieWariantowOkno.h"
@@ -219,11 +220,8 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
         r.edit->setText(text::FormatGeneral(r.value, sep));
     }
     count_->setObjectName(QStringLiteral("PomiarLiczba"));
-    count_->setRange(10, model::kMaxSeriesCount);
-    count_->setValue(1000);
-    count_->setGroupSeparatorShown(false);
     seed_->setObjectName(QStringLiteral("PomiarZiarno"));
-    seed_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed_));
+    SetUpCountAndSeed(count_, seed_, 10, false);
     const SeriesWindow* series = owner.seriesWindow();
     seed_->setText(series ? series->SeedEdit()->text() : QString::number(model::ClockSeed()));
     seed_->setToolTip(
@@ -455,10 +453,7 @@ model::CalibrationSettings MeasuredFloodWindow::SettingsOfControls(const model::
     s.b = range(bLow_, bHigh_, QStringLiteral("b"));
     s.cn = fitCn_->isChecked() ? model::CurveNumberRange(inputs.curveNumber)
                                : model::ParameterRange{inputs.curveNumber, inputs.curveNumber};
-    bool ok = false;
-    s.seed = seed_->text().toULongLong(&ok);
-    if (!ok)
-        throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
+    s.seed = SeedOf(seed_);
     s.count = count_->value();
     s.threads = model::SeriesWorkerCount();
     return s;

@@ -31,11 +31,11 @@
 
 #include "files/ProjectInputs.h"
 #include "model/FitMeasures.h"
-#include "model/HydrographFigures.h"
 #include "text/Error.h"
 #include "text/NumText.h"
 #include "window/Formatka.h"
 #include "window/FormatkaUi.h"
+#include "window/SeriesCharts.h"
 #include "window/PomiarOkno.h"
 
 using namespace moravel;
@@ -123,12 +123,8 @@ VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setMaximumHeight(200);
     count_->setObjectName(QStringLiteral("WariantyLiczba"));
-    count_->setRange(1, model::kMaxSeriesCount);
-    count_->setValue(1000);
-    count_->setGroupSeparatorShown(false);
     seed_->setObjectName(QStringLiteral("WariantyZiarno"));
-    seed_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed_));
-    seed_->setText(QString::number(model::ClockSeed()));
+    SetUpCountAndSeed(count_, seed_);
     status_->setObjectName(QStringLiteral("WariantyStan"));
     status_->setWordWrap(true);
     status_->setText(
@@ -320,10 +316,7 @@ void VariantsWindow::LiczClick()
         throw Error(QStringLiteral("Dodaj co najmniej jeden projekt: porównanie wymaga od %1 do %2 wariantów")
                         .arg(model::kMinVariants)
                         .arg(model::kMaxVariants));
-    bool ok = false;
-    const std::uint64_t seed = seed_->text().toULongLong(&ok);
-    if (!ok)
-        throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
+    const std::uint64_t seed = SeedOf(seed_);
 
     // Read and checked once, here; the workers get copies.
     runInputs_.clear();
@@ -433,35 +426,20 @@ void VariantsWindow::ShowChart()
 {
     const report::VariantsComparison& c = *result_;
     QChart* chart = chart_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-    auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Czas [h]"));
-    x->setLabelFormat(QStringLiteral("%.6g"));
-    auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("Przepływ [m³/s]"));
-    y->setLabelFormat(QStringLiteral("%.6g"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-
-    // The hours worth drawing: the tail rule on the highest level of every variant.
+    ClearChart(chart);
+    // The hours worth drawing: those of the variant whose band reaches furthest.
     int hours = 0;
+    for (const model::SeriesResult& r : c.results)
+        hours = std::max(hours, BandDrawnHours(r));
     double high = 0;
-    for (const model::SeriesResult& r : c.results) {
-        const int drawn = model::DrawnHours(r.bandHours, [&r](int hour) {
-            return r.band[static_cast<std::size_t>(hour - 1)][model::kHighestSeriesLevel];
-        });
-        hours = std::max(hours, drawn > 0 ? drawn : r.bandHours);
-    }
+    std::vector<QAbstractSeries*> drawn;
     for (std::size_t k = 0; k < c.results.size(); ++k) {
         const model::SeriesResult& r = c.results[k];
         auto* low = new QLineSeries;
         auto* upper = new QLineSeries;
         auto* median = new QLineSeries;
         for (int h = 1; h <= hours; ++h) {
+            // A band that ends earlier counts 0 after its end, as the band does.
             const bool inBand = h <= r.bandHours;
             const auto level = [&](std::size_t l) { return inBand ? r.band[static_cast<std::size_t>(h - 1)][l] : 0.0; };
             low->append(h, level(0));
@@ -479,16 +457,10 @@ void VariantsWindow::ShowChart()
         QPen pen(ColourOf(k));
         pen.setWidth(2);
         median->setPen(pen);
-        for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{band, median}) {
-            chart->addSeries(s);
-            s->attachAxis(x);
-            s->attachAxis(y);
-        }
+        drawn.push_back(band);
+        drawn.push_back(median);
     }
-    x->setRange(0, std::max(2, hours));
-    x->applyNiceNumbers();
-    y->setRange(0, high > 0 ? high : 1);
-    y->applyNiceNumbers();
+    ShowOnDischargeAxes(chart, drawn, hours, high);
 }
 
 void VariantsWindow::ShowTables()

@@ -122,12 +122,8 @@ DesignFloodWindow::DesignFloodWindow(TFormatkaOkno& owner)
     critical_->setObjectName(QStringLiteral("PrzeplywyCzasKrytyczny"));
     critical_->setText(QStringLiteral("Czas krytyczny: licz dla każdego czasu trwania z tabeli"));
     count_->setObjectName(QStringLiteral("PrzeplywyLiczba"));
-    count_->setRange(1, model::kMaxSeriesCount);
-    count_->setValue(1000);
-    count_->setGroupSeparatorShown(false);
     seed_->setObjectName(QStringLiteral("PrzeplywyZiarno"));
-    seed_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed_));
-    seed_->setText(QString::number(model::ClockSeed()));
+    SetUpCountAndSeed(count_, seed_);
     compute_->setObjectName(QStringLiteral("PrzeplywyLicz"));
     cancel_->setObjectName(QStringLiteral("PrzeplywyPrzerwij"));
     progress_->setObjectName(QStringLiteral("PrzeplywyPostep"));
@@ -326,10 +322,7 @@ void DesignFloodWindow::LiczClick()
 {
     if (job_)
         return;
-    bool ok = false;
-    const std::uint64_t seed = seed_->text().toULongLong(&ok);
-    if (!ok)
-        throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
+    const std::uint64_t seed = SeedOf(seed_);
     std::vector<model::DesignFloodCase> cases = CasesFromControls();
     pending_ = Description();
     pending_.area = cases.front().inputs.landUse.area;

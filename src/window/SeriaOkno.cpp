@@ -32,7 +32,6 @@
 
 #include "report/SeriesExport.h"
 #include "model/CheckedMath.h"
-#include "model/HydrographFigures.h"
 #include "model/LandUse.h"
 #include "text/Error.h"
 #include "text/NumText.h"
@@ -89,16 +88,6 @@ constexpr QSize kPreferredSize(1100, 800);
 // Room left on the screen for the window's frame and title bar and for a desktop panel.
 constexpr QSize kScreenRoom(16, 80);
 
-// The hours worth drawing: the hydrograph's tail rule on the band's highest level (where
-// even the 95th percentile is near zero nothing is left to see). A band that is near zero
-// everywhere is drawn whole, as the flat line it is.
-int DrawnHours(const model::SeriesResult& r)
-{
-    const int hours = model::DrawnHours(
-        r.bandHours, [&r](int hour) { return r.band[static_cast<std::size_t>(hour - 1)][model::kHighestSeriesLevel]; });
-    return hours > 0 ? hours : r.bandHours;
-}
-
 }  // namespace
 
 SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
@@ -137,12 +126,8 @@ void SeriesWindow::FitScreen()
 void SeriesWindow::SetUpFields()
 {
     count_->setObjectName(QStringLiteral("SeriaLiczba"));
-    count_->setRange(1, model::kMaxSeriesCount);
-    count_->setValue(1000);
-    count_->setGroupSeparatorShown(false);
     seed_->setObjectName(QStringLiteral("SeriaZiarno"));
-    seed_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed_));
-    seed_->setText(QString::number(model::ClockSeed()));
+    SetUpCountAndSeed(count_, seed_);
     seed_->setToolTip(QStringLiteral("To samo ziarno i te same dane dają tę samą serię"));
     compute_->setObjectName(QStringLiteral("SeriaLicz"));
     cancel_->setObjectName(QStringLiteral("SeriaPrzerwij"));
@@ -295,10 +280,7 @@ void SeriesWindow::LiczClick()
 {
     if (job_)
         return;
-    bool ok = false;
-    const std::uint64_t seed = seed_->text().toULongLong(&ok);
-    if (!ok)
-        throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
+    const std::uint64_t seed = SeedOf(seed_);
     const int count = count_->value();
     // Read and checked once, here on the window's thread; the workers get a copy.
     model::ComputationInputs inputs = owner_.ComputationInputsFromControls();
@@ -364,7 +346,7 @@ void SeriesWindow::ShowBand()
     QChart* chart = bandChart_->chart();
     ClearChart(chart);
 
-    const int hours = DrawnHours(r);
+    const int hours = BandDrawnHours(r);
     QLineSeries* level[5];
     for (QLineSeries*& s : level)
         s = new QLineSeries;

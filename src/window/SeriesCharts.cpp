@@ -2,9 +2,16 @@
 
 #include <QAbstractSeries>
 #include <QChart>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QValueAxis>
 
 #include <algorithm>
+
+#include "model/HydrographFigures.h"
+#include "model/Series.h"
+#include "text/Error.h"
 
 namespace moravel::window {
 
@@ -40,6 +47,33 @@ void ShowOnDischargeAxes(QChart* chart, const std::vector<QAbstractSeries*>& dra
     x->applyNiceNumbers();
     y->setRange(0, highest > 0 ? highest : 1);
     y->applyNiceNumbers();
+}
+
+int BandDrawnHours(const model::SeriesResult& result)
+{
+    const int hours = model::DrawnHours(result.bandHours, [&result](int hour) {
+        return result.band[static_cast<std::size_t>(hour - 1)][model::kHighestSeriesLevel];
+    });
+    return hours > 0 ? hours : result.bandHours;
+}
+
+void SetUpCountAndSeed(QSpinBox* count, QLineEdit* seed, int lowest, bool clockSeed)
+{
+    count->setRange(lowest, model::kMaxSeriesCount);
+    count->setValue(1000);
+    count->setGroupSeparatorShown(false);
+    seed->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed));
+    if (clockSeed)
+        seed->setText(QString::number(model::ClockSeed()));
+}
+
+std::uint64_t SeedOf(const QLineEdit* seed)
+{
+    bool ok = false;
+    const std::uint64_t value = seed->text().toULongLong(&ok);
+    if (!ok)
+        throw Error(QStringLiteral("Wprowadź ziarno: liczbę całkowitą od 0 do 18446744073709551615"));
+    return value;
 }
 
 }  // namespace moravel::window

@@ -137,8 +137,8 @@ TEST(Variants, CommonRandomNumbersNarrowTheDifferenceOfASealedCatchment)
     ASSERT_EQ(scs.areas[kPaved][group], QString());
     scs.areas[row][group] = text::FormatUpToDecimals(largest - 0.05 * total, 2, comma);
     scs.areas[kPaved][group] = text::FormatUpToDecimals(0.05 * total, 2, comma);
-    const ComputationInputs sealed = files::ComputationInputsOfRecords(
-        examples::ZlewniaRainfall(), scs, examples::ZlewniaParameters(), comma, [] {});
+    const ComputationInputs sealed = files::ComputationInputsOfRecords(examples::ZlewniaRainfall(), scs,
+                                                                       examples::ZlewniaParameters(), comma, [] {});
     ASSERT_GT(sealed.curveNumber, before.curveNumber);
 
     const SeriesResult a = RunSeries(before, 1000, 2026, 2);

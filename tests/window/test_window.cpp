@@ -137,7 +137,8 @@ TEST_F(WindowFixture, MenuTreeHasEveryItemAndOnlyFinishedCommandsAreEnabled)
         {"Opad", {"Nowe dane", "Importuj z Excela", "Zapisz", "Otwórz", "Opad projektowy..."}},
         {"SCS", {"Nowe dane", "Zapisz", "Otwórz"}},
         {"Parametry KW", {"Nowe dane", "Zapisz", "Otwórz"}},
-        {"Obliczenia", {"Hydrogram", "Raport Excel", "Seria realizacji...", "Przepływy projektowe...", "Porównanie wariantów..."}},
+        {"Obliczenia",
+         {"Hydrogram", "Raport Excel", "Seria realizacji...", "Przepływy projektowe...", "Porównanie wariantów..."}},
         {"Info", {"Autorzy"}},
     };
     const QList<QAction*> menus = ui().MenuGlowne->actions();

@@ -50,9 +50,10 @@ int main(int argc, char** argv)
     scs.areas[row][group] = text::FormatUpToDecimals(largest - 0.05 * total, 2, comma);
     scs.areas[kPaved][group] = text::FormatUpToDecimals(0.05 * total, 2, comma);
     files::WriteScsFile(dir.filePath(QStringLiteral("uszczelniona.kws")), scs);
-    files::WriteProjectFile(dir.filePath(QStringLiteral("uszczelnienie 5%.kpr")),
-                            {examples + QStringLiteral("/zlewnia.kwp"), dir.filePath(QStringLiteral("uszczelniona.kws")),
-                             examples + QStringLiteral("/zlewnia.kwx")});
+    files::WriteProjectFile(
+        dir.filePath(QStringLiteral("uszczelnienie 5%.kpr")),
+        {examples + QStringLiteral("/zlewnia.kwp"), dir.filePath(QStringLiteral("uszczelniona.kws")),
+         examples + QStringLiteral("/zlewnia.kwx")});
 
     window::RecordingMessages messages;
     window::QueueFileDialogs dialogs;

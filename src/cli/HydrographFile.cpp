@@ -22,20 +22,15 @@ constexpr std::size_t kWriteCacheBytes = std::size_t(8) << 20;
 constexpr std::size_t kReadCacheBytes = std::size_t(256) << 10;
 constexpr int kLayoutVersion = 1;
 
-void Mix(std::uint64_t& hash, const void* data, std::size_t size)
-{
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    for (std::size_t i = 0; i < size; ++i) {
-        hash ^= bytes[i];
-        hash *= 1099511628211ull;
-    }
-}
-
-template <class T>
-void MixValue(std::uint64_t& hash, T value)
-{
-    Mix(hash, &value, sizeof value);
-}
+// The parameters as attributes: name, and where the inputs hold them.
+constexpr struct {
+    const char* name;
+    double model::HydrographParameters::*value;
+} kParameterAttributes[] = {
+    {"RB", &model::HydrographParameters::RB},    {"RL", &model::HydrographParameters::RL},
+    {"RA", &model::HydrographParameters::RA},    {"So", &model::HydrographParameters::So},
+    {"Lo_km", &model::HydrographParameters::Lo}, {"b_m", &model::HydrographParameters::b},
+    {"n", &model::HydrographParameters::n},      {"area_km2", &model::HydrographParameters::Area}};
 
 QString FromNc(int status)
 {
@@ -44,42 +39,90 @@ QString FromNc(int status)
 
 }  // namespace
 
-QString InputsFingerprint(const model::ComputationInputs& inputs)
-{
-    std::uint64_t hash = 14695981039346656037ull;
-    const QByteArray version = QByteArrayLiteral("moravel-run " MORAVEL_VERSION);
-    Mix(hash, version.constData(), static_cast<std::size_t>(version.size()));
-    MixValue(hash, kLayoutVersion);
-    const model::HydrographParameters& p = inputs.parameters;
-    for (double v : {p.So, p.n, p.b, p.RB, p.RA, p.RL, p.Lo, p.Area})
-        MixValue(hash, v);
-    MixValue(hash, p.HourCount);
-    MixValue(hash, inputs.directEffectiveRain);
-    MixValue(hash, inputs.curveNumber);
-    for (const std::vector<float>* values : {&inputs.rainfall, &inputs.effectiveRain}) {
-        MixValue(hash, values->size());
-        Mix(hash, values->data(), values->size() * sizeof(float));
-    }
-    return QStringLiteral("%1").arg(hash, 16, 16, QLatin1Char('0'));
-}
+class HydrographReader;
+
+// Writes the file realisation by realisation, in order, buffering a block of them.
+class HydrographWriter : public SeriesPartWriter {
+public:
+    HydrographWriter(const QString& path, const RangeIdentity& identity, const PartOrigin& origin);
+    ~HydrographWriter() override;
+    HydrographWriter(const HydrographWriter&) = delete;
+    HydrographWriter& operator=(const HydrographWriter&) = delete;
+
+    void AddHours(const model::RealisationSummary& summary, const float* discharge, int length) override;
+    void SetFirstFailure(std::int64_t index, const QString& message) override;
+    void Close() override;
+
+private:
+    void Define(const RangeIdentity& identity);
+    void PutText(int var, const char* name, const QString& value);
+    void Flush();
+    [[noreturn]] void Fail(int status) const;
+    void Check(int status) const;
+
+    QString path_;
+    int ncid_ = -1;
+    int discharge_ = 0, length_ = 0, peak_ = 0, peakHour_ = 0, volume_ = 0, computed_ = 0, number_ = 0, time_ = 0;
+    std::int64_t first_ = 0;
+    std::int64_t written_ = 0;  // realisations in the file
+    int timeLength_ = 0;        // hours of the time coordinate written
+    // The buffered block.
+    std::vector<std::vector<float>> rows_;
+    std::vector<int> lengths_, peakHours_, numbers_;
+    std::vector<float> peaks_;
+    std::vector<double> volumes_;
+    std::vector<signed char> computed_flags_;
+    std::vector<float> block_;  // the block's rectangle, reused
+};
+
+// A file of the layout above, opened for reading.
+class HydrographReader : public SeriesPartReader {
+public:
+    explicit HydrographReader(const QString& path);
+    ~HydrographReader() override;
+    HydrographReader(const HydrographReader&) = delete;
+    HydrographReader& operator=(const HydrographReader&) = delete;
+
+    const QString& Path() const override { return path_; }
+    const RangeIdentity& Identity() const override { return identity_; }
+    std::int64_t FirstFailureIndex() const override { return firstFailureIndex_; }
+    const QString& FirstFailure() const override { return firstFailure_; }
+    int TimeLength() const override { return timeLength_; }
+    PartOrigin Origin() const override;
+    void AppendSummaries(std::vector<model::RealisationSummary>& out) const override;
+    std::vector<int> Lengths() const override;
+    void ReadBlock(std::int64_t r0, std::int64_t n, int h0, int hours, const std::vector<int>& lengths,
+                   float* out) const override;
+    void Release() const override;
+
+private:
+    [[noreturn]] void Fail(const QString& reason) const;
+    void Check(int status) const;
+    QString TextAttribute(const char* name) const;
+    std::vector<float> FloatsAttribute(const char* name) const;
+    int Id() const;  // the open file, opened again after Release
+
+    QString path_;
+    mutable int ncid_ = -1;
+    mutable int discharge_ = 0;
+    RangeIdentity identity_;
+    std::int64_t firstFailureIndex_ = -1;
+    QString firstFailure_;
+    int timeLength_ = 0;
+};
 
 // ---- Writing
 
-HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& identity,
-                                   const model::ComputationInputs& inputs, const QString& project)
+HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& identity, const PartOrigin& origin)
     : path_(path), first_(identity.first)
 {
     Define(identity);
-    PutText(NC_GLOBAL, "project", project);
+    PutText(NC_GLOBAL, "project", origin.project);
+    const model::ComputationInputs& inputs = origin.inputs;
     // The inputs as the computation read them.
     const model::HydrographParameters& p = inputs.parameters;
-    const struct {
-        const char* name;
-        double value;
-    } parameters[] = {{"RB", p.RB},    {"RL", p.RL}, {"RA", p.RA}, {"So", p.So},
-                      {"Lo_km", p.Lo}, {"b_m", p.b}, {"n", p.n},   {"area_km2", p.Area}};
-    for (const auto& q : parameters)
-        Check(nc_put_att_double(ncid_, NC_GLOBAL, q.name, NC_DOUBLE, 1, &q.value));
+    for (const auto& q : kParameterAttributes)
+        Check(nc_put_att_double(ncid_, NC_GLOBAL, q.name, NC_DOUBLE, 1, &(p.*q.value)));
     Check(nc_put_att_int(ncid_, NC_GLOBAL, "rain_hours", NC_INT, 1, &p.HourCount));
     const int typed = inputs.directEffectiveRain ? 1 : 0;
     Check(nc_put_att_int(ncid_, NC_GLOBAL, "effective_rainfall_typed", NC_INT, 1, &typed));
@@ -156,34 +199,6 @@ void HydrographWriter::Define(const RangeIdentity& identity)
     Check(nc_put_att_int(ncid_, NC_GLOBAL, "layout_version", NC_INT, 1, &kLayoutVersion));
 }
 
-HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& identity, const HydrographReader& source)
-    : path_(path), first_(identity.first)
-{
-    Define(identity);
-    // The project and the inputs as the source has them; its range and failure are its own.
-    static const char* const kOwn[] = {"Conventions",
-                                       "title",
-                                       "source",
-                                       "seed",
-                                       "first_realisation_index",
-                                       "realisation_count",
-                                       "inputs_fingerprint",
-                                       "layout_version",
-                                       "first_failure_index",
-                                       "first_failure"};
-    const int from = source.Id();
-    int count = 0;
-    Check(nc_inq_natts(from, &count));
-    for (int k = 0; k < count; ++k) {
-        char name[NC_MAX_NAME + 1] = {};
-        Check(nc_inq_attname(from, NC_GLOBAL, k, name));
-        if (std::none_of(std::begin(kOwn), std::end(kOwn),
-                         [&](const char* own) { return std::strcmp(own, name) == 0; }))
-            Check(nc_copy_att(from, NC_GLOBAL, name, ncid_, NC_GLOBAL));
-    }
-    Check(nc_enddef(ncid_));
-}
-
 HydrographWriter::~HydrographWriter()
 {
     if (ncid_ >= 0)
@@ -199,11 +214,6 @@ void HydrographWriter::Check(int status) const
 {
     if (status != NC_NOERR)
         Fail(status);
-}
-
-void HydrographWriter::Add(const model::RealisationSummary& summary, const float* ordinates, int length)
-{
-    AddHours(summary, ordinates ? ordinates + 1 : nullptr, length);
 }
 
 void HydrographWriter::AddHours(const model::RealisationSummary& summary, const float* discharge, int length)
@@ -355,6 +365,37 @@ QString HydrographReader::TextAttribute(const char* name) const
     return QString::fromUtf8(bytes);
 }
 
+PartOrigin HydrographReader::Origin() const
+{
+    PartOrigin origin;
+    Id();
+    origin.project = TextAttribute("project");
+    model::ComputationInputs& inputs = origin.inputs;
+    for (const auto& q : kParameterAttributes)
+        Check(nc_get_att_double(ncid_, NC_GLOBAL, q.name, &(inputs.parameters.*q.value)));
+    Check(nc_get_att_int(ncid_, NC_GLOBAL, "rain_hours", &inputs.parameters.HourCount));
+    int typed = 0;
+    Check(nc_get_att_int(ncid_, NC_GLOBAL, "effective_rainfall_typed", &typed));
+    inputs.directEffectiveRain = typed != 0;
+    if (inputs.directEffectiveRain) {
+        inputs.effectiveRain = FloatsAttribute("effective_rainfall_mm");
+    } else {
+        Check(nc_get_att_float(ncid_, NC_GLOBAL, "curve_number", &inputs.curveNumber));
+        inputs.rainfall = FloatsAttribute("rainfall_mm");
+    }
+    return origin;
+}
+
+std::vector<float> HydrographReader::FloatsAttribute(const char* name) const
+{
+    std::size_t length = 0;
+    Check(nc_inq_attlen(ncid_, NC_GLOBAL, name, &length));
+    std::vector<float> values(length);
+    if (length > 0)
+        Check(nc_get_att_float(ncid_, NC_GLOBAL, name, values.data()));
+    return values;
+}
+
 std::vector<int> HydrographReader::Lengths() const
 {
     std::vector<int> lengths(static_cast<std::size_t>(identity_.count));
@@ -414,6 +455,17 @@ void HydrographReader::ReadBlock(std::int64_t r0, std::int64_t n, int h0, int ho
             std::memcpy(out + r * hours, buffer.data() + r * stored, static_cast<std::size_t>(within) * sizeof(float));
         }
     }
+}
+
+std::unique_ptr<SeriesPartWriter> CreateNetcdfFile(const QString& path, const RangeIdentity& identity,
+                                                   const PartOrigin& origin)
+{
+    return std::make_unique<HydrographWriter>(path, identity, origin);
+}
+
+std::unique_ptr<SeriesPartReader> OpenNetcdfFile(const QString& path)
+{
+    return std::make_unique<HydrographReader>(path);
 }
 
 }  // namespace moravel::cli

@@ -35,7 +35,7 @@ bool IsResultsFolder(const QString& path)
 {
     const QStringList entries =
         QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    const QStringList own{kRealisationsFileName, kHydrographsFileName, kBandFileName};
+    const QStringList own{kRealisationsFileName, kHydrographsFileName, kPartFileName, kBandFileName};
     return entries.contains(kRealisationsFileName) &&
            std::all_of(entries.begin(), entries.end(), [&](const QString& e) { return own.contains(e); });
 }

@@ -66,6 +66,7 @@ private:
 // The files of a results folder of moravel-run. A folder that holds the realisations table
 // and nothing but these is moravel-run's and may be replaced; any other is never touched.
 inline const QString kHydrographsFileName = QStringLiteral("hydrogramy.nc");
+inline const QString kPartFileName = QStringLiteral("hydrogramy.bin");  // a shard's hydrographs
 inline const QString kRealisationsFileName = QStringLiteral("realizacje.csv");
 inline const QString kBandFileName = QStringLiteral("pasmo.csv");
 

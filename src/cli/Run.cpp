@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "cli/Arguments.h"
-#include "cli/HydrographFile.h"
+#include "cli/FormatsModule.h"
 #include "cli/Output.h"
+#include "cli/PartFile.h"
 #include "cli/Progress.h"
 #include "cli/SeriesRun.h"
 #include "files/ProjectInputs.h"
@@ -158,17 +159,17 @@ int RunSeries(const Arguments& a)
 
     SummaryStream summary(summaryFile.Device());
     summary.Header();
-    std::optional<HydrographWriter> writer;
+    std::unique_ptr<SeriesPartWriter> writer;
     if (!ncPath.isEmpty())
-        writer.emplace(ncPath, RangeIdentity{seed, 0, n, InputsFingerprint(inputs)}, inputs, project);
+        writer = CreateHydrographFile(ncPath, RangeIdentity{seed, 0, n, InputsFingerprint(inputs)}, {project, inputs});
     ProgressBar bar(n, ProgressWanted(a.quiet));
-    const RangeOutcome outcome = RunRange(inputs, seed, 0, n, &summary, writer ? &*writer : nullptr,
-                                          [&bar](std::int64_t done) { bar.Update(done); });
+    const RangeOutcome outcome =
+        RunRange(inputs, seed, 0, n, &summary, writer.get(), [&bar](std::int64_t done) { bar.Update(done); });
     if (writer)
         writer->Close();
     if (bandFile) {
-        std::vector<std::unique_ptr<HydrographReader>> parts;
-        parts.push_back(std::make_unique<HydrographReader>(ncPath));
+        std::vector<std::unique_ptr<SeriesPartReader>> parts;
+        parts.push_back(OpenHydrographFile(ncPath));
         WriteBand(*bandFile, SeriesOfParts(parts));
     }
     summaryFile.Commit();
@@ -182,24 +183,27 @@ int RunSeries(const Arguments& a)
 
 // ---- Results folders: a shard, a series of a manifest line
 
-// Realisations [first, first + count) into a results folder's table and hydrographs; with
-// `withBand` (a whole series) its band as well.
+// Realisations [first, first + count) into a results folder's table and hydrographs. A whole
+// series (`withBand`) gets its NetCDF file and its band; a shard its part file, written by the
+// program alone, so that it needs no library loaded to start.
 RangeOutcome RunIntoFolder(const model::ComputationInputs& inputs, const QString& project,
                            const RangeIdentity& identity, StagedFolder& folder, bool withBand, bool quiet)
 {
     OutputFile summaryFile(folder.File(kRealisationsFileName));
     SummaryStream summary(summaryFile.Device());
     summary.Header();
-    const QString ncPath = folder.File(kHydrographsFileName);
-    HydrographWriter writer(ncPath, identity, inputs, project);
+    const QString partPath = folder.File(withBand ? kHydrographsFileName : kPartFileName);
+    const std::unique_ptr<SeriesPartWriter> writer = withBand
+                                                         ? CreateHydrographFile(partPath, identity, {project, inputs})
+                                                         : CreatePartFile(partPath, identity, {project, inputs});
     ProgressBar bar(identity.count, ProgressWanted(quiet));
-    const RangeOutcome outcome = RunRange(inputs, identity.seed, identity.first, identity.count, &summary, &writer,
+    const RangeOutcome outcome = RunRange(inputs, identity.seed, identity.first, identity.count, &summary, writer.get(),
                                           [&bar](std::int64_t done) { bar.Update(done); });
-    writer.Close();
+    writer->Close();
     summaryFile.Commit();
     if (withBand) {
-        std::vector<std::unique_ptr<HydrographReader>> parts;
-        parts.push_back(std::make_unique<HydrographReader>(ncPath));
+        std::vector<std::unique_ptr<SeriesPartReader>> parts;
+        parts.push_back(OpenHydrographFile(partPath));
         OutputFile bandFile(folder.File(kBandFileName));
         WriteBand(bandFile, SeriesOfParts(parts));
         bandFile.Commit();
@@ -225,10 +229,7 @@ int RunShard(const Arguments& a)
 int RunMerge(const Arguments& a)
 {
     CheckResultsFolder(a.out);
-    QStringList paths;
-    for (const QString& operand : a.operands)
-        paths << (QFileInfo(operand).isDir() ? QDir(operand).filePath(kHydrographsFileName) : operand);
-    const std::vector<std::unique_ptr<HydrographReader>> parts = OpenSeriesParts(paths);
+    const std::vector<std::unique_ptr<SeriesPartReader>> parts = OpenSeriesParts(a.operands);
     const model::SeriesResult result = SeriesOfParts(parts);
 
     StagedFolder folder(a.out);
@@ -244,9 +245,10 @@ int RunMerge(const Arguments& a)
     // The hydrographs of the whole series: the merged folder is a part of it in turn.
     const RangeIdentity whole{result.seed, 0, static_cast<std::int64_t>(result.realisations.size()),
                               parts.front()->Identity().fingerprint};
-    HydrographWriter writer(folder.File(kHydrographsFileName), whole, *parts.front());
-    CopyParts(parts, result, writer);
-    writer.Close();
+    const std::unique_ptr<SeriesPartWriter> writer =
+        CreateHydrographFile(folder.File(kHydrographsFileName), whole, parts.front()->Origin());
+    CopyParts(parts, result, *writer);
+    writer->Close();
     folder.Commit();
     ReportFailures(result.failed, result.requested, result.firstFailureIndex, result.firstFailure);
     return kExitOk;
@@ -446,7 +448,7 @@ int RunVariants(const Arguments& a)
         CannotCreate(a.out.isEmpty() ? QStringLiteral("(standardowe wyjście)") : a.out);
     if (workbookFile) {
         try {
-            report::WriteVariantsWorkbook(c, workbookFile->TemporaryPath());
+            WriteVariantsWorkbookFile(c, workbookFile->TemporaryPath());
         } catch (const Error& e) {
             throw OutputError(e.text());
         }

@@ -1,10 +1,13 @@
 #include "cli/SeriesRun.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
 
+#include "cli/FormatsModule.h"
 #include "cli/Output.h"
+#include "cli/PartFile.h"
 #include "model/SeriesStatistics.h"
 #include "report/Csv.h"
 #include "report/SeriesExport.h"
@@ -37,7 +40,7 @@ void SummaryStream::Row(std::int64_t index, const model::RealisationSummary& sum
 // ---- Running a range
 
 RangeOutcome RunRange(const model::ComputationInputs& inputs, std::uint64_t seed, std::int64_t first,
-                      std::int64_t count, SummaryStream* summary, HydrographWriter* hydrographs,
+                      std::int64_t count, SummaryStream* summary, SeriesPartWriter* hydrographs,
                       const ProgressCallback& progress)
 {
     RangeOutcome outcome;
@@ -73,11 +76,21 @@ RangeOutcome RunRange(const model::ComputationInputs& inputs, std::uint64_t seed
 
 // ---- Parts of a series
 
-std::vector<std::unique_ptr<HydrographReader>> OpenSeriesParts(const QStringList& paths)
+std::unique_ptr<SeriesPartReader> OpenSeriesPart(const QString& path)
 {
-    std::vector<std::unique_ptr<HydrographReader>> parts;
+    if (QFileInfo(path).isDir()) {
+        const QDir folder(path);
+        return folder.exists(kPartFileName) ? OpenPartFile(folder.filePath(kPartFileName))
+                                            : OpenHydrographFile(folder.filePath(kHydrographsFileName));
+    }
+    return IsPartFile(path) ? OpenPartFile(path) : OpenHydrographFile(path);
+}
+
+std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList& paths)
+{
+    std::vector<std::unique_ptr<SeriesPartReader>> parts;
     for (const QString& path : paths)
-        parts.push_back(std::make_unique<HydrographReader>(path));
+        parts.push_back(OpenSeriesPart(path));
     std::stable_sort(parts.begin(), parts.end(),
                      [](const auto& a, const auto& b) { return a->Identity().first < b->Identity().first; });
     if (parts.empty())
@@ -109,7 +122,7 @@ std::vector<std::unique_ptr<HydrographReader>> OpenSeriesParts(const QStringList
     return parts;
 }
 
-model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographReader>>& parts, std::size_t bandBudget)
+model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, std::size_t bandBudget)
 {
     model::SeriesResult result;
     if (parts.empty())
@@ -206,8 +219,8 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographRe
     return result;
 }
 
-void CopyParts(const std::vector<std::unique_ptr<HydrographReader>>& parts, const model::SeriesResult& series,
-               HydrographWriter& writer)
+void CopyParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, const model::SeriesResult& series,
+               SeriesPartWriter& writer)
 {
     constexpr std::int64_t kRows = 1024;
     std::vector<float> rows;

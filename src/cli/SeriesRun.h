@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "cli/HydrographFile.h"
+#include "cli/SeriesPart.h"
 #include "model/ComputationInputs.h"
 #include "model/Series.h"
 #include "text/Error.h"
@@ -46,7 +46,7 @@ struct RangeOutcome {
 // Realisations [first, first + count) of the series `seed`, in order, on the calling thread;
 // each into the table and the hydrograph file when given. The writer's first failure is set.
 RangeOutcome RunRange(const model::ComputationInputs& inputs, std::uint64_t seed, std::int64_t first,
-                      std::int64_t count, SummaryStream* summary, HydrographWriter* hydrographs,
+                      std::int64_t count, SummaryStream* summary, SeriesPartWriter* hydrographs,
                       const ProgressCallback& progress = {});
 
 // Parts that are not one series: exit code 4.
@@ -59,21 +59,25 @@ public:
 // time (at least one).
 constexpr std::size_t kMergeBandBudgetBytes = std::size_t(16) << 20;
 
+// Opens a part: a shard's part file or a NetCDF hydrograph file (by its content), or the one a
+// results folder holds (a shard's part file, else its NetCDF file).
+std::unique_ptr<SeriesPartReader> OpenSeriesPart(const QString& path);
+
 // The files of a series' ranges, checked to be one series: the same seed and inputs, ranges
 // that follow one another from index 0 without gap or overlap. Sorted by first index. Throws
 // MergeRefusal with a Polish text naming the faulty file (moravel::Error for one that can't
 // be read).
-std::vector<std::unique_ptr<HydrographReader>> OpenSeriesParts(const QStringList& paths);
+std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList& paths);
 
 // The series' figures from its parts: the realisations' summaries, the band over every hour
 // of the longest hydrograph, the spread and the representative realisation (its discharge
 // read back from its part).
-model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<HydrographReader>>& parts,
+model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts,
                                   std::size_t bandBudget = kMergeBandBudgetBytes);
 
 // Every realisation of the parts, in order, into `writer` (a file of the whole series), with
 // the series' first failure.
-void CopyParts(const std::vector<std::unique_ptr<HydrographReader>>& parts, const model::SeriesResult& series,
-               HydrographWriter& writer);
+void CopyParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, const model::SeriesResult& series,
+               SeriesPartWriter& writer);
 
 }  // namespace moravel::cli

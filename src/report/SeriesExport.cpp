@@ -1,46 +1,36 @@
 #include "report/SeriesExport.h"
 
-#include "report/XlsxWorkbook.h"
 #include "text/NumText.h"
-
-#include <xlsxwriter.h>
-
-#include <algorithm>
 
 namespace moravel::report {
 namespace {
-
-const char* const kBandSheet = "Pasmo";
-const char* const kRealisationsSheet = "Realizacje";
-const char* const kSummarySheet = "Podsumowanie";
-const lxw_col_t kRepresentativeColumn = 6;
 
 const QString kLevelHeaders[model::kSeriesLevels.size()] = {QStringLiteral("P5 [m³/s]"), QStringLiteral("P25 [m³/s]"),
                                                             QStringLiteral("Mediana [m³/s]"),
                                                             QStringLiteral("P75 [m³/s]"), QStringLiteral("P95 [m³/s]")};
 
-// The representative realisation's column: its number in the heading, as in the window's legend.
-QString RepresentativeHeader(const model::SeriesResult& result)
+}  // namespace
+
+const QString& SeriesLevelHeader(std::size_t level)
+{
+    return kLevelHeaders[level];
+}
+
+QString SeriesRepresentativeHeader(const model::SeriesResult& result)
 {
     return QStringLiteral("Realizacja reprezentatywna (nr %1) [m³/s]").arg(result.representative + 1);
 }
 
-// The representative's discharge at an hour of the band; 0 after the end of its hydrograph,
-// as the band counts it.
-float RepresentativeAt(const model::SeriesResult& result, int hour)
+float SeriesRepresentativeAt(const model::SeriesResult& result, int hour)
 {
     const std::vector<float>& q = result.representativeDischarge;
     return hour <= static_cast<int>(q.size()) ? q[static_cast<std::size_t>(hour - 1)] : 0.0f;
 }
 
-const QString kPeakHourHeader = QStringLiteral("Godzina szczytu [h]");
-
-QString WriteFailedText(const QString& path, const QString& reason)
+QString SeriesPeakHourHeader()
 {
-    return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
+    return QStringLiteral("Godzina szczytu [h]");
 }
-
-}  // namespace
 
 CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator)
 {
@@ -50,7 +40,7 @@ CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator
         header << level;
     const bool representative = result.representative >= 0;
     if (representative)
-        header << RepresentativeHeader(result);
+        header << SeriesRepresentativeHeader(result);
     table.AddRow(header);
     for (int h = 1; h <= result.bandHours; ++h) {
         QStringList row{QString::number(h)};
@@ -58,7 +48,7 @@ CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator
         for (double v : result.band[static_cast<std::size_t>(h - 1)])
             row << text::FormatShortestFloat(static_cast<float>(v), decimalSeparator);
         if (representative)
-            row << text::FormatShortestFloat(RepresentativeAt(result, h), decimalSeparator);
+            row << text::FormatShortestFloat(SeriesRepresentativeAt(result, h), decimalSeparator);
         table.AddRow(row);
     }
     return table;
@@ -66,7 +56,7 @@ CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator
 
 QStringList SeriesRealisationsHeader()
 {
-    return {QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"), kPeakHourHeader,
+    return {QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"), SeriesPeakHourHeader(),
             QStringLiteral("Objętość odpływu [m³]"), QStringLiteral("Wynik")};
 }
 
@@ -85,202 +75,6 @@ CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalS
     for (std::size_t i = 0; i < result.realisations.size(); ++i)
         table.AddRow(SeriesRealisationRow(static_cast<int>(i + 1), result.realisations[i], decimalSeparator));
     return table;
-}
-
-namespace {
-
-class SeriesWorkbookWriter {
-public:
-    SeriesWorkbookWriter(const model::SeriesResult& result, const QString& path)
-        : result_(result), book_(path, [path](const QString& reason) { return WriteFailedText(path, reason); })
-    {
-    }
-
-    void Write()
-    {
-        bold_ = book_.NewFormat();
-        format_set_bold(bold_);
-        lxw_worksheet* band = workbook_add_worksheet(book_.Get(), kBandSheet);
-        lxw_worksheet* realisations = workbook_add_worksheet(book_.Get(), kRealisationsSheet);
-        lxw_worksheet* summary = workbook_add_worksheet(book_.Get(), kSummarySheet);
-        if (!band || !realisations || !summary)
-            book_.Fail(QStringLiteral("brak pamięci"));
-        discharge_ = NumberFormat("0.000");
-        WriteBand(band);
-        WriteRealisations(realisations);
-        WriteSummary(summary);
-        book_.Close();
-    }
-
-private:
-    void Check(lxw_error error) const { book_.Check(error); }
-    void Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format = nullptr)
-    {
-        Check(worksheet_write_string(sheet, row, col, text.toUtf8().constData(), format));
-    }
-    void Number(lxw_worksheet* sheet, int row, int col, double value, lxw_format* format = nullptr)
-    {
-        Check(worksheet_write_number(sheet, row, col, value, format));
-    }
-    lxw_format* NumberFormat(const char* pattern)
-    {
-        lxw_format* format = book_.NewFormat();
-        format_set_num_format(format, pattern);
-        return format;
-    }
-
-    void WriteBand(lxw_worksheet* sheet)
-    {
-        Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
-        for (int l = 0; l < 5; ++l)
-            Text(sheet, 0, l + 1, kLevelHeaders[l], bold_);
-        // The representative realisation in the column after the band's.
-        const bool representative = result_.representative >= 0;
-        if (representative)
-            Text(sheet, 0, kRepresentativeColumn, RepresentativeHeader(result_), bold_);
-        for (int h = 1; h <= result_.bandHours; ++h) {
-            Number(sheet, h, 0, h);
-            for (int l = 0; l < 5; ++l)
-                Number(sheet, h, l + 1, static_cast<float>(result_.band[static_cast<std::size_t>(h - 1)][l]),
-                       discharge_);
-            if (representative)
-                Number(sheet, h, kRepresentativeColumn, RepresentativeAt(result_, h), discharge_);
-        }
-        Check(worksheet_set_column(sheet, 1, 5, 14, nullptr));
-        if (representative)
-            Check(worksheet_set_column(sheet, kRepresentativeColumn, kRepresentativeColumn, 22, nullptr));
-        if (result_.bandHours < 1)
-            return;
-
-        lxw_chart* chart = workbook_add_chart(book_.Get(), LXW_CHART_LINE);
-        if (!chart)
-            book_.Fail(QStringLiteral("brak pamięci"));
-        const QByteArray title = QStringLiteral("Hydrogram - rozrzut realizacji").toUtf8();
-        chart_title_set_name(chart, title.constData());
-        // Outer band light, inner band darker, the median darkest and thickest.
-        const lxw_color_t colours[5] = {0x9DC3E6, 0x2E75B6, 0x1F3864, 0x2E75B6, 0x9DC3E6};
-        const double widths[5] = {1.25, 1.5, 2.5, 1.5, 1.25};
-        std::vector<QByteArray> names;
-        for (int l = 0; l < 5; ++l) {
-            lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
-            chart_series_set_categories(series, kBandSheet, 1, 0, static_cast<lxw_row_t>(result_.bandHours), 0);
-            chart_series_set_values(series, kBandSheet, 1, static_cast<lxw_col_t>(l + 1),
-                                    static_cast<lxw_row_t>(result_.bandHours), static_cast<lxw_col_t>(l + 1));
-            chart_series_set_name_range(series, kBandSheet, 0, static_cast<lxw_col_t>(l + 1));
-            lxw_chart_line line = {};
-            line.color = colours[l];
-            line.width = widths[l];
-            if (l == 0 || l == 4)
-                line.dash_type = LXW_CHART_LINE_DASH_DASH;
-            chart_series_set_line(series, &line);
-        }
-        if (representative) {
-            // A line of its own, in a colour apart from the band's blues.
-            lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
-            const auto rows = static_cast<lxw_row_t>(result_.bandHours);
-            chart_series_set_categories(series, kBandSheet, 1, 0, rows, 0);
-            chart_series_set_values(series, kBandSheet, 1, kRepresentativeColumn, rows, kRepresentativeColumn);
-            chart_series_set_name_range(series, kBandSheet, 0, kRepresentativeColumn);
-            lxw_chart_line line = {};
-            line.color = 0xC55A11;
-            line.width = 2.0;
-            chart_series_set_line(series, &line);
-        }
-        const QByteArray xName = QStringLiteral("Czas [h]").toUtf8();
-        const QByteArray yName = QStringLiteral("Przepływ [m³/s]").toUtf8();
-        chart_axis_set_name(chart->x_axis, xName.constData());
-        // About twenty hour labels along the time axis.
-        chart_axis_set_interval_unit(chart->x_axis, static_cast<uint16_t>(std::max(1, result_.bandHours / 20)));
-        chart_axis_set_name(chart->y_axis, yName.constData());
-        chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
-        lxw_chart_options options = {};
-        options.x_scale = 2.0;
-        options.y_scale = 1.6;
-        Check(worksheet_insert_chart_opt(sheet, 1, kRepresentativeColumn + 2, chart, &options));
-    }
-
-    void WriteRealisations(lxw_worksheet* sheet)
-    {
-        const QString headers[5] = {QStringLiteral("Realizacja"), QStringLiteral("Przepływ maksymalny [m³/s]"),
-                                    kPeakHourHeader, QStringLiteral("Objętość odpływu [m³]"), QStringLiteral("Wynik")};
-        for (int c = 0; c < 5; ++c)
-            Text(sheet, 0, c, headers[c], bold_);
-        for (std::size_t i = 0; i < result_.realisations.size(); ++i) {
-            const model::RealisationSummary& r = result_.realisations[i];
-            const int row = static_cast<int>(i) + 1;
-            Number(sheet, row, 0, static_cast<double>(i + 1));
-            if (r.ok) {
-                Number(sheet, row, 1, r.peak, discharge_);
-                Number(sheet, row, 2, r.peakHour);
-                Number(sheet, row, 3, r.volume);
-                Text(sheet, row, 4, QStringLiteral("policzona"));
-            } else {
-                Text(sheet, row, 4, QStringLiteral("nieudana"));
-            }
-        }
-        Check(worksheet_set_column(sheet, 0, 4, 26, nullptr));
-    }
-
-    void WriteSummary(lxw_worksheet* sheet)
-    {
-        Text(sheet, 0, 0, QStringLiteral("Seria realizacji - rozrzut realizacji modelu"), bold_);
-        Text(sheet, 1, 0, QStringLiteral("Ziarno"));
-        Text(sheet, 1, 1, QString::number(result_.seed));
-        Text(sheet, 2, 0, QStringLiteral("Realizacje policzone"));
-        Number(sheet, 2, 1, result_.succeeded);
-        Text(sheet, 3, 0, QStringLiteral("Realizacje nieudane"));
-        Number(sheet, 3, 1, result_.failed);
-
-        const QString columns[10] = {QString(),
-                                     QStringLiteral("min"),
-                                     QStringLiteral("5 %"),
-                                     QStringLiteral("25 %"),
-                                     QStringLiteral("mediana"),
-                                     QStringLiteral("75 %"),
-                                     QStringLiteral("95 %"),
-                                     QStringLiteral("max"),
-                                     QStringLiteral("średnia"),
-                                     QStringLiteral("liczba realizacji")};
-        for (int c = 0; c < 10; ++c)
-            Text(sheet, 5, c, columns[c], bold_);
-        const struct {
-            QString name;
-            const model::Spread& spread;
-        } rows[3] = {{QStringLiteral("Przepływ maksymalny [m³/s]"), result_.peak},
-                     {kPeakHourHeader, result_.peakHour},
-                     {QStringLiteral("Objętość odpływu [m³]"), result_.volume}};
-        for (int r = 0; r < 3; ++r) {
-            const model::Spread& s = rows[r].spread;
-            Text(sheet, 6 + r, 0, rows[r].name);
-            if (s.count == 0)
-                continue;
-            Number(sheet, 6 + r, 1, s.min);
-            for (int l = 0; l < 5; ++l)
-                Number(sheet, 6 + r, 2 + l, s.percentiles[static_cast<std::size_t>(l)]);
-            Number(sheet, 6 + r, 7, s.max);
-            Number(sheet, 6 + r, 8, s.mean);
-            Number(sheet, 6 + r, 9, s.count);
-        }
-        if (result_.representative >= 0) {
-            Text(sheet, 10, 0, QStringLiteral("Realizacja reprezentatywna"));
-            Number(sheet, 10, 1, result_.representative + 1);
-            Text(sheet, 10, 2, QStringLiteral("szczyt najbliższy medianie szczytów"));
-        }
-        Check(worksheet_set_column(sheet, 0, 0, 30, nullptr));
-        Check(worksheet_set_column(sheet, 1, 9, 12, nullptr));
-    }
-
-    const model::SeriesResult& result_;
-    XlsxWorkbook book_;
-    lxw_format* bold_ = nullptr;
-    lxw_format* discharge_ = nullptr;
-};
-
-}  // namespace
-
-void WriteSeriesWorkbook(const model::SeriesResult& result, const QString& path)
-{
-    SeriesWorkbookWriter(result, path).Write();
 }
 
 }  // namespace moravel::report

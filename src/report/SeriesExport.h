@@ -11,6 +11,15 @@
 
 namespace moravel::report {
 
+// The columns both the CSV tables and the workbook have: the heading of a percentile level of
+// the band, of the representative realisation (its number, as in the window's legend) and of
+// the peak's hour; the representative's discharge at an hour of the band (0 after the end of
+// its hydrograph, as the band counts it).
+const QString& SeriesLevelHeader(std::size_t level);
+QString SeriesRepresentativeHeader(const model::SeriesResult& result);
+float SeriesRepresentativeAt(const model::SeriesResult& result, int hour);
+QString SeriesPeakHourHeader();
+
 // The CSV tables (Csv.h; written with WriteCsvFile): one header row, then a row per hour of the
 // band or per realisation.
 // The realisations table row by row, for writers that stream it: the header, and the row of
@@ -23,7 +32,8 @@ CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalS
 
 // Sheets "Pasmo" (the band table and its line chart), "Realizacje" (one row per realisation)
 // and "Podsumowanie" (the spread table and the representative's number). Throws
-// moravel::Error naming the file on failure.
+// moravel::Error naming the file on failure. (SeriesWorkbook.cpp: apart from the tables, so
+// that a program writing the tables alone does not load the workbook library.)
 void WriteSeriesWorkbook(const model::SeriesResult& result, const QString& path);
 
 }  // namespace moravel::report

@@ -106,7 +106,7 @@ echo "jobs: $ids"
 queue_empty() { [ -z "$(squeue -h -j "$jobs" -o %i 2>/dev/null)" ]; }
 wait_for 240 "end of the jobs" queue_empty
 jobs=""
-for s in 0 1 2 3; do test -f "$T/out/shards/$s/hydrogramy.nc" || { echo "shard $s missing"; exit 1; }; done
+for s in 0 1 2 3; do test -f "$T/out/shards/$s/hydrogramy.bin" || { echo "shard $s missing"; exit 1; }; done
 test -f "$T/out/wynik/pasmo.csv" || { echo "the merge wrote no band"; exit 1; }
 
 # The same series in one process.

@@ -29,7 +29,7 @@ QStringList Args(std::initializer_list<QString> list)
 }
 
 // Two hydrograph files hold the same series: dimensions, every variable's values and the
-// global attributes.
+// global attributes' values.
 void ExpectSameHydrographs(const QString& a, const QString& b)
 {
     int fa = -1, fb = -1;
@@ -70,10 +70,17 @@ void ExpectSameHydrographs(const QString& a, const QString& b)
     for (int k = 0; k < na; ++k) {
         char name[NC_MAX_NAME + 1] = {};
         nc_inq_attname(fa, NC_GLOBAL, k, name);
-        std::size_t la = 0, lb = 0;
-        EXPECT_EQ(nc_inq_attlen(fb, NC_GLOBAL, name, &lb), NC_NOERR) << name;
-        nc_inq_attlen(fa, NC_GLOBAL, name, &la);
-        EXPECT_EQ(la, lb) << name;
+        nc_type ta = 0, tb = 0;
+        std::size_t la = 0, lb = 0, size = 0;
+        ASSERT_EQ(nc_inq_att(fb, NC_GLOBAL, name, &tb, &lb), NC_NOERR) << name;
+        nc_inq_att(fa, NC_GLOBAL, name, &ta, &la);
+        ASSERT_EQ(ta, tb) << name;
+        ASSERT_EQ(la, lb) << name;
+        nc_inq_type(fa, ta, nullptr, &size);
+        QByteArray va(static_cast<qsizetype>(la * size), '\0'), vb = va;
+        nc_get_att(fa, NC_GLOBAL, name, va.data());
+        nc_get_att(fb, NC_GLOBAL, name, vb.data());
+        EXPECT_EQ(va, vb) << name;
     }
     nc_close(fa);
     nc_close(fb);

@@ -18,6 +18,7 @@ fail=0
 for f in \
     /usr/bin/moravel \
     /usr/bin/moravel-run \
+    /usr/lib/moravel/moravel-formats.so \
     /usr/libexec/moravel/moravel-reader \
     /usr/share/applications/moravel.desktop \
     /usr/share/mime/packages/moravel.xml \
@@ -69,6 +70,18 @@ if objdump -p "$out/root/usr/bin/moravel-run" | grep -E 'NEEDED +libQt6(Widgets|
   fail=1
 fi
 dpkg-deb -f "$deb" Depends | grep -q 'libnlopt-cxx0' || { echo "no dependency on NLopt"; fail=1; }
+# Its start-up loads no NetCDF or workbook library (a shard's cost): they come with the formats
+# module, which the installed program finds beside it and loads for a NetCDF file.
+if objdump -p "$out/root/usr/bin/moravel-run" | grep -E 'NEEDED +lib(netcdf|xlsxwriter)'; then
+  echo "moravel-run loads NetCDF or the workbook library at start"
+  fail=1
+fi
+examples="$out/root/usr/share/doc/moravel/examples"
+if ! "$out/root/usr/bin/moravel-run" "$examples/zlewnia.kpr" --separator , --seed 1 --series 3 --out "$out/s.csv" \
+    --hydrographs "$out/h.nc" --quiet || ! [ -s "$out/h.nc" ]; then
+  echo "the installed moravel-run writes no NetCDF file"
+  fail=1
+fi
 
 if [ "${2:-}" = "--lintian" ]; then
   lintian --tag-display-limit 0 "$deb" >"$out/lintian.log" 2>&1 || true

@@ -1,10 +1,60 @@
 #include "model/DesignFloodCases.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 #include "text/Error.h"
+#include "text/NumText.h"
 
 namespace moravel::model {
+
+std::vector<double> DesignTableDurations(const QString& text, QChar decimalSeparator)
+{
+    std::vector<double> hours;
+    for (const QString& part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString t = part.trimmed();
+        if (!t.isEmpty())
+            hours.push_back(text::StrToFloat(t, decimalSeparator));
+    }
+    if (hours.empty())
+        throw Error(QStringLiteral("Podaj czasy trwania tabeli opadów [h], oddzielone średnikami"));
+    for (std::size_t i = 0; i < hours.size(); ++i)
+        if (!(hours[i] > 0) || (i > 0 && !(hours[i] > hours[i - 1])))
+            throw Error(QStringLiteral("Czasy trwania muszą być dodatnie i rosnąć"));
+    return hours;
+}
+
+void RequireTotalRainfall(bool effectiveRainTyped)
+{
+    if (effectiveRainTyped)
+        throw Error(
+            QStringLiteral("Przepływy projektowe liczy się z opadu całkowitego - wyłącz \"Podaj opad "
+                           "efektywny\""));
+}
+
+DesignDepths DesignDepthsOfTexts(int row, const QString& probability, const std::vector<QString>& depths,
+                                 const std::vector<double>& tableHours, QChar decimalSeparator)
+{
+    const double p = text::StrToFloat(probability, decimalSeparator);
+    if (!(p > 0 && p < 100))
+        throw Error(QStringLiteral("Prawdopodobieństwo w wierszu %1 musi leżeć między 0 a 100 %").arg(row));
+    DesignDepths result{p, {}};
+    for (std::size_t c = 0; c < tableHours.size(); ++c) {
+        const QString t = c < depths.size() ? depths[c] : QString();
+        if (t.isEmpty())
+            throw Error(QStringLiteral("Brak wysokości opadu dla p = %1 % i czasu trwania %2 h")
+                            .arg(probability, text::FormatUpToDecimals(tableHours[c], 3, decimalSeparator)));
+        result.depths.push_back(text::StrToFloat(t, decimalSeparator));
+    }
+    return result;
+}
+
+void RequireDesignFloodCases(const std::vector<DesignFloodCase>& cases)
+{
+    if (cases.empty())
+        throw Error(QStringLiteral("Podaj prawdopodobieństwa i wysokości opadu"));
+}
 
 std::vector<int> DesignStormDurations(const std::vector<double>& tableHours, bool critical, int duration)
 {

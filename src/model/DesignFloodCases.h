@@ -20,6 +20,23 @@ struct DesignDepths {
     std::vector<double> depths;
 };
 
+// The durations of the depth table's columns from the text of "Czasy trwania w tabeli [h]":
+// numbers separated by semicolons, positive and rising (else moravel::Error).
+std::vector<double> DesignTableDurations(const QString& text, QChar decimalSeparator);
+
+// A design-flood table is computed from the total rainfall: refuses (moravel::Error) inputs
+// whose effective rainfall is typed.
+void RequireTotalRainfall(bool effectiveRainTyped);
+
+// One probability of the depth table from its texts: the probability (per cent, strictly
+// between 0 and 100; `row`, from 1, names it when it is not) and one depth for each of the
+// table's durations (an empty text is a missing depth). Throws moravel::Error.
+DesignDepths DesignDepthsOfTexts(int row, const QString& probability, const std::vector<QString>& depths,
+                                 const std::vector<double>& tableHours, QChar decimalSeparator);
+
+// Refuses (moravel::Error) a table without a single probability.
+void RequireDesignFloodCases(const std::vector<DesignFloodCase>& cases);
+
 // The storm durations of a table: with the critical duration each of the table's durations
 // (whole hours from 1 to kMaxDesignStormHours, else moravel::Error), otherwise `duration` alone.
 std::vector<int> DesignStormDurations(const std::vector<double>& tableHours, bool critical, int duration);

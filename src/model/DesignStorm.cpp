@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numeric>
 
 namespace moravel::model {
@@ -14,6 +15,20 @@ namespace {
 constexpr double kUnitTolerance = 1e-9;
 
 }  // namespace
+
+QString AlternatingPeakShareText(int index)
+{
+    static const QString texts[] = {QStringLiteral("25 %"), QStringLiteral("33 %"), QStringLiteral("50 %"),
+                                    QStringLiteral("67 %"), QStringLiteral("75 %")};
+    static_assert(std::size(texts) == std::size(kAlternatingPeakShares));
+    return texts[index];
+}
+
+void CheckDesignStormHours(double hours)
+{
+    if (!(hours >= 1 && hours <= kMaxDesignStormHours) || hours != std::floor(hours))
+        throw Error(QStringLiteral("Czas trwania opadu musi być liczbą godzin od 1 do %1").arg(kMaxDesignStormHours));
+}
 
 DepthDurationCurve::DepthDurationCurve(std::vector<DepthDuration> rows) : rows_(std::move(rows))
 {
@@ -93,12 +108,6 @@ CumulativeCurve DvwkCurve()
 }
 
 namespace {
-
-void CheckHours(int hours)
-{
-    if (hours < 1 || hours > kMaxDesignStormHours)
-        throw Error(QStringLiteral("Czas trwania opadu musi być liczbą godzin od 1 do %1").arg(kMaxDesignStormHours));
-}
 
 // Hour i of n gets the curve's share between (i - 1) / n and i / n.
 std::vector<double> FromCurve(const CumulativeCurve& curve, int hours, double total)
@@ -186,7 +195,7 @@ std::vector<double> AlternatingBlock(const DesignStormInputs& design)
 
 double DesignStormTotal(const DesignStormInputs& design)
 {
-    CheckHours(design.hours);
+    CheckDesignStormHours(design.hours);
     if (!design.depthDuration.Empty())
         return design.depthDuration.DepthAt(design.hours);
     return design.totalDepth;
@@ -194,7 +203,7 @@ double DesignStormTotal(const DesignStormInputs& design)
 
 std::vector<double> DesignStormHyetograph(const DesignStormInputs& design)
 {
-    CheckHours(design.hours);
+    CheckDesignStormHours(design.hours);
     // The shapes built from the depth-duration curve check its reach first.
     if (design.shape == StormShape::EulerII)
         return EulerII(design);

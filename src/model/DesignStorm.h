@@ -27,6 +27,12 @@ enum class StormShape { Block, EulerII, Dvwk, AlternatingBlock, UserCurve };
 constexpr int kMaxDesignStormHours = 1000;
 // The peak positions offered for the alternating block, as shares of the duration.
 constexpr double kAlternatingPeakShares[] = {0.25, 1.0 / 3.0, 0.50, 2.0 / 3.0, 0.75};
+// The peak position of kAlternatingPeakShares[index] as the windows list it ("33 %").
+QString AlternatingPeakShareText(int index);
+
+// Refuses (moravel::Error) a storm duration that is not a whole number of hours from 1 to
+// kMaxDesignStormHours.
+void CheckDesignStormHours(double hours);
 
 // One row of a depth-duration table: the design depth of one duration.
 struct DepthDuration {

@@ -20,6 +20,19 @@ QString DesignFloodProbabilityNote()
         "prawdopodobieństwo co opad, jest założeniem metody.");
 }
 
+QString DesignFloodShapeText(model::StormShape shape, int peakIndex)
+{
+    QString text = model::StormShapeName(shape);
+    if (shape == model::StormShape::AlternatingBlock)
+        text += QStringLiteral(", szczyt w %1").arg(model::AlternatingPeakShareText(peakIndex));
+    return text;
+}
+
+QString DesignFloodSourceText(const QString& durationsText)
+{
+    return QStringLiteral("tabela wysokości opadu dla czasów trwania %1 h").arg(durationsText);
+}
+
 std::vector<int> DrawnDesignFloodRows(const model::DesignFloodResult& result, bool criticalDuration)
 {
     if (criticalDuration)

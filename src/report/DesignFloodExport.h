@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/DesignFlood.h"
+#include "model/DesignStorm.h"
 #include "report/Csv.h"
 
 namespace moravel::report {
@@ -28,6 +29,12 @@ struct DesignFloodDescription {
     QString source;                     // where the depths come from
     bool criticalDuration = false;
 };
+
+// The description's shape and source as the window writes them: the shape's name (the
+// alternating block's with its peak as listed, model::AlternatingPeakShareText(peakIndex)),
+// and the table's durations as typed.
+QString DesignFloodShapeText(model::StormShape shape, int peakIndex);
+QString DesignFloodSourceText(const QString& durationsText);
 
 // Names of the seven parameters, in the order of DesignFloodDescription::parameters.
 extern const std::array<QString, 7> kDesignFloodParameterNames;

@@ -86,9 +86,6 @@ int HourStep(int hours)
                 return step * scale;
 }
 
-const QString kPeakShareTexts[] = {QStringLiteral("25 %"), QStringLiteral("33 %"), QStringLiteral("50 %"),
-                                   QStringLiteral("67 %"), QStringLiteral("75 %")};
-
 }  // namespace
 
 QString DesignStormTypedModeRefusal()
@@ -160,8 +157,8 @@ StormShapeControls::StormShapeControls()
         shape_->addItem(model::StormShapeName(s), static_cast<int>(s));
     shape_->setCurrentIndex(1);
     peak_->setObjectName(QStringLiteral("OpadProjektowySzczyt"));
-    for (const QString& t : kPeakShareTexts)
-        peak_->addItem(t);
+    for (int i = 0; i < int(std::size(model::kAlternatingPeakShares)); ++i)
+        peak_->addItem(model::AlternatingPeakShareText(i));
     peak_->setCurrentIndex(2);
     curve_->setObjectName(QStringLiteral("OpadProjektowyKrzywa"));
     curve_->setToolTip(

@@ -233,18 +233,7 @@ void DesignFloodWindow::SetRunning(bool running)
 
 std::vector<double> DesignFloodWindow::Durations() const
 {
-    std::vector<double> hours;
-    for (const QString& part : durations_->text().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString t = part.trimmed();
-        if (!t.isEmpty())
-            hours.push_back(text::StrToFloat(t, owner_.DecimalSeparator()));
-    }
-    if (hours.empty())
-        throw Error(QStringLiteral("Podaj czasy trwania tabeli opadów [h], oddzielone średnikami"));
-    for (std::size_t i = 0; i < hours.size(); ++i)
-        if (!(hours[i] > 0) || (i > 0 && !(hours[i] > hours[i - 1])))
-            throw Error(QStringLiteral("Czasy trwania muszą być dodatnie i rosnąć"));
-    return hours;
+    return model::DesignTableDurations(durations_->text(), owner_.DecimalSeparator());
 }
 
 void DesignFloodWindow::CzasyTrwaniaChange()
@@ -260,10 +249,7 @@ void DesignFloodWindow::CzasyTrwaniaChange()
 std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
 {
     const QChar sep = owner_.DecimalSeparator();
-    if (owner_.EffectiveRainTyped())
-        throw Error(
-            QStringLiteral("Przepływy projektowe liczy się z opadu całkowitego - wyłącz \"Podaj opad "
-                           "efektywny\""));
+    model::RequireTotalRainfall(owner_.EffectiveRainTyped());
     const std::vector<double> hours = Durations();
     if (int(hours.size()) + 1 != depths_->columnCount())
         CzasyTrwaniaChange();
@@ -281,17 +267,10 @@ std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
             empty = empty && cell(c).isEmpty();
         if (empty)
             continue;
-        const double p = text::StrToFloat(cell(0), sep);
-        if (!(p > 0 && p < 100))
-            throw Error(QStringLiteral("Prawdopodobieństwo w wierszu %1 musi leżeć między 0 a 100 %").arg(r + 1));
-        model::DesignDepths row{p, {}};
-        for (std::size_t c = 0; c < hours.size(); ++c) {
-            const QString t = cell(int(c) + 1);
-            if (t.isEmpty())
-                throw Error(QStringLiteral("Brak wysokości opadu dla p = %1 % i czasu trwania %2 h")
-                                .arg(cell(0), text::FormatUpToDecimals(hours[c], 3, sep)));
-            row.depths.push_back(text::StrToFloat(t, sep));
-        }
+        std::vector<QString> depths;
+        for (int c = 1; c < depths_->columnCount(); ++c)
+            depths.push_back(cell(c));
+        const model::DesignDepths row = model::DesignDepthsOfTexts(r + 1, cell(0), depths, hours, sep);
         if (!shape) {
             shape.emplace();
             shape_->Fill(*shape, sep);
@@ -301,8 +280,7 @@ std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
                                           return owner_.ComputationInputsWithRainfall(rainfall, first);
                                       });
     }
-    if (cases.empty())
-        throw Error(QStringLiteral("Podaj prawdopodobieństwa i wysokości opadu"));
+    model::RequireDesignFloodCases(cases);
     return cases;
 }
 
@@ -310,10 +288,8 @@ report::DesignFloodDescription DesignFloodWindow::Description() const
 {
     report::DesignFloodDescription d;
     d.parameters = owner_.ParameterTexts();
-    d.shape = model::StormShapeName(shape_->Shape());
-    if (shape_->Shape() == model::StormShape::AlternatingBlock)
-        d.shape += QStringLiteral(", szczyt w %1").arg(shape_->PeakBox()->currentText());
-    d.source = QStringLiteral("tabela wysokości opadu dla czasów trwania %1 h").arg(durations_->text());
+    d.shape = report::DesignFloodShapeText(shape_->Shape(), shape_->PeakBox()->currentIndex());
+    d.source = report::DesignFloodSourceText(durations_->text());
     d.criticalDuration = critical_->isChecked();
     return d;
 }

@@ -45,6 +45,10 @@ QStringList DesignFloodTableHeaders(bool criticalDuration);
 QStringList DesignFloodTableRow(const model::DesignFloodRow& row, bool critical, bool criticalDuration,
                                 QChar decimalSeparator);
 
+// The inputs as the CSV table and the workbook list them, a name and a value each.
+std::vector<QStringList> DesignFloodDescriptionPairs(const model::DesignFloodResult& result,
+                                                     const DesignFloodDescription& description);
+
 // The table's header and one row per case; the critical rows marked when the table searched
 // the critical duration. The description and the note above it.
 CsvTable DesignFloodCsv(const model::DesignFloodResult& result, const DesignFloodDescription& description,
@@ -52,6 +56,8 @@ CsvTable DesignFloodCsv(const model::DesignFloodResult& result, const DesignFloo
 
 // Sheets "Tabela", "Hydrogramy" (hour, then each probability's representative realisation,
 // with a line chart) and "Dane" (the inputs). Throws moravel::Error naming the file.
+// (DesignFloodWorkbook.cpp: apart from the table, so that a program writing the table alone
+// does not load the workbook library.)
 void WriteDesignFloodWorkbook(const model::DesignFloodResult& result, const DesignFloodDescription& description,
                               const QString& path);
 

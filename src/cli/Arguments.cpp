@@ -73,6 +73,7 @@ const std::vector<Option>& Options()
              a.decimalSeparator = v.front();
          }},
         {"--variants", true, kRun, [](Arguments& a, const QString& v) { a.variants = v; }},
+        {"--design", true, kRun, [](Arguments& a, const QString& v) { a.design = v; }},
         {"--xlsx", true, kRun, [](Arguments& a, const QString& v) { a.xlsx = v; }},
         {"--quiet", false, kRun | kMerge | kManifest, [](Arguments& a, const QString&) { a.quiet = true; }},
     };
@@ -88,7 +89,8 @@ void Require(bool condition, const QString& text)
 // The combinations of a run that make no sense.
 void CheckRun(const Arguments& a)
 {
-    Require(a.xlsx.isEmpty(), QStringLiteral("Opcja --xlsx dotyczy porównania wariantów (--variants)"));
+    Require(a.xlsx.isEmpty(), QStringLiteral("Opcja --xlsx dotyczy porównania wariantów (--variants) i przepływów "
+                                             "projektowych (--design)"));
     Require(a.operands.size() == 1, QStringLiteral("Podaj jeden plik projektu (.kpr)"));
     if (a.IsShard()) {
         Require(a.first && a.count, QStringLiteral("Opcje --first i --count występują razem"));
@@ -121,6 +123,19 @@ void CheckVariants(const Arguments& a)
             QStringLiteral("Seria wariantu może mieć najwyżej %1 realizacji").arg(model::kMaxSeriesCount));
     Require(!a.series && !a.first && a.hydrographs.isEmpty() && a.band.isEmpty(),
             QStringLiteral("Opcji --series, --first, --hydrographs i --band nie łączy się z --variants"));
+}
+
+// A design-flood table: the project and the storms come from its file, each storm's series has
+// the count of --count (as the window's: 1000 unless given, at most model::kMaxSeriesCount).
+void CheckDesign(const Arguments& a)
+{
+    Require(a.variants.isEmpty(), QStringLiteral("Opcji --variants nie łączy się z --design"));
+    Require(a.operands.isEmpty(),
+            QStringLiteral("Przepływy projektowe biorą projekt z pliku danych (--design), nie z wiersza polecenia"));
+    Require(!a.count || *a.count <= model::kMaxSeriesCount,
+            QStringLiteral("Seria burzy może mieć najwyżej %1 realizacji").arg(model::kMaxSeriesCount));
+    Require(!a.series && !a.first && a.hydrographs.isEmpty() && a.band.isEmpty(),
+            QStringLiteral("Opcji --series, --first, --hydrographs i --band nie łączy się z --design"));
 }
 
 }  // namespace
@@ -185,7 +200,10 @@ Arguments ParseArguments(const QStringList& arguments)
 
     switch (a.command) {
         case Command::Run:
-            if (!a.variants.isEmpty()) {
+            if (!a.design.isEmpty()) {
+                a.command = Command::Design;
+                CheckDesign(a);
+            } else if (!a.variants.isEmpty()) {
                 a.command = Command::Variants;
                 CheckVariants(a);
             } else {
@@ -225,6 +243,10 @@ QString UsageText()
         "              [--xlsx PLIK.xlsx]\n"
         "      porównanie wariantów (od 2 do 8): wiersz 'nazwa;projekt.kpr' na wariant,\n"
         "      każdy liczony N razy z tym samym ziarnem\n"
+        "  moravel-run --design DANE.txt [--count N] [--seed S] [--out PLIK.csv]\n"
+        "              [--xlsx PLIK.xlsx]\n"
+        "      przepływy projektowe: projekt, czasy trwania, wysokości opadu i kształt\n"
+        "      hietogramu z pliku danych; N realizacji każdej burzy (domyślnie 1000)\n"
         "Opcje:\n"
         "  --separator C   separator dziesiętny plików danych (domyślnie ten z ustawień\n"
         "                  regionalnych, jak w oknie programu)\n"

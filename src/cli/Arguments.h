@@ -1,16 +1,19 @@
 #pragma once
 // The command line of moravel-run. Every option is one row of a table (its name, whether it
 // takes a value, which commands accept it and how it is stored), so a new command or option
-// (the design-storm and variant runs to come) is a row and a field, not a new parser.
+// is a row and a field, not a new parser.
 //
 //   moravel-run PROJECT.kpr [--seed S] [--out FILE]                     one realisation
 //   moravel-run PROJECT.kpr --series N [--seed S] [--out FILE]
 //               [--hydrographs FILE.nc] [--band FILE.csv]              a series
 //   moravel-run PROJECT.kpr --seed S --first K --count M --out DIR      a shard of a series
 //   moravel-run merge DIR... --out DIR                                  shards joined
-//   moravel-run manifest FILE.csv --out DIR                             many projects
+//   moravel-run manifest FILE.csv --out DIR                             many projects (and
+//                                                                       storms)
 //   moravel-run --variants FILE --count N [--seed S] [--out FILE.csv]
 //               [--xlsx FILE.xlsx]                                      variants compared
+//   moravel-run --design FILE [--count N] [--seed S] [--out FILE.csv]
+//               [--xlsx FILE.xlsx]                                      a design-flood table
 //   moravel-run --help | --version
 #include <QChar>
 #include <QString>
@@ -22,7 +25,7 @@
 
 namespace moravel::cli {
 
-enum class Command { Run, Merge, Manifest, Variants, Help, Version };
+enum class Command { Run, Merge, Manifest, Variants, Design, Help, Version };
 
 // Realisations are numbered from 1 in the tables, as 32-bit integers.
 inline constexpr std::int64_t kMaxRealisationNumber = 2147483647;
@@ -33,12 +36,13 @@ struct Arguments {
     std::optional<std::uint64_t> seed;
     std::optional<std::int64_t> series;  // --series N
     std::optional<std::int64_t> first;   // --first K (a realisation index, from 0)
-    std::optional<std::int64_t> count;   // --count M (of a shard; of each variant's series)
+    std::optional<std::int64_t> count;   // --count M (of a shard; of each variant's or storm's series)
     QString out;
     QString hydrographs;                    // --hydrographs FILE.nc
     QString band;                           // --band FILE.csv
     QString variants;                       // --variants FILE: the variants to compare
-    QString xlsx;                           // --xlsx FILE.xlsx: the comparison as a workbook
+    QString design;                         // --design FILE: the inputs of a design-flood table
+    QString xlsx;                           // --xlsx FILE.xlsx: the comparison or table as a workbook
     std::optional<QChar> decimalSeparator;  // --separator C: the data files' decimal separator
     bool quiet = false;                     // --quiet: no progress bar
 

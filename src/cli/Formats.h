@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "cli/SeriesPart.h"
+#include "report/DesignFloodExport.h"
 #include "report/VariantsExport.h"
 
 namespace moravel::cli {
@@ -21,6 +22,8 @@ struct FormatFunctions {
                                                               const PartOrigin& origin);
     std::unique_ptr<SeriesPartReader> (*openHydrographFile)(const QString& path);
     void (*writeVariantsWorkbook)(const report::VariantsComparison& c, const QString& path);
+    void (*writeDesignFloodWorkbook)(const model::DesignFloodResult& result,
+                                     const report::DesignFloodDescription& description, const QString& path);
 };
 
 }  // namespace moravel::cli

@@ -75,4 +75,10 @@ void WriteVariantsWorkbookFile(const report::VariantsComparison& c, const QStrin
     Functions().writeVariantsWorkbook(c, path);
 }
 
+void WriteDesignFloodWorkbookFile(const model::DesignFloodResult& result,
+                                  const report::DesignFloodDescription& description, const QString& path)
+{
+    Functions().writeDesignFloodWorkbook(result, description, path);
+}
+
 }  // namespace moravel::cli

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cli/SeriesPart.h"
+#include "report/DesignFloodExport.h"
 #include "report/VariantsExport.h"
 
 namespace moravel::cli {
@@ -21,5 +22,9 @@ std::unique_ptr<SeriesPartReader> OpenHydrographFile(const QString& path);
 
 // report::WriteVariantsWorkbook, done by the module.
 void WriteVariantsWorkbookFile(const report::VariantsComparison& c, const QString& path);
+
+// report::WriteDesignFloodWorkbook, done by the module.
+void WriteDesignFloodWorkbookFile(const model::DesignFloodResult& result,
+                                  const report::DesignFloodDescription& description, const QString& path);
 
 }  // namespace moravel::cli

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -11,6 +10,8 @@
 #include <vector>
 
 #include "cli/Arguments.h"
+#include "cli/Common.h"
+#include "cli/DesignRun.h"
 #include "cli/FormatsModule.h"
 #include "cli/Output.h"
 #include "cli/PartFile.h"
@@ -27,37 +28,11 @@
 namespace moravel::cli {
 namespace {
 
-void Say(const QString& text)
-{
-    std::fprintf(stderr, "moravel-run: %s\n", text.toUtf8().constData());
-}
-
-// A fault of the data: the project's name before the message (the readers' own messages name
-// the data file too).
-class DataError : public Error {
-public:
-    using Error::Error;
-};
-
-// The decimal separator of the data files' numbers: the window's (the system locale's) unless
-// the command line names one.
-QChar DecimalSeparator(const Arguments& a)
-{
-    if (a.decimalSeparator)
-        return *a.decimalSeparator;
-    const QString point = QLocale::system().decimalPoint();
-    return point.isEmpty() ? QLatin1Char('.') : point.front();
-}
-
 model::ComputationInputs ReadInputs(const QString& project, QChar separator, bool forSeries)
 {
     try {
-        bool warned = false;
-        model::ComputationInputs inputs = files::ProjectComputationInputs(project, separator, [&] {
-            if (!warned)
-                Say(project + QStringLiteral(": Wprowadź liczbę rzeczywistą! (komórka powierzchni, liczona jako 0)"));
-            warned = true;
-        });
+        model::ComputationInputs inputs =
+            files::ProjectComputationInputs(project, separator, LandUseCellWarning(project));
         // As the series window: a fault of the formulas on these inputs now, before any run.
         if (forSeries)
             model::CheckRealisationRuns(inputs);
@@ -65,15 +40,6 @@ model::ComputationInputs ReadInputs(const QString& project, QChar separator, boo
     } catch (const Error& e) {
         throw DataError(project + QStringLiteral(": ") + e.text());
     }
-}
-
-std::uint64_t SeedOf(const Arguments& a)
-{
-    if (a.seed)
-        return *a.seed;
-    const std::uint64_t seed = model::ClockSeed();
-    Say(QStringLiteral("ziarno %1").arg(seed));
-    return seed;
 }
 
 void ReportFailures(std::int64_t failed, std::int64_t total, std::int64_t firstIndex, const QString& first)
@@ -265,33 +231,6 @@ struct ManifestLine {
     std::optional<std::uint64_t> seed;
 };
 
-// A line of a UTF-8 text file that lists projects (a manifest, a variants file): its number
-// (from 1) and its text, trimmed.
-struct NumberedLine {
-    int number = 0;
-    QString text;
-};
-
-// The lines that say something: blank lines and comments (from '#') left out, and a
-// byte-order mark.
-std::vector<NumberedLine> ContentLines(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    std::vector<NumberedLine> lines;
-    const QStringList texts = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        const QString line = texts[i].trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            lines.push_back({static_cast<int>(i + 1), line});
-    }
-    return lines;
-}
-
 std::vector<ManifestLine> ReadManifest(const QString& path)
 {
     const QDir folder = QFileInfo(path).absoluteDir();
@@ -480,6 +419,8 @@ int Dispatch(const Arguments& a)
             return RunManifest(a);
         case Command::Variants:
             return RunVariants(a);
+        case Command::Design:
+            return RunDesign(a);
         case Command::Run:
             break;
     }

@@ -1,0 +1,65 @@
+#include "cli/Common.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QStringList>
+
+#include <cstdio>
+#include <memory>
+
+#include "cli/Arguments.h"
+#include "model/Series.h"
+
+namespace moravel::cli {
+
+void Say(const QString& text)
+{
+    std::fprintf(stderr, "moravel-run: %s\n", text.toUtf8().constData());
+}
+
+QChar DecimalSeparator(const Arguments& a)
+{
+    if (a.decimalSeparator)
+        return *a.decimalSeparator;
+    const QString point = QLocale::system().decimalPoint();
+    return point.isEmpty() ? QLatin1Char('.') : point.front();
+}
+
+std::uint64_t SeedOf(const Arguments& a)
+{
+    if (a.seed)
+        return *a.seed;
+    const std::uint64_t seed = model::ClockSeed();
+    Say(QStringLiteral("ziarno %1").arg(seed));
+    return seed;
+}
+
+std::function<void()> LandUseCellWarning(const QString& project)
+{
+    auto warned = std::make_shared<bool>(false);
+    return [project, warned] {
+        if (!*warned)
+            Say(project + QStringLiteral(": Wprowadź liczbę rzeczywistą! (komórka powierzchni, liczona jako 0)"));
+        *warned = true;
+    };
+}
+
+std::vector<NumberedLine> ContentLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    std::vector<NumberedLine> lines;
+    const QStringList texts = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QString line = texts[i].trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            lines.push_back({static_cast<int>(i + 1), line});
+    }
+    return lines;
+}
+
+}  // namespace moravel::cli

@@ -28,11 +28,14 @@
 namespace moravel::cli {
 namespace {
 
-model::ComputationInputs ReadInputs(const QString& project, QChar separator, bool forSeries)
+// The project read as the window opens it; a non-empty `rainfall` (a manifest line's storm)
+// read in place of the project's rainfall file.
+model::ComputationInputs ReadInputs(const QString& project, QChar separator, bool forSeries,
+                                    const QString& rainfall = QString())
 {
     try {
         model::ComputationInputs inputs =
-            files::ProjectComputationInputs(project, separator, LandUseCellWarning(project));
+            files::ProjectComputationInputs(project, separator, LandUseCellWarning(project), rainfall);
         // As the series window: a fault of the formulas on these inputs now, before any run.
         if (forSeries)
             model::CheckRealisationRuns(inputs);
@@ -222,13 +225,15 @@ int RunMerge(const Arguments& a)
 
 // ---- Manifest: many projects in one call
 
-// One line of a manifest: "projekt,realizacje,ziarno" (the project relative to the manifest's
-// folder; no count: one realisation; no seed: a clock seed, printed).
+// One line of a manifest: "projekt,realizacje,ziarno,opad" (the project relative to the
+// manifest's folder; no count: one realisation; no seed: a clock seed, printed; a rainfall
+// file (.kwp, relative to the manifest's folder) read in place of the project's).
 struct ManifestLine {
     int number = 0;
     QString project;
     std::int64_t count = 1;
     std::optional<std::uint64_t> seed;
+    QString rainfall;
 };
 
 std::vector<ManifestLine> ReadManifest(const QString& path)
@@ -243,8 +248,8 @@ std::vector<ManifestLine> ReadManifest(const QString& path)
             throw Error(QStringLiteral("%1, wiersz %2: %3").arg(path).arg(number).arg(why));
         };
         const QStringList fields = text.split(QLatin1Char(','));
-        if (fields.size() > 3)
-            refuse(QStringLiteral("wiersz ma więcej niż trzy pola (projekt,realizacje,ziarno)"));
+        if (fields.size() > 4)
+            refuse(QStringLiteral("wiersz ma więcej niż cztery pola (projekt,realizacje,ziarno,opad)"));
         ManifestLine line;
         line.number = number;
         line.project = folder.filePath(fields[0].trimmed());
@@ -259,13 +264,16 @@ std::vector<ManifestLine> ReadManifest(const QString& path)
             if (!ok)
                 refuse(QStringLiteral("ziarno '%1' nie jest liczbą całkowitą").arg(fields[2].trimmed()));
         }
+        if (fields.size() > 3 && !fields[3].trimmed().isEmpty())
+            line.rainfall = folder.filePath(fields[3].trimmed());
         lines.push_back(line);
     }
     return lines;
 }
 
-// Each line's series into a results folder of its own, OUT/NNN-name (NNN the line's number):
-// realizacje.csv, hydrogramy.nc and pasmo.csv. The first line that fails ends the call, with
+// Each line's series into a results folder of its own, OUT/NNN-projekt (NNN the line's
+// number), OUT/NNN-projekt-opad for a line that names a storm: realizacje.csv, hydrogramy.nc
+// and pasmo.csv. The first line that fails ends the call, with
 // the manifest's line named; the folders of the lines before it stay.
 int RunManifest(const Arguments& a)
 {
@@ -279,11 +287,14 @@ int RunManifest(const Arguments& a)
             return QStringLiteral("%1, wiersz %2: %3").arg(manifest).arg(line.number).arg(text);
         };
         try {
-            const QString folderPath = QDir(a.out).filePath(QStringLiteral("%1-%2")
-                                                                .arg(line.number, 3, 10, QLatin1Char('0'))
-                                                                .arg(QFileInfo(line.project).completeBaseName()));
+            QString name = QStringLiteral("%1-%2")
+                               .arg(line.number, 3, 10, QLatin1Char('0'))
+                               .arg(QFileInfo(line.project).completeBaseName());
+            if (!line.rainfall.isEmpty())
+                name += QLatin1Char('-') + QFileInfo(line.rainfall).completeBaseName();
+            const QString folderPath = QDir(a.out).filePath(name);
             CheckResultsFolder(folderPath);
-            const model::ComputationInputs inputs = ReadInputs(line.project, separator, true);
+            const model::ComputationInputs inputs = ReadInputs(line.project, separator, true, line.rainfall);
             std::uint64_t seed = 0;
             if (line.seed) {
                 seed = *line.seed;

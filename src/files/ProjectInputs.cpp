@@ -71,9 +71,11 @@ void RequireProjectFileName(const QString& path, const QString& kind)
         throw Error(QStringLiteral("Nie można otworzyć pliku %1: projekt nie podaje jego nazwy").arg(kind));
 }
 
-OpenedTexts OpenProjectTexts(const QString& projectPath, QChar separator)
+OpenedTexts OpenProjectTexts(const QString& projectPath, QChar separator, const QString& rainfallPath)
 {
-    const ProjectPaths paths = ReadProjectFile(projectPath);
+    ProjectPaths paths = ReadProjectFile(projectPath);
+    if (!rainfallPath.isEmpty())
+        paths.rainfall = rainfallPath;
     OpenedTexts opened;
     RequireProjectFileName(paths.rainfall, QStringLiteral("opadu"));
     ApplyRainfallRecord(opened, ReadRainfallFile(paths.rainfall));
@@ -93,9 +95,10 @@ model::ComputationInputs ComputationInputsOfRecords(const RainfallRecord& rainfa
 }
 
 model::ComputationInputs ProjectComputationInputs(const QString& projectPath, QChar separator,
-                                                  const std::function<void()>& onInvalidLandUseCell)
+                                                  const std::function<void()>& onInvalidLandUseCell,
+                                                  const QString& rainfallPath)
 {
-    const OpenedTexts opened = OpenProjectTexts(projectPath, separator);
+    const OpenedTexts opened = OpenProjectTexts(projectPath, separator, rainfallPath);
     return model::BuildComputationInputs(opened.texts, opened.landUse, separator, onInvalidLandUseCell);
 }
 

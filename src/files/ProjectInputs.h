@@ -46,8 +46,10 @@ OpenedTexts OpenedTextsOfRecords(const RainfallRecord& rainfall, const ScsRecord
 void RequireProjectFileName(const QString& path, const QString& kind);
 
 // Reads the project file and its three data files in the order the window opens them, each
-// applied before the next is read, so a fault is reported where the window reports it.
-OpenedTexts OpenProjectTexts(const QString& projectPath, QChar separator);
+// applied before the next is read, so a fault is reported where the window reports it. A
+// non-empty `rainfallPath` is read in place of the project's rainfall file: the project as if
+// it named that file.
+OpenedTexts OpenProjectTexts(const QString& projectPath, QChar separator, const QString& rainfallPath = QString());
 
 // The computation's inputs of the records or of a project; `onInvalidLandUseCell` runs once
 // per area cell that is not a number.
@@ -55,6 +57,7 @@ model::ComputationInputs ComputationInputsOfRecords(const RainfallRecord& rainfa
                                                     const ParametersRecord& parameters, QChar separator,
                                                     const std::function<void()>& onInvalidLandUseCell);
 model::ComputationInputs ProjectComputationInputs(const QString& projectPath, QChar separator,
-                                                  const std::function<void()>& onInvalidLandUseCell);
+                                                  const std::function<void()>& onInvalidLandUseCell,
+                                                  const QString& rainfallPath = QString());
 
 }  // namespace moravel::files

@@ -43,6 +43,13 @@ inline QByteArray FileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Writes a file a test hands to moravel-run (true when written whole).
+inline bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 // The rows of a CSV of moravel-run (',' fields, no quoted fields in these tables), heading
 // included.
 inline std::vector<QStringList> CsvRows(const QByteArray& bytes)

@@ -30,6 +30,7 @@ namespace {
 using cli::testing::CliResult;
 using cli::testing::FileBytes;
 using cli::testing::RunCli;
+using cli::testing::WriteFile;
 
 const QString kProject = QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr");
 
@@ -54,13 +55,6 @@ std::vector<QStringList> ParseCsv(const QString& text, QChar separator)
         rows.push_back(fields);
     }
     return rows;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 // The example's project and data files into `dir`, as a user keeps them beside a design file.
@@ -183,7 +177,7 @@ TEST_F(DesignAgainstWindow, TheTableIsTheWindowsTable)
         const QByteArray windowCsv = FileBytes(dir.filePath("okno.csv"));
         ASSERT_TRUE(windowCsv.startsWith("\xEF\xBB\xBF"));
 
-        WriteFile(dir.filePath("dane.txt"), in.file);
+        ASSERT_TRUE(WriteFile(dir.filePath("dane.txt"), in.file));
         const CliResult r =
             RunCli({"--design", dir.filePath("dane.txt"), "--count", QString::number(kCount), "--seed",
                     QString::number(kSeed), "--separator", ",", "--out", dir.filePath("cli.csv"), "--quiet"});
@@ -231,7 +225,7 @@ TEST_F(DesignAgainstWindow, TheWorkbookIsTheWindowsWorkbook)
     QTest::mouseClick(window->designFloodWindow()->WorkbookButton(), Qt::LeftButton);
     ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
 
-    WriteFile(dir.filePath("dane.txt"), in.file);
+    ASSERT_TRUE(WriteFile(dir.filePath("dane.txt"), in.file));
     const CliResult r =
         RunCli({"--design", dir.filePath("dane.txt"), "--count", QString::number(kCount), "--seed",
                 QString::number(kSeed), "--separator", ",", "--xlsx", dir.filePath("cli.xlsx"), "--quiet"});
@@ -330,7 +324,7 @@ TEST(DesignFile, FaultsAreNamedWithTheirLine)
         else
             lines[c.line - 1] = c.text;
         const QString file = dir.filePath("dane.txt");
-        WriteFile(file, lines.join(QLatin1Char('\n')).toUtf8());
+        ASSERT_TRUE(WriteFile(file, lines.join(QLatin1Char('\n')).toUtf8()));
         const CliResult r = RunCli(
             {"--design", file, "--count", "5", "--seed", "1", "--separator", ",", "--out", dir.filePath("wynik.csv")});
         EXPECT_EQ(r.exitCode, 1);
@@ -339,7 +333,7 @@ TEST(DesignFile, FaultsAreNamedWithTheirLine)
         EXPECT_FALSE(QFile::exists(dir.filePath("wynik.csv")));
     }
     // The good file runs.
-    WriteFile(dir.filePath("dane.txt"), good.join(QLatin1Char('\n')).toUtf8());
+    ASSERT_TRUE(WriteFile(dir.filePath("dane.txt"), good.join(QLatin1Char('\n')).toUtf8()));
     EXPECT_EQ(RunCli({"--design", dir.filePath("dane.txt"), "--count", "5", "--separator", ",", "--quiet"}).exitCode,
               0);
 }
@@ -349,8 +343,8 @@ TEST(DesignFile, CommandLinesThatCantBeRunAreRefused)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString file = dir.filePath("dane.txt");
-    WriteFile(file, "projekt: " + QFile::encodeName(kProject) +
-                        "\nczasy trwania: 24\np 1: 85\nkształt: DVWK\nczas trwania: 24\n");
+    ASSERT_TRUE(WriteFile(file, "projekt: " + QFile::encodeName(kProject) +
+                                    "\nczasy trwania: 24\np 1: 85\nkształt: DVWK\nczas trwania: 24\n"));
     const struct {
         const char* name;
         QStringList args;

@@ -27,9 +27,6 @@
 namespace moravel::cli {
 namespace {
 
-// The window's count of realisations of each storm.
-constexpr int kDefaultCount = 1000;
-
 // The numbers of the file are read with this separator once a decimal comma is made a dot.
 constexpr QChar kFileDecimal = u'.';
 
@@ -89,10 +86,11 @@ QString KeyOf(const QString& text)
     return key.simplified();
 }
 
-// The probability of a key "p 1", "p = 0,5 %" or "p=2"; empty when the key is none.
+// The probability of a key "p 1", "p1", "p = 0,5 %" or "p=2"; empty when the key is none.
 QString ProbabilityOfKey(const QString& key)
 {
-    if (key.size() < 2 || key[0] != QLatin1Char('p') || (key[1] != QLatin1Char(' ') && key[1] != QLatin1Char('=')))
+    if (key.size() < 2 || key[0] != QLatin1Char('p') ||
+        !(key[1] == QLatin1Char(' ') || key[1] == QLatin1Char('=') || key[1].isDigit()))
         return {};
     QString p = key.mid(1).trimmed();
     if (p.startsWith(QLatin1Char('=')))
@@ -328,7 +326,7 @@ int RunDesign(const Arguments& a)
     description.criticalDuration = critical;
 
     const std::uint64_t seed = SeedOf(a);
-    const int count = a.count ? static_cast<int>(*a.count) : kDefaultCount;
+    const int count = a.count ? static_cast<int>(*a.count) : model::kDefaultSeriesCount;  // as the window
     OutputFile csvFile(a.out);
     std::optional<StagedFile> workbookFile;
     if (!a.xlsx.isEmpty())

@@ -121,8 +121,9 @@ int NearestPeakRealisation(const std::vector<RealisationSummary>& realisations, 
 constexpr std::size_t kBandBudgetBytes = std::size_t(128) << 20;
 // Hours of the band at most, whatever the memory allows (about 30 years).
 constexpr int kMaxBandHours = 1 << 18;
-// The realisations a series may have.
+// The realisations a series may have, and the count the windows offer first.
 constexpr int kMaxSeriesCount = 100000;
+constexpr int kDefaultSeriesCount = 1000;
 
 // Worker threads for a series: one per hardware thread (at least one).
 int SeriesWorkerCount();

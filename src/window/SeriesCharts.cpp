@@ -60,7 +60,7 @@ int BandDrawnHours(const model::SeriesResult& result)
 void SetUpCountAndSeed(QSpinBox* count, QLineEdit* seed, int lowest, bool clockSeed)
 {
     count->setRange(lowest, model::kMaxSeriesCount);
-    count->setValue(1000);
+    count->setValue(model::kDefaultSeriesCount);
     count->setGroupSeparatorShown(false);
     seed->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,20}")), seed));
     if (clockSeed)

@@ -103,7 +103,7 @@ std::vector<Inputs> Cases()
                      {},
                      12,
                      false,
-                     "projekt: zlewnia.kpr\nczasy trwania: 1; 3; 6; 12\np 2: 25; 36; 45; 55\np 10: 18; 26; 33; 40\n"
+                     "projekt: zlewnia.kpr\nczasy trwania: 1; 3; 6; 12\np 2: 25; 36; 45; 55\np10: 18; 26; 33; 40\n"
                      "kształt: bloki naprzemienne\nszczyt w: 33 %\nczas trwania: 12\nczas krytyczny: nie\n"});
     cases.push_back({"the user's curve",
                      QStringLiteral("6; 24"),

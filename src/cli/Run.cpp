@@ -141,6 +141,7 @@ int RunSeries(const Arguments& a)
         parts.push_back(OpenHydrographFile(ncPath));
         WriteBand(*bandFile, SeriesOfParts(parts));
     }
+    summary.Close();
     summaryFile.Commit();
     if (hydrographFile)
         hydrographFile->Commit();
@@ -169,6 +170,7 @@ RangeOutcome RunIntoFolder(const model::ComputationInputs& inputs, const QString
     const RangeOutcome outcome = RunRange(inputs, identity.seed, identity.first, identity.count, &summary, writer.get(),
                                           [&bar](std::int64_t done) { bar.Update(done); });
     writer->Close();
+    summary.Close();
     summaryFile.Commit();
     if (withBand) {
         std::vector<std::unique_ptr<SeriesPartReader>> parts;
@@ -207,6 +209,7 @@ int RunMerge(const Arguments& a)
     summary.Header();
     for (std::size_t i = 0; i < result.realisations.size(); ++i)
         summary.Row(static_cast<std::int64_t>(i), result.realisations[i]);
+    summary.Close();
     summaryFile.Commit();
     OutputFile bandFile(folder.File(kBandFileName));
     WriteBand(bandFile, result);

@@ -17,24 +17,37 @@ namespace moravel::cli {
 
 // ---- The realisations table
 
-SummaryStream::SummaryStream(QIODevice& device) : device_(device) {}
+namespace {
+constexpr qsizetype kSummaryBlockBytes = 64 * 1024;
+}
 
-void SummaryStream::Write(const QString& line)
+SummaryStream::SummaryStream(QIODevice& device) : device_(device)
 {
-    const QByteArray bytes = line.toUtf8();
-    if (device_.write(bytes) != bytes.size())
+    block_.reserve(kSummaryBlockBytes + 256);
+}
+
+void SummaryStream::Write()
+{
+    if (device_.write(block_) != block_.size())
         throw OutputError(QStringLiteral("Nie można zapisać wyników: %1").arg(device_.errorString()));
+    block_.clear();
 }
 
 void SummaryStream::Header()
 {
-    Write(report::CsvLine(report::SeriesRealisationsHeader(), report::CsvFieldSeparator(kMachineDecimal)));
+    block_ += report::CsvLine(report::SeriesRealisationsHeader(), report::CsvFieldSeparator(kMachineDecimal)).toUtf8();
 }
 
 void SummaryStream::Row(std::int64_t index, const model::RealisationSummary& summary)
 {
-    Write(report::CsvLine(report::SeriesRealisationRow(static_cast<int>(index + 1), summary, kMachineDecimal),
-                          report::CsvFieldSeparator(kMachineDecimal)));
+    report::AppendSeriesRealisationLine(block_, static_cast<int>(index + 1), summary);
+    if (block_.size() >= kSummaryBlockBytes)
+        Write();
+}
+
+void SummaryStream::Close()
+{
+    Write();
 }
 
 // ---- Running a range

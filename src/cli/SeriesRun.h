@@ -22,16 +22,19 @@
 
 namespace moravel::cli {
 
-// The realisations table written row by row ('.' decimals; see Output.h for why).
+// The realisations table written row by row ('.' decimals; see Output.h for why), a block of
+// rows at a time; Close writes the last block.
 class SummaryStream {
 public:
     explicit SummaryStream(QIODevice& device);
     void Header();
     void Row(std::int64_t index, const model::RealisationSummary& summary);
+    void Close();
 
 private:
-    void Write(const QString& line);
+    void Write();
     QIODevice& device_;
+    QByteArray block_;
 };
 
 // Called after each realisation with the number done so far.

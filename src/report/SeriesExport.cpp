@@ -2,6 +2,8 @@
 
 #include "text/NumText.h"
 
+#include <charconv>
+
 namespace moravel::report {
 namespace {
 
@@ -66,6 +68,27 @@ QStringList SeriesRealisationRow(int number, const model::RealisationSummary& r,
         return {QString::number(number), QString(), QString(), QString(), QStringLiteral("nieudana")};
     return {QString::number(number), text::FormatShortestFloat(r.peak, decimalSeparator), QString::number(r.peakHour),
             text::FormatShortestDouble(r.volume, decimalSeparator), QStringLiteral("policzona")};
+}
+
+void AppendSeriesRealisationLine(QByteArray& out, int number, const model::RealisationSummary& r)
+{
+    // Numbers as FormatShortest* writes them (to_chars, '.' kept), none of which needs quoting.
+    char buffer[96];
+    char* at = buffer;
+    char* const end = buffer + sizeof buffer;
+    const auto field = [&](auto value) { at = std::to_chars(at, end, value).ptr; };
+    field(number);
+    *at++ = ',';
+    if (r.ok) {
+        field(r.peak);
+        *at++ = ',';
+        field(r.peakHour);
+        *at++ = ',';
+        field(r.volume);
+        out.append(buffer, at - buffer).append(",policzona\r\n");
+    } else {
+        out.append(buffer, at - buffer).append(",,,nieudana\r\n");
+    }
 }
 
 CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator)

@@ -26,6 +26,10 @@ QString SeriesPeakHourHeader();
 // realisation `number` (1-based).
 QStringList SeriesRealisationsHeader();
 QStringList SeriesRealisationRow(int number, const model::RealisationSummary& r, QChar decimalSeparator);
+// The same row as a CSV line for programs ('.' decimals, ',' between fields, CR LF) appended
+// to `out` in UTF-8 without building its texts, for a table of millions of rows streamed: the
+// bytes of CsvLine(SeriesRealisationRow(number, r, '.'), ',').
+void AppendSeriesRealisationLine(QByteArray& out, int number, const model::RealisationSummary& r);
 
 CsvTable SeriesBandCsv(const model::SeriesResult& result, QChar decimalSeparator);
 CsvTable SeriesRealisationsCsv(const model::SeriesResult& result, QChar decimalSeparator);

@@ -162,6 +162,22 @@ TEST(Csv, SeriesFilesHoldTheirFigures)
               QStringLiteral("Godzina;P5 [m³/s];P25 [m³/s];Mediana [m³/s];P75 [m³/s];P95 [m³/s]\r\n"));
 }
 
+// The streamed line of a realisation is the table's row, byte for byte, whatever its numbers.
+TEST(Csv, AStreamedRealisationLineIsTheTablesRow)
+{
+    const model::RealisationSummary rows[] = {
+        {true, 5.375f, 2, 12345.6}, {},
+        {true, 1.0e-7f, 0, 1.5e20}, {true, 3.4028235e38f, 2147483647, -0.0},
+        {true, 0.1f, 17, 0.1},      {false, 2.0f, 3, 4.0},  // a failed one keeps no figures
+    };
+    const int numbers[] = {1, 2, 999, 2147483647, 10, 11};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        QByteArray line;
+        AppendSeriesRealisationLine(line, numbers[i], rows[i]);
+        EXPECT_EQ(line, CsvLine(SeriesRealisationRow(numbers[i], rows[i], u'.'), u',').toUtf8()) << i;
+    }
+}
+
 struct ProgramCsv {
     const char* name;
     std::function<CsvTable(QChar decimalSeparator)> make;

@@ -22,16 +22,6 @@ constexpr std::size_t kWriteCacheBytes = std::size_t(8) << 20;
 constexpr std::size_t kReadCacheBytes = std::size_t(256) << 10;
 constexpr int kLayoutVersion = 1;
 
-// The parameters as attributes: name, and where the inputs hold them.
-constexpr struct {
-    const char* name;
-    double model::HydrographParameters::*value;
-} kParameterAttributes[] = {
-    {"RB", &model::HydrographParameters::RB},    {"RL", &model::HydrographParameters::RL},
-    {"RA", &model::HydrographParameters::RA},    {"So", &model::HydrographParameters::So},
-    {"Lo_km", &model::HydrographParameters::Lo}, {"b_m", &model::HydrographParameters::b},
-    {"n", &model::HydrographParameters::n},      {"area_km2", &model::HydrographParameters::Area}};
-
 QString FromNc(int status)
 {
     return QString::fromUtf8(nc_strerror(status));
@@ -121,7 +111,7 @@ HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& ide
     const model::ComputationInputs& inputs = origin.inputs;
     // The inputs as the computation read them.
     const model::HydrographParameters& p = inputs.parameters;
-    for (const auto& q : kParameterAttributes)
+    for (const auto& q : kPartParameters)
         Check(nc_put_att_double(ncid_, NC_GLOBAL, q.name, NC_DOUBLE, 1, &(p.*q.value)));
     Check(nc_put_att_int(ncid_, NC_GLOBAL, "rain_hours", NC_INT, 1, &p.HourCount));
     const int typed = inputs.directEffectiveRain ? 1 : 0;
@@ -371,7 +361,7 @@ PartOrigin HydrographReader::Origin() const
     Id();
     origin.project = TextAttribute("project");
     model::ComputationInputs& inputs = origin.inputs;
-    for (const auto& q : kParameterAttributes)
+    for (const auto& q : kPartParameters)
         Check(nc_get_att_double(ncid_, NC_GLOBAL, q.name, &(inputs.parameters.*q.value)));
     Check(nc_get_att_int(ncid_, NC_GLOBAL, "rain_hours", &inputs.parameters.HourCount));
     int typed = 0;

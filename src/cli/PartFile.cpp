@@ -25,15 +25,6 @@ constexpr int kLayoutVersion = 1;
 // Written when this much is buffered.
 constexpr std::size_t kWriteBufferBytes = std::size_t(1) << 20;
 
-// The parameters in the description: key, and where the inputs hold them.
-constexpr struct {
-    const char* key;
-    double model::HydrographParameters::*value;
-} kParameterKeys[] = {{"RB", &model::HydrographParameters::RB},    {"RL", &model::HydrographParameters::RL},
-                      {"RA", &model::HydrographParameters::RA},    {"So", &model::HydrographParameters::So},
-                      {"Lo_km", &model::HydrographParameters::Lo}, {"b_m", &model::HydrographParameters::b},
-                      {"n", &model::HydrographParameters::n},      {"area_km2", &model::HydrographParameters::Area}};
-
 template <class T>
 void Put(std::vector<char>& out, T value)
 {
@@ -165,8 +156,8 @@ private:
             {"rainfall_mm", List(inputs.rainfall)},
             {"effective_rainfall_mm", List(inputs.effectiveRain)},
         };
-        for (const auto& q : kParameterKeys)
-            entries.push_back({q.key, Exact(inputs.parameters.*q.value)});
+        for (const auto& q : kPartParameters)
+            entries.push_back({q.name, Exact(inputs.parameters.*q.value)});
         QByteArray text;
         for (const auto& [key, value] : entries)
             text += QByteArray(key) + '=' + value.toPercentEncoding() + '\n';
@@ -348,8 +339,8 @@ private:
         inputs.parameters.HourCount = number("rain_hours", toInt);
         inputs.directEffectiveRain = number("effective_rainfall_typed", toInt) != 0;
         inputs.curveNumber = number("curve_number", toFloat);
-        for (const auto& q : kParameterKeys)
-            inputs.parameters.*q.value = number(q.key, toDouble);
+        for (const auto& q : kPartParameters)
+            inputs.parameters.*q.value = number(q.name, toDouble);
         inputs.rainfall = floats("rainfall_mm");
         inputs.effectiveRain = floats("effective_rainfall_mm");
     }

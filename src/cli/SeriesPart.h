@@ -40,6 +40,18 @@ struct PartOrigin {
     model::ComputationInputs inputs;
 };
 
+// The catchment parameters as a part keeps them among its inputs: name (a NetCDF attribute, a
+// part file's key) and where the inputs hold them.
+struct PartParameter {
+    const char* name;
+    double model::HydrographParameters::*value;
+};
+inline constexpr PartParameter kPartParameters[] = {
+    {"RB", &model::HydrographParameters::RB},    {"RL", &model::HydrographParameters::RL},
+    {"RA", &model::HydrographParameters::RA},    {"So", &model::HydrographParameters::So},
+    {"Lo_km", &model::HydrographParameters::Lo}, {"b_m", &model::HydrographParameters::b},
+    {"n", &model::HydrographParameters::n},      {"area_km2", &model::HydrographParameters::Area}};
+
 // Writes a part realisation by realisation, in order. Failures throw OutputError naming the
 // file ("Nie można zapisać pliku <path>: <reason>").
 class SeriesPartWriter {

@@ -20,9 +20,7 @@ class DesignFloodWorkbookWriter {
 public:
     DesignFloodWorkbookWriter(const model::DesignFloodResult& result, const DesignFloodDescription& description,
                               const QString& path)
-        : result_(result), description_(description), book_(path, [path](const QString& reason) {
-              return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
-          })
+        : result_(result), description_(description), book_(path, XlsxWorkbook::FileFailure(path))
     {
     }
 
@@ -43,42 +41,34 @@ public:
 
 private:
     void Check(lxw_error error) const { book_.Check(error); }
-    void Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format = nullptr)
-    {
-        Check(worksheet_write_string(sheet, row, col, text.toUtf8().constData(), format));
-    }
-    void Number(lxw_worksheet* sheet, int row, int col, double value)
-    {
-        Check(worksheet_write_number(sheet, row, col, value, nullptr));
-    }
 
     void WriteTable(lxw_worksheet* sheet)
     {
-        Text(sheet, 0, 0, QStringLiteral("Przepływy projektowe"), bold_);
-        Text(sheet, 1, 0, DesignFloodProbabilityNote());
+        book_.Text(sheet, 0, 0, QStringLiteral("Przepływy projektowe"), bold_);
+        book_.Text(sheet, 1, 0, DesignFloodProbabilityNote());
         const QStringList headers = DesignFloodTableHeaders(description_.criticalDuration);
         for (int c = 0; c < headers.size(); ++c)
-            Text(sheet, 3, c, headers[c], bold_);
+            book_.Text(sheet, 3, c, headers[c], bold_);
         const std::vector<int> critical = model::CriticalRows(result_);
         const auto median = [](const model::Spread& s) { return s.percentiles[model::kMedianSeriesLevel]; };
         for (std::size_t i = 0; i < result_.rows.size(); ++i) {
             const model::DesignFloodRow& r = result_.rows[i];
             const int row = 4 + static_cast<int>(i);
-            Number(sheet, row, 0, r.probability);
-            Number(sheet, row, 1, r.hours);
-            Number(sheet, row, 2, r.depth);
+            book_.Number(sheet, row, 0, r.probability);
+            book_.Number(sheet, row, 1, r.hours);
+            book_.Number(sheet, row, 2, r.depth);
             if (r.succeeded > 0) {
-                Number(sheet, row, 3, median(r.effectiveRain));
-                Number(sheet, row, 4, median(r.peak));
-                Number(sheet, row, 5, r.peak.percentiles[0]);
-                Number(sheet, row, 6, r.peak.percentiles[model::kHighestSeriesLevel]);
-                Number(sheet, row, 7, median(r.peakHour));
-                Number(sheet, row, 8, median(r.volume) / 1000);
+                book_.Number(sheet, row, 3, median(r.effectiveRain));
+                book_.Number(sheet, row, 4, median(r.peak));
+                book_.Number(sheet, row, 5, r.peak.percentiles[0]);
+                book_.Number(sheet, row, 6, r.peak.percentiles[model::kHighestSeriesLevel]);
+                book_.Number(sheet, row, 7, median(r.peakHour));
+                book_.Number(sheet, row, 8, median(r.volume) / 1000);
             }
-            Number(sheet, row, 9, r.succeeded);
+            book_.Number(sheet, row, 9, r.succeeded);
             if (description_.criticalDuration &&
                 std::find(critical.begin(), critical.end(), static_cast<int>(i)) != critical.end())
-                Text(sheet, row, 10, QStringLiteral("tak"));
+                book_.Text(sheet, row, 10, QStringLiteral("tak"));
         }
         Check(worksheet_set_column(sheet, 0, 10, 16, nullptr));
     }
@@ -96,19 +86,19 @@ private:
     void WriteHydrographs(lxw_worksheet* sheet)
     {
         const std::vector<int> drawn = DrawnDesignFloodRows(result_, description_.criticalDuration);
-        Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
+        book_.Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
         int hours = 0;
         for (std::size_t k = 0; k < drawn.size(); ++k) {
             const model::DesignFloodRow& r = result_.rows[static_cast<std::size_t>(drawn[k])];
             const int col = 1 + static_cast<int>(k);
-            Text(sheet, 0, col, HydrographHeader(r), bold_);
+            book_.Text(sheet, 0, col, HydrographHeader(r), bold_);
             const std::vector<float>& q = r.representativeDischarge;
             for (std::size_t h = 0; h < q.size(); ++h)
-                Number(sheet, 1 + static_cast<int>(h), col, q[h]);
+                book_.Number(sheet, 1 + static_cast<int>(h), col, q[h]);
             hours = std::max(hours, static_cast<int>(q.size()));
         }
         for (int h = 1; h <= hours; ++h)
-            Number(sheet, h, 0, h);
+            book_.Number(sheet, h, 0, h);
         Check(worksheet_set_column(sheet, 1, static_cast<lxw_col_t>(drawn.size()), 18, nullptr));
         if (hours < 1 || drawn.empty())
             return;
@@ -139,12 +129,12 @@ private:
 
     void WriteInputs(lxw_worksheet* sheet)
     {
-        Text(sheet, 0, 0, QStringLiteral("Dane obliczeń"), bold_);
-        Text(sheet, 1, 0, DesignFloodProbabilityNote());
+        book_.Text(sheet, 0, 0, QStringLiteral("Dane obliczeń"), bold_);
+        book_.Text(sheet, 1, 0, DesignFloodProbabilityNote());
         const std::vector<QStringList> pairs = DesignFloodDescriptionPairs(result_, description_);
         for (std::size_t i = 0; i < pairs.size(); ++i) {
-            Text(sheet, 3 + static_cast<int>(i), 0, pairs[i][0]);
-            Text(sheet, 3 + static_cast<int>(i), 1, pairs[i][1]);
+            book_.Text(sheet, 3 + static_cast<int>(i), 0, pairs[i][0]);
+            book_.Text(sheet, 3 + static_cast<int>(i), 1, pairs[i][1]);
         }
         Check(worksheet_set_column(sheet, 0, 0, 28, nullptr));
         Check(worksheet_set_column(sheet, 1, 1, 60, nullptr));

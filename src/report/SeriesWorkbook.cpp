@@ -17,9 +17,7 @@ const lxw_col_t kRepresentativeColumn = 6;
 class SeriesWorkbookWriter {
 public:
     SeriesWorkbookWriter(const model::SeriesResult& result, const QString& path)
-        : result_(result), book_(path, [path](const QString& reason) {
-              return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
-          })
+        : result_(result), book_(path, XlsxWorkbook::FileFailure(path))
     {
     }
 
@@ -41,14 +39,6 @@ public:
 
 private:
     void Check(lxw_error error) const { book_.Check(error); }
-    void Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format = nullptr)
-    {
-        Check(worksheet_write_string(sheet, row, col, text.toUtf8().constData(), format));
-    }
-    void Number(lxw_worksheet* sheet, int row, int col, double value, lxw_format* format = nullptr)
-    {
-        Check(worksheet_write_number(sheet, row, col, value, format));
-    }
     lxw_format* NumberFormat(const char* pattern)
     {
         lxw_format* format = book_.NewFormat();
@@ -58,20 +48,20 @@ private:
 
     void WriteBand(lxw_worksheet* sheet)
     {
-        Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
+        book_.Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
         for (int l = 0; l < 5; ++l)
-            Text(sheet, 0, l + 1, SeriesLevelHeader(l), bold_);
+            book_.Text(sheet, 0, l + 1, SeriesLevelHeader(l), bold_);
         // The representative realisation in the column after the band's.
         const bool representative = result_.representative >= 0;
         if (representative)
-            Text(sheet, 0, kRepresentativeColumn, SeriesRepresentativeHeader(result_), bold_);
+            book_.Text(sheet, 0, kRepresentativeColumn, SeriesRepresentativeHeader(result_), bold_);
         for (int h = 1; h <= result_.bandHours; ++h) {
-            Number(sheet, h, 0, h);
+            book_.Number(sheet, h, 0, h);
             for (int l = 0; l < 5; ++l)
-                Number(sheet, h, l + 1, static_cast<float>(result_.band[static_cast<std::size_t>(h - 1)][l]),
-                       discharge_);
+                book_.Number(sheet, h, l + 1, static_cast<float>(result_.band[static_cast<std::size_t>(h - 1)][l]),
+                             discharge_);
             if (representative)
-                Number(sheet, h, kRepresentativeColumn, SeriesRepresentativeAt(result_, h), discharge_);
+                book_.Number(sheet, h, kRepresentativeColumn, SeriesRepresentativeAt(result_, h), discharge_);
         }
         Check(worksheet_set_column(sheet, 1, 5, 14, nullptr));
         if (representative)
@@ -132,18 +122,18 @@ private:
                                     SeriesPeakHourHeader(), QStringLiteral("Objętość odpływu [m³]"),
                                     QStringLiteral("Wynik")};
         for (int c = 0; c < 5; ++c)
-            Text(sheet, 0, c, headers[c], bold_);
+            book_.Text(sheet, 0, c, headers[c], bold_);
         for (std::size_t i = 0; i < result_.realisations.size(); ++i) {
             const model::RealisationSummary& r = result_.realisations[i];
             const int row = static_cast<int>(i) + 1;
-            Number(sheet, row, 0, static_cast<double>(i + 1));
+            book_.Number(sheet, row, 0, static_cast<double>(i + 1));
             if (r.ok) {
-                Number(sheet, row, 1, r.peak, discharge_);
-                Number(sheet, row, 2, r.peakHour);
-                Number(sheet, row, 3, r.volume);
-                Text(sheet, row, 4, QStringLiteral("policzona"));
+                book_.Number(sheet, row, 1, r.peak, discharge_);
+                book_.Number(sheet, row, 2, r.peakHour);
+                book_.Number(sheet, row, 3, r.volume);
+                book_.Text(sheet, row, 4, QStringLiteral("policzona"));
             } else {
-                Text(sheet, row, 4, QStringLiteral("nieudana"));
+                book_.Text(sheet, row, 4, QStringLiteral("nieudana"));
             }
         }
         Check(worksheet_set_column(sheet, 0, 4, 26, nullptr));
@@ -151,13 +141,13 @@ private:
 
     void WriteSummary(lxw_worksheet* sheet)
     {
-        Text(sheet, 0, 0, QStringLiteral("Seria realizacji - rozrzut realizacji modelu"), bold_);
-        Text(sheet, 1, 0, QStringLiteral("Ziarno"));
-        Text(sheet, 1, 1, QString::number(result_.seed));
-        Text(sheet, 2, 0, QStringLiteral("Realizacje policzone"));
-        Number(sheet, 2, 1, result_.succeeded);
-        Text(sheet, 3, 0, QStringLiteral("Realizacje nieudane"));
-        Number(sheet, 3, 1, result_.failed);
+        book_.Text(sheet, 0, 0, QStringLiteral("Seria realizacji - rozrzut realizacji modelu"), bold_);
+        book_.Text(sheet, 1, 0, QStringLiteral("Ziarno"));
+        book_.Text(sheet, 1, 1, QString::number(result_.seed));
+        book_.Text(sheet, 2, 0, QStringLiteral("Realizacje policzone"));
+        book_.Number(sheet, 2, 1, result_.succeeded);
+        book_.Text(sheet, 3, 0, QStringLiteral("Realizacje nieudane"));
+        book_.Number(sheet, 3, 1, result_.failed);
 
         const QString columns[10] = {QString(),
                                      QStringLiteral("min"),
@@ -170,7 +160,7 @@ private:
                                      QStringLiteral("średnia"),
                                      QStringLiteral("liczba realizacji")};
         for (int c = 0; c < 10; ++c)
-            Text(sheet, 5, c, columns[c], bold_);
+            book_.Text(sheet, 5, c, columns[c], bold_);
         const struct {
             QString name;
             const model::Spread& spread;
@@ -179,20 +169,20 @@ private:
                      {QStringLiteral("Objętość odpływu [m³]"), result_.volume}};
         for (int r = 0; r < 3; ++r) {
             const model::Spread& s = rows[r].spread;
-            Text(sheet, 6 + r, 0, rows[r].name);
+            book_.Text(sheet, 6 + r, 0, rows[r].name);
             if (s.count == 0)
                 continue;
-            Number(sheet, 6 + r, 1, s.min);
+            book_.Number(sheet, 6 + r, 1, s.min);
             for (int l = 0; l < 5; ++l)
-                Number(sheet, 6 + r, 2 + l, s.percentiles[static_cast<std::size_t>(l)]);
-            Number(sheet, 6 + r, 7, s.max);
-            Number(sheet, 6 + r, 8, s.mean);
-            Number(sheet, 6 + r, 9, s.count);
+                book_.Number(sheet, 6 + r, 2 + l, s.percentiles[static_cast<std::size_t>(l)]);
+            book_.Number(sheet, 6 + r, 7, s.max);
+            book_.Number(sheet, 6 + r, 8, s.mean);
+            book_.Number(sheet, 6 + r, 9, s.count);
         }
         if (result_.representative >= 0) {
-            Text(sheet, 10, 0, QStringLiteral("Realizacja reprezentatywna"));
-            Number(sheet, 10, 1, result_.representative + 1);
-            Text(sheet, 10, 2, QStringLiteral("szczyt najbliższy medianie szczytów"));
+            book_.Text(sheet, 10, 0, QStringLiteral("Realizacja reprezentatywna"));
+            book_.Number(sheet, 10, 1, result_.representative + 1);
+            book_.Text(sheet, 10, 2, QStringLiteral("szczyt najbliższy medianie szczytów"));
         }
         Check(worksheet_set_column(sheet, 0, 0, 30, nullptr));
         Check(worksheet_set_column(sheet, 1, 9, 12, nullptr));

@@ -16,9 +16,7 @@ constexpr std::size_t kHigh = model::kHighestSeriesLevel;
 class VariantsWorkbookWriter {
 public:
     VariantsWorkbookWriter(const VariantsComparison& c, const QString& path)
-        : c_(c), book_(path, [path](const QString& reason) {
-              return QStringLiteral("Nie można zapisać pliku %1: %2").arg(path, reason);
-          })
+        : c_(c), book_(path, XlsxWorkbook::FileFailure(path))
     {
     }
 
@@ -39,25 +37,21 @@ public:
 
 private:
     void Check(lxw_error error) const { book_.Check(error); }
-    void Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format = nullptr)
-    {
-        Check(worksheet_write_string(sheet, row, col, text.toUtf8().constData(), format));
-    }
 
     void WriteTable(lxw_worksheet* sheet, const QStringList& header, std::size_t firstVariant,
                     std::vector<std::optional<double>> (*rowOf)(const VariantsComparison&, std::size_t))
     {
         for (int col = 0; col < header.size(); ++col)
-            Text(sheet, 0, col, header[col], bold_);
+            book_.Text(sheet, 0, col, header[col], bold_);
         int row = 1;
         for (std::size_t k = firstVariant; k < c_.names.size(); ++k, ++row) {
-            Text(sheet, row, 0, c_.names[k]);
+            book_.Text(sheet, row, 0, c_.names[k]);
             const auto values = rowOf(c_, k);
             for (std::size_t i = 0; i < values.size(); ++i)
                 if (values[i])
                     Check(worksheet_write_number(sheet, row, static_cast<lxw_col_t>(i + 1), *values[i], nullptr));
         }
-        Text(sheet, row + 1, 0, VariantsNote(c_));
+        book_.Text(sheet, row + 1, 0, VariantsNote(c_));
         Check(worksheet_set_column(sheet, 0, 0, 24, nullptr));
         Check(worksheet_set_column(sheet, 1, static_cast<lxw_col_t>(header.size() - 1), 16, nullptr));
     }
@@ -69,13 +63,13 @@ private:
         int hours = 0;
         for (const model::SeriesResult& r : c_.results)
             hours = std::max(hours, r.bandHours);
-        Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
+        book_.Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
         const std::size_t levels[3] = {kLow, kMedian, kHigh};
         const QString levelNames[3] = {QStringLiteral("5 %"), QStringLiteral("mediana"), QStringLiteral("95 %")};
         for (std::size_t k = 0; k < c_.results.size(); ++k)
             for (int l = 0; l < 3; ++l)
-                Text(sheet, 0, static_cast<int>(1 + 3 * k + l),
-                     QStringLiteral("%1: %2 [m³/s]").arg(c_.names[k], levelNames[l]), bold_);
+                book_.Text(sheet, 0, static_cast<int>(1 + 3 * k + l),
+                           QStringLiteral("%1: %2 [m³/s]").arg(c_.names[k], levelNames[l]), bold_);
         for (int h = 1; h <= hours; ++h) {
             Check(worksheet_write_number(sheet, h, 0, h, nullptr));
             for (std::size_t k = 0; k < c_.results.size(); ++k) {

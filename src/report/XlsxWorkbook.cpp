@@ -37,6 +37,22 @@ void XlsxWorkbook::Fail(const QString& reason) const
     throw Error(failureText_(reason));
 }
 
+void XlsxWorkbook::Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format) const
+{
+    Check(worksheet_write_string(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
+                                 text.toUtf8().constData(), format));
+}
+
+void XlsxWorkbook::Number(lxw_worksheet* sheet, int row, int col, double value, lxw_format* format) const
+{
+    Check(worksheet_write_number(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col), value, format));
+}
+
+XlsxWorkbook::FailureText XlsxWorkbook::FileFailure(const QString& file)
+{
+    return [file](const QString& reason) { return QStringLiteral("Nie można zapisać pliku %1: %2").arg(file, reason); };
+}
+
 void XlsxWorkbook::Check(lxw_error error) const
 {
     if (error == LXW_NO_ERROR)

@@ -38,6 +38,13 @@ public:
     // working file can't be made, else "błąd zapisu skoroszytu (<detail>)".
     void Check(lxw_error error) const;
 
+    // A cell's text or number, failing as Check does.
+    void Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format = nullptr) const;
+    void Number(lxw_worksheet* sheet, int row, int col, double value, lxw_format* format = nullptr) const;
+
+    // The failure text of the exports: "Nie można zapisać pliku <file>: <reason>".
+    static FailureText FileFailure(const QString& file);
+
     // Writes the file and frees the workbook, failing as Check does.
     void Close();
 

@@ -148,26 +148,31 @@ int HourHolding(double share, int hours)
     return std::clamp(static_cast<int>(std::floor(share * hours + kUnitTolerance)), 0, hours - 1);
 }
 
+// The increments sorted from the largest: the Euler type I storm, whose depth from its start
+// to the end of hour t is the curve's depth of t wherever the curve's increments fall with t.
+std::vector<double> DescendingIncrements(const DesignStormInputs& design)
+{
+    std::vector<double> steps = Increments(design);
+    std::stable_sort(steps.begin(), steps.end(), std::greater<double>());
+    return steps;
+}
+
 std::vector<double> EulerII(const DesignStormInputs& design)
 {
-    const std::vector<double> steps = Increments(design);
+    const std::vector<double> steps = DescendingIncrements(design);
     const int n = design.hours;
-    const int before = HourHolding(0.3, n);
-    std::vector<double> depths;
-    depths.reserve(steps.size());
-    // Rising to the peak: the last increments, the smallest first.
-    for (int k = n - 1; k >= n - before; --k)
-        depths.push_back(steps[static_cast<std::size_t>(k)]);
-    // From the peak on: the increments in their order.
-    for (int k = 0; k < n - before; ++k)
-        depths.push_back(steps[static_cast<std::size_t>(k)]);
+    const int peak = HourHolding(0.3, n);
+    std::vector<double> depths(steps.size());
+    // Up to the peak the Euler type I hours in reverse: the peak + 1 largest increments
+    // rising to the largest; after it the rest falling, as in Euler type I.
+    for (int i = 0; i < n; ++i)
+        depths[static_cast<std::size_t>(i)] = steps[static_cast<std::size_t>(i <= peak ? peak - i : i)];
     return depths;
 }
 
 std::vector<double> AlternatingBlock(const DesignStormInputs& design)
 {
-    std::vector<double> steps = Increments(design);
-    std::stable_sort(steps.begin(), steps.end(), std::greater<double>());
+    const std::vector<double> steps = DescendingIncrements(design);
     const int n = design.hours;
     const int peak = HourHolding(design.peakShare, n);
     std::vector<double> depths(steps.size());

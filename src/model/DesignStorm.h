@@ -6,8 +6,11 @@
 //   - DVWK: the first 30 % of the duration brings 20 % of the depth, the next 20 % brings
 //     50 %, the last 50 % brings 30 %, evenly within each part;
 //   - Euler type II: the hourly increments of the depth-duration curve, P(k) - P(k - 1),
-//     the largest in the hour that holds 0.3 of the duration, the following increments after
-//     it in their order, the last ones before it in reverse order (rising towards the peak);
+//     sorted from the largest (Euler type I); the hours up to the peak, the hour that holds
+//     0.3 of the duration, take the largest of them rising to the largest in the peak hour,
+//     the hours after it the rest falling. From the end of the peak hour on, the depth fallen
+//     since the start is the curve's depth of that duration (where the increments fall with
+//     the duration, as they do on a curve of falling intensity);
 //   - alternating block: the same increments sorted from the largest, the largest in the
 //     hour that holds the chosen share of the duration, the others alternately after and
 //     before it;

@@ -220,6 +220,9 @@ DesignStormWindow::DesignStormWindow(TFormatkaOkno& owner)
     source_->setObjectName(QStringLiteral("OpadProjektowyZrodlo"));
     source_->addItem(QStringLiteral("Wysokość opadu P"));
     source_->addItem(QStringLiteral("Tabela wysokość - czas trwania"));
+    // The table first: the shape offered first, Euler type II, is built from it (one depth
+    // alone makes no Euler storm).
+    source_->setCurrentIndex(1);
     depth_->setObjectName(QStringLiteral("OpadProjektowyP"));
     depthTable_->setObjectName(QStringLiteral("OpadProjektowyTabela"));
     depthTable_->setToolTip(

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <numeric>
@@ -51,21 +52,33 @@ TEST(DesignStorm, ShapesWorkedByHand)
     ExpectDepths(DesignStormHyetograph(Storm(StormShape::Dvwk, 10, 60)), {4, 4, 4, 15, 15, 3.6, 3.6, 3.6, 3.6, 3.6},
                  "DVWK 10 h");
 
-    // Euler type II, 6 h: 0.3 x 6 h = 1.8 h lies in hour 2, so one hour rises to the peak with
-    // the last increment (4); from the peak the increments in order 20, 10, 6, 4, 4.
+    // Euler type II, 6 h: 0.3 x 6 h = 1.8 h lies in hour 2, so hours 1 and 2 hold the two
+    // largest increments rising (10, 20), hours 3..6 the rest falling (6, 4, 4, 4).
     DesignStormInputs euler = Storm(StormShape::EulerII, 6, 0);
     euler.depthDuration = SixHourTable();
-    ExpectDepths(DesignStormHyetograph(euler), {4, 20, 10, 6, 4, 4}, "Euler II");
+    ExpectDepths(DesignStormHyetograph(euler), {10, 20, 6, 4, 4, 4}, "Euler II");
     EXPECT_DOUBLE_EQ(DesignStormTotal(euler), 48);
     // 10 h with increments 10, 9, ..., 1: the peak in hour 4 (0.3 x 10 h = 3 h, its start),
-    // three hours before it with 1, 2, 3.
-    std::vector<DepthDuration> rising;
+    // hours 1..4 with 7, 8, 9, 10, then 6 down to 1.
+    std::vector<DepthDuration> falling;
     double cumulative = 0;
     for (int h = 1; h <= 10; ++h)
-        rising.push_back({static_cast<double>(h), cumulative += 11 - h});
+        falling.push_back({static_cast<double>(h), cumulative += 11 - h});
     DesignStormInputs euler10 = Storm(StormShape::EulerII, 10, 0);
-    euler10.depthDuration = DepthDurationCurve(rising);
-    ExpectDepths(DesignStormHyetograph(euler10), {1, 2, 3, 10, 9, 8, 7, 6, 5, 4}, "Euler II 10 h");
+    euler10.depthDuration = DepthDurationCurve(falling);
+    ExpectDepths(DesignStormHyetograph(euler10), {7, 8, 9, 10, 6, 5, 4, 3, 2, 1}, "Euler II 10 h");
+    // Increments that do not fall with the duration (5, 10, 5, 8, 2, 1) are sorted first:
+    // 10, 8, 5, 5, 2, 1, the two largest rising to the peak in hour 2.
+    euler.depthDuration = DepthDurationCurve({{1, 5}, {2, 15}, {3, 20}, {4, 28}, {5, 30}, {6, 31}});
+    ExpectDepths(DesignStormHyetograph(euler), {8, 10, 5, 5, 2, 1}, "Euler II, unsorted increments");
+    // Storms too short to rise: 1 to 3 h have the peak in hour 1 (0.3, 0.6, 0.9 h), 4 h in
+    // hour 2 (1.2 h).
+    euler.depthDuration = SixHourTable();
+    const std::vector<std::vector<double>> short_storms = {{20}, {20, 10}, {20, 10, 6}, {10, 20, 6, 4}};
+    for (int hours = 1; hours <= 4; ++hours) {
+        euler.hours = hours;
+        ExpectDepths(DesignStormHyetograph(euler), short_storms[std::size_t(hours - 1)], "Euler II, short");
+    }
 
     // Alternating block, 6 h, the peak at 50 %: hour 4 (0-based 3) holds 3 h; the others
     // sorted 10, 6, 4, 4, 4 go before (3 hours free against 2), after, before, after, before.
@@ -106,6 +119,55 @@ TEST(DesignStorm, EveryShapeAddsUpToItsTotal)
                 EXPECT_GE(v, 0);
         }
     }
+}
+
+// 24 h on P(t) = 10 sqrt(t) (the table's two rows lie on it, so the interpolation is that
+// curve exactly): 0.3 x 24 h = 7.2 h lies in hour 8, so hour j <= 8 holds the increment of
+// hour 9 - j, P(9 - j) - P(8 - j), and hour j > 8 the increment of hour j.
+TEST(DesignStorm, EulerTwentyFourHoursWorkedByHand)
+{
+    DesignStormInputs s = Storm(StormShape::EulerII, 24, 0);
+    s.depthDuration = DepthDurationCurve({{1, 10}, {25, 50}});
+    const auto P = [](double t) { return 10 * std::sqrt(t); };
+    std::vector<double> expected;
+    for (int j = 1; j <= 24; ++j)
+        expected.push_back(j <= 8 ? P(9 - j) - P(8 - j) : P(j) - P(j - 1));
+    ExpectDepths(DesignStormHyetograph(s), expected, "Euler II 24 h");
+}
+
+// What an Euler type II storm must satisfy on a curve of falling intensity, whatever the
+// duration: from the end of the peak hour p on, the depth from the start to the end of hour t
+// is P(t); no window of k hours that holds the peak holds more than P(k); and the peak hour
+// holds the largest hour of the storm.
+TEST(DesignStorm, EulerHoldsTheCurveFromThePeakOn)
+{
+    // Exponents of the power law between rows that do not rise from row to row (0.585, 0.369,
+    // 0.319, 0.278; 0.5), so the hourly increments fall with the duration.
+    const std::vector<std::vector<DepthDuration>> tables = {{{1, 20}, {2, 30}, {6, 45}, {24, 70}, {72, 95}},
+                                                            {{1, 10}, {100, 100}}};
+    for (const std::vector<DepthDuration>& table : tables)
+        for (int hours : {1, 2, 3, 4, 5, 6, 7, 10, 13, 24, 48, 72}) {
+            SCOPED_TRACE(::testing::Message() << "table from " << table.front().depth << " mm, " << hours << " h");
+            DesignStormInputs s = Storm(StormShape::EulerII, hours, 0);
+            s.depthDuration = DepthDurationCurve(table);
+            const auto P = [&](int t) { return t == 0 ? 0.0 : s.depthDuration.DepthAt(t); };
+            for (int t = 2; t <= hours; ++t)
+                ASSERT_LE(P(t) - P(t - 1), P(t - 1) - P(t - 2) + 1e-12) << "increments not falling at hour " << t;
+            const std::vector<double> d = DesignStormHyetograph(s);
+            ASSERT_EQ(static_cast<int>(d.size()), hours);
+            const int p = static_cast<int>(std::floor(0.3 * hours)) + 1;  // 1-based
+            EXPECT_EQ(std::max_element(d.begin(), d.end()) - d.begin(), p - 1);
+            std::vector<double> fallen(d.size() + 1, 0.0);
+            for (int t = 1; t <= hours; ++t)
+                fallen[std::size_t(t)] = fallen[std::size_t(t - 1)] + d[std::size_t(t - 1)];
+            for (int t = p; t <= hours; ++t)
+                EXPECT_NEAR(fallen[std::size_t(t)], P(t), 1e-9) << "hour " << t;
+            for (int k = 1; k <= hours; ++k)
+                for (int first = std::max(1, p - k + 1); first <= p && first + k - 1 <= hours; ++first)
+                    EXPECT_LE(fallen[std::size_t(first + k - 1)] - fallen[std::size_t(first - 1)],
+                              P(k) + 1e-9)
+                        << k << " hours from hour " << first;
+        }
 }
 
 TEST(DesignStorm, DepthDurationInterpolationIsAPowerLawBetweenRows)

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -105,9 +106,40 @@ TEST_F(DesignStormWindowTest, PreviewShowsTheHoursAndChangesNothing)
     ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
     // Hours 4 and 5 from the power law between 3 h (36 mm) and 6 h (48 mm):
     // P(4) = 36 (4/3)^b = 40.566, P(5) = 44.502 with b = ln(48/36)/ln 2; increments
-    // 20, 10, 6, 4.566, 3.936, 3.498, Euler II: 3.498 before the peak, then in order.
-    EXPECT_EQ(PreviewTexts(w), (QStringList{"3,5", "20,0", "10,0", "6,0", "4,6", "3,9"}));
+    // 20, 10, 6, 4.566, 3.936, 3.498, Euler II: the two largest rising to the peak in hour 2,
+    // then the rest falling; the two missing tenths to 3.498 and 4.566.
+    EXPECT_EQ(PreviewTexts(w), (QStringList{"10,0", "20,0", "6,0", "4,6", "3,9", "3,5"}));
     EXPECT_EQ(w->SumLabel()->text(), QStringLiteral("Suma: 48,0 mm w 6 h"));
+}
+
+// The window opens on a pair that makes a storm: Euler type II from a depth-duration table,
+// so a pasted table previews as it is, and an empty one is named as what is missing.
+TEST_F(DesignStormWindowTest, OpensOnATableForTheEulerShape)
+{
+    DesignStormWindow* w = Open();
+    EXPECT_EQ(w->Shape()->Shape(), model::StormShape::EulerII);
+    EXPECT_EQ(w->SourceBox()->currentText(), QStringLiteral("Tabela wysokość - czas trwania"));
+    EXPECT_TRUE(w->DepthDurationTable()->isEnabled());
+    EXPECT_FALSE(w->DepthEdit()->isEnabled());
+    EXPECT_EQ(w->DurationBox()->value(), 24);
+
+    QTest::mouseClick(w->PreviewButton(), Qt::LeftButton);
+    EXPECT_EQ(messages.Errors(), QStringList{"Tabela wysokości opadu dla czasów trwania jest pusta."});
+
+    // The depths of one probability for 1..24 h pasted, nothing else touched. Hour by hour
+    // (power law between the rows): 36, 7, 5, 3.549, 2.932, 2.519, 2.474, 2.230, 2.036, ...,
+    // 0.936; the peak in hour 8 (0.3 x 24 h = 7.2 h), the 2nd..8th largest rising to it.
+    messages.Clear();
+    w->DepthDurationTable()->setCurrentCell(0, 0);
+    QGuiApplication::clipboard()->setText(QStringLiteral("1\t36\n2\t43\n3\t48\n6\t57\n12\t69\n24\t83\n"));
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+    QApplication::sendEvent(w->DepthDurationTable(), &paste);
+    QTest::mouseClick(w->PreviewButton(), Qt::LeftButton);
+    ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+    EXPECT_EQ(PreviewTexts(w).join(u' '),
+              QStringLiteral("2,2 2,5 2,5 2,9 3,6 5,0 7,0 36,0 2,0 1,9 1,8 1,6 1,5 1,4 1,3 1,3 1,2 1,2 1,1 1,1 "
+                             "1,0 1,0 1,0 0,9"));
+    EXPECT_EQ(w->SumLabel()->text(), QStringLiteral("Suma: 83,0 mm w 24 h"));
 }
 
 TEST_F(DesignStormWindowTest, InsertWritesTheHoursAsAPasteAndRefreshesOnce)

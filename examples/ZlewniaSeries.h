@@ -4,6 +4,7 @@
 #include "ZlewniaCase.h"
 #include "files/ProjectInputs.h"
 #include "model/ComputationInputs.h"
+#include "text/NumText.h"
 
 namespace moravel::examples {
 
@@ -26,6 +27,36 @@ inline model::ComputationInputs ZlewniaSeriesInputs()
 {
     return files::ComputationInputsOfRecords(ZlewniaRainfall(), ZlewniaLandUse(), ZlewniaParameters(), QLatin1Char(','),
                                              [] {});
+}
+
+// The example's land use with `share` of the catchment's area sealed: moved from its largest
+// land-use cell to roofs and paved parking (CN 98) of the same soil group.
+inline files::ScsRecord ZlewniaSealedLandUse(double share)
+{
+    const QChar comma = QLatin1Char(',');
+    files::ScsRecord scs = ZlewniaLandUse();
+    double total = 0, largest = 0;
+    int row = 0, group = 0;
+    for (int r = 0; r < files::ScsRecord::kRows; ++r)
+        for (int g = 0; g < files::ScsRecord::kGroups; ++g) {
+            const double area = text::StrToFloatDef(scs.areas[r][g], 0, comma);
+            total += area;
+            if (area > largest) {
+                largest = area;
+                row = r;
+                group = g;
+            }
+        }
+    constexpr int kPaved = 16;
+    scs.areas[row][group] = text::FormatUpToDecimals(largest - share * total, 2, comma);
+    scs.areas[kPaved][group] = text::FormatUpToDecimals(share * total, 2, comma);
+    return scs;
+}
+
+inline model::ComputationInputs ZlewniaSealedInputs(double share)
+{
+    return files::ComputationInputsOfRecords(ZlewniaRainfall(), ZlewniaSealedLandUse(share), ZlewniaParameters(),
+                                             QLatin1Char(','), [] {});
 }
 
 // The example's catchment under inputs on which some realisations fail: a curve number above

@@ -116,29 +116,11 @@ TEST(Variants, IdenticalVariantsDifferByNothing)
 // of the width it has with independent draws.
 TEST(Variants, CommonRandomNumbersNarrowTheDifferenceOfASealedCatchment)
 {
-    const QChar comma = QLatin1Char(',');
     const ComputationInputs before = examples::ZlewniaSeriesInputs();
-    files::ScsRecord scs = examples::ZlewniaLandUse();
-    double total = 0, largest = 0;
-    int row = 0, group = 0;
-    for (int r = 0; r < files::ScsRecord::kRows; ++r)
-        for (int g = 0; g < files::ScsRecord::kGroups; ++g) {
-            const double area = text::StrToFloatDef(scs.areas[r][g], 0, comma);
-            total += area;
-            if (area > largest) {
-                largest = area;
-                row = r;
-                group = g;
-            }
-        }
-    constexpr int kPaved = 16;
-    ASSERT_GT(total, 0);
-    ASSERT_NE(row, kPaved);
-    ASSERT_EQ(scs.areas[kPaved][group], QString());
-    scs.areas[row][group] = text::FormatUpToDecimals(largest - 0.05 * total, 2, comma);
-    scs.areas[kPaved][group] = text::FormatUpToDecimals(0.05 * total, 2, comma);
-    const ComputationInputs sealed = files::ComputationInputsOfRecords(examples::ZlewniaRainfall(), scs,
-                                                                       examples::ZlewniaParameters(), comma, [] {});
+    const files::ScsRecord scs = examples::ZlewniaSealedLandUse(0.05);
+    // Moved into the paved class, which the example leaves empty.
+    ASSERT_TRUE(scs.areas[16] != examples::ZlewniaLandUse().areas[16]);
+    const ComputationInputs sealed = examples::ZlewniaSealedInputs(0.05);
     ASSERT_GT(sealed.curveNumber, before.curveNumber);
 
     const SeriesResult a = RunSeries(before, 1000, 2026, 2);

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "ZlewniaSeries.h"
 #include "files/DataFiles.h"
 #include "text/NumText.h"
 #include "window/Formatka.h"
@@ -32,32 +33,16 @@ int main(int argc, char** argv)
 
     // The sealed variant: its own SCS file and project beside the example's other files.
     QTemporaryDir dir;
-    const QString examples = QStringLiteral(MORAVEL_EXAMPLES_DIR);
-    files::ScsRecord scs = files::ReadScsFile(examples + QStringLiteral("/zlewnia.kws"));
-    double total = 0, largest = 0;
-    int row = 0, group = 0;
-    for (int r = 0; r < files::ScsRecord::kRows; ++r)
-        for (int g = 0; g < files::ScsRecord::kGroups; ++g) {
-            const double a = text::StrToFloatDef(scs.areas[r][g], 0, comma);
-            total += a;
-            if (a > largest) {
-                largest = a;
-                row = r;
-                group = g;
-            }
-        }
-    constexpr int kPaved = 16;
-    scs.areas[row][group] = text::FormatUpToDecimals(largest - 0.05 * total, 2, comma);
-    scs.areas[kPaved][group] = text::FormatUpToDecimals(0.05 * total, 2, comma);
-    files::WriteScsFile(dir.filePath(QStringLiteral("uszczelniona.kws")), scs);
+    const QString examplesDir = QStringLiteral(MORAVEL_EXAMPLES_DIR);
+    files::WriteScsFile(dir.filePath(QStringLiteral("uszczelniona.kws")), examples::ZlewniaSealedLandUse(0.05));
     files::WriteProjectFile(
         dir.filePath(QStringLiteral("uszczelnienie 5%.kpr")),
-        {examples + QStringLiteral("/zlewnia.kwp"), dir.filePath(QStringLiteral("uszczelniona.kws")),
-         examples + QStringLiteral("/zlewnia.kwx")});
+        {examplesDir + QStringLiteral("/zlewnia.kwp"), dir.filePath(QStringLiteral("uszczelniona.kws")),
+         examplesDir + QStringLiteral("/zlewnia.kwx")});
 
     window::RecordingMessages messages;
     window::QueueFileDialogs dialogs;
-    dialogs.answers.push_back(examples + QStringLiteral("/zlewnia.kpr"));
+    dialogs.answers.push_back(examplesDir + QStringLiteral("/zlewnia.kpr"));
     dialogs.answers.push_back(dir.filePath(QStringLiteral("uszczelnienie 5%.kpr")));
     TFormatkaOkno::Options options;
     options.messages = &messages;

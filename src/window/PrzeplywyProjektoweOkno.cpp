@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegend>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
@@ -162,6 +163,8 @@ DesignFloodWindow::DesignFloodWindow(TFormatkaOkno& owner)
     legendFont.setPixelSize(11);
     hydrographChart_->chart()->legend()->setFont(legendFont);
     probabilityChart_->chart()->setTitle(QStringLiteral("Przepływ maksymalny a prawdopodobieństwo"));
+    // The legend draws each line's own stroke, so that 5 % and 95 % differ there as on the plot.
+    probabilityChart_->chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
 
     LayOut();
     const auto guarded = [this](void (DesignFloodWindow::*handler)()) {

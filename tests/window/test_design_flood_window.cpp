@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLegend>
 #include <QLineSeries>
 #include <QProcess>
 #include <QProgressBar>
@@ -183,6 +184,7 @@ TEST_F(DesignFloodWindowTest, TableMatchesTheSeriesOfEachStormAndLeavesTheMainWi
     EXPECT_NE(low->pen().color(), high->pen().color());
     EXPECT_NE(low->pen().style(), high->pen().style());
     EXPECT_NE(low->pen().style(), median->pen().style());
+    EXPECT_EQ(plot->legend()->markerShape(), QLegend::MarkerShapeFromSeries);
     EXPECT_DOUBLE_EQ(high->points()[1].y(), r.rows[1].peak.percentiles[4]);
     auto* axis = qobject_cast<QCategoryAxis*>(plot->axes(Qt::Horizontal).front());
     ASSERT_NE(axis, nullptr);

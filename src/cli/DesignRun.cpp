@@ -284,6 +284,7 @@ int RunDesign(const Arguments& a)
     }
 
     std::vector<model::DesignDepths> rows;
+    std::vector<int> lines;  // the file's lines of the rows, which name them
     for (std::size_t r = 0; r < file.rows.size(); ++r) {
         const DepthLine& line = file.rows[r];
         if (line.depths.size() > qsizetype(tableHours.size()))
@@ -295,6 +296,8 @@ int RunDesign(const Arguments& a)
             rows.push_back(model::DesignDepthsOfTexts(int(r) + 1, line.probability,
                                                       std::vector<QString>(line.depths.begin(), line.depths.end()),
                                                       tableHours, kFileDecimal));
+            lines.push_back(line.line);
+            model::CheckDesignDepthsAcross(rows, lines, tableHours, kFileDecimal);
         } catch (const Error& e) {
             Refuse(path, line.line, e.text());
         }
@@ -324,6 +327,11 @@ int RunDesign(const Arguments& a)
     description.shape = report::DesignFloodShapeText(shape.shape, peakIndex);
     description.source = report::DesignFloodSourceText(file.durations->text);
     description.criticalDuration = critical;
+    description.tableHours = tableHours;
+    description.depths = rows;
+    description.duration = duration;
+    if (shape.shape == model::StormShape::UserCurve)
+        description.curve = shape.userCurve.Points();
 
     const std::uint64_t seed = SeedOf(a);
     const int count = a.count ? static_cast<int>(*a.count) : model::kDefaultSeriesCount;  // as the window

@@ -1,9 +1,11 @@
 #include "model/DesignFlood.h"
 
+#include "model/HydrographFigures.h"
 #include "model/OpadEfektywnyObliczenia.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace moravel::model {
 
@@ -46,6 +48,39 @@ std::vector<int> CriticalRows(const DesignFloodResult& result)
     return critical;
 }
 
+TableEdge CriticalTableEdge(const DesignFloodResult& result, int row)
+{
+    const DesignFloodRow& r = result.rows[static_cast<std::size_t>(row)];
+    bool longer = false, shorter = false;
+    for (const DesignFloodRow& other : result.rows) {
+        if (other.probability != r.probability)
+            continue;
+        longer = longer || other.hours > r.hours;
+        shorter = shorter || other.hours < r.hours;
+    }
+    if (longer && shorter)
+        return TableEdge::Inside;
+    if (longer)
+        return TableEdge::Shortest;
+    return shorter ? TableEdge::Longest : TableEdge::Only;
+}
+
+std::vector<int> RowsNotDistinctFrom(const DesignFloodResult& result, int row)
+{
+    std::vector<int> rows;
+    const DesignFloodRow& r = result.rows[static_cast<std::size_t>(row)];
+    if (!r.peakInterval)
+        return rows;
+    for (std::size_t i = 0; i < result.rows.size(); ++i) {
+        const DesignFloodRow& other = result.rows[i];
+        if (static_cast<int>(i) == row || other.probability != r.probability || !other.peakInterval)
+            continue;
+        if (other.peakInterval->low <= r.peakInterval->high && r.peakInterval->low <= other.peakInterval->high)
+            rows.push_back(static_cast<int>(i));
+    }
+    return rows;
+}
+
 double GumbelReducedVariate(double exceedance)
 {
     return -std::log(-std::log(1.0 - exceedance));
@@ -69,11 +104,14 @@ DesignFloodRow DesignFloodRowOf(const DesignFloodCase& c, const SeriesResult& se
     const ComputationInputs& in = c.inputs;
     const int hours = std::max(in.parameters.HourCount, 0);
     std::vector<float> effective(static_cast<std::size_t>(hours));
-    std::vector<double> totals;
+    row.rainfall.assign(in.rainfall.begin(), in.rainfall.begin() + std::min<std::size_t>(in.rainfall.size(), hours));
+    std::vector<double> totals, peaks;
     totals.reserve(static_cast<std::size_t>(series.succeeded));
+    peaks.reserve(static_cast<std::size_t>(series.succeeded));
     for (std::size_t i = 0; i < series.realisations.size(); ++i) {
         if (!series.realisations[i].ok)
             continue;
+        peaks.push_back(series.realisations[i].peak);
         if (in.directEffectiveRain) {
             effective.assign(in.effectiveRain.begin(), in.effectiveRain.begin() + hours);
         } else {
@@ -86,6 +124,11 @@ DesignFloodRow DesignFloodRowOf(const DesignFloodCase& c, const SeriesResult& se
         totals.push_back(total);
     }
     row.effectiveRain = SpreadOf(std::move(totals));
+    row.peakInterval = MedianConfidenceInterval(std::move(peaks));
+    if (row.succeeded > 0)
+        row.runoffCoefficient = RunoffCoefficient(
+            row.volume.percentiles[kMedianSeriesLevel], in.parameters.Area,
+            std::accumulate(row.rainfall.begin(), row.rainfall.end(), 0.0));
     return row;
 }
 

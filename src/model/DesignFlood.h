@@ -49,6 +49,13 @@ struct DesignFloodRow {
     // when none succeeded, and its discharge at hours 1..size.
     int representative = -1;
     std::vector<float> representativeDischarge;
+    // The storm as the computation used it: the rainfall of hours 1..N at [0..N-1], mm.
+    std::vector<float> rainfall;
+    // The confidence interval of the median peak from the order statistics of the successful
+    // realisations' peaks; none below 6 of them.
+    std::optional<MedianInterval> peakInterval;
+    // The median volume over A * sum of the rainfall; none when either is not positive.
+    std::optional<double> runoffCoefficient;
 };
 
 struct DesignFloodResult {
@@ -67,6 +74,15 @@ ComputationInputs DesignStormComputationInputs(ComputationTexts texts, const std
 // The critical duration: for each probability (in the order first met), the row with the
 // highest median peak among its durations (the first among equals).
 std::vector<int> CriticalRows(const DesignFloodResult& result);
+
+// Where a critical row's duration stands among its probability's durations: the shortest or
+// the longest of them (the peak may then lie beyond the table), both when it is the only one.
+enum class TableEdge { Inside, Shortest, Longest, Only };
+TableEdge CriticalTableEdge(const DesignFloodResult& result, int row);
+
+// The other rows of `row`'s probability whose median peak cannot be told from its median peak:
+// their confidence intervals overlap. Rows without an interval are not counted.
+std::vector<int> RowsNotDistinctFrom(const DesignFloodResult& result, int row);
 
 // The Gumbel reduced variate of an annual exceedance probability p (0 < p < 1):
 // y = -ln(-ln(1 - p)). On a Gumbel probability paper the probabilities are placed at y.

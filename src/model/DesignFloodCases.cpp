@@ -50,6 +50,40 @@ DesignDepths DesignDepthsOfTexts(int row, const QString& probability, const std:
     return result;
 }
 
+void CheckDesignDepthsAcross(const std::vector<DesignDepths>& rows, const std::vector<int>& rowNumbers,
+                             const std::vector<double>& tableHours, QChar decimalSeparator)
+{
+    if (rows.empty())
+        return;
+    const std::size_t last = rows.size() - 1;
+    const DesignDepths& row = rows[last];
+    const auto percent = [decimalSeparator](double p) { return text::FormatUpToDecimals(p, 3, decimalSeparator); };
+    for (std::size_t i = 0; i < last; ++i) {
+        const DesignDepths& other = rows[i];
+        if (other.probability == row.probability)
+            throw Error(QStringLiteral("Prawdopodobieństwo %1 % podane dwa razy: w wierszu %2 i w wierszu %3")
+                            .arg(percent(row.probability))
+                            .arg(rowNumbers[i])
+                            .arg(rowNumbers[last]));
+        // The rarer of the two storms and the more frequent one.
+        const bool rowRarer = row.probability < other.probability;
+        const DesignDepths& rare = rowRarer ? row : other;
+        const DesignDepths& frequent = rowRarer ? other : row;
+        const int rareRow = rowRarer ? rowNumbers[last] : rowNumbers[i];
+        const int frequentRow = rowRarer ? rowNumbers[i] : rowNumbers[last];
+        for (std::size_t c = 0; c < tableHours.size() && c < rare.depths.size() && c < frequent.depths.size(); ++c)
+            if (rare.depths[c] < frequent.depths[c])
+                throw Error(QStringLiteral("Wysokość opadu dla p = %1 % i czasu trwania %2 h (wiersz %3) jest "
+                                           "mniejsza niż dla p = %4 % (wiersz %5): opad o mniejszym "
+                                           "prawdopodobieństwie nie może być niższy")
+                                .arg(percent(rare.probability),
+                                     text::FormatUpToDecimals(tableHours[c], 3, decimalSeparator))
+                                .arg(rareRow)
+                                .arg(percent(frequent.probability))
+                                .arg(frequentRow));
+    }
+}
+
 void RequireDesignFloodCases(const std::vector<DesignFloodCase>& cases)
 {
     if (cases.empty())

@@ -34,6 +34,13 @@ void RequireTotalRainfall(bool effectiveRainTyped);
 DesignDepths DesignDepthsOfTexts(int row, const QString& probability, const std::vector<QString>& depths,
                                  const std::vector<double>& tableHours, QChar decimalSeparator);
 
+// Checks the last of `rows` against those above it; `rowNumbers` name the rows in messages (the
+// window's table rows, a design file's lines). A probability given twice is refused, and so is
+// a depth of a rarer storm (smaller probability) below the depth of a more frequent one for
+// the same duration. Throws moravel::Error naming both rows and the duration.
+void CheckDesignDepthsAcross(const std::vector<DesignDepths>& rows, const std::vector<int>& rowNumbers,
+                             const std::vector<double>& tableHours, QChar decimalSeparator);
+
 // Refuses (moravel::Error) a table without a single probability.
 void RequireDesignFloodCases(const std::vector<DesignFloodCase>& cases);
 

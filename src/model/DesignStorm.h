@@ -75,6 +75,7 @@ public:
     // The depth share fallen by time share x in [0, 1].
     double ShareAt(double x) const;
     bool Empty() const { return points_.empty(); }
+    const std::vector<CumulativePoint>& Points() const { return points_; }
 
 private:
     std::vector<CumulativePoint> points_;  // normalised, from (0, 0) to (1, 1)

@@ -31,4 +31,11 @@ int DrawnHours(const float* ordinates, int length)
     return DrawnHours(length, [ordinates](int hour) { return double(ordinates[hour]); });
 }
 
+std::optional<double> RunoffCoefficient(double volume, double areaKm2, double rainfallMm)
+{
+    if (!(rainfallMm > 0) || !(areaKm2 > 0))
+        return std::nullopt;
+    return volume / (areaKm2 * 1e6 * rainfallMm / 1000);
+}
+
 }  // namespace moravel::model

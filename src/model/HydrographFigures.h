@@ -2,6 +2,7 @@
 // What every window and export reads off a hydrograph: its peak, the hour of the peak, its
 // outflow volume, and the hours worth drawing.
 #include <functional>
+#include <optional>
 
 namespace moravel::model {
 
@@ -19,6 +20,11 @@ struct HydrographFigures {
 
 // The figures of ordinates[1..length].
 HydrographFigures FiguresOf(const float* ordinates, int length);
+
+// The runoff coefficient of a hydrograph: its volume (m3) over the storm's water on the
+// catchment, A * P (km2 -> m2: * 10^6, mm -> m: / 1000). None when the rainfall or the area is
+// not positive.
+std::optional<double> RunoffCoefficient(double volume, double areaKm2, double rainfallMm);
 
 // The hours worth drawing of a discharge q(1..length): the tail of near-zero values is cut
 // so that exactly one of them follows the last hour at or above kNearZeroDischarge; all

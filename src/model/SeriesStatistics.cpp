@@ -83,3 +83,32 @@ Histogram HistogramOf(const std::vector<double>& values, int bins)
 }
 
 }  // namespace moravel::model
+
+namespace moravel::model {
+
+std::optional<MedianInterval> MedianConfidenceInterval(std::vector<double> values, double confidence)
+{
+    const std::size_t n = values.size();
+    const double tail = (1 - confidence) / 2;
+    // P(B <= j) summed up from j = 0 while it stays within the tail; the binomial terms in
+    // logarithms, so that n of a hundred thousand neither underflows nor overflows.
+    const double logHalf = std::log(0.5) * static_cast<double>(n);
+    const double logN = std::lgamma(static_cast<double>(n) + 1);
+    double below = 0;  // P(B <= k - 1)
+    std::size_t k = 0;
+    while (k < n / 2) {
+        const double j = static_cast<double>(k);
+        const double term =
+            std::exp(logN - std::lgamma(j + 1) - std::lgamma(static_cast<double>(n) - j + 1) + logHalf);
+        if (below + term > tail)
+            break;
+        below += term;
+        ++k;
+    }
+    if (k == 0)
+        return std::nullopt;
+    std::sort(values.begin(), values.end());
+    return MedianInterval{values[k - 1], values[n - k], 1 - 2 * below};
+}
+
+}  // namespace moravel::model

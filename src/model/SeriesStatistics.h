@@ -3,6 +3,7 @@
 // order statistics, the spread of one quantity (min, percentiles, max, mean) and a histogram.
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace moravel::model {
@@ -38,5 +39,18 @@ struct Histogram {
     std::vector<int> counts;
 };
 Histogram HistogramOf(const std::vector<double>& values, int bins);
+
+// The distribution-free confidence interval of the median from order statistics: with the n
+// values sorted x(1) <= ... <= x(n), [x(k), x(n + 1 - k)] for the largest k with
+// P(B <= k - 1) <= (1 - confidence) / 2, B ~ Binomial(n, 1/2); it covers the median with
+// probability 1 - 2 P(B <= k - 1) >= confidence, whatever the distribution. None when n is
+// too small for any k (below 6 values at 95 %).
+struct MedianInterval {
+    double low = 0, high = 0;
+    double coverage = 0;  // the interval's exact coverage
+};
+constexpr double kMedianConfidence = 0.95;
+std::optional<MedianInterval> MedianConfidenceInterval(std::vector<double> values,
+                                                       double confidence = kMedianConfidence);
 
 }  // namespace moravel::model

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/DesignFlood.h"
+#include "model/DesignFloodCases.h"
 #include "model/DesignStorm.h"
 #include "report/Csv.h"
 
@@ -28,6 +29,12 @@ struct DesignFloodDescription {
     QString shape;                      // the hyetograph shape
     QString source;                     // where the depths come from
     bool criticalDuration = false;
+    // The depth table as entered: its durations (h) and its rows, a probability (per cent)
+    // and its depths (mm) each.
+    std::vector<double> tableHours;
+    std::vector<model::DesignDepths> depths;
+    int duration = 0;                           // the storm's duration (h) without the critical duration
+    std::vector<model::CumulativePoint> curve;  // the user's curve, normalised; empty for other shapes
 };
 
 // The description's shape and source as the window writes them: the shape's name (the
@@ -48,14 +55,34 @@ QStringList DesignFloodTableRow(const model::DesignFloodRow& row, bool critical,
 // The inputs as the CSV table and the workbook list them, a name and a value each.
 std::vector<QStringList> DesignFloodDescriptionPairs(const model::DesignFloodResult& result,
                                                      const DesignFloodDescription& description);
+// The storm's inputs that follow them: its duration and the user's curve.
+std::vector<QStringList> DesignFloodStormPairs(const DesignFloodDescription& description, QChar decimalSeparator);
+
+// What the table's figures say beyond themselves, one sentence each: with the critical
+// duration, a critical duration at the end of the table (the peak may lie beyond it) and
+// durations whose median peaks can't be told apart; then what the confidence interval and the
+// runoff coefficient are and how the volume stands to A * sum of Hef.
+QStringList DesignFloodRemarks(const model::DesignFloodResult& result, bool criticalDuration,
+                               QChar decimalSeparator);
+QStringList DesignFloodColumnNotes();
+
+// The heading of a storm's column (its probability and duration), as the hyetographs and the
+// hydrographs name it.
+QString DesignFloodStormHeading(const model::DesignFloodRow& row, QChar decimalSeparator);
+// The depth table's heading row: "p [%]", then "<duration> h" for each duration.
+QStringList DesignDepthTableHeaders(const std::vector<double>& tableHours, QChar decimalSeparator);
+// The longest storm of the table, h.
+int LongestDesignStorm(const model::DesignFloodResult& result);
 
 // The table's header and one row per case; the critical rows marked when the table searched
-// the critical duration. The description and the note above it.
+// the critical duration. The description and the note above it; below it the remarks, the
+// storm's inputs, the depth table as entered and each storm's hyetograph hour by hour.
 CsvTable DesignFloodCsv(const model::DesignFloodResult& result, const DesignFloodDescription& description,
                         QChar decimalSeparator);
 
-// Sheets "Tabela", "Hydrogramy" (hour, then each probability's representative realisation,
-// with a line chart) and "Dane" (the inputs). Throws moravel::Error naming the file.
+// Sheets "Tabela" (with the remarks below), "Hydrogramy" (hour, then each probability's
+// representative realisation, with a line chart), "Dane" (the inputs, the depth table as
+// entered) and "Hietogramy" (hour, then each storm's rainfall). Throws moravel::Error naming the file.
 // (DesignFloodWorkbook.cpp: apart from the table, so that a program writing the table alone
 // does not load the workbook library.)
 void WriteDesignFloodWorkbook(const model::DesignFloodResult& result, const DesignFloodDescription& description,

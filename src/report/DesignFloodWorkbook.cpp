@@ -15,6 +15,7 @@ namespace {
 const char* const kTableSheet = "Tabela";
 const char* const kHydrographSheet = "Hydrogramy";
 const char* const kInputSheet = "Dane";
+const char* const kHyetographSheet = "Hietogramy";
 
 class DesignFloodWorkbookWriter {
 public:
@@ -31,11 +32,13 @@ public:
         lxw_worksheet* table = workbook_add_worksheet(book_.Get(), kTableSheet);
         lxw_worksheet* hydrographs = workbook_add_worksheet(book_.Get(), kHydrographSheet);
         lxw_worksheet* inputs = workbook_add_worksheet(book_.Get(), kInputSheet);
-        if (!table || !hydrographs || !inputs)
+        lxw_worksheet* hyetographs = workbook_add_worksheet(book_.Get(), kHyetographSheet);
+        if (!table || !hydrographs || !inputs || !hyetographs)
             book_.Fail(QStringLiteral("brak pamięci"));
         WriteTable(table);
         WriteHydrographs(hydrographs);
         WriteInputs(inputs);
+        WriteHyetographs(hyetographs);
         book_.Close();
     }
 
@@ -69,8 +72,22 @@ private:
             if (description_.criticalDuration &&
                 std::find(critical.begin(), critical.end(), static_cast<int>(i)) != critical.end())
                 book_.Text(sheet, row, 10, QStringLiteral("tak"));
+            // The columns that follow the table's first ones.
+            const int next = description_.criticalDuration ? 11 : 10;
+            if (r.peakInterval) {
+                book_.Number(sheet, row, next, r.peakInterval->low);
+                book_.Number(sheet, row, next + 1, r.peakInterval->high);
+            }
+            if (r.runoffCoefficient)
+                book_.Number(sheet, row, next + 2, *r.runoffCoefficient);
         }
-        Check(worksheet_set_column(sheet, 0, 10, 16, nullptr));
+        Check(worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(headers.size() - 1), 16, nullptr));
+        int row = 4 + static_cast<int>(result_.rows.size()) + 1;
+        book_.Text(sheet, row++, 0, QStringLiteral("Uwagi"), bold_);
+        for (const QString& remark : DesignFloodRemarks(result_, description_.criticalDuration, QLatin1Char(',')))
+            book_.Text(sheet, row++, 0, remark);
+        for (const QString& note : DesignFloodColumnNotes())
+            book_.Text(sheet, row++, 0, note);
     }
 
     // The column heading of a drawn hydrograph: its probability and duration, and that it is
@@ -136,8 +153,46 @@ private:
             book_.Text(sheet, 3 + static_cast<int>(i), 0, pairs[i][0]);
             book_.Text(sheet, 3 + static_cast<int>(i), 1, pairs[i][1]);
         }
+        int row = 3 + static_cast<int>(pairs.size());
+        for (const QStringList& pair : DesignFloodStormPairs(description_, QLatin1Char(','))) {
+            book_.Text(sheet, row, 0, pair[0]);
+            book_.Text(sheet, row++, 1, pair[1]);
+        }
+        // The depth table as entered, in numbers.
+        ++row;
+        book_.Text(sheet, row++, 0, QStringLiteral("Tabela wysokości opadu [mm]"), bold_);
+        const QStringList headings = DesignDepthTableHeaders(description_.tableHours, QLatin1Char(','));
+        for (int c = 0; c < headings.size(); ++c)
+            book_.Text(sheet, row, c, headings[c], bold_);
+        ++row;
+        for (const model::DesignDepths& depths : description_.depths) {
+            book_.Number(sheet, row, 0, depths.probability);
+            for (std::size_t c = 0; c < depths.depths.size(); ++c)
+                book_.Number(sheet, row, 1 + static_cast<int>(c), depths.depths[c]);
+            ++row;
+        }
         Check(worksheet_set_column(sheet, 0, 0, 28, nullptr));
         Check(worksheet_set_column(sheet, 1, 1, 60, nullptr));
+    }
+
+    // Each storm's rainfall hour by hour, as the computation used it.
+    void WriteHyetographs(lxw_worksheet* sheet)
+    {
+        book_.Text(sheet, 0, 0, QStringLiteral("Godzina"), bold_);
+        for (std::size_t k = 0; k < result_.rows.size(); ++k) {
+            const model::DesignFloodRow& r = result_.rows[k];
+            const int col = 1 + static_cast<int>(k);
+            book_.Text(sheet, 0, col, DesignFloodStormHeading(r, QLatin1Char(',')) + QStringLiteral(" [mm]"), bold_);
+            // The stored single-precision value as its shortest decimal (0,1, not 0,100000001).
+            for (std::size_t h = 0; h < r.rainfall.size(); ++h)
+                book_.Number(sheet, 1 + static_cast<int>(h), col,
+                             text::FormatShortestFloat(r.rainfall[h], QLatin1Char('.')).toDouble());
+        }
+        const int hours = LongestDesignStorm(result_);
+        for (int h = 1; h <= hours; ++h)
+            book_.Number(sheet, h, 0, h);
+        Check(worksheet_set_column(sheet, 1, static_cast<lxw_col_t>(std::max<std::size_t>(result_.rows.size(), 1)), 16,
+                                   nullptr));
     }
 
     const model::DesignFloodResult& result_;

@@ -1,6 +1,7 @@
 #include "window/HydrographResults.h"
 
 #include "model/HydrographFigures.h"
+#include "report/HydrographNotes.h"
 #include "text/NumText.h"
 
 #include <QStringList>
@@ -44,8 +45,8 @@ HydrographSummary Summarize(const HydrographSnapshot& snapshot)
     if (snapshot.rainfall.empty() || !(rainfall > 0))
         return summary;
     summary.effectiveRatio = summary.effective / rainfall;
-    if (snapshot.area && *snapshot.area > 0)
-        summary.runoffCoefficient = summary.volume / (*snapshot.area * 1e6 * rainfall / 1000);
+    if (snapshot.area)
+        summary.runoffCoefficient = model::RunoffCoefficient(summary.volume, *snapshot.area, rainfall);
     return summary;
 }
 
@@ -86,6 +87,17 @@ QString SummaryText(const HydrographSummary& summary, QChar separator)
     return parts.join(QStringLiteral("   |   "));
 }
 
+namespace {
+
+// A note as a paragraph of rich text with its term in bold.
+QString Paragraph(const report::TermNote& note)
+{
+    return QStringLiteral("<p><b>") + note.term.toHtmlEscaped() + QStringLiteral("</b>") + note.rest.toHtmlEscaped() +
+           QStringLiteral("</p>");
+}
+
+}  // namespace
+
 QString SummaryExplanation()
 {
     // Rich text, so that the tooltip wraps its paragraphs instead of running off the screen;
@@ -93,12 +105,8 @@ QString SummaryExplanation()
     return QStringLiteral(
         "<p><b>Hef/P</b> – opad efektywny podzielony przez opad całkowity. Model powiększa każdy przyrost "
         "odpływu skumulowanego losowym czynnikiem od 1 do 2, dlatego Hef/P może przekroczyć 1 (zwłaszcza "
-        "przy dużym udziale powierzchni nieprzepuszczalnych).</p>"
-        "<p><b>Współczynnik odpływu</b> – objętość hydrogramu podzielona przez A&nbsp;·&nbsp;P "
-        "(powierzchnia zlewni razy opad całkowity).</p>"
-        "<p><b>Objętość odpływu</b> to średnio ok. 0,75&nbsp;·&nbsp;A&nbsp;·&nbsp;ΣHef, "
-        "a nie A&nbsp;·&nbsp;ΣHef: odpowiedzi kolejnych godzin sumują się z losowymi wagami od 0 do 1, "
-        "a ich ramiona wznoszące są losowo powiększane 1,4–4,4&nbsp;razy.</p>");
+        "przy dużym udziale powierzchni nieprzepuszczalnych).</p>") +
+           Paragraph(report::RunoffCoefficientNote()) + Paragraph(report::OutflowVolumeNote());
 }
 
 QString DischargeTable(const QList<QPointF>& points, QChar separator)

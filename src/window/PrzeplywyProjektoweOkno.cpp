@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegend>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
@@ -99,6 +100,7 @@ DesignFloodWindow::DesignFloodWindow(TFormatkaOkno& owner)
       shape_(new StormShapeControls), count_(new QSpinBox), seed_(new QLineEdit),
       compute_(new QPushButton(QStringLiteral("Licz"))), cancel_(new QPushButton(QStringLiteral("Przerwij"))),
       progress_(new QProgressBar), status_(new QLabel), note_(new QLabel(report::DesignFloodProbabilityNote())),
+      remarks_(new QLabel),
       table_(new QTableWidget), hydrographChart_(new QChartView), probabilityChart_(new QChartView),
       csv_(new QPushButton(QStringLiteral("Do CSV..."))),
       workbook_(new QPushButton(QStringLiteral("Zapisz do Excela..."))), poll_(new QTimer(this))
@@ -133,6 +135,10 @@ DesignFloodWindow::DesignFloodWindow(TFormatkaOkno& owner)
     status_->setWordWrap(true);
     note_->setObjectName(QStringLiteral("PrzeplywyUwaga"));
     note_->setWordWrap(true);
+    remarks_->setObjectName(QStringLiteral("PrzeplywyUwagiWynikow"));
+    remarks_->setWordWrap(true);
+    remarks_->setStyleSheet(QStringLiteral("color: #a33b00"));
+    remarks_->hide();
     QFont bold = note_->font();
     bold.setBold(true);
     note_->setFont(bold);
@@ -157,6 +163,8 @@ DesignFloodWindow::DesignFloodWindow(TFormatkaOkno& owner)
     legendFont.setPixelSize(11);
     hydrographChart_->chart()->legend()->setFont(legendFont);
     probabilityChart_->chart()->setTitle(QStringLiteral("Przepływ maksymalny a prawdopodobieństwo"));
+    // The legend draws each line's own stroke, so that 5 % and 95 % differ there as on the plot.
+    probabilityChart_->chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
 
     LayOut();
     const auto guarded = [this](void (DesignFloodWindow::*handler)()) {
@@ -213,6 +221,7 @@ void DesignFloodWindow::LayOut()
     right->addWidget(note_);
     right->addLayout(charts, 3);
     right->addWidget(table_, 2);
+    right->addWidget(remarks_);
     right->addWidget(status_);
     right->addLayout(exports);
 
@@ -239,24 +248,45 @@ std::vector<double> DesignFloodWindow::Durations() const
 void DesignFloodWindow::CzasyTrwaniaChange()
 {
     const std::vector<double> hours = Durations();
-    QStringList headings{QStringLiteral("p [%]")};
-    for (double h : hours)
-        headings << QStringLiteral("%1 h").arg(text::FormatUpToDecimals(h, 3, owner_.DecimalSeparator()));
-    depths_->setColumnCount(int(headings.size()));
-    depths_->setHorizontalHeaderLabels(headings);
+    // Each column's depths under its duration, those set aside before included.
+    std::map<double, std::vector<QString>> byDuration = setAside_;
+    for (std::size_t c = 0; c < columnHours_.size() && int(c) + 1 < depths_->columnCount(); ++c) {
+        std::vector<QString>& texts = byDuration[columnHours_[c]];
+        texts.assign(std::size_t(depths_->rowCount()), QString());
+        for (int r = 0; r < depths_->rowCount(); ++r)
+            if (const QTableWidgetItem* item = depths_->item(r, int(c) + 1))
+                texts[std::size_t(r)] = item->text();
+    }
+    depths_->setColumnCount(int(hours.size()) + 1);
+    depths_->setHorizontalHeaderLabels(report::DesignDepthTableHeaders(hours, owner_.DecimalSeparator()));
+    for (std::size_t c = 0; c < hours.size(); ++c) {
+        const auto found = byDuration.find(hours[c]);
+        for (int r = 0; r < depths_->rowCount(); ++r) {
+            delete depths_->takeItem(r, int(c) + 1);
+            if (found != byDuration.end() && std::size_t(r) < found->second.size() &&
+                !found->second[std::size_t(r)].isEmpty())
+                depths_->setItem(r, int(c) + 1, new QTableWidgetItem(found->second[std::size_t(r)]));
+        }
+        if (found != byDuration.end())
+            byDuration.erase(found);
+    }
+    setAside_ = std::move(byDuration);
+    columnHours_ = hours;
 }
 
-std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
+std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls(report::DesignFloodDescription* inputs)
 {
     const QChar sep = owner_.DecimalSeparator();
     model::RequireTotalRainfall(owner_.EffectiveRainTyped());
     const std::vector<double> hours = Durations();
-    if (int(hours.size()) + 1 != depths_->columnCount())
+    if (hours != columnHours_)
         CzasyTrwaniaChange();
     const std::vector<int> stormHours = model::DesignStormDurations(hours, critical_->isChecked(), duration_->value());
 
     std::vector<model::DesignFloodCase> cases;
     std::optional<model::DesignStormInputs> shape;  // read from its controls at the first storm
+    std::vector<model::DesignDepths> rows;
+    std::vector<int> rowNumbers;
     for (int r = 0; r < depths_->rowCount(); ++r) {
         const auto cell = [&](int c) {
             const QTableWidgetItem* item = depths_->item(r, c);
@@ -270,7 +300,10 @@ std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
         std::vector<QString> depths;
         for (int c = 1; c < depths_->columnCount(); ++c)
             depths.push_back(cell(c));
-        const model::DesignDepths row = model::DesignDepthsOfTexts(r + 1, cell(0), depths, hours, sep);
+        rows.push_back(model::DesignDepthsOfTexts(r + 1, cell(0), depths, hours, sep));
+        rowNumbers.push_back(r + 1);
+        model::CheckDesignDepthsAcross(rows, rowNumbers, hours, sep);
+        const model::DesignDepths& row = rows.back();
         if (!shape) {
             shape.emplace();
             shape_->Fill(*shape, sep);
@@ -281,6 +314,12 @@ std::vector<model::DesignFloodCase> DesignFloodWindow::CasesFromControls()
                                       });
     }
     model::RequireDesignFloodCases(cases);
+    if (inputs) {
+        inputs->tableHours = hours;
+        inputs->depths = std::move(rows);
+        if (shape && shape->shape == model::StormShape::UserCurve)
+            inputs->curve = shape->userCurve.Points();
+    }
     return cases;
 }
 
@@ -291,6 +330,7 @@ report::DesignFloodDescription DesignFloodWindow::Description() const
     d.shape = report::DesignFloodShapeText(shape_->Shape(), shape_->PeakBox()->currentIndex());
     d.source = report::DesignFloodSourceText(durations_->text());
     d.criticalDuration = critical_->isChecked();
+    d.duration = duration_->value();
     return d;
 }
 
@@ -299,8 +339,9 @@ void DesignFloodWindow::LiczClick()
     if (job_)
         return;
     const std::uint64_t seed = SeedOf(seed_);
-    std::vector<model::DesignFloodCase> cases = CasesFromControls();
-    pending_ = Description();
+    report::DesignFloodDescription description = Description();
+    std::vector<model::DesignFloodCase> cases = CasesFromControls(&description);
+    pending_ = std::move(description);
     pending_.area = cases.front().inputs.landUse.area;
     pending_.curveNumber = cases.front().inputs.landUse.curveNumber;
     const int count = count_->value();
@@ -347,6 +388,10 @@ void DesignFloodWindow::ShowResult()
     ShowTable();
     ShowHydrographs();
     ShowProbabilityPlot();
+    const QStringList remarks =
+        report::DesignFloodRemarks(*result_, description_.criticalDuration, owner_.DecimalSeparator());
+    remarks_->setText(remarks.join(QLatin1Char('\n')));
+    remarks_->setVisible(!remarks.isEmpty());
     int failed = 0;
     for (const model::DesignFloodRow& r : result_->rows)
         failed += r.failed;
@@ -364,6 +409,13 @@ void DesignFloodWindow::ShowTable()
     table_->clear();
     table_->setColumnCount(int(headers.size()));
     table_->setHorizontalHeaderLabels(headers);
+    // The added columns explain themselves in their headers' tooltips: the confidence interval
+    // and the runoff coefficient with the volume's note.
+    const QStringList notes = report::DesignFloodColumnNotes();
+    const int added = int(headers.size()) - 3;
+    table_->horizontalHeaderItem(added)->setToolTip(notes[0]);
+    table_->horizontalHeaderItem(added + 1)->setToolTip(notes[0]);
+    table_->horizontalHeaderItem(added + 2)->setToolTip(notes[1] + QLatin1Char('\n') + notes[2]);
     table_->setRowCount(int(result_->rows.size()));
     const std::vector<int> criticalRows = model::CriticalRows(*result_);
     for (int i = 0; i < int(result_->rows.size()); ++i) {
@@ -451,11 +503,15 @@ void DesignFloodWindow::ShowProbabilityPlot()
     QPen medianPen(QColor(31, 56, 100));
     medianPen.setWidth(2);
     median->setPen(medianPen);
-    for (QLineSeries* s : {low, highLine}) {
-        QPen pen(QColor(91, 155, 213));
-        pen.setStyle(Qt::DashLine);
-        s->setPen(pen);
-    }
+    // The two ends of the spread told apart by colour and by line, as the legend shows them.
+    QPen lowPen(QColor(91, 155, 213));
+    lowPen.setStyle(Qt::DashLine);
+    lowPen.setWidth(2);
+    low->setPen(lowPen);
+    QPen highPen(QColor(214, 39, 40));
+    highPen.setStyle(Qt::DotLine);
+    highPen.setWidth(2);
+    highLine->setPen(highPen);
     // The axis of probability: ticks at the Gumbel reduced variate of each probability.
     auto* x = new QCategoryAxis;
     x->setTitleText(QStringLiteral("p [%] (skala Gumbela)"));

@@ -7,6 +7,7 @@
 // window's computation state, chart or status bar.
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -49,6 +50,9 @@ public:
     QProgressBar* Progress() const { return progress_; }
     QLabel* Status() const { return status_; }
     QLabel* Note() const { return note_; }
+    // What the last table's figures say beyond themselves (a critical duration at the end of
+    // the table, durations that can't be told apart); empty and hidden when nothing.
+    QLabel* Remarks() const { return remarks_; }
     QTableWidget* ResultTable() const { return table_; }
     QChartView* HydrographChart() const { return hydrographChart_; }
     QChartView* ProbabilityChart() const { return probabilityChart_; }
@@ -57,8 +61,9 @@ public:
     const std::optional<model::DesignFloodResult>& Result() const { return result_; }
     bool Running() const { return job_ != nullptr; }
 
-    // The cases of the present controls, read and checked on the window's thread.
-    std::vector<model::DesignFloodCase> CasesFromControls();
+    // The cases of the present controls, read and checked on the window's thread; with
+    // `inputs`, the depth table and the user's curve they were built from are put there.
+    std::vector<model::DesignFloodCase> CasesFromControls(report::DesignFloodDescription* inputs = nullptr);
 
     // ---- Handlers
     void LiczClick();
@@ -94,12 +99,18 @@ private:
     QProgressBar* progress_;
     QLabel* status_;
     QLabel* note_;
+    QLabel* remarks_;
     QTableWidget* table_;
     QChartView* hydrographChart_;
     QChartView* probabilityChart_;
     QPushButton* csv_;
     QPushButton* workbook_;
     QTimer* poll_;
+    // The durations of the depth table's columns as they stand, and the depths of durations
+    // taken off the list, kept for when the duration comes back: a depth stays with its
+    // duration whatever the list does.
+    std::vector<double> columnHours_;
+    std::map<double, std::vector<QString>> setAside_;
 
     std::unique_ptr<model::DesignFloodJob> job_;
     std::optional<model::DesignFloodResult> result_;

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 #include "ZlewniaCase.h"
 #include "files/DataFiles.h"
 #include "model/DesignStorm.h"
+#include "report/DesignFloodExport.h"
 #include "window/OpadProjektowyOkno.h"
 #include "window/PrzeplywyProjektoweOkno.h"
 
@@ -187,23 +189,32 @@ TEST_F(DesignAgainstWindow, TheTableIsTheWindowsTable)
         EXPECT_FALSE(cliCsv.startsWith("\xEF\xBB\xBF"));
         EXPECT_TRUE(cliCsv.endsWith("\r\n"));
 
-        // The description (texts as the window holds them) the same to the letter; the
-        // table's numbers the same but for the decimal point.
+        // The description (texts as the window holds them) the same to the letter; from the
+        // table on, every decimal comma between digits a point, but in the fixed notes.
         const auto expected = ParseCsv(QString::fromUtf8(windowCsv.mid(3)), u';');
         const auto got = ParseCsv(QString::fromUtf8(cliCsv), u',');
         ASSERT_EQ(got.size(), expected.size());
-        bool table = false;
+        const QStringList notes = report::DesignFloodColumnNotes();
+        const QRegularExpression decimalComma(QStringLiteral("(\\d),(\\d)"));
+        std::size_t header = 0;
         for (std::size_t i = 0; i < got.size(); ++i) {
             QStringList want = expected[i];
-            if (table)
-                want.replaceInStrings(QStringLiteral(","), QStringLiteral("."));
+            if (header > 0 && !(want.size() == 1 && notes.contains(want.front())))
+                want.replaceInStrings(decimalComma, QStringLiteral("\\1.\\2"));
             EXPECT_EQ(got[i], want) << i;
-            table = table || expected[i].front() == QStringLiteral("p [%]");
+            if (header == 0 && expected[i].front() == QStringLiteral("p [%]"))
+                header = i;
         }
-        ASSERT_TRUE(table);
-        EXPECT_EQ(got.size(), 16 + result.rows.size());
-        EXPECT_EQ(got.back().size(), in.critical ? 11 : 10);
-        EXPECT_EQ(got.back()[9], QString::number(result.rows.back().succeeded));
+        ASSERT_GT(header, 0u);
+        const QStringList& last = got[header + result.rows.size()];
+        EXPECT_EQ(last.size(), in.critical ? 14 : 13);
+        EXPECT_EQ(last[9], QString::number(result.rows.back().succeeded));
+        // After the table its inputs: the depth table as the file gives it.
+        const auto depths = std::find(got.begin(), got.end(), QStringList{"Tabela wysokości opadu [mm]"});
+        ASSERT_NE(depths, got.end());
+        for (std::size_t r = 0; r < in.depths.size(); ++r)
+            EXPECT_EQ(depths[2 + qsizetype(r)], QStringList(in.depths[r]).replaceInStrings(QStringLiteral(","),
+                                                                                           QStringLiteral(".")));
     }
 }
 
@@ -236,16 +247,22 @@ TEST_F(DesignAgainstWindow, TheWorkbookIsTheWindowsWorkbook)
     // Every sheet's every cell and the chart's series the same as the window's.
     const QJsonObject book = ReadBack(dir.filePath("cli.xlsx"));
     EXPECT_EQ(book, ReadBack(dir.filePath("okno.xlsx")));
-    EXPECT_EQ(book["sheets"].toArray(), (QJsonArray{"Tabela", "Hydrogramy", "Dane"}));
+    EXPECT_EQ(book["sheets"].toArray(), (QJsonArray{"Tabela", "Hydrogramy", "Dane", "Hietogramy"}));
     // The critical duration: one hydrograph a probability, as the window draws them.
     EXPECT_EQ(book["series"].toInt(), 2);
     const QJsonArray table = book["Tabela"].toArray();
-    ASSERT_EQ(table.size(), 4 + qsizetype(result.rows.size()));
+    // The table, a blank row, then the remarks and the notes.
+    const qsizetype rows = qsizetype(result.rows.size());
+    ASSERT_EQ(table.size(), 4 + rows + 2 +
+                                report::DesignFloodRemarks(result, true, QLatin1Char(',')).size() +
+                                report::DesignFloodColumnNotes().size());
     for (std::size_t i = 0; i < result.rows.size(); ++i) {
         const QJsonArray row = table[4 + qsizetype(i)].toArray();
         EXPECT_DOUBLE_EQ(row[0].toDouble(), result.rows[i].probability) << i;
         EXPECT_DOUBLE_EQ(row[4].toDouble(), result.rows[i].peak.percentiles[model::kMedianSeriesLevel]) << i;
+        EXPECT_DOUBLE_EQ(row[12].toDouble(), result.rows[i].peakInterval->high) << i;
     }
+    EXPECT_EQ(table[5 + rows].toArray()[0].toString(), QStringLiteral("Uwagi"));
 }
 
 // The faults of a design file: each named with the file and its line, in the window's words
@@ -297,6 +314,14 @@ TEST(DesignFile, FaultsAreNamedWithTheirLine)
          "wiersz 3: Prawdopodobieństwo w wierszu 1 musi leżeć między 0 a 100 %"},
         {"depths falling with the duration", 3, "p 1: 40; 62; 55",
          "wiersz 3: Wysokość opadu nie może maleć z czasem trwania (wiersz 3)"},
+        {"a probability twice", 0, "p 1,0: 41; 63; 86",
+         "wiersz 6: Prawdopodobieństwo 1 % podane dwa razy: w wierszu 3 i w wierszu 6"},
+        {"a rarer storm with less rain", 0, "p 0,5: 45; 70; 84",
+         "wiersz 6: Wysokość opadu dla p = 0.5 % i czasu trwania 24 h (wiersz 6) jest mniejsza niż dla p = 1 % "
+         "(wiersz 3): opad o mniejszym prawdopodobieństwie nie może być niższy"},
+        {"a more frequent storm with more rain", 0, "p = 10 %: 41; 50; 60",
+         "wiersz 6: Wysokość opadu dla p = 1 % i czasu trwania 2 h (wiersz 3) jest mniejsza niż dla p = 10 % "
+         "(wiersz 6)"},
         {"an unknown shape", 4, "kształt: trójkąt", "wiersz 4: nieznany kształt hietogramu 'trójkąt'"},
         {"Euler type II without the 1-hour depth", 4, "kształt: Euler typ II",
          "wiersz 3: Tabela wysokości opadu musi obejmować czasy trwania od 1 h do 24 h"},

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Reads a design-flood workbook back, independently of the program that wrote it, and prints
-it as JSON: the sheet names, every row of "Tabela", "Hydrogramy" and "Dane", and the number
-of series in the chart part.
+it as JSON: the sheet names, every row of every sheet, and the number of series in the chart
+part.
 Usage: design_flood_readback.py <workbook.xlsx>"""
 import json
 import sys
@@ -15,7 +15,7 @@ NS = {"c": "http://schemas.openxmlformats.org/drawingml/2006/chart"}
 path = sys.argv[1]
 book = openpyxl.load_workbook(path)
 out = {"sheets": book.sheetnames}
-for name in ("Tabela", "Hydrogramy", "Dane"):
+for name in book.sheetnames:
     out[name] = [[c for c in row] for row in book[name].iter_rows(values_only=True)]
 with zipfile.ZipFile(path) as z:
     charts = [n for n in z.namelist() if n.startswith("xl/charts/chart")]

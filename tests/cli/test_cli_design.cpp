@@ -21,6 +21,7 @@
 #include "ZlewniaCase.h"
 #include "files/DataFiles.h"
 #include "model/DesignStorm.h"
+#include "text/NumText.h"
 #include "window/OpadProjektowyOkno.h"
 #include "window/PrzeplywyProjektoweOkno.h"
 
@@ -187,8 +188,8 @@ TEST_F(DesignAgainstWindow, TheTableIsTheWindowsTable)
         EXPECT_FALSE(cliCsv.startsWith("\xEF\xBB\xBF"));
         EXPECT_TRUE(cliCsv.endsWith("\r\n"));
 
-        // The description (texts as the window holds them) the same to the letter; the
-        // table's numbers the same but for the decimal point.
+        // The description's values the window's, each number in its shortest text with a
+        // dot; the table's numbers the same but for the decimal point.
         const auto expected = ParseCsv(QString::fromUtf8(windowCsv.mid(3)), u';');
         const auto got = ParseCsv(QString::fromUtf8(cliCsv), u',');
         ASSERT_EQ(got.size(), expected.size());
@@ -197,10 +198,19 @@ TEST_F(DesignAgainstWindow, TheTableIsTheWindowsTable)
             QStringList want = expected[i];
             if (table)
                 want.replaceInStrings(QStringLiteral(","), QStringLiteral("."));
+            else if (want.size() == 2)
+                want[1] = text::ExportNumberText(want[1], u',', u'.');
             EXPECT_EQ(got[i], want) << i;
             table = table || expected[i].front() == QStringLiteral("p [%]");
         }
         ASSERT_TRUE(table);
+        // The example's area, a single-precision sum, in its shortest text in both; the
+        // curve number and every parameter with a dot.
+        EXPECT_EQ(expected[2], (QStringList{QStringLiteral("Powierzchnia zlewni [km²]"), QStringLiteral("103,7")}));
+        EXPECT_EQ(got[2], (QStringList{QStringLiteral("Powierzchnia zlewni [km²]"), QStringLiteral("103.7")}));
+        EXPECT_EQ(got[3], (QStringList{QStringLiteral("Średni CN"), QStringLiteral("68.2")}));
+        for (std::size_t i = 2; i < 11; ++i)
+            EXPECT_FALSE(got[i][1].contains(u',')) << got[i][0].toStdString();
         EXPECT_EQ(got.size(), 16 + result.rows.size());
         EXPECT_EQ(got.back().size(), in.critical ? 11 : 10);
         EXPECT_EQ(got.back()[9], QString::number(result.rows.back().succeeded));
@@ -233,9 +243,21 @@ TEST_F(DesignAgainstWindow, TheWorkbookIsTheWindowsWorkbook)
     // Without --out the table goes to standard output.
     EXPECT_TRUE(r.out.startsWith("Przepływy projektowe\r\n"));
 
-    // Every sheet's every cell and the chart's series the same as the window's.
+    // Every sheet's every cell and the chart's series the same as the window's, but for the
+    // numbers of the inputs, written with a dot.
     const QJsonObject book = ReadBack(dir.filePath("cli.xlsx"));
-    EXPECT_EQ(book, ReadBack(dir.filePath("okno.xlsx")));
+    QJsonObject windowBook = ReadBack(dir.filePath("okno.xlsx"));
+    QJsonArray inputs = windowBook["Dane"].toArray();
+    ASSERT_GT(inputs.size(), 3);
+    for (qsizetype i = 3; i < inputs.size(); ++i) {
+        QJsonArray row = inputs[i].toArray();
+        if (row.size() == 2)
+            row[1] = text::ExportNumberText(row[1].toString(), u',', u'.');
+        inputs[i] = row;
+    }
+    windowBook["Dane"] = inputs;
+    EXPECT_EQ(book, windowBook);
+    EXPECT_EQ(book["Dane"].toArray()[3].toArray(), (QJsonArray{"Powierzchnia zlewni [km²]", "103.7"}));
     EXPECT_EQ(book["sheets"].toArray(), (QJsonArray{"Tabela", "Hydrogramy", "Dane"}));
     // The critical duration: one hydrograph a probability, as the window draws them.
     EXPECT_EQ(book["series"].toInt(), 2);

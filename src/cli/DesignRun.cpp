@@ -319,11 +319,15 @@ int RunDesign(const Arguments& a)
         }
     }
 
+    // The inputs as the CSV writes every number: with a dot, in the shortest text of the
+    // value the computation read (the area caption of a single-precision sum included).
+    const auto number = [separator](const QString& t) { return text::ExportNumberText(t, separator, kMachineDecimal); };
     report::DesignFloodDescription description;
-    description.area = cases.front().inputs.landUse.area;
-    description.curveNumber = cases.front().inputs.landUse.curveNumber;
+    description.area = number(cases.front().inputs.landUse.area);
+    description.curveNumber = number(cases.front().inputs.landUse.curveNumber);
     const model::CatchmentParameterTexts& p = opened.texts.parameters;
-    description.parameters = {p.RB, p.RL, p.RA, p.So, p.Lo, p.b, p.n};
+    description.parameters = {number(p.RB), number(p.RL), number(p.RA), number(p.So),
+                              number(p.Lo), number(p.b),  number(p.n)};
     description.shape = report::DesignFloodShapeText(shape.shape, peakIndex);
     description.source = report::DesignFloodSourceText(file.durations->text);
     description.criticalDuration = critical;

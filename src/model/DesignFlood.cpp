@@ -116,6 +116,7 @@ DesignFloodRow DesignFloodRowOf(const DesignFloodCase& c, const SeriesResult& se
             effective.assign(in.effectiveRain.begin(), in.effectiveRain.begin() + hours);
         } else {
             SubstreamSource random(series.seed, i);
+            KeyFromFirstRain(random, in);
             ScsEffectiveRain(in.rainfall.data(), hours, in.curveNumber, random, effective.data());
         }
         double total = 0;

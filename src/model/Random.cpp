@@ -4,6 +4,14 @@
 
 namespace moravel::model {
 
+int FirstRainHour(const float* hours, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (hours[i] > 0)
+            return i + 1;
+    return 1;
+}
+
 ClockSeededSource::ClockSeededSource()
 {
     SeedWith(std::random_device{}());

@@ -12,11 +12,13 @@ namespace moravel::model {
 // draw: a keyed source gives the same value for the same key whatever was drawn before, so
 // two computations that differ in what they draw (another curve number makes other hours
 // rainy and other responses longer) still share the draws of what they have in common.
+// Hours in keys count from the storm's key origin (SetKeyOrigin): a storm entered a few
+// hours later draws the same values for the same hours of the storm.
 enum class DrawPurpose : std::uint8_t {
-    Retention,     // the retention's enlargement, once a run (hour and step 0)
+    Retention,     // the retention's enlargement, once a run (hour and step 0, not hours)
     Increment,     // the enlargement of hour `hour`'s effective rainfall (step 0)
-    RisingFactor,  // the rising-limb factor of hour `hour`'s response at step `step`
-    Weight,        // the weight of hour `step`'s response in the ordinate of time `hour`
+    RisingFactor,  // the rising-limb factor of hour `hour`'s response at step `step` (a step, not an hour)
+    Weight,        // the weight of hour `step`'s response in the ordinate of time `hour` (both hours)
 };
 
 class UniformSource {
@@ -37,6 +39,10 @@ public:
         (void)step;
         return Next();
     }
+    // The hour that keys count as hour 1: the storm's first hour with rain (FirstRainHour),
+    // so that only the storm, not the dry hours entered before it, decides the draws. A
+    // source read in order has no keys and ignores it.
+    virtual void SetKeyOrigin(int hour) { (void)hour; }
     // An independent copy that continues the same sequence from this point: the hydrograph
     // core replays a stretch of draws with it instead of storing what they produced.
     virtual std::unique_ptr<UniformSource> Clone() const = 0;
@@ -46,6 +52,10 @@ public:
 // and from the clock by Reseed. Seed() is the seed it took last, so that a run can be
 // replayed: a source made with that seed restarts from it at every Reseed instead of from
 // the clock.
+// The first of `count` hours whose value (rainfall, or effective rainfall given directly) is
+// above zero, counted from 1; 1 when none is.
+int FirstRainHour(const float* hours, int count);
+
 class ClockSeededSource : public UniformSource {
 public:
     ClockSeededSource();

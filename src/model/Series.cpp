@@ -42,7 +42,12 @@ SubstreamSource::SubstreamSource(std::uint64_t seed, std::uint64_t index)
 
 double SubstreamSource::Draw(DrawPurpose purpose, int hour, int step)
 {
-    // Purpose, hour and step (each below 2^30 for any computation the state holds) side by
+    // Hours from the key origin; a dry hour before it gets a key of its own at or below 0.
+    if (purpose != DrawPurpose::Retention)
+        hour -= hourShift_;
+    if (purpose == DrawPurpose::Weight)
+        step -= hourShift_;
+    // Purpose, hour and step (each within +-2^29 for any computation the state holds) side by
     // side in one counter; SplitMix64 at that position of this realisation's stream.
     std::uint64_t position =
         keyBase_ + ((static_cast<std::uint64_t>(purpose) << 60) |
@@ -83,10 +88,18 @@ std::vector<double> BandLevelCurve(const SeriesResult& result, std::size_t level
 
 RealisationWorkspace::RealisationWorkspace() : state(std::make_unique<ComputationState>()) {}
 
+void KeyFromFirstRain(UniformSource& random, const ComputationInputs& inputs)
+{
+    const std::vector<float>& rain = inputs.directEffectiveRain ? inputs.effectiveRain : inputs.rainfall;
+    const int hours = std::min(std::max(inputs.parameters.HourCount, 0), static_cast<int>(rain.size()));
+    random.SetKeyOrigin(FirstRainHour(rain.data(), hours));
+}
+
 RealisationResult RunRealisation(const ComputationInputs& inputs, UniformSource& random, RealisationWorkspace& work)
 {
     ComputationState& state = *work.state;
     const int hours = std::max(inputs.parameters.HourCount, 0);
+    KeyFromFirstRain(random, inputs);
     if (inputs.directEffectiveRain)
         std::copy(inputs.effectiveRain.begin(), inputs.effectiveRain.begin() + hours, &state.EffectiveRain[1]);
     else

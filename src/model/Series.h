@@ -39,12 +39,18 @@ public:
     void Reseed() override {}
     double Next() override;
     double Draw(DrawPurpose purpose, int hour, int step) override;
+    void SetKeyOrigin(int hour) override { hourShift_ = hour - 1; }
     std::unique_ptr<UniformSource> Clone() const override { return std::make_unique<SubstreamSource>(*this); }
 
 private:
     std::uint64_t s_[4];
     std::uint64_t keyBase_;
+    int hourShift_ = 0;
 };
+
+// Keys `random`'s draws from the first hour with rain of `inputs` (the typed effective
+// rainfall in direct mode), as every realisation of a series draws.
+void KeyFromFirstRain(UniformSource& random, const ComputationInputs& inputs);
 
 // A fresh series seed from the clock.
 std::uint64_t ClockSeed();

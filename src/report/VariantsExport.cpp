@@ -53,16 +53,18 @@ QStringList VariantSpreadHeader()
 
 QStringList VariantDifferenceHeader()
 {
+    // The medians are medians of the pairs' differences, not differences of the variants'
+    // medians: the captions say so.
     return {QStringLiteral("Wariant"),
-            QStringLiteral("Zmiana Qmax mediana [m³/s]"),
+            QStringLiteral("Mediana różnic Qmax w parach [m³/s]"),
             QStringLiteral("Zmiana Qmax 5 % [m³/s]"),
             QStringLiteral("Zmiana Qmax 95 % [m³/s]"),
-            QStringLiteral("Zmiana Qmax mediana [%]"),
+            QStringLiteral("Mediana różnic Qmax w parach [%]"),
             QStringLiteral("Zmiana Qmax 5 % [%]"),
             QStringLiteral("Zmiana Qmax 95 % [%]"),
             QStringLiteral("Realizacje ze wzrostem Qmax [%]"),
-            QStringLiteral("Zmiana objętości mediana [tys. m³]"),
-            QStringLiteral("Zmiana objętości mediana [%]"),
+            QStringLiteral("Mediana różnic objętości w parach [tys. m³]"),
+            QStringLiteral("Mediana różnic objętości w parach [%]"),
             QStringLiteral("Szerokość 5–95 % zmiany Qmax w parach [m³/s]"),
             QStringLiteral("Szerokość 5–95 % przy niezależnych losowaniach [m³/s]")};
 }

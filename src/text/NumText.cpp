@@ -387,6 +387,17 @@ QString FormatShortestDouble(double value, QChar decimalSeparator)
     return FormatShortest(value, decimalSeparator);
 }
 
+QString ExportNumberText(const QString& text, QChar from, QChar to)
+{
+    double value = 0;
+    if (!TryStrToFloat(text, from, value))
+        return text;
+    const float single = static_cast<float>(value);
+    if (std::isfinite(single) && FormatGeneral(single, from) == Trimmed(text))
+        return FormatShortestFloat(single, to);
+    return FormatShortestDouble(value, to);
+}
+
 int RoundHalfEven(double value)
 {
     // The default rounding mode rounds halfway cases to the even neighbour.

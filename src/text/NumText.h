@@ -45,6 +45,12 @@ QString FormatUpToDecimals(double value, int decimals, QChar decimalSeparator);
 QString FormatShortestFloat(float value, QChar decimalSeparator);
 // The same for a double: the shortest text that reads back as the same double.
 QString FormatShortestDouble(double value, QChar decimalSeparator);
+// A number text as an export writes it for another reader: the value `text` holds (read with
+// `from`) in its shortest text with the separator `to` ("0,040" -> "0.04"). A text that is a
+// single-precision value's general form (FormatGeneral of the float: a caption such as
+// "103,699996948242") stands for that float and gets the float's shortest text ("103.7").
+// A text that is not a number is returned as it is.
+QString ExportNumberText(const QString& text, QChar from, QChar to);
 
 // Rounding to the nearest integer, ties to the even one (2.5 -> 2, 3.5 -> 4).
 int RoundHalfEven(double value);

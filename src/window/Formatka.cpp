@@ -678,6 +678,13 @@ void TFormatkaOkno::Edit_Liczba_godzin_opaduChange()
     table->SetRowCount(std::max(hours + 1, 1));
     for (int i = 1; i <= hours; ++i)
         table->SetCell(kHourColumn, i, moravel::text::FormatInt(i));
+    // In direct mode the hours added get the covered placeholder that ticking the box writes,
+    // so that the table stays complete and every refresh (and "Hydrogram") copies the typed
+    // column as it stands, instead of leaving those hours what an earlier computation wrote.
+    if (ui->CheckBoxOpad->isChecked())
+        for (int i = 1; i <= hours; ++i)
+            if (RainfallText(i).isEmpty())
+                table->SetCell(kRainfallColumn, i, QStringLiteral("1"));
     if (!tooMany && hours > 1 && RainfallComplete())
         ComputeEffectiveRain();
 }

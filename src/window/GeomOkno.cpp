@@ -123,6 +123,10 @@ model::ComputationTexts TFormatkaOkno::ComputationTextsOfControls() const
 void TFormatkaOkno::ComputeHydrograph()
 {
     model::TextHydrographInputs inputs(HydrographTextsOfControls(), decimalSeparator_);
+    // Keyed draws count from the storm's first hour with rain, as a series' realisation does.
+    const int hours = std::clamp(text::StrToIntDef(ui->Edit_Liczba_godzin_opadu->text(), 0), 0, kMaxRainfallHours);
+    const bool direct = ui->CheckBoxOpad->isChecked();
+    random_->SetKeyOrigin(model::FirstRainHour(direct ? &state_.EffectiveRain[1] : &state_.Rainfall[1], hours));
     // A hydrograph of hundreds of thousands of hours takes seconds: the window keeps
     // repainting meanwhile. The texts were read above; the work touches no widget.
     RunLongWork(this, {QStringLiteral("Obliczanie hydrogramu\u2026")},

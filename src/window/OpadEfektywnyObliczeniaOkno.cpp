@@ -43,6 +43,7 @@ void TFormatkaOkno::ComputeScsEffectiveRain(const QString& curveNumberCaption)
     const int hours = HourCountForState();
     for (int i = 1; i <= hours; ++i)
         state.Rainfall[i] = model::RainfallOf(RainfallText(i), sep);
+    random_->SetKeyOrigin(model::FirstRainHour(&state.Rainfall[1], hours));
     // A fault half-way leaves the state's effective rainfall as it was: the core writes its
     // output only when the whole run has succeeded.
     model::ScsEffectiveRain(&state.Rainfall[1], hours, curveNumber, *random_, &state.EffectiveRain[1]);

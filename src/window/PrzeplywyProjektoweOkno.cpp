@@ -342,7 +342,9 @@ void DesignFloodWindow::LiczClick()
     report::DesignFloodDescription description = Description();
     std::vector<model::DesignFloodCase> cases = CasesFromControls(&description);
     pending_ = std::move(description);
-    pending_.area = cases.front().inputs.landUse.area;
+    // The area caption of a single-precision sum (103,699996948242) as the float it stands for.
+    pending_.area = text::ExportNumberText(cases.front().inputs.landUse.area, owner_.DecimalSeparator(),
+                                           owner_.DecimalSeparator());
     pending_.curveNumber = cases.front().inputs.landUse.curveNumber;
     const int count = count_->value();
     job_ = std::make_unique<model::DesignFloodJob>(std::move(cases), count, seed, model::SeriesWorkerCount());

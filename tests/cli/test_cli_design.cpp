@@ -23,6 +23,7 @@
 #include "files/DataFiles.h"
 #include "model/DesignStorm.h"
 #include "report/DesignFloodExport.h"
+#include "text/NumText.h"
 #include "window/OpadProjektowyOkno.h"
 #include "window/PrzeplywyProjektoweOkno.h"
 
@@ -189,8 +190,9 @@ TEST_F(DesignAgainstWindow, TheTableIsTheWindowsTable)
         EXPECT_FALSE(cliCsv.startsWith("\xEF\xBB\xBF"));
         EXPECT_TRUE(cliCsv.endsWith("\r\n"));
 
-        // The description (texts as the window holds them) the same to the letter; from the
-        // table on, every decimal comma between digits a point, but in the fixed notes.
+        // The description's values the window's, each number in its shortest text with a
+        // dot; from the table on, every decimal comma between digits a point, but in the fixed
+        // notes.
         const auto expected = ParseCsv(QString::fromUtf8(windowCsv.mid(3)), u';');
         const auto got = ParseCsv(QString::fromUtf8(cliCsv), u',');
         ASSERT_EQ(got.size(), expected.size());
@@ -199,7 +201,9 @@ TEST_F(DesignAgainstWindow, TheTableIsTheWindowsTable)
         std::size_t header = 0;
         for (std::size_t i = 0; i < got.size(); ++i) {
             QStringList want = expected[i];
-            if (header > 0 && !(want.size() == 1 && notes.contains(want.front())))
+            if (header == 0 && want.size() == 2)
+                want[1] = text::ExportNumberText(want[1], u',', u'.');
+            else if (header > 0 && !(want.size() == 1 && notes.contains(want.front())))
                 want.replaceInStrings(decimalComma, QStringLiteral("\\1.\\2"));
             EXPECT_EQ(got[i], want) << i;
             if (header == 0 && expected[i].front() == QStringLiteral("p [%]"))
@@ -215,6 +219,13 @@ TEST_F(DesignAgainstWindow, TheTableIsTheWindowsTable)
         for (std::size_t r = 0; r < in.depths.size(); ++r)
             EXPECT_EQ(depths[2 + qsizetype(r)], QStringList(in.depths[r]).replaceInStrings(QStringLiteral(","),
                                                                                            QStringLiteral(".")));
+        // The example's area, a single-precision sum, in its shortest text in both; the
+        // curve number and every parameter with a dot.
+        EXPECT_EQ(expected[2], (QStringList{QStringLiteral("Powierzchnia zlewni [km²]"), QStringLiteral("103,7")}));
+        EXPECT_EQ(got[2], (QStringList{QStringLiteral("Powierzchnia zlewni [km²]"), QStringLiteral("103.7")}));
+        EXPECT_EQ(got[3], (QStringList{QStringLiteral("Średni CN"), QStringLiteral("68.2")}));
+        for (std::size_t i = 2; i < 11; ++i)
+            EXPECT_FALSE(got[i][1].contains(u',')) << got[i][0].toStdString();
     }
 }
 
@@ -244,9 +255,21 @@ TEST_F(DesignAgainstWindow, TheWorkbookIsTheWindowsWorkbook)
     // Without --out the table goes to standard output.
     EXPECT_TRUE(r.out.startsWith("Przepływy projektowe\r\n"));
 
-    // Every sheet's every cell and the chart's series the same as the window's.
+    // Every sheet's every cell and the chart's series the same as the window's, but for the
+    // numbers of the inputs, written with a dot.
     const QJsonObject book = ReadBack(dir.filePath("cli.xlsx"));
-    EXPECT_EQ(book, ReadBack(dir.filePath("okno.xlsx")));
+    QJsonObject windowBook = ReadBack(dir.filePath("okno.xlsx"));
+    QJsonArray inputs = windowBook["Dane"].toArray();
+    ASSERT_GT(inputs.size(), 3);
+    for (qsizetype i = 3; i < inputs.size(); ++i) {
+        QJsonArray row = inputs[i].toArray();
+        if (row.size() == 2 && row[1].isString())
+            row[1] = text::ExportNumberText(row[1].toString(), u',', u'.');
+        inputs[i] = row;
+    }
+    windowBook["Dane"] = inputs;
+    EXPECT_EQ(book, windowBook);
+    EXPECT_EQ(book["Dane"].toArray()[3].toArray(), (QJsonArray{"Powierzchnia zlewni [km²]", "103.7"}));
     EXPECT_EQ(book["sheets"].toArray(), (QJsonArray{"Tabela", "Hydrogramy", "Dane", "Hietogramy"}));
     // The critical duration: one hydrograph a probability, as the window draws them.
     EXPECT_EQ(book["series"].toInt(), 2);

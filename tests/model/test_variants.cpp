@@ -138,4 +138,48 @@ TEST(Variants, CommonRandomNumbersNarrowTheDifferenceOfASealedCatchment)
     EXPECT_LT(small.pairedWidth, small.independentWidth / 100);
 }
 
+// The same storm entered three rows later (three dry hours before it) pairs with the
+// reference as well as in its place: draws are keyed from the first hour with rain, so each
+// realisation's hydrograph is the one in place, three hours later. Both kinds of storm:
+// rainfall with a curve number, and effective rainfall typed directly.
+TEST(Variants, AStormEnteredLaterPairsAsWellAsInPlace)
+{
+    const ComputationInputs scs = examples::ZlewniaSeriesInputs();
+    ComputationInputs direct = scs;
+    direct.directEffectiveRain = true;
+    direct.effectiveRain = scs.rainfall;
+    for (float& e : direct.effectiveRain)
+        e *= 0.4f;
+    const struct {
+        const char* name;
+        ComputationInputs reference;
+    } cases[] = {{"curve number", scs}, {"typed effective rainfall", direct}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_GT((c.reference.directEffectiveRain ? c.reference.effectiveRain : c.reference.rainfall).front(), 0);
+        // The variant: a tenth more of the catchment's area, then the same three hours later.
+        ComputationInputs inPlace = c.reference;
+        inPlace.parameters.Area *= 1.1;
+        ComputationInputs later = inPlace;
+        std::vector<float>& storm = later.directEffectiveRain ? later.effectiveRain : later.rainfall;
+        storm.insert(storm.begin(), 3, 0.0f);
+        later.parameters.HourCount += 3;
+
+        const SeriesResult a = RunSeries(c.reference, 300, 77, 2);
+        const SeriesResult b = RunSeries(inPlace, 300, 77, 2);
+        const SeriesResult shifted = RunSeries(later, 300, 77, 2);
+        ASSERT_EQ(b.succeeded, 300);
+        ASSERT_EQ(shifted.succeeded, 300);
+        for (std::size_t i = 0; i < b.realisations.size(); ++i) {
+            EXPECT_EQ(shifted.realisations[i].peak, b.realisations[i].peak) << i;
+            EXPECT_EQ(shifted.realisations[i].peakHour, b.realisations[i].peakHour + 3) << i;
+        }
+        const PairedDifference d = PairedDifferenceOf(a, b);
+        const PairedDifference dLater = PairedDifferenceOf(a, shifted);
+        EXPECT_EQ(dLater.pairedWidth, d.pairedWidth);
+        EXPECT_LT(dLater.pairedWidth, dLater.independentWidth / 3)
+            << dLater.pairedWidth << " vs " << dLater.independentWidth;
+    }
+}
+
 }  // namespace

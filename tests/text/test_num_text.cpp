@@ -283,6 +283,40 @@ TEST(FormatShortestDouble, ReadsBackAsTheSameDouble)
     }
 }
 
+// Captions and typed texts re-written for an export: a float's fifteen-digit caption becomes
+// the float's shortest text, a typed text keeps its value, and only the separator follows
+// the reader.
+TEST(ExportNumberText, ShortestTextOfTheValueInTheReadersSeparator)
+{
+    const struct {
+        const char* text;
+        QChar from, to;
+        const char* expected;
+    } cases[] = {
+        {"103,699996948242", kComma, kDot, "103.7"},    // a float's caption (103.7f)
+        {"103,699996948242", kComma, kComma, "103,7"},  // the same for a reader of commas
+        {"68,20", kComma, kDot, "68.2"},                // the curve-number caption
+        {"0,040", kComma, kDot, "0.04"},                // typed, trailing zero
+        {"12.3000001907349", kDot, kComma, "12,3"},     // a float's caption with a dot
+        {"12,3000001", kComma, kDot, "12.3000001"},     // typed digits that are not a float's caption
+        {"1214679,7684723511", kComma, kDot, "1214679.7684723511"},
+        {" 50 ", kComma, kDot, "50"},
+        {"-0,25", kComma, kDot, "-0.25"},
+        {"abc", kComma, kDot, "abc"},  // not a number: as it is
+        {"", kComma, kDot, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ExportNumberText(QString::fromUtf8(c.text), c.from, c.to), QString::fromUtf8(c.expected));
+    }
+    // The general form of a float reads back to the same float through its export text.
+    for (const float v : {103.7f, 0.1f, 68.2f, 1e-7f, 123456792.0f}) {
+        const QString caption = FormatGeneral(v, kComma);
+        EXPECT_EQ(static_cast<float>(StrToFloat(ExportNumberText(caption, kComma, kDot), kDot)), v) << v;
+        EXPECT_EQ(ExportNumberText(caption, kComma, kDot), FormatShortestFloat(v, kDot));
+    }
+}
+
 TEST(Rounding, HalfEvenAndTruncation)
 {
     const struct {

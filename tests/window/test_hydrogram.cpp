@@ -126,6 +126,59 @@ TEST_F(HydrogramTest, TypedCatchmentGivesTheHydrographOfTheCores)
     }
 }
 
+// Direct mode after a 24-hour storm was computed and the rainfall cleared: 10 typed hours,
+// then the hour count raised to 24. "Hydrogram" computes from the typed column as the table
+// shows it, not from what an earlier computation left in the hours added: hours typed "0"
+// add nothing, empty ones count 1 mm as when the box is ticked.
+TEST_F(HydrogramTest, DirectModeComputesFromTheTypedColumnAfterTheHourCountIsRaised)
+{
+    const struct {
+        const char* name;
+        QString laterHours;  // typed into hours 11..24
+        float total;
+    } cases[] = {{"zeros", QStringLiteral("0"), 20.0f}, {"empty", QString(), 34.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(QSize(1024, 768));
+        FillCatchment();
+        ui().MenuObliczeniaHydrogram->trigger();
+        ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+        float earlier = 0;
+        for (int i = 11; i <= 24; ++i)
+            earlier += window->State().EffectiveRain[i];
+        ASSERT_GT(earlier, 1.0f);
+
+        ui().MenuOpadNoweDane->trigger();
+        Retype(Hours(), QStringLiteral("10"));
+        QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
+        ASSERT_TRUE(ui().CheckBoxOpad->isChecked());
+        Retype(ui().EditParametryPole, QStringLiteral("100"));
+        ClickCell(Table(), 2, 1);
+        for (int i = 1; i <= 10; ++i) {
+            TypeInGrid(Table(), QStringLiteral("2,0"));
+            PressEnterInGrid(Table());
+        }
+        Retype(Hours(), QStringLiteral("24"));
+        if (!c.laterHours.isEmpty()) {
+            ClickCell(Table(), 2, 11);
+            for (int i = 11; i <= 24; ++i) {
+                TypeInGrid(Table(), c.laterHours);
+                PressEnterInGrid(Table());
+            }
+        }
+        ui().MenuObliczeniaHydrogram->trigger();
+        ASSERT_TRUE(messages.log.empty()) << messages.log.front().text.toStdString();
+
+        float total = 0;
+        for (int i = 1; i <= 24; ++i) {
+            const float shown = model::TypedEffectiveRainOf(Table()->Cell(2, i), QLatin1Char(','));
+            EXPECT_EQ(window->State().EffectiveRain[i], shown) << i;
+            total += window->State().EffectiveRain[i];
+        }
+        EXPECT_FLOAT_EQ(total, c.total);
+    }
+}
+
 TEST_F(HydrogramTest, AnInvalidParameterStopsTheCommandAndKeepsTheChart)
 {
     FillCatchment();

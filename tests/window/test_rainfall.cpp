@@ -244,6 +244,32 @@ TEST_F(RainfallTest, DirectModeOnAndOff)
     EXPECT_TRUE(messages.log.empty());
 }
 
+// Raising the hour count in direct mode: the hours added get the covered placeholder "1"
+// where their rainfall cell is empty (a text kept from a larger count stays), so the table
+// stays complete and the rule copies the typed column at once, hidden hours included.
+TEST_F(RainfallTest, RaisingTheHourCountInDirectModeKeepsTheTypedColumnInUse)
+{
+    // An earlier computation of 5 hours leaves its effective rainfall in the state.
+    SetCurveNumber(QStringLiteral("95,00"));
+    Type(Hours(), QStringLiteral("5"));
+    FillRain({"4", "5", "6", "7", "8"});
+    ClickCell(Table(), 1, 1);
+    ASSERT_GT(window->State().EffectiveRain[4], 0.0f);
+    Retype(Hours(), QStringLiteral("2"));
+    Table()->SetCell(1, 4, QString());
+    QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
+    ASSERT_TRUE(ui().CheckBoxOpad->isChecked());
+    Table()->SetCell(2, 3, QStringLiteral("2,5"));
+    Table()->SetCell(2, 4, QStringLiteral("0"));
+
+    Retype(Hours(), QStringLiteral("6"));
+    EXPECT_EQ(Column(1, 1, 6), (QStringList{"1", "1", "6", "1", "8", "1"}));
+    EXPECT_EQ(window->State().EffectiveRain[3], 2.5f);
+    EXPECT_EQ(window->State().EffectiveRain[4], 0.0f);
+    EXPECT_EQ(window->State().EffectiveRain[6], 1.0f);  // empty: 1 mm, as ticking the box reads it
+    EXPECT_TRUE(messages.log.empty());
+}
+
 TEST_F(RainfallTest, AnErrorInsideANestedChainEndsTheCommandWithOneErrorBox)
 {
     // Enter runs the key handler, which runs the refresh, which runs the computation; a rainfall

@@ -132,6 +132,11 @@ TEST_F(VariantsWindowTest, IdenticalVariantsComputeTheSeriesAndDifferByNothing)
     const QStringList lines = QString::fromUtf8(csv.readAll().mid(3)).split(QStringLiteral("\r\n"));
     ASSERT_GE(lines.size(), 5);
     EXPECT_TRUE(lines[0].startsWith(QString::fromUtf8("Wariant;Qmax mediana [m³/s]")));
+    // The paired medians named as medians of the differences in pairs, in the table and the file.
+    EXPECT_EQ(v->DifferenceTable()->horizontalHeaderItem(0)->text(),
+              QString::fromUtf8("Mediana różnic Qmax w parach [m³/s]"));
+    EXPECT_TRUE(lines[0].contains(QString::fromUtf8(";Realizacje ze wzrostem Qmax [%];Mediana różnic objętości w "
+                                                    "parach [tys. m³];Mediana różnic objętości w parach [%];")));
     EXPECT_TRUE(lines[1].startsWith(QString::fromUtf8("bieżące dane;")));
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Projekt;")));
     EXPECT_TRUE(lines[4].contains(QStringLiteral("ziarnem 77")));

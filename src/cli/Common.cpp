@@ -8,13 +8,15 @@
 #include <memory>
 
 #include "cli/Arguments.h"
+#include "files/DataFiles.h"
 #include "model/Series.h"
+#include "text/Shown.h"
 
 namespace moravel::cli {
 
 void Say(const QString& text)
 {
-    std::fprintf(stderr, "moravel-run: %s\n", text.toUtf8().constData());
+    std::fprintf(stderr, "moravel-run: %s\n", text::ShownMessage(text).toUtf8().constData());
 }
 
 QChar DecimalSeparator(const Arguments& a)
@@ -46,9 +48,10 @@ std::function<void()> LandUseCellWarning(const QString& project)
 
 std::vector<NumberedLine> ContentLines(const QString& path)
 {
+    files::RequireNoNul(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
+        throw Error(QStringLiteral("Nie można otworzyć pliku ") + text::Shown(path));
     QString text = QString::fromUtf8(file.readAll());
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);

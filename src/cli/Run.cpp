@@ -24,6 +24,7 @@
 #include "report/SeriesExport.h"
 #include "report/VariantsExport.h"
 #include "text/NumText.h"
+#include "text/Shown.h"
 
 namespace moravel::cli {
 namespace {
@@ -248,7 +249,7 @@ std::vector<ManifestLine> ReadManifest(const QString& path)
         if (number == 1 && text.startsWith(QLatin1String("projekt")))
             continue;
         const auto refuse = [&](const QString& why) {
-            throw Error(QStringLiteral("%1, wiersz %2: %3").arg(path).arg(number).arg(why));
+            throw Error(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(path)).arg(number).arg(why));
         };
         const QStringList fields = text.split(QLatin1Char(','));
         if (fields.size() > 4)
@@ -374,7 +375,7 @@ int RunVariants(const Arguments& a)
         try {
             inputs.push_back(ReadInputs(line.project, separator, true));
         } catch (const Error& e) {
-            throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(a.variants).arg(line.number).arg(e.text()));
+            throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(a.variants)).arg(line.number).arg(e.text()));
         }
     }
     report::VariantsComparison c;

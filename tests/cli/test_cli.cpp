@@ -378,6 +378,33 @@ TEST(CommandLine, TheDecimalSeparatorOfTheDataIsTheLocalesUnlessNamed)
     EXPECT_TRUE(c.err.contains("Brak średniego współczynnika CN")) << c.err.toStdString();
 }
 
+// A binary file handed over as a project, and one whose lines hold control characters: the
+// message names them escaped and short, and nothing raw reaches the terminal.
+TEST(CommandLine, ControlCharactersOfAFileReachTheMessageEscaped)
+{
+    QTemporaryDir work;
+    QByteArray binary;
+    for (int i = 0; i < 3000; ++i)
+        binary += static_cast<char>((i * 37) % 256);
+    ASSERT_TRUE(WriteFile(work.filePath("bin.kpr"), binary));
+    ASSERT_TRUE(WriteFile(work.filePath("esc.kpr"), "\x1b[31mopad\x07.kwp\r\nb.kws\r\nc.kwx\r\n"));
+    const CliResult bin = RunCli({work.filePath("bin.kpr"), "--separator", ","});
+    EXPECT_EQ(bin.exitCode, 1);
+    EXPECT_TRUE(bin.err.contains("Nazwa pliku nie może zawierać znaku NUL: " + work.filePath("\\0%Jo")))
+        << bin.err.toStdString();
+    EXPECT_LT(bin.err.size(), 600);
+    const CliResult esc = RunCli({work.filePath("esc.kpr"), "--separator", ","});
+    EXPECT_EQ(esc.exitCode, 1);
+    EXPECT_TRUE(esc.err.contains("Nie można otworzyć pliku " + work.filePath("\\x1B[31mopad\\x07.kwp")))
+        << esc.err.toStdString();
+    for (const CliResult* r : {&bin, &esc}) {
+        ASSERT_TRUE(r->err.endsWith(QLatin1Char('\n')));
+        for (const QChar c : r->err.chopped(1))
+            EXPECT_FALSE(c.unicode() < 0x20 || c.unicode() == 0x7F) << r->err.toStdString();
+    }
+    EXPECT_FALSE(bin.err.contains("Broken filename")) << bin.err.toStdString();
+}
+
 TEST(CommandLine, ErrorsNameTheFileExitWithTheirCodeAndLeaveNothingHalfWritten)
 {
     QTemporaryDir work;

@@ -312,6 +312,10 @@ TEST(DesignFile, FaultsAreNamedWithTheirLine)
          "wiersz 5: krzywa sumowa: podaj parę"},
         {"a project that isn't there", 1, "projekt: brak.kpr",
          "wiersz 1: " + dir.filePath("brak.kpr") + ": Nie można otworzyć pliku " + dir.filePath("brak.kpr")},
+        {"a NUL in the project's name, refused and shown escaped", 1,
+         QStringLiteral("projekt: zlew") + QChar(0) + QStringLiteral("nia.kpr"),
+         "wiersz 1: " + dir.filePath("zlew\\0nia.kpr") + ": Nazwa pliku nie może zawierać znaku NUL: " +
+             dir.filePath("zlew\\0nia.kpr")},
         {"a project of typed effective rainfall", 1, "projekt: efektywny.kpr",
          "wiersz 1: " + dir.filePath("efektywny.kpr") +
              ": Przepływy projektowe liczy się z opadu całkowitego - wyłącz \"Podaj opad efektywny\""},

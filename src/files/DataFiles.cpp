@@ -31,10 +31,17 @@ namespace {
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
-// The folder a project file's relative paths are resolved against.
+// The folder a project file's relative paths are resolved against: the folder of the file
+// its bytes are in. A project named through a symbolic link is saved into the link's target
+// (the link stays), so its paths are stored relative to the target's folder and read back
+// against it, whichever name the project is opened by later.
 QDir ProjectFolder(const QString& projectPath)
 {
-    return QFileInfo(projectPath).absoluteDir();
+    QFileInfo file(projectPath);
+    // A chain of links, followed as the system does (which gives up after 40).
+    for (int links = 0; links < 40 && file.isSymLink(); ++links)
+        file.setFile(file.symLinkTarget());
+    return file.absoluteDir();
 }
 
 // Whether a path stored in a project is absolute. Only a leading '/' counts: Qt would also

@@ -262,6 +262,8 @@ std::vector<ManifestLine> ReadManifest(const QString& path)
             line.count = fields[1].trimmed().toLongLong(&ok);
             if (!ok || line.count < 1)
                 refuse(QStringLiteral("liczba realizacji '%1' nie jest liczbą naturalną").arg(fields[1].trimmed()));
+            if (line.count > kMaxRealisationNumber)
+                refuse(StreamedSeriesTooLong());
         }
         if (fields.size() > 2 && !fields[2].trimmed().isEmpty()) {
             line.seed = fields[2].trimmed().toULongLong(&ok);

@@ -405,6 +405,60 @@ TEST(CommandLine, ControlCharactersOfAFileReachTheMessageEscaped)
     EXPECT_FALSE(bin.err.contains("Broken filename")) << bin.err.toStdString();
 }
 
+// One rule bounds every realisation count: a streamed series (--series, a manifest line, a
+// shard) numbers its realisations within 2147483647; a table kept whole in memory (--variants,
+// --design) has the window's 100000 per series. A count at its bound passes the check and the
+// run ends only at the missing file it names.
+TEST(CommandLine, RealisationCountsFollowOneRule)
+{
+    QTemporaryDir work;
+    const auto path = [&](const char* name) { return work.filePath(QString::fromUtf8(name)); };
+    ASSERT_TRUE(WriteFile(path("ok.csv"), "brak.kpr,2147483647,7\n"));
+    ASSERT_TRUE(WriteFile(path("over.csv"), "brak.kpr,2147483648,7\n"));
+    ASSERT_TRUE(WriteFile(path("far.csv"), "projekt,realizacje,ziarno\nbrak.kpr,3000000000,7\n"));
+    const QString missing = "Nie można otworzyć pliku " + path("brak");
+    const struct {
+        const char* name;
+        QStringList args;
+        int code;
+        QString message;
+    } cases[] = {
+        {"a series at the bound", {path("brak.kpr"), "--series", "2147483647"}, 1, missing},
+        {"a series over it", {path("brak.kpr"), "--series", "2147483648"}, 2,
+         "Seria może mieć najwyżej 2147483647 realizacji"},
+        {"a manifest line at the bound", {"manifest", path("ok.csv"), "--out", path("m")}, 1, missing},
+        {"a manifest line over it",
+         {"manifest", path("over.csv"), "--out", path("m")},
+         1,
+         path("over.csv") + ", wiersz 1: Seria może mieć najwyżej 2147483647 realizacji"},
+        {"a manifest line far over it",
+         {"manifest", path("far.csv"), "--out", path("m")},
+         1,
+         path("far.csv") + ", wiersz 2: Seria może mieć najwyżej 2147483647 realizacji"},
+        {"a shard ending at the bound",
+         {path("brak.kpr"), "--seed", "1", "--first", "2147483547", "--count", "100", "--out", path("d")},
+         1,
+         missing},
+        {"a shard ending beyond it",
+         {path("brak.kpr"), "--seed", "1", "--first", "2147483548", "--count", "100", "--out", path("d")},
+         2,
+         "nie mogą przekraczać 2147483647"},
+        {"variants at the window's bound", {"--variants", path("brak.txt"), "--count", "100000"}, 1, missing},
+        {"variants over it", {"--variants", path("brak.txt"), "--count", "100001"}, 2,
+         "Seria wariantu może mieć najwyżej 100000 realizacji"},
+        {"design storms at the window's bound", {"--design", path("brak.txt"), "--count", "100000"}, 1, missing},
+        {"design storms over it", {"--design", path("brak.txt"), "--count", "100001"}, 2,
+         "Seria burzy może mieć najwyżej 100000 realizacji"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliResult r = RunCli(c.args);
+        EXPECT_EQ(r.exitCode, c.code);
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("m/001-brak")));
+}
+
 TEST(CommandLine, ErrorsNameTheFileExitWithTheirCodeAndLeaveNothingHalfWritten)
 {
     QTemporaryDir work;

@@ -9,6 +9,7 @@
 
 #include "cli/Arguments.h"
 #include "files/DataFiles.h"
+#include "files/ProjectInputs.h"
 #include "model/Series.h"
 #include "text/Shown.h"
 
@@ -25,6 +26,31 @@ QChar DecimalSeparator(const Arguments& a)
         return *a.decimalSeparator;
     const QString point = QLocale::system().decimalPoint();
     return point.isEmpty() ? QLatin1Char('.') : point.front();
+}
+
+QString OtherSeparatorHint(const QString& project, QChar separator, const QString& rainfall)
+{
+    const QChar other = separator == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
+    const auto reads = [&](QChar s) {
+        try {
+            files::ProjectComputationInputs(project, s, [] {}, rainfall);
+            return true;
+        } catch (const Error&) {
+            return false;
+        }
+    };
+    if (reads(separator) || !reads(other))
+        return QString();
+    return QStringLiteral("Dane czytają się z separatorem dziesiętnym '%1', a nie '%2': podaj --separator %1")
+        .arg(other)
+        .arg(separator);
+}
+
+QString WithHint(const QString& message, const QString& hint)
+{
+    if (hint.isEmpty())
+        return message;
+    return message + (message.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) + hint;
 }
 
 std::uint64_t SeedOf(const Arguments& a)

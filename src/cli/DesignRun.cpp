@@ -274,7 +274,8 @@ int RunDesign(const Arguments& a)
         opened = files::OpenProjectTexts(project, separator);
         model::RequireTotalRainfall(opened.texts.effectiveRainTyped);
     } catch (const Error& e) {
-        Refuse(path, file.project->line, project + QStringLiteral(": ") + e.text());
+        Refuse(path, file.project->line,
+               project + QStringLiteral(": ") + WithHint(e.text(), OtherSeparatorHint(project, separator)));
     }
 
     std::vector<int> stormHours;
@@ -313,7 +314,7 @@ int RunDesign(const Arguments& a)
                                                   opened.texts, rainfall, opened.landUse, separator, warning);
                                           });
         } catch (const Error& e) {
-            Refuse(path, file.rows[r].line, e.text());
+            Refuse(path, file.rows[r].line, WithHint(e.text(), OtherSeparatorHint(project, separator)));
         }
     }
 

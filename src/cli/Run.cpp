@@ -42,7 +42,8 @@ model::ComputationInputs ReadInputs(const QString& project, QChar separator, boo
             model::CheckRealisationRuns(inputs);
         return inputs;
     } catch (const Error& e) {
-        throw DataError(project + QStringLiteral(": ") + e.text());
+        throw DataError(project + QStringLiteral(": ") +
+                        WithHint(e.text(), OtherSeparatorHint(project, separator, rainfall)));
     }
 }
 

@@ -373,9 +373,44 @@ TEST(CommandLine, TheDecimalSeparatorOfTheDataIsTheLocalesUnlessNamed)
     const CliResult polish = RunCli({kProject, "--seed", "3"}, "pl_PL.UTF-8");
     ASSERT_EQ(polish.exitCode, 0) << polish.err.toStdString();
     EXPECT_EQ(polish.out, named.out);
-    const CliResult c = RunCli({kProject, "--seed", "3"}, "C");
-    EXPECT_EQ(c.exitCode, 1);
-    EXPECT_TRUE(c.err.contains("Brak średniego współczynnika CN")) << c.err.toStdString();
+    // The README's first example under C.UTF-8: the message says which separator reads the data.
+    const QString hint = QStringLiteral("Dane czytają się z separatorem dziesiętnym ',', a nie '.': podaj --separator ,");
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        const CliResult c = RunCli({kProject, "--seed", "3"}, QString::fromLatin1(locale));
+        EXPECT_EQ(c.exitCode, 1);
+        EXPECT_TRUE(c.err.contains("Brak średniego współczynnika CN - uzupełnij tabelę użytkowania terenu. " + hint))
+            << c.err.toStdString();
+    }
+    // Data that reads under neither separator gets no hint; a hint names the other way round too.
+    QTemporaryDir work;
+    files::ProjectPaths example = files::ReadProjectFile(kProject);
+    files::ParametersRecord point = examples::ZlewniaParameters();
+    for (QString& v : point.values)
+        v.replace(QLatin1Char(','), QLatin1Char('.'));
+    files::WriteParametersFile(work.filePath("kropka.kwx"), point);
+    files::WriteProjectFile(work.filePath("mieszany.kpr"), {example.rainfall, example.scs, work.filePath("kropka.kwx")});
+    const CliResult mixed = RunCli({work.filePath("mieszany.kpr"), "--seed", "3"}, "C");
+    EXPECT_EQ(mixed.exitCode, 1);
+    EXPECT_FALSE(mixed.err.contains("--separator")) << mixed.err.toStdString();
+    files::RainfallRecord rain = examples::ZlewniaRainfall();
+    files::ScsRecord scs = files::ReadScsFile(example.scs);
+    for (QString& v : rain.hours)
+        v.replace(QLatin1Char(','), QLatin1Char('.'));
+    for (auto& row : scs.areas)
+        for (QString& v : row)
+            v.replace(QLatin1Char(','), QLatin1Char('.'));
+    for (QString& v : scs.ownClassCn)
+        v.replace(QLatin1Char(','), QLatin1Char('.'));
+    files::WriteRainfallFile(work.filePath("kropka.kwp"), rain);
+    files::WriteScsFile(work.filePath("kropka.kws"), scs);
+    files::WriteProjectFile(work.filePath("kropka.kpr"),
+                            {work.filePath("kropka.kwp"), work.filePath("kropka.kws"), work.filePath("kropka.kwx")});
+    ASSERT_EQ(RunCli({work.filePath("kropka.kpr"), "--seed", "3"}, "C").exitCode, 0);
+    const CliResult comma = RunCli({work.filePath("kropka.kpr"), "--seed", "3", "--separator", ","});
+    EXPECT_EQ(comma.exitCode, 1);
+    EXPECT_TRUE(comma.err.contains("Dane czytają się z separatorem dziesiętnym '.', a nie ',': podaj --separator ."))
+        << comma.err.toStdString();
 }
 
 // A binary file handed over as a project, and one whose lines hold control characters: the

@@ -336,8 +336,11 @@ TEST(DesignFile, FaultsAreNamedWithTheirLine)
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(dir.filePath("wynik.csv")));
     }
-    // The good file runs.
+    // The good file runs; under C.UTF-8 its project's decimal commas are named as the cause.
     ASSERT_TRUE(WriteFile(dir.filePath("dane.txt"), good.join(QLatin1Char('\n')).toUtf8()));
+    const CliResult c = RunCli({"--design", dir.filePath("dane.txt"), "--count", "5", "--quiet"}, "C.UTF-8");
+    EXPECT_EQ(c.exitCode, 1);
+    EXPECT_TRUE(c.err.contains(": podaj --separator ,")) << c.err.toStdString();
     EXPECT_EQ(RunCli({"--design", dir.filePath("dane.txt"), "--count", "5", "--separator", ",", "--quiet"}).exitCode,
               0);
 }

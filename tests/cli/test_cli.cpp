@@ -415,6 +415,35 @@ TEST(CommandLine, TheDecimalSeparatorOfTheDataIsTheLocalesUnlessNamed)
 
 // A binary file handed over as a project, and one whose lines hold control characters: the
 // message names them escaped and short, and nothing raw reaches the terminal.
+// A shard whose description claims one record fewer or more than the file holds: the merge
+// refuses it by name and writes nothing (the count planted in the file's bytes, its length
+// kept, so that only the count is wrong).
+TEST(CommandLine, AShardClaimingAnotherRecordCountIsRefused)
+{
+    QTemporaryDir work;
+    const QString shard = work.filePath("s0");
+    ASSERT_EQ(RunCli({kProject, "--separator", ",", "--seed", "1", "--first", "0", "--count", "5", "--out", shard,
+                      "--quiet"})
+                  .exitCode,
+              0);
+    const QString part = shard + "/hydrogramy.bin";
+    const QByteArray good = FileBytes(part);
+    ASSERT_EQ(good.count("count=5"), 1);
+    for (const char* planted : {"count=4", "count=6"}) {
+        SCOPED_TRACE(planted);
+        QByteArray bytes = good;
+        bytes.replace("count=5", planted);
+        ASSERT_TRUE(WriteFile(part, bytes));
+        const CliResult r = RunCli({"merge", shard, "--out", work.filePath("m")});
+        EXPECT_GT(r.exitCode, 0);
+        EXPECT_LT(r.exitCode, 128);
+        EXPECT_TRUE(r.err.contains(part)) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(work.filePath("m")));
+    }
+    ASSERT_TRUE(WriteFile(part, good));
+    EXPECT_EQ(RunCli({"merge", shard, "--out", work.filePath("m"), "--quiet"}).exitCode, 0);
+}
+
 TEST(CommandLine, ControlCharactersOfAFileReachTheMessageEscaped)
 {
     QTemporaryDir work;

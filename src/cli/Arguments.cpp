@@ -86,6 +86,15 @@ void Require(bool condition, const QString& text)
         throw UsageError(text);
 }
 
+}  // namespace
+
+QString StreamedSeriesTooLong()
+{
+    return QStringLiteral("Seria może mieć najwyżej %1 realizacji").arg(kMaxRealisationNumber);
+}
+
+namespace {
+
 // The combinations of a run that make no sense.
 void CheckRun(const Arguments& a)
 {
@@ -105,8 +114,7 @@ void CheckRun(const Arguments& a)
         return;
     }
     if (a.series)
-        Require(*a.series <= kMaxRealisationNumber,
-                QStringLiteral("Seria może mieć najwyżej %1 realizacji").arg(kMaxRealisationNumber));
+        Require(*a.series <= kMaxRealisationNumber, StreamedSeriesTooLong());
     else
         Require(a.hydrographs.isEmpty() && a.band.isEmpty(),
                 QStringLiteral("Opcje --hydrographs i --band dotyczą serii (--series N)"));

@@ -30,6 +30,15 @@ enum class Command { Run, Merge, Manifest, Variants, Design, Help, Version };
 // Realisations are numbered from 1 in the tables, as 32-bit integers.
 inline constexpr std::int64_t kMaxRealisationNumber = 2147483647;
 
+// The one rule for realisation counts: a count is bounded by what its command keeps.
+// - A series that is streamed, its memory bounded whatever its size (--series, a manifest
+//   line, a shard's --first and --count), numbers its realisations within
+//   kMaxRealisationNumber: its count is at most that.
+// - A table that keeps every realisation of each of its series in memory, as the window's
+//   does (--variants, --design), has the window's bound, model::kMaxSeriesCount, per series.
+// The refusal of a streamed series' count, on the command line and in a manifest alike.
+QString StreamedSeriesTooLong();
+
 struct Arguments {
     Command command = Command::Run;
     QStringList operands;  // the project (run), the shard folders (merge), the manifest

@@ -8,13 +8,16 @@
 #include <memory>
 
 #include "cli/Arguments.h"
+#include "files/DataFiles.h"
+#include "files/ProjectInputs.h"
 #include "model/Series.h"
+#include "text/Shown.h"
 
 namespace moravel::cli {
 
 void Say(const QString& text)
 {
-    std::fprintf(stderr, "moravel-run: %s\n", text.toUtf8().constData());
+    std::fprintf(stderr, "moravel-run: %s\n", text::ShownMessage(text).toUtf8().constData());
 }
 
 QChar DecimalSeparator(const Arguments& a)
@@ -23,6 +26,31 @@ QChar DecimalSeparator(const Arguments& a)
         return *a.decimalSeparator;
     const QString point = QLocale::system().decimalPoint();
     return point.isEmpty() ? QLatin1Char('.') : point.front();
+}
+
+QString OtherSeparatorHint(const QString& project, QChar separator, const QString& rainfall)
+{
+    const QChar other = separator == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
+    const auto reads = [&](QChar s) {
+        try {
+            files::ProjectComputationInputs(project, s, [] {}, rainfall);
+            return true;
+        } catch (const Error&) {
+            return false;
+        }
+    };
+    if (reads(separator) || !reads(other))
+        return QString();
+    return QStringLiteral("Dane czytają się z separatorem dziesiętnym '%1', a nie '%2': podaj --separator %1")
+        .arg(other)
+        .arg(separator);
+}
+
+QString WithHint(const QString& message, const QString& hint)
+{
+    if (hint.isEmpty())
+        return message;
+    return message + (message.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) + hint;
 }
 
 std::uint64_t SeedOf(const Arguments& a)
@@ -46,9 +74,10 @@ std::function<void()> LandUseCellWarning(const QString& project)
 
 std::vector<NumberedLine> ContentLines(const QString& path)
 {
+    files::RequireNoNul(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
+        throw Error(QStringLiteral("Nie można otworzyć pliku ") + text::Shown(path));
     QString text = QString::fromUtf8(file.readAll());
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);

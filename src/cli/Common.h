@@ -28,6 +28,16 @@ public:
 // the command line names one.
 QChar DecimalSeparator(const Arguments& a);
 
+// When the project (with `rainfall` read in place of its own, if given) does not read under
+// `separator` but does under the other one (',' for '.', '.' for ','), the sentence to add to
+// the failure's message that says so and names --separator; else an empty text. A data file
+// written on a Polish system read under C.UTF-8 otherwise fails far from its cause (a curve
+// number missing, a number not valid).
+QString OtherSeparatorHint(const QString& project, QChar separator, const QString& rainfall = QString());
+
+// `message` followed by `hint` as a sentence of its own.
+QString WithHint(const QString& message, const QString& hint);
+
 // The seed of --seed, else a clock seed, printed.
 std::uint64_t SeedOf(const Arguments& a);
 

@@ -23,6 +23,7 @@
 #include "model/Series.h"
 #include "report/DesignFloodExport.h"
 #include "text/NumText.h"
+#include "text/Shown.h"
 
 namespace moravel::cli {
 namespace {
@@ -53,7 +54,7 @@ struct DesignFile {
 
 [[noreturn]] void Refuse(const QString& path, int line, const QString& why)
 {
-    throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(path).arg(line).arg(why));
+    throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(path)).arg(line).arg(why));
 }
 
 // A number written with a decimal comma or a dot, in the separator the file's numbers are
@@ -145,7 +146,7 @@ DesignFile ReadDesignFile(const QString& path)
     }
     const auto require = [&](bool present, const QString& what) {
         if (!present)
-            throw DataError(QStringLiteral("%1: brak %2").arg(path, what));
+            throw DataError(QStringLiteral("%1: brak %2").arg(text::Shown(path), what));
     };
     require(file.project.has_value(), QStringLiteral("klucza 'projekt'"));
     require(file.durations.has_value(), QStringLiteral("klucza 'czasy trwania'"));
@@ -171,7 +172,7 @@ int DurationOf(const DesignFile& file, bool critical)
     if (critical && !file.duration)
         return 0;
     if (!file.duration)
-        throw DataError(QStringLiteral("%1: brak klucza 'czas trwania' (albo 'czas krytyczny: tak')").arg(file.path));
+        throw DataError(QStringLiteral("%1: brak klucza 'czas trwania' (albo 'czas krytyczny: tak')").arg(text::Shown(file.path)));
     try {
         const double hours = text::StrToFloat(FileNumber(file.duration->text), kFileDecimal);
         model::CheckDesignStormHours(hours);
@@ -273,7 +274,8 @@ int RunDesign(const Arguments& a)
         opened = files::OpenProjectTexts(project, separator);
         model::RequireTotalRainfall(opened.texts.effectiveRainTyped);
     } catch (const Error& e) {
-        Refuse(path, file.project->line, project + QStringLiteral(": ") + e.text());
+        Refuse(path, file.project->line,
+               project + QStringLiteral(": ") + WithHint(e.text(), OtherSeparatorHint(project, separator)));
     }
 
     std::vector<int> stormHours;
@@ -315,7 +317,7 @@ int RunDesign(const Arguments& a)
                                                   opened.texts, rainfall, opened.landUse, separator, warning);
                                           });
         } catch (const Error& e) {
-            Refuse(path, file.rows[r].line, e.text());
+            Refuse(path, file.rows[r].line, WithHint(e.text(), OtherSeparatorHint(project, separator)));
         }
     }
 

@@ -24,6 +24,7 @@
 #include "report/SeriesExport.h"
 #include "report/VariantsExport.h"
 #include "text/NumText.h"
+#include "text/Shown.h"
 
 namespace moravel::cli {
 namespace {
@@ -41,7 +42,8 @@ model::ComputationInputs ReadInputs(const QString& project, QChar separator, boo
             model::CheckRealisationRuns(inputs);
         return inputs;
     } catch (const Error& e) {
-        throw DataError(project + QStringLiteral(": ") + e.text());
+        throw DataError(project + QStringLiteral(": ") +
+                        WithHint(e.text(), OtherSeparatorHint(project, separator, rainfall)));
     }
 }
 
@@ -248,7 +250,7 @@ std::vector<ManifestLine> ReadManifest(const QString& path)
         if (number == 1 && text.startsWith(QLatin1String("projekt")))
             continue;
         const auto refuse = [&](const QString& why) {
-            throw Error(QStringLiteral("%1, wiersz %2: %3").arg(path).arg(number).arg(why));
+            throw Error(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(path)).arg(number).arg(why));
         };
         const QStringList fields = text.split(QLatin1Char(','));
         if (fields.size() > 4)
@@ -261,6 +263,8 @@ std::vector<ManifestLine> ReadManifest(const QString& path)
             line.count = fields[1].trimmed().toLongLong(&ok);
             if (!ok || line.count < 1)
                 refuse(QStringLiteral("liczba realizacji '%1' nie jest liczbą naturalną").arg(fields[1].trimmed()));
+            if (line.count > kMaxRealisationNumber)
+                refuse(StreamedSeriesTooLong());
         }
         if (fields.size() > 2 && !fields[2].trimmed().isEmpty()) {
             line.seed = fields[2].trimmed().toULongLong(&ok);
@@ -374,7 +378,7 @@ int RunVariants(const Arguments& a)
         try {
             inputs.push_back(ReadInputs(line.project, separator, true));
         } catch (const Error& e) {
-            throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(a.variants).arg(line.number).arg(e.text()));
+            throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(a.variants)).arg(line.number).arg(e.text()));
         }
     }
     report::VariantsComparison c;

@@ -2,6 +2,7 @@
 
 #include "files/Cp1250.h"
 #include "text/Error.h"
+#include "text/Shown.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,20 +21,27 @@ namespace {
 
 [[noreturn]] void CannotOpen(const QString& path)
 {
-    throw Error(QStringLiteral("Nie można otworzyć pliku ") + path);
+    throw Error(QStringLiteral("Nie można otworzyć pliku ") + text::Shown(path));
 }
 
 [[noreturn]] void CannotCreate(const QString& path)
 {
-    throw Error(QStringLiteral("Nie można utworzyć pliku ") + path);
+    throw Error(QStringLiteral("Nie można utworzyć pliku ") + text::Shown(path));
 }
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
-// The folder a project file's relative paths are resolved against.
+// The folder a project file's relative paths are resolved against: the folder of the file
+// its bytes are in. A project named through a symbolic link is saved into the link's target
+// (the link stays), so its paths are stored relative to the target's folder and read back
+// against it, whichever name the project is opened by later.
 QDir ProjectFolder(const QString& projectPath)
 {
-    return QFileInfo(projectPath).absoluteDir();
+    QFileInfo file(projectPath);
+    // A chain of links, followed as the system does (which gives up after 40).
+    for (int links = 0; links < 40 && file.isSymLink(); ++links)
+        file.setFile(file.symLinkTarget());
+    return file.absoluteDir();
 }
 
 // Whether a path stored in a project is absolute. Only a leading '/' counts: Qt would also
@@ -106,11 +114,6 @@ Target TargetOf(const QString& path)
     return Target::Refuse;
 }
 
-QString WithBreaksShown(QString path)
-{
-    return path.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-}
-
 // Gives a new file the owner, group and mode of the file it is to replace.
 bool TakeOverOwnerAndMode(int fd, const struct stat& old)
 {
@@ -119,8 +122,16 @@ bool TakeOverOwnerAndMode(int fd, const struct stat& old)
 
 }  // namespace
 
+void RequireNoNul(const QString& path)
+{
+    // The system's file names end at a NUL: a name holding one would name another file.
+    if (path.contains(QChar(0)))
+        throw Error(QStringLiteral("Nazwa pliku nie może zawierać znaku NUL: ") + text::Shown(path));
+}
+
 QByteArray ReadFileStart(const QString& path, qsizetype maxSize)
 {
+    RequireNoNul(path);
     const QFileInfo info(path);
     // Only regular files: a directory cannot be read, and a pipe or device could block or
     // never end.
@@ -137,8 +148,9 @@ QByteArray ReadFileStart(const QString& path, qsizetype maxSize)
 
 void RequireOneLinePath(const QString& path)
 {
+    RequireNoNul(path);
     if (path.contains(QLatin1Char('\r')) || path.contains(QLatin1Char('\n')))
-        throw Error(QStringLiteral("Nazwa pliku nie może zawierać znaku końca wiersza: ") + WithBreaksShown(path));
+        throw Error(QStringLiteral("Nazwa pliku nie może zawierać znaku końca wiersza: ") + text::Shown(path));
 }
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes)

@@ -13,9 +13,14 @@ namespace moravel::files {
 // device or pipe) throws "Nie można otworzyć pliku <path>".
 QByteArray ReadFileStart(const QString& path, qsizetype maxSize);
 
+// A path that holds a NUL names no file the system can reach: throws "Nazwa pliku nie może
+// zawierać znaku NUL: <path>" (its control characters escaped, as in every message).
+// ReadFileStart and RequireOneLinePath check it first.
+void RequireNoNul(const QString& path);
+
 // A path that holds a line break (CR or LF) can't stand on a line of a project file, and a
 // file of that name would be named there wrongly: throws "Nazwa pliku nie może zawierać
-// znaku końca wiersza: <path>" (the breaks shown as \r and \n).
+// znaku końca wiersza: <path>" (the breaks shown as \r and \n). A NUL is refused first.
 void RequireOneLinePath(const QString& path);
 
 // Writes `bytes` as the file `path` (a path with a line break is refused first):

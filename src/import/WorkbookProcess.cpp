@@ -6,6 +6,7 @@
 #include "import/Workbook.h"
 #include "import/ReaderProtocol.h"
 #include "text/Error.h"
+#include "text/Shown.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,12 +46,12 @@ ReaderSettings& Settings()
 
 [[noreturn]] void Unreadable(const QString& path)
 {
-    throw Error(QStringLiteral("Nie można odczytać skoroszytu ") + QDir::toNativeSeparators(path));
+    throw Error(QStringLiteral("Nie można odczytać skoroszytu ") + text::Shown(QDir::toNativeSeparators(path)));
 }
 
 [[noreturn]] void TooLarge(const QString& path)
 {
-    throw Error(QStringLiteral("Skoroszyt %1 jest zbyt duży, by go odczytać").arg(QDir::toNativeSeparators(path)));
+    throw Error(QStringLiteral("Skoroszyt %1 jest zbyt duży, by go odczytać").arg(text::Shown(QDir::toNativeSeparators(path))));
 }
 
 QString RunningProgramDir()

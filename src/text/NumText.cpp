@@ -1,6 +1,7 @@
 #include "text/NumText.h"
 
 #include "text/Error.h"
+#include "text/Shown.h"
 
 #include <charconv>
 #include <climits>
@@ -285,7 +286,7 @@ int StrToInt(const QString& text)
 {
     int value = 0;
     if (!ParseInt(text, value))
-        throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw Error(QStringLiteral("'%1' is not a valid integer value").arg(Shown(text)));
     return value;
 }
 
@@ -293,7 +294,7 @@ double StrToFloat(const QString& text, QChar decimalSeparator)
 {
     double value = 0;
     if (!ParseFloat(text, decimalSeparator, value))
-        throw Error(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        throw Error(QStringLiteral("'%1' is not a valid floating point value").arg(Shown(text)));
     return value;
 }
 

@@ -1,5 +1,7 @@
 #include "window/QtSeams.h"
 
+#include "text/Shown.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -222,7 +224,7 @@ void ShowMessage(QMessageBox::Icon icon, const QString& text, QWidget* parent)
     }
     maxWidth = std::max(maxWidth - metrics.horizontalAdvance(QLatin1Char(' ')), 100);
     const int maxLines = room.height() / 2 / metrics.lineSpacing();
-    box.setText(MessageDisplayText(text, font, maxWidth, maxLines));
+    box.setText(MessageDisplayText(text::ShownMessage(text), font, maxWidth, maxLines));
     box.exec();
 }
 

@@ -373,9 +373,154 @@ TEST(CommandLine, TheDecimalSeparatorOfTheDataIsTheLocalesUnlessNamed)
     const CliResult polish = RunCli({kProject, "--seed", "3"}, "pl_PL.UTF-8");
     ASSERT_EQ(polish.exitCode, 0) << polish.err.toStdString();
     EXPECT_EQ(polish.out, named.out);
-    const CliResult c = RunCli({kProject, "--seed", "3"}, "C");
-    EXPECT_EQ(c.exitCode, 1);
-    EXPECT_TRUE(c.err.contains("Brak średniego współczynnika CN")) << c.err.toStdString();
+    // The README's first example under C.UTF-8: the message says which separator reads the data.
+    const QString hint = QStringLiteral("Dane czytają się z separatorem dziesiętnym ',', a nie '.': podaj --separator ,");
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        const CliResult c = RunCli({kProject, "--seed", "3"}, QString::fromLatin1(locale));
+        EXPECT_EQ(c.exitCode, 1);
+        EXPECT_TRUE(c.err.contains("Brak średniego współczynnika CN - uzupełnij tabelę użytkowania terenu. " + hint))
+            << c.err.toStdString();
+    }
+    // Data that reads under neither separator gets no hint; a hint names the other way round too.
+    QTemporaryDir work;
+    files::ProjectPaths example = files::ReadProjectFile(kProject);
+    files::ParametersRecord point = examples::ZlewniaParameters();
+    for (QString& v : point.values)
+        v.replace(QLatin1Char(','), QLatin1Char('.'));
+    files::WriteParametersFile(work.filePath("kropka.kwx"), point);
+    files::WriteProjectFile(work.filePath("mieszany.kpr"), {example.rainfall, example.scs, work.filePath("kropka.kwx")});
+    const CliResult mixed = RunCli({work.filePath("mieszany.kpr"), "--seed", "3"}, "C");
+    EXPECT_EQ(mixed.exitCode, 1);
+    EXPECT_FALSE(mixed.err.contains("--separator")) << mixed.err.toStdString();
+    files::RainfallRecord rain = examples::ZlewniaRainfall();
+    files::ScsRecord scs = files::ReadScsFile(example.scs);
+    for (QString& v : rain.hours)
+        v.replace(QLatin1Char(','), QLatin1Char('.'));
+    for (auto& row : scs.areas)
+        for (QString& v : row)
+            v.replace(QLatin1Char(','), QLatin1Char('.'));
+    for (QString& v : scs.ownClassCn)
+        v.replace(QLatin1Char(','), QLatin1Char('.'));
+    files::WriteRainfallFile(work.filePath("kropka.kwp"), rain);
+    files::WriteScsFile(work.filePath("kropka.kws"), scs);
+    files::WriteProjectFile(work.filePath("kropka.kpr"),
+                            {work.filePath("kropka.kwp"), work.filePath("kropka.kws"), work.filePath("kropka.kwx")});
+    ASSERT_EQ(RunCli({work.filePath("kropka.kpr"), "--seed", "3"}, "C").exitCode, 0);
+    const CliResult comma = RunCli({work.filePath("kropka.kpr"), "--seed", "3", "--separator", ","});
+    EXPECT_EQ(comma.exitCode, 1);
+    EXPECT_TRUE(comma.err.contains("Dane czytają się z separatorem dziesiętnym '.', a nie ',': podaj --separator ."))
+        << comma.err.toStdString();
+}
+
+// A binary file handed over as a project, and one whose lines hold control characters: the
+// message names them escaped and short, and nothing raw reaches the terminal.
+// A shard whose description claims one record fewer or more than the file holds: the merge
+// refuses it by name and writes nothing (the count planted in the file's bytes, its length
+// kept, so that only the count is wrong).
+TEST(CommandLine, AShardClaimingAnotherRecordCountIsRefused)
+{
+    QTemporaryDir work;
+    const QString shard = work.filePath("s0");
+    ASSERT_EQ(RunCli({kProject, "--separator", ",", "--seed", "1", "--first", "0", "--count", "5", "--out", shard,
+                      "--quiet"})
+                  .exitCode,
+              0);
+    const QString part = shard + "/hydrogramy.bin";
+    const QByteArray good = FileBytes(part);
+    ASSERT_EQ(good.count("count=5"), 1);
+    for (const char* planted : {"count=4", "count=6"}) {
+        SCOPED_TRACE(planted);
+        QByteArray bytes = good;
+        bytes.replace("count=5", planted);
+        ASSERT_TRUE(WriteFile(part, bytes));
+        const CliResult r = RunCli({"merge", shard, "--out", work.filePath("m")});
+        EXPECT_GT(r.exitCode, 0);
+        EXPECT_LT(r.exitCode, 128);
+        EXPECT_TRUE(r.err.contains(part)) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(work.filePath("m")));
+    }
+    ASSERT_TRUE(WriteFile(part, good));
+    EXPECT_EQ(RunCli({"merge", shard, "--out", work.filePath("m"), "--quiet"}).exitCode, 0);
+}
+
+TEST(CommandLine, ControlCharactersOfAFileReachTheMessageEscaped)
+{
+    QTemporaryDir work;
+    QByteArray binary;
+    for (int i = 0; i < 3000; ++i)
+        binary += static_cast<char>((i * 37) % 256);
+    ASSERT_TRUE(WriteFile(work.filePath("bin.kpr"), binary));
+    ASSERT_TRUE(WriteFile(work.filePath("esc.kpr"), "\x1b[31mopad\x07.kwp\r\nb.kws\r\nc.kwx\r\n"));
+    const CliResult bin = RunCli({work.filePath("bin.kpr"), "--separator", ","});
+    EXPECT_EQ(bin.exitCode, 1);
+    EXPECT_TRUE(bin.err.contains("Nazwa pliku nie może zawierać znaku NUL: " + work.filePath("\\0%Jo")))
+        << bin.err.toStdString();
+    EXPECT_LT(bin.err.size(), 600);
+    const CliResult esc = RunCli({work.filePath("esc.kpr"), "--separator", ","});
+    EXPECT_EQ(esc.exitCode, 1);
+    EXPECT_TRUE(esc.err.contains("Nie można otworzyć pliku " + work.filePath("\\x1B[31mopad\\x07.kwp")))
+        << esc.err.toStdString();
+    for (const CliResult* r : {&bin, &esc}) {
+        ASSERT_TRUE(r->err.endsWith(QLatin1Char('\n')));
+        for (const QChar c : r->err.chopped(1))
+            EXPECT_FALSE(c.unicode() < 0x20 || c.unicode() == 0x7F) << r->err.toStdString();
+    }
+    EXPECT_FALSE(bin.err.contains("Broken filename")) << bin.err.toStdString();
+}
+
+// One rule bounds every realisation count: a streamed series (--series, a manifest line, a
+// shard) numbers its realisations within 2147483647; a table kept whole in memory (--variants,
+// --design) has the window's 100000 per series. A count at its bound passes the check and the
+// run ends only at the missing file it names.
+TEST(CommandLine, RealisationCountsFollowOneRule)
+{
+    QTemporaryDir work;
+    const auto path = [&](const char* name) { return work.filePath(QString::fromUtf8(name)); };
+    ASSERT_TRUE(WriteFile(path("ok.csv"), "brak.kpr,2147483647,7\n"));
+    ASSERT_TRUE(WriteFile(path("over.csv"), "brak.kpr,2147483648,7\n"));
+    ASSERT_TRUE(WriteFile(path("far.csv"), "projekt,realizacje,ziarno\nbrak.kpr,3000000000,7\n"));
+    const QString missing = "Nie można otworzyć pliku " + path("brak");
+    const struct {
+        const char* name;
+        QStringList args;
+        int code;
+        QString message;
+    } cases[] = {
+        {"a series at the bound", {path("brak.kpr"), "--series", "2147483647"}, 1, missing},
+        {"a series over it", {path("brak.kpr"), "--series", "2147483648"}, 2,
+         "Seria może mieć najwyżej 2147483647 realizacji"},
+        {"a manifest line at the bound", {"manifest", path("ok.csv"), "--out", path("m")}, 1, missing},
+        {"a manifest line over it",
+         {"manifest", path("over.csv"), "--out", path("m")},
+         1,
+         path("over.csv") + ", wiersz 1: Seria może mieć najwyżej 2147483647 realizacji"},
+        {"a manifest line far over it",
+         {"manifest", path("far.csv"), "--out", path("m")},
+         1,
+         path("far.csv") + ", wiersz 2: Seria może mieć najwyżej 2147483647 realizacji"},
+        {"a shard ending at the bound",
+         {path("brak.kpr"), "--seed", "1", "--first", "2147483547", "--count", "100", "--out", path("d")},
+         1,
+         missing},
+        {"a shard ending beyond it",
+         {path("brak.kpr"), "--seed", "1", "--first", "2147483548", "--count", "100", "--out", path("d")},
+         2,
+         "nie mogą przekraczać 2147483647"},
+        {"variants at the window's bound", {"--variants", path("brak.txt"), "--count", "100000"}, 1, missing},
+        {"variants over it", {"--variants", path("brak.txt"), "--count", "100001"}, 2,
+         "Seria wariantu może mieć najwyżej 100000 realizacji"},
+        {"design storms at the window's bound", {"--design", path("brak.txt"), "--count", "100000"}, 1, missing},
+        {"design storms over it", {"--design", path("brak.txt"), "--count", "100001"}, 2,
+         "Seria burzy może mieć najwyżej 100000 realizacji"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliResult r = RunCli(c.args);
+        EXPECT_EQ(r.exitCode, c.code);
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("m/001-brak")));
 }
 
 TEST(CommandLine, ErrorsNameTheFileExitWithTheirCodeAndLeaveNothingHalfWritten)

@@ -360,6 +360,10 @@ TEST(DesignFile, FaultsAreNamedWithTheirLine)
          "wiersz 5: krzywa sumowa: podaj parę"},
         {"a project that isn't there", 1, "projekt: brak.kpr",
          "wiersz 1: " + dir.filePath("brak.kpr") + ": Nie można otworzyć pliku " + dir.filePath("brak.kpr")},
+        {"a NUL in the project's name, refused and shown escaped", 1,
+         QStringLiteral("projekt: zlew") + QChar(0) + QStringLiteral("nia.kpr"),
+         "wiersz 1: " + dir.filePath("zlew\\0nia.kpr") + ": Nazwa pliku nie może zawierać znaku NUL: " +
+             dir.filePath("zlew\\0nia.kpr")},
         {"a project of typed effective rainfall", 1, "projekt: efektywny.kpr",
          "wiersz 1: " + dir.filePath("efektywny.kpr") +
              ": Przepływy projektowe liczy się z opadu całkowitego - wyłącz \"Podaj opad efektywny\""},
@@ -380,8 +384,11 @@ TEST(DesignFile, FaultsAreNamedWithTheirLine)
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(dir.filePath("wynik.csv")));
     }
-    // The good file runs.
+    // The good file runs; under C.UTF-8 its project's decimal commas are named as the cause.
     ASSERT_TRUE(WriteFile(dir.filePath("dane.txt"), good.join(QLatin1Char('\n')).toUtf8()));
+    const CliResult c = RunCli({"--design", dir.filePath("dane.txt"), "--count", "5", "--quiet"}, "C.UTF-8");
+    EXPECT_EQ(c.exitCode, 1);
+    EXPECT_TRUE(c.err.contains(": podaj --separator ,")) << c.err.toStdString();
     EXPECT_EQ(RunCli({"--design", dir.filePath("dane.txt"), "--count", "5", "--separator", ",", "--quiet"}).exitCode,
               0);
 }

@@ -95,6 +95,7 @@ TEST_F(VariantsTest, FaultsOfTheFileAndTheCommandLineAreNamedWithTheirExitCodes)
     Write("dziewiec.txt", nine);
     Write("pusty.txt", "a;" + example + "\nb;  \n");
     Write("dobry.txt", "a;" + example + "\nb;wider.kpr\n");
+    Write("nul.txt", "a;" + example + QByteArrayLiteral("\nb;wi\0der.kpr\n"));
 
     const QString file = Path("dobry.txt");
     const struct {
@@ -107,6 +108,11 @@ TEST_F(VariantsTest, FaultsOfTheFileAndTheCommandLineAreNamedWithTheirExitCodes)
          {"--variants", Path("brak.txt"), "--count", "5", "--separator", ","},
          1,
          Path("brak.txt") + ", wiersz 3: " + Path("brak.kpr") + ": Nie można otworzyć pliku " + Path("brak.kpr")},
+        {"a NUL in a project's name, refused and shown escaped",
+         {"--variants", Path("nul.txt"), "--count", "5", "--separator", ","},
+         1,
+         Path("nul.txt") + ", wiersz 2: " + Path("wi\\0der.kpr") + ": Nazwa pliku nie może zawierać znaku NUL: " +
+             Path("wi\\0der.kpr")},
         {"one variant", {"--variants", Path("jeden.txt"), "--count", "5"}, 1, "wymaga od 2 do 8 wariantów"},
         {"nine variants",
          {"--variants", Path("dziewiec.txt"), "--count", "5"},

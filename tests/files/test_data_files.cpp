@@ -411,6 +411,33 @@ TEST_F(DataFiles, ProjectStoresPathsInItsFolderRelatively)
     EXPECT_EQ(EncodeProject({sibling, QString(), QString()}, project), sibling.toUtf8() + "\r\n\r\n\r\n");
 }
 
+// A project saved through a symbolic link lands in the link's target: its paths are relative
+// to the target's folder, so the project opens by its real name and through the link alike.
+TEST_F(DataFiles, ProjectSavedThroughALinkStoresPathsFromTheFolderItLandsIn)
+{
+    QDir root(dir_.path());
+    ASSERT_TRUE(root.mkpath(QStringLiteral("sprawa/dane")));
+    ASSERT_TRUE(root.mkpath(QStringLiteral("skroty")));
+    RainfallRecord rain;
+    rain.hourCount = QStringLiteral("1");
+    rain.hours = {QStringLiteral("7")};
+    WriteRainfallFile(Path("sprawa/dane/opad.kwp"), rain);
+    Put(Path("sprawa/p.kpr"), QByteArray());
+    // A link to a link to the project, from another folder.
+    ASSERT_TRUE(QFile::link(Path("sprawa/p.kpr"), Path("skroty/p1.kpr")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("p1.kpr"), Path("skroty/p.kpr")));
+
+    WriteProjectFile(Path("skroty/p.kpr"), {Path("sprawa/dane/opad.kwp"), QString(), QString()});
+    EXPECT_TRUE(QFileInfo(Path("skroty/p.kpr")).isSymLink());
+    EXPECT_EQ(Get(Path("sprawa/p.kpr")), QByteArray("dane/opad.kwp\r\n\r\n\r\n"));
+    for (const char* name : {"sprawa/p.kpr", "skroty/p.kpr"}) {
+        SCOPED_TRACE(name);
+        const ProjectPaths p = ReadProjectFile(Path(name));
+        EXPECT_EQ(p.rainfall, Path("sprawa/dane/opad.kwp"));
+        EXPECT_EQ(ReadRainfallFile(p.rainfall).Hour(1), QStringLiteral("7"));
+    }
+}
+
 TEST_F(DataFiles, ProjectLinesEndInCrLfLfOrCr)
 {
     const QString project = QStringLiteral("/p/case.kpr");

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <tuple>
 
 using namespace moravel::import;
@@ -403,6 +404,62 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
         }
     }
     UseReader();
+}
+
+// A CSV of 60 MB far beyond the cells a workbook may bring (1,6 million lines of 40 cells) is
+// refused as too large after a counting pass over its bytes, the helper's memory staying near
+// the size of the file: no cell is kept before the whole file is known to fit.
+TEST(ImportReader, ACsvBeyondTheSheetIsRefusedWithinBoundedMemory)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("duzy.csv");
+    {
+        QByteArray line;
+        for (int c = 0; c < 40; ++c)
+            line += c ? ";1" : "1";
+        line += '\n';
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray block = line.repeated(4096);
+        while (file.size() + block.size() <= 60 * 1024 * 1024)
+            ASSERT_EQ(file.write(block), block.size());
+    }
+    try {
+        ReadWorkbook(path);
+        ADD_FAILURE() << "read without error";
+    } catch (const moravel::Error& e) {
+        EXPECT_EQ(e.text(),
+                  QString::fromUtf8("Skoroszyt %1 jest zbyt duży, by go odczytać").arg(QDir::toNativeSeparators(path)));
+    }
+    // The largest child ended so far: every other helper of this test program reads a small file.
+    rusage children{};
+    ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &children), 0);
+    EXPECT_LT(children.ru_maxrss, 400L * 1024) << "kB";
+}
+
+// The program's own limit: a helper that never answers is given up after 20 s, as the README
+// tells the user, not sooner and not much later. Only waiting it out shows the default, so this
+// one case takes those 20 s.
+TEST(ImportReader, AHelperThatNeverAnswersIsGivenUpAfterTheProgramsTwentySeconds)
+{
+    const QString path = ImportFixture("rain.xls");
+    moravel::import::ReaderSettings settings;
+    settings.program = QStringLiteral(MORAVEL_TEST_READER_PROGRAM);
+    settings.arguments = {QStringLiteral("--test-hang")};
+    moravel::import::SetReaderSettings(settings);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        ReadWorkbook(path);
+        ADD_FAILURE() << "read without error";
+    } catch (const moravel::Error& e) {
+        EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
+    }
+    UseReader();
+    EXPECT_GE(clock.elapsed(), 19900);
+    // Loose, for a busy machine; a limit of 200 s would run into the test's own 120 s first.
+    EXPECT_LT(clock.elapsed(), 90000);
 }
 
 // The helper the program runs has no test switches: given them (or anything else), it reads

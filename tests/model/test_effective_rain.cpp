@@ -81,6 +81,24 @@ TEST(EffectiveRain, CurveNumber100TurnsAllRainIntoRunoff)
     EXPECT_EQ(run.E[2], float(4.5 * (1 + SequenceSource::Value(3))));
     EXPECT_EQ(run.E[3], float(10 * (1 + SequenceSource::Value(4))));
     EXPECT_EQ(source.draws, 5);
+
+    // Hours of 0,1 mm: Q is the cumulative rainfall itself, stored in single precision after
+    // every hour, so each hour's runoff is the step between two single-precision sums. A sum
+    // kept in double steps by 0,1 mm (rounded once) and differs in most hours of this storm.
+    FixedSource none(0);
+    const std::vector<float> drizzle(60, 0.1f);
+    const ScsRun light = Scs(drizzle, 100, none);
+    float Pc = 0;
+    int differsFromDouble = 0;
+    for (std::size_t i = 0; i < drizzle.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        const float before = Pc;
+        Pc = float(double(Pc) + double(drizzle[i]));
+        EXPECT_EQ(light.E[i], float(double(Pc) - double(before)));
+        const double exact = double(i + 1) * double(0.1f);
+        differsFromDouble += light.E[i] != float(double(float(exact)) - double(float(exact - double(0.1f))));
+    }
+    EXPECT_GT(differsFromDouble, 10) << "the fixture must tell the two sums apart";
 }
 
 TEST(EffectiveRain, LightRainGivesExactZerosAndDrawsOnlyU0)

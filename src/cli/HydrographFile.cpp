@@ -450,6 +450,8 @@ int HydrographReader::Id() const
 
 void HydrographReader::Fail(const QString& reason) const
 {
+    // A refused file is closed: a reader that throws from its constructor is never destroyed.
+    Release();
     throw Error(QStringLiteral("Nie można odczytać pliku %1: %2").arg(path_, reason));
 }
 

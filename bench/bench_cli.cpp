@@ -85,10 +85,11 @@ Child RunCli(const QStringList& arguments)
 
 const QString kProject = QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr");
 
-QStringList Shard(std::int64_t first, std::int64_t count, const QString& out)
+// Realisations first..first+count-1 of a series of `series` (by default, of first + count).
+QStringList Shard(std::int64_t first, std::int64_t count, const QString& out, std::int64_t series = 0)
 {
-    return {kProject,  "--separator",          ",",     "--seed", "1",      "--first", QString::number(first),
-            "--count", QString::number(count), "--out", out,      "--quiet"};
+    return {kProject, "--separator", ",", "--seed", "1", "--series", QString::number(series ? series : first + count),
+            "--first", QString::number(first), "--count", QString::number(count), "--out", out, "--quiet"};
 }
 
 void BM_CliShard(benchmark::State& state)
@@ -141,7 +142,7 @@ void BM_CliMerge(benchmark::State& state)
     QStringList merge{"merge"};
     for (int s = 0; s < kShards; ++s) {
         const QString folder = dir.filePath(QStringLiteral("f%1").arg(s));
-        if (!RunCli(Shard(std::int64_t(s) * kCount, kCount, folder)).ok) {
+        if (!RunCli(Shard(std::int64_t(s) * kCount, kCount, folder, std::int64_t(kShards) * kCount)).ok) {
             state.SkipWithError("a shard failed");
             return;
         }

@@ -17,7 +17,11 @@ series=$2 shards=$3 seed=$4
 mkdir -p "$5/shards"
 out=$(cd "$5" && pwd)
 shift 5
+# Realisations a shard: task i computes i*per .. i*per+per-1 (the last task the rest); a task
+# whose range starts past the series has nothing to do and is not merged.
+per=$(( (series + shards - 1) / shards ))
 export MORAVEL_PROJECT="$project" MORAVEL_SERIES="$series" MORAVEL_SHARDS="$shards" MORAVEL_SEED="$seed"
+export MORAVEL_PER_SHARD="$per"
 export MORAVEL_OUT="$out" MORAVEL_SEPARATOR="${MORAVEL_SEPARATOR:-,}"
 array=$(sbatch --parsable --export=ALL --array=0-$((shards - 1)) -o "$out/shard-%a.log" "$@" \
   "$here/moravel-shard.sbatch")

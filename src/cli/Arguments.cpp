@@ -76,6 +76,7 @@ const std::vector<Option>& Options()
         {"--design", true, kRun, [](Arguments& a, const QString& v) { a.design = v; }},
         {"--xlsx", true, kRun, [](Arguments& a, const QString& v) { a.xlsx = v; }},
         {"--quiet", false, kRun | kMerge | kManifest, [](Arguments& a, const QString&) { a.quiet = true; }},
+        {"--partial", false, kMerge, [](Arguments& a, const QString&) { a.partial = true; }},
     };
     return options;
 }
@@ -108,7 +109,16 @@ void CheckRun(const Arguments& a)
         Require(a.seed.has_value(),
                 QStringLiteral("Fragment serii wymaga ziarna (--seed): fragmenty łączy się tylko z tej samej serii"));
         Require(!a.out.isEmpty(), QStringLiteral("Fragment serii wymaga katalogu wyników (--out)"));
-        Require(!a.series, QStringLiteral("Opcji --series nie łączy się z --first i --count"));
+        Require(a.series.has_value(), QStringLiteral("Fragment serii wymaga liczby realizacji całej serii (--series N): "
+                                                     "łączenie sprawdza, że ma wszystkie"));
+        Require(*a.series <= kMaxRealisationNumber,
+                QStringLiteral("Seria może mieć najwyżej %1 realizacji").arg(kMaxRealisationNumber));
+        Require(*a.first + *a.count <= *a.series,
+                QStringLiteral("Fragment (indeksy %1..%2) wychodzi poza serię %3 realizacji (indeksy 0..%4)")
+                    .arg(*a.first)
+                    .arg(*a.first + *a.count - 1)
+                    .arg(*a.series)
+                    .arg(*a.series - 1));
         Require(a.hydrographs.isEmpty() && a.band.isEmpty(),
                 QStringLiteral("Fragment serii zapisuje hydrogramy w swoim katalogu; pasmo liczy dopiero 'merge'"));
         return;
@@ -241,10 +251,13 @@ QString UsageText()
         "  moravel-run PROJEKT.kpr --series N [--seed S] [--out PLIK.csv]\n"
         "              [--hydrographs PLIK.nc] [--band PLIK.csv]\n"
         "      seria N realizacji: podsumowanie realizacji, hydrogramy (NetCDF-4), pasmo\n"
-        "  moravel-run PROJEKT.kpr --seed S --first K --count M --out KATALOG\n"
-        "      fragment serii: realizacje o indeksach K..K+M-1 (od 0)\n"
+        "  moravel-run PROJEKT.kpr --seed S --series N --first K --count M --out KATALOG\n"
+        "      fragment serii N realizacji: realizacje o indeksach K..K+M-1 (od 0)\n"
         "  moravel-run merge KATALOG... --out KATALOG\n"
         "      połączenie fragmentów: podsumowanie, hydrogramy i pasmo całej serii\n"
+        "      (fragmenty muszą obejmować wszystkie realizacje 0..N-1)\n"
+        "  moravel-run merge KATALOG... --partial --out KATALOG\n"
+        "      połączenie kolejnych fragmentów w jeden większy (podsumowanie i hydrogramy)\n"
         "  moravel-run manifest ZESTAWIENIE.csv --out KATALOG\n"
         "      wiele projektów: wiersz 'projekt,realizacje,ziarno[,opad]' na projekt\n"
         "      (opad: plik .kwp liczony zamiast opadu projektu)\n"

@@ -6,8 +6,9 @@
 //   moravel-run PROJECT.kpr [--seed S] [--out FILE]                     one realisation
 //   moravel-run PROJECT.kpr --series N [--seed S] [--out FILE]
 //               [--hydrographs FILE.nc] [--band FILE.csv]              a series
-//   moravel-run PROJECT.kpr --seed S --first K --count M --out DIR      a shard of a series
-//   moravel-run merge DIR... --out DIR                                  shards joined
+//   moravel-run PROJECT.kpr --seed S --series N --first K --count M
+//               --out DIR                                              a shard of a series
+//   moravel-run merge DIR... [--partial] --out DIR                      shards joined
 //   moravel-run manifest FILE.csv --out DIR                             many projects (and
 //                                                                       storms)
 //   moravel-run --variants FILE --count N [--seed S] [--out FILE.csv]
@@ -43,7 +44,7 @@ struct Arguments {
     Command command = Command::Run;
     QStringList operands;  // the project (run), the shard folders (merge), the manifest
     std::optional<std::uint64_t> seed;
-    std::optional<std::int64_t> series;  // --series N
+    std::optional<std::int64_t> series;  // --series N (a series; the series a shard belongs to)
     std::optional<std::int64_t> first;   // --first K (a realisation index, from 0)
     std::optional<std::int64_t> count;   // --count M (of a shard; of each variant's or storm's series)
     QString out;
@@ -54,6 +55,7 @@ struct Arguments {
     QString xlsx;                           // --xlsx FILE.xlsx: the comparison or table as a workbook
     std::optional<QChar> decimalSeparator;  // --separator C: the data files' decimal separator
     bool quiet = false;                     // --quiet: no progress bar
+    bool partial = false;                   // --partial: a merge of any contiguous range
 
     // A shard: a range of a series written into a folder.
     bool IsShard() const { return first.has_value() || count.has_value(); }

@@ -1,5 +1,7 @@
 #include "cli/Output.h"
 
+#include "cli/Leftovers.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -14,11 +16,14 @@
 namespace moravel::cli {
 namespace {
 
-// The temporary's name template: hidden, beside the output, on the same file system.
+// The temporary's name template: hidden, beside the output, on the same file system, with
+// its owner's name in it (Leftovers.h). The temporaries of killed runs in that folder go first.
 QString TemporaryTemplate(const QString& path)
 {
     const QFileInfo info(QDir::cleanPath(path));
-    return info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".moravel-XXXXXX"));
+    RemoveStaleTemporaries(info.absolutePath());
+    return info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".moravel-") +
+                                       TemporaryOwner() + QStringLiteral("-XXXXXX"));
 }
 
 // What a file or folder made by a plain open or mkdir would get: `mode` less the umask (the

@@ -18,24 +18,16 @@
 namespace moravel::cli {
 namespace {
 
-constexpr char kMagic[8] = {'M', 'R', 'V', 'P', 'A', 'R', 'T', '1'};
-constexpr std::size_t kFooterBytes = 24;
-constexpr std::size_t kRecordHeaderBytes = 24;
-constexpr int kLayoutVersion = 1;
+constexpr char kMagic[8] = {'M', 'R', 'V', 'P', 'A', 'R', 'T', '2'};
+// The closing bytes of the first layout, which kept no checksum and no series size.
+constexpr char kFirstMagic[8] = {'M', 'R', 'V', 'P', 'A', 'R', 'T', '1'};
+constexpr std::size_t kFooterBytes = 28;
+// The checksum covers everything before itself.
+constexpr std::size_t kChecksumAt = kFooterBytes - 12;
+constexpr int kLayoutVersion = 2;
 // Written when this much is buffered.
 constexpr std::size_t kWriteBufferBytes = std::size_t(1) << 20;
 
-template <class T>
-void Put(std::vector<char>& out, T value)
-{
-    static_assert(sizeof(T) == 4 || sizeof(T) == 8);
-    using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
-    Bits bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    bits = qToLittleEndian(bits);
-    const char* bytes = reinterpret_cast<const char*>(&bits);
-    out.insert(out.end(), bytes, bytes + sizeof bits);
-}
 
 template <class T>
 T Get(const unsigned char* at)
@@ -47,30 +39,12 @@ T Get(const unsigned char* at)
     return value;
 }
 
-// Exact texts of numbers: the shortest that read back as the same double or float.
-QByteArray Exact(double v)
-{
-    return QByteArray::number(v, 'g', 17);
-}
-
-QByteArray Exact(float v)
-{
-    return QByteArray::number(static_cast<double>(v), 'g', 9);
-}
-
-QByteArray List(const std::vector<float>& values)
-{
-    QByteArrayList texts;
-    for (float v : values)
-        texts << Exact(v);
-    return texts.join(';');
-}
-
 class PartFileWriter : public SeriesPartWriter {
 public:
     PartFileWriter(const QString& path, const RangeIdentity& identity, const PartOrigin& origin)
-        : file_(path), identity_(identity), origin_(origin)
+        : file_(path), identity_(identity), origin_{origin.project, PartInputs(origin.inputs), origin.source}
     {
+        identity_.fingerprint = InputsFingerprint(origin_.inputs, origin_.source);
         if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
             Fail();
         buffer_.reserve(kWriteBufferBytes + 4096);
@@ -78,19 +52,7 @@ public:
 
     void AddHours(const model::RealisationSummary& summary, const float* discharge, int length) override
     {
-        const int kept = summary.ok && discharge ? std::max(length, 0) : 0;
-        Put(buffer_, static_cast<std::int32_t>(kept));
-        Put(buffer_, static_cast<std::int32_t>(summary.ok ? summary.peakHour : 0));
-        Put(buffer_, summary.ok ? summary.peak : 0.0f);
-        Put(buffer_, static_cast<std::int32_t>(summary.ok ? 1 : 0));
-        Put(buffer_, summary.ok ? summary.volume : 0.0);
-        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-            const char* bytes = reinterpret_cast<const char*>(discharge);
-            buffer_.insert(buffer_.end(), bytes, bytes + std::size_t(kept) * sizeof(float));
-        } else {
-            for (int h = 0; h < kept; ++h)
-                Put(buffer_, discharge[h]);
-        }
+        AppendPartRecord(buffer_, summary, discharge, length);
         ++written_;
         if (buffer_.size() >= kWriteBufferBytes)
             Flush();
@@ -111,12 +73,14 @@ public:
                                   .arg(identity_.count));
         Flush();
         const qint64 offset = file_.pos();
-        const QByteArray description = Description();
+        const QByteArray description = PartDescription(kLayoutVersion, identity_, origin_, failureIndex_, failure_);
         buffer_.insert(buffer_.end(), description.begin(), description.end());
-        Put(buffer_, static_cast<std::uint64_t>(offset));
-        Put(buffer_, static_cast<std::uint64_t>(description.size()));
+        PutLittleEndian(buffer_, static_cast<std::uint64_t>(offset));
+        PutLittleEndian(buffer_, static_cast<std::uint64_t>(description.size()));
+        checksum_.AddBytes(buffer_.data(), buffer_.size());
+        PutLittleEndian(buffer_, checksum_.Value());
         buffer_.insert(buffer_.end(), std::begin(kMagic), std::end(kMagic));
-        Flush();
+        Flush(false);
         // On the disk before the folder that holds it takes its name.
         if (!file_.flush() || ::fdatasync(file_.handle()) != 0)
             Fail();
@@ -129,45 +93,22 @@ private:
         throw OutputError(QStringLiteral("Nie można zapisać pliku %1: %2").arg(file_.fileName(), file_.errorString()));
     }
 
-    void Flush()
+    void Flush(bool summed = true)
     {
         if (buffer_.empty())
             return;
+        if (summed)
+            checksum_.AddBytes(buffer_.data(), buffer_.size());
         if (file_.write(buffer_.data(), static_cast<qint64>(buffer_.size())) != static_cast<qint64>(buffer_.size()))
             Fail();
         buffer_.clear();
-    }
-
-    QByteArray Description() const
-    {
-        const model::ComputationInputs& inputs = origin_.inputs;
-        QList<std::pair<const char*, QByteArray>> entries{
-            {"layout", QByteArray::number(kLayoutVersion)},
-            {"seed", QByteArray::number(static_cast<qulonglong>(identity_.seed))},
-            {"first", QByteArray::number(static_cast<qlonglong>(identity_.first))},
-            {"count", QByteArray::number(static_cast<qlonglong>(identity_.count))},
-            {"fingerprint", identity_.fingerprint.toUtf8()},
-            {"project", origin_.project.toUtf8()},
-            {"first_failure_index", QByteArray::number(static_cast<qlonglong>(failureIndex_))},
-            {"first_failure", failure_.toUtf8()},
-            {"rain_hours", QByteArray::number(inputs.parameters.HourCount)},
-            {"effective_rainfall_typed", inputs.directEffectiveRain ? "1" : "0"},
-            {"curve_number", Exact(inputs.curveNumber)},
-            {"rainfall_mm", List(inputs.rainfall)},
-            {"effective_rainfall_mm", List(inputs.effectiveRain)},
-        };
-        for (const auto& q : kPartParameters)
-            entries.push_back({q.name, Exact(inputs.parameters.*q.value)});
-        QByteArray text;
-        for (const auto& [key, value] : entries)
-            text += QByteArray(key) + '=' + value.toPercentEncoding() + '\n';
-        return text;
     }
 
     QFile file_;
     RangeIdentity identity_;
     PartOrigin origin_;
     std::vector<char> buffer_;
+    PartChecksum checksum_;  // of the bytes written
     std::int64_t written_ = 0;
     std::int64_t failureIndex_ = -1;
     QString failure_;
@@ -178,27 +119,53 @@ public:
     explicit PartFileReader(const QString& path) : path_(path)
     {
         const unsigned char* data = Map();
+        if (size_ >= kFooterBytes && std::memcmp(data + size_ - 8, kFirstMagic, 8) == 0)
+            Fail(QStringLiteral("fragment zapisany przez wcześniejszą wersję programu (układ 1): policz go ponownie"));
         if (size_ < kFooterBytes || std::memcmp(data + size_ - 8, kMagic, 8) != 0)
             Fail(QStringLiteral("to nie jest kompletny plik fragmentu serii"));
         const std::uint64_t offset = Get<std::uint64_t>(data + size_ - kFooterBytes);
         const std::uint64_t length = Get<std::uint64_t>(data + size_ - kFooterBytes + 8);
         if (offset > size_ - kFooterBytes || length != size_ - kFooterBytes - offset)
             Fail(QStringLiteral("uszkodzony opis fragmentu"));
+        PartChecksum checksum;
+        checksum.AddBytes(reinterpret_cast<const char*>(data), size_ - kFooterBytes + kChecksumAt);
+        if (checksum.Value() != Get<std::uint32_t>(data + size_ - kFooterBytes + kChecksumAt))
+            Fail(QStringLiteral("suma kontrolna nie zgadza się z zawartością (plik uszkodzony)"));
         ReadDescription(QByteArray(reinterpret_cast<const char*>(data + offset), static_cast<qsizetype>(length)));
-        // The index of the records.
+        // The index of the records, each at least its header long: a count the records can't
+        // hold is refused before anything is allocated for it.
+        if (static_cast<std::uint64_t>(identity_.count) > offset / kPartRecordHeaderBytes)
+            Fail(QStringLiteral("zakres realizacji niezgodny z zapisami pliku"));
         std::uint64_t at = 0;
         offsets_.reserve(static_cast<std::size_t>(identity_.count));
         lengths_.reserve(static_cast<std::size_t>(identity_.count));
+        std::vector<float> hours;
         while (at < offset) {
-            if (offset - at < kRecordHeaderBytes)
-                Fail(QStringLiteral("uszkodzony zapis realizacji %1").arg(offsets_.size() + 1));
-            const std::int32_t hours = Get<std::int32_t>(data + at);
-            if (hours < 0 || static_cast<std::uint64_t>(hours) * 4 > offset - at - kRecordHeaderBytes)
-                Fail(QStringLiteral("uszkodzony zapis realizacji %1").arg(offsets_.size() + 1));
+            const auto damaged = [&](const QString& why) {
+                QString text = QStringLiteral("uszkodzony zapis realizacji %1").arg(offsets_.size() + 1);
+                if (!why.isEmpty())
+                    text += QStringLiteral(" (%1)").arg(why);
+                Fail(text);
+            };
+            if (offset - at < kPartRecordHeaderBytes || offsets_.size() == static_cast<std::size_t>(identity_.count))
+                damaged({});
+            const std::int32_t kept = Get<std::int32_t>(data + at);
+            if (kept < 0 || static_cast<std::uint64_t>(kept) * 4 > offset - at - kPartRecordHeaderBytes)
+                damaged({});
+            const std::int32_t computed = Get<std::int32_t>(data + at + 12);
+            if (computed != 0 && computed != 1)
+                damaged(QStringLiteral("znacznik policzonej realizacji różny od 0 i 1"));
+            const unsigned char* values = data + at + kPartRecordHeaderBytes;
+            hours.resize(static_cast<std::size_t>(kept));
+            for (std::int32_t h = 0; h < kept; ++h)
+                hours[static_cast<std::size_t>(h)] = Get<float>(values + std::size_t(h) * 4);
+            const QString fault = PartRecordFault(SummaryAt(data, at), hours.data(), kept);
+            if (!fault.isEmpty())
+                damaged(fault);
             offsets_.push_back(at);
-            lengths_.push_back(hours);
-            timeLength_ = std::max(timeLength_, static_cast<int>(hours));
-            at += kRecordHeaderBytes + static_cast<std::uint64_t>(hours) * 4;
+            lengths_.push_back(kept);
+            timeLength_ = std::max(timeLength_, static_cast<int>(kept));
+            at += kPartRecordHeaderBytes + static_cast<std::uint64_t>(kept) * 4;
         }
         if (static_cast<std::int64_t>(offsets_.size()) != identity_.count)
             Fail(QStringLiteral("zakres realizacji niezgodny z zapisami pliku"));
@@ -220,8 +187,7 @@ public:
         const unsigned char* data = Map();
         out.reserve(out.size() + offsets_.size());
         for (std::uint64_t at : offsets_)
-            out.push_back({Get<std::int32_t>(data + at + 12) != 0, Get<float>(data + at + 8),
-                           Get<std::int32_t>(data + at + 4), Get<double>(data + at + 16)});
+            out.push_back(SummaryAt(data, at));
     }
 
     void ReadBlock(std::int64_t r0, std::int64_t n, int h0, int hours, const std::vector<int>&,
@@ -232,7 +198,7 @@ public:
             const std::size_t i = static_cast<std::size_t>(r0 + r);
             float* row = out + r * hours;
             const int within = std::clamp(lengths_[i] - h0 + 1, 0, hours);
-            const unsigned char* from = data + offsets_[i] + kRecordHeaderBytes + std::size_t(h0 - 1) * 4;
+            const unsigned char* from = data + offsets_[i] + kPartRecordHeaderBytes + std::size_t(h0 - 1) * 4;
             if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
                 std::memcpy(row, from, static_cast<std::size_t>(within) * sizeof(float));
             } else {
@@ -251,6 +217,12 @@ public:
     }
 
 private:
+    static model::RealisationSummary SummaryAt(const unsigned char* data, std::uint64_t at)
+    {
+        return {Get<std::int32_t>(data + at + 12) != 0, Get<float>(data + at + 8), Get<std::int32_t>(data + at + 4),
+                Get<double>(data + at + 16)};
+    }
+
     [[noreturn]] void Fail(const QString& reason) const
     {
         Release();
@@ -326,14 +298,20 @@ private:
         const int layout = number("layout", toInt);
         if (layout != kLayoutVersion)
             Fail(QStringLiteral("nieznana wersja układu pliku (%1)").arg(layout));
+        origin_.source = value("source");
         identity_.seed = number("seed", toULong);
         identity_.first = number("first", toLong);
         identity_.count = number("count", toLong);
-        if (identity_.first < 0 || identity_.count < 0)
+        identity_.series = number("series", toLong);
+        if (identity_.first < 0 || identity_.count < 0 || identity_.series < 1 ||
+            identity_.count > identity_.series - identity_.first)
             Fail(QStringLiteral("zakres realizacji niezgodny z zapisami pliku"));
-        identity_.fingerprint = QString::fromUtf8(value("fingerprint"));
+        const QString fingerprint = QString::fromUtf8(value("fingerprint"));
         firstFailureIndex_ = number("first_failure_index", toLong);
         firstFailure_ = QString::fromUtf8(value("first_failure"));
+        if (firstFailureIndex_ != -1 &&
+            (firstFailureIndex_ < identity_.first || firstFailureIndex_ - identity_.first >= identity_.count))
+            Fail(QStringLiteral("niepoprawne pole first_failure_index w opisie fragmentu"));
         origin_.project = QString::fromUtf8(value("project"));
         model::ComputationInputs& inputs = origin_.inputs;
         inputs.parameters.HourCount = number("rain_hours", toInt);
@@ -343,6 +321,10 @@ private:
             inputs.parameters.*q.value = number(q.name, toDouble);
         inputs.rainfall = floats("rainfall_mm");
         inputs.effectiveRain = floats("effective_rainfall_mm");
+        // The fingerprint the merge compares is the one of the inputs the file keeps.
+        identity_.fingerprint = InputsFingerprint(inputs, origin_.source);
+        if (identity_.fingerprint != fingerprint)
+            Fail(QStringLiteral("odcisk danych wejściowych nie zgadza się z danymi zapisanymi w pliku"));
     }
 
     QString path_;
@@ -368,15 +350,6 @@ std::unique_ptr<SeriesPartWriter> CreatePartFile(const QString& path, const Rang
 std::unique_ptr<SeriesPartReader> OpenPartFile(const QString& path)
 {
     return std::make_unique<PartFileReader>(path);
-}
-
-bool IsPartFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < static_cast<qint64>(kFooterBytes))
-        return false;
-    char tail[8];
-    return file.seek(file.size() - 8) && file.read(tail, 8) == 8 && std::memcmp(tail, kMagic, 8) == 0;
 }
 
 }  // namespace moravel::cli

@@ -12,10 +12,13 @@
 //     float64  outflow volume, m3
 //     float32  x h   discharge of hours 1..h, m3/s
 //   the description: UTF-8 lines "key=value" (values percent-encoded): the layout version,
-//     the seed, the range, the inputs' fingerprint, the project, the first failure and the
-//     inputs (see PartFile.cpp)
-//   24 bytes: uint64 offset of the description, uint64 its length, "MRVPART1"
-// A file is complete only with its last 24 bytes, which are written last.
+//     the program, the seed, the range, the size of the series, the inputs' fingerprint, the
+//     project, the first failure and the inputs (PartDescription, SeriesPart.h)
+//   28 bytes: uint64 offset of the description, uint64 its length, uint32 the crc32 of every
+//     byte before it, "MRVPART2"
+// A file is complete only with its last 28 bytes, which are written last. The reader checks
+// the checksum, the record count against the file's size, every record's values and the
+// fingerprint against the inputs the file keeps before it gives anything out.
 #include <QFile>
 #include <QString>
 
@@ -28,8 +31,5 @@ namespace moravel::cli {
 std::unique_ptr<SeriesPartWriter> CreatePartFile(const QString& path, const RangeIdentity& identity,
                                                  const PartOrigin& origin);
 std::unique_ptr<SeriesPartReader> OpenPartFile(const QString& path);
-
-// Whether `path` is a part file (by its closing bytes), without reading the rest.
-bool IsPartFile(const QString& path);
 
 }  // namespace moravel::cli

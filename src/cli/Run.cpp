@@ -132,7 +132,7 @@ int RunSeries(const Arguments& a)
     summary.Header();
     std::unique_ptr<SeriesPartWriter> writer;
     if (!ncPath.isEmpty())
-        writer = CreateHydrographFile(ncPath, RangeIdentity{seed, 0, n, InputsFingerprint(inputs)}, {project, inputs});
+        writer = CreateHydrographFile(ncPath, RangeIdentity{seed, 0, n, n, InputsFingerprint(inputs)}, {project, inputs});
     ProgressBar bar(n, ProgressWanted(a.quiet));
     const RangeOutcome outcome =
         RunRange(inputs, seed, 0, n, &summary, writer.get(), [&bar](std::int64_t done) { bar.Update(done); });
@@ -189,7 +189,7 @@ int RunShard(const Arguments& a)
     CheckResultsFolder(a.out);
     const QString& project = a.operands.front();
     const model::ComputationInputs inputs = ReadInputs(project, DecimalSeparator(a), true);
-    const RangeIdentity identity{*a.seed, *a.first, *a.count, InputsFingerprint(inputs)};
+    const RangeIdentity identity{*a.seed, *a.first, *a.count, *a.series, InputsFingerprint(inputs)};
     StagedFolder folder(a.out);
     const RangeOutcome outcome = RunIntoFolder(inputs, project, identity, folder, false, a.quiet);
     folder.Commit();
@@ -199,26 +199,33 @@ int RunShard(const Arguments& a)
 
 // ---- Merge
 
+// The parts, every one read and checked whole before anything is written; a whole series
+// gets its table, band and hydrographs, a partial merge (--partial) the table and the
+// hydrographs of its range, a part of a later merge.
 int RunMerge(const Arguments& a)
 {
     CheckResultsFolder(a.out);
-    const std::vector<std::unique_ptr<SeriesPartReader>> parts = OpenSeriesParts(a.operands);
-    const model::SeriesResult result = SeriesOfParts(parts);
+    const std::vector<std::unique_ptr<SeriesPartReader>> parts =
+        OpenSeriesParts(a.operands, a.partial ? MergeCoverage::AnyRange : MergeCoverage::WholeSeries);
+    const model::SeriesResult result = a.partial ? SummariesOfParts(parts) : SeriesOfParts(parts);
+    const RangeIdentity& head = parts.front()->Identity();
 
     StagedFolder folder(a.out);
     OutputFile summaryFile(folder.File(kRealisationsFileName));
     SummaryStream summary(summaryFile.Device());
     summary.Header();
     for (std::size_t i = 0; i < result.realisations.size(); ++i)
-        summary.Row(static_cast<std::int64_t>(i), result.realisations[i]);
+        summary.Row(head.first + static_cast<std::int64_t>(i), result.realisations[i]);
     summary.Close();
     summaryFile.Commit();
-    OutputFile bandFile(folder.File(kBandFileName));
-    WriteBand(bandFile, result);
-    bandFile.Commit();
-    // The hydrographs of the whole series: the merged folder is a part of it in turn.
-    const RangeIdentity whole{result.seed, 0, static_cast<std::int64_t>(result.realisations.size()),
-                              parts.front()->Identity().fingerprint};
+    if (!a.partial) {
+        OutputFile bandFile(folder.File(kBandFileName));
+        WriteBand(bandFile, result);
+        bandFile.Commit();
+    }
+    // The hydrographs of the range: the merged folder is a part of the series in turn.
+    const RangeIdentity whole{result.seed, head.first, static_cast<std::int64_t>(result.realisations.size()),
+                              head.series, head.fingerprint};
     const std::unique_ptr<SeriesPartWriter> writer =
         CreateHydrographFile(folder.File(kHydrographsFileName), whole, parts.front()->Origin());
     CopyParts(parts, result, *writer);
@@ -309,7 +316,7 @@ int RunManifest(const Arguments& a)
                 seed = model::ClockSeed();
                 Say(where(QStringLiteral("ziarno %1").arg(seed)));
             }
-            const RangeIdentity identity{seed, 0, line.count, InputsFingerprint(inputs)};
+            const RangeIdentity identity{seed, 0, line.count, line.count, InputsFingerprint(inputs)};
             StagedFolder folder(folderPath);
             const RangeOutcome outcome = RunIntoFolder(inputs, line.project, identity, folder, true, a.quiet);
             folder.Commit();

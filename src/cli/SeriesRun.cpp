@@ -1,6 +1,7 @@
 #include "cli/SeriesRun.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -89,6 +90,21 @@ RangeOutcome RunRange(const model::ComputationInputs& inputs, std::uint64_t seed
 
 // ---- Parts of a series
 
+namespace {
+
+// The first bytes of the files the NetCDF library reads: HDF5 (NetCDF-4) and the classic
+// formats.
+bool StartsAsNetcdf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(8);
+    return head == QByteArrayLiteral("\x89HDF\r\n\x1a\n") || head.startsWith("CDF");
+}
+
+}  // namespace
+
 std::unique_ptr<SeriesPartReader> OpenSeriesPart(const QString& path)
 {
     if (QFileInfo(path).isDir()) {
@@ -96,10 +112,10 @@ std::unique_ptr<SeriesPartReader> OpenSeriesPart(const QString& path)
         return folder.exists(kPartFileName) ? OpenPartFile(folder.filePath(kPartFileName))
                                             : OpenHydrographFile(folder.filePath(kHydrographsFileName));
     }
-    return IsPartFile(path) ? OpenPartFile(path) : OpenHydrographFile(path);
+    return StartsAsNetcdf(path) ? OpenHydrographFile(path) : OpenPartFile(path);
 }
 
-std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList& paths)
+std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList& paths, MergeCoverage coverage)
 {
     std::vector<std::unique_ptr<SeriesPartReader>> parts;
     for (const QString& path : paths)
@@ -109,7 +125,7 @@ std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList
     if (parts.empty())
         return parts;
     const RangeIdentity& head = parts.front()->Identity();
-    std::int64_t next = 0;
+    std::int64_t next = coverage == MergeCoverage::WholeSeries ? 0 : head.first;
     for (const auto& part : parts) {
         const RangeIdentity& id = part->Identity();
         if (id.seed != head.seed)
@@ -117,6 +133,13 @@ std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList
                                    .arg(part->Path())
                                    .arg(id.seed)
                                    .arg(head.seed));
+        if (id.series != head.series)
+            throw MergeRefusal(
+                QStringLiteral("Fragment %1 należy do serii %2 realizacji, a fragment %3 do serii %4 realizacji")
+                    .arg(part->Path())
+                    .arg(id.series)
+                    .arg(parts.front()->Path())
+                    .arg(head.series));
         if (id.fingerprint != head.fingerprint)
             throw MergeRefusal(QStringLiteral("Fragment %1 policzono na innych danych niż fragment %2")
                                    .arg(part->Path(), parts.front()->Path()));
@@ -132,23 +155,29 @@ std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList
                                    .arg(id.first + id.count - 1));
         next = id.first + id.count;
     }
+    if (coverage == MergeCoverage::WholeSeries && next != head.series)
+        throw MergeRefusal(
+            QStringLiteral("Brak realizacji o indeksach %1..%2 po fragmencie %3: seria ma %4 realizacji (częściowe "
+                           "łączenie: --partial)")
+                .arg(next)
+                .arg(head.series - 1)
+                .arg(parts.back()->Path())
+                .arg(head.series));
     return parts;
 }
 
-model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, std::size_t bandBudget)
+model::SeriesResult SummariesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts)
 {
     model::SeriesResult result;
     if (parts.empty())
         return result;
     result.seed = parts.front()->Identity().seed;
-    std::vector<std::vector<int>> lengths;
     std::int64_t total = 0;
     for (const auto& part : parts)
         total += part->Identity().count;
     result.realisations.reserve(static_cast<std::size_t>(total));
     for (const auto& part : parts) {
         part->AppendSummaries(result.realisations);
-        lengths.push_back(part->Lengths());
         part->Release();
         if (part->FirstFailureIndex() >= 0 && result.firstFailureIndex < 0) {
             result.firstFailureIndex = static_cast<int>(part->FirstFailureIndex());
@@ -156,6 +185,20 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartRe
         }
     }
     result.requested = static_cast<int>(result.realisations.size());
+    result.failed = static_cast<int>(std::count_if(result.realisations.begin(), result.realisations.end(),
+                                                   [](const model::RealisationSummary& r) { return !r.ok; }));
+    result.succeeded = result.requested - result.failed;
+    return result;
+}
+
+model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, std::size_t bandBudget)
+{
+    model::SeriesResult result = SummariesOfParts(parts);
+    if (parts.empty())
+        return result;
+    std::vector<std::vector<int>> lengths;
+    for (const auto& part : parts)
+        lengths.push_back(part->Lengths());
     for (std::size_t p = 0; p < parts.size(); ++p)
         for (std::size_t i = 0; i < lengths[p].size(); ++i)
             if (result.realisations[static_cast<std::size_t>(parts[p]->Identity().first) + i].ok)
@@ -172,8 +215,6 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartRe
     result.peak = spread([](const model::RealisationSummary& r) { return static_cast<double>(r.peak); });
     result.peakHour = spread([](const model::RealisationSummary& r) { return static_cast<double>(r.peakHour); });
     result.volume = spread([](const model::RealisationSummary& r) { return r.volume; });
-    result.succeeded = result.peak.count;
-    result.failed = result.requested - result.succeeded;
 
     // The band, a block of hours at a time: every computed realisation's discharge at those
     // hours, in index order, then the percentiles hour by hour.
@@ -237,8 +278,9 @@ void CopyParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, cons
 {
     constexpr std::int64_t kRows = 1024;
     std::vector<float> rows;
+    const std::int64_t base = parts.empty() ? 0 : parts.front()->Identity().first;
     for (const auto& part : parts) {
-        const std::int64_t first = part->Identity().first;
+        const std::int64_t first = part->Identity().first - base;
         const std::int64_t count = part->Identity().count;
         const int hours = part->TimeLength();
         const std::vector<int> lengths = part->Lengths();

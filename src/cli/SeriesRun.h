@@ -62,24 +62,36 @@ public:
 // time (at least one).
 constexpr std::size_t kMergeBandBudgetBytes = std::size_t(16) << 20;
 
-// Opens a part: a shard's part file or a NetCDF hydrograph file (by its content), or the one a
-// results folder holds (a shard's part file, else its NetCDF file).
+// Opens a part: a shard's part file or a NetCDF hydrograph file (by its first bytes: anything
+// that is not NetCDF is read as a part file, so an unfinished one is named as such), or the one
+// a results folder holds (a shard's part file, else its NetCDF file). The reader checks the
+// file whole before it is returned.
 std::unique_ptr<SeriesPartReader> OpenSeriesPart(const QString& path);
 
-// The files of a series' ranges, checked to be one series: the same seed and inputs, ranges
-// that follow one another from index 0 without gap or overlap. Sorted by first index. Throws
-// MergeRefusal with a Polish text naming the faulty file (moravel::Error for one that can't
-// be read).
-std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList& paths);
+// Which ranges a merge takes: the whole series (realisations 0..N-1 of the series' size N), or
+// any contiguous range of it (a merge of part of the shards, itself merged further later).
+enum class MergeCoverage { WholeSeries, AnyRange };
 
-// The series' figures from its parts: the realisations' summaries, the band over every hour
-// of the longest hydrograph, the spread and the representative realisation (its discharge
-// read back from its part).
+// The files of a series' ranges, checked to be one series: the same seed, series size and
+// inputs, ranges that follow one another without gap or overlap and, for the whole series, run
+// from index 0 to N-1. Sorted by first index. Throws MergeRefusal with a Polish text naming the
+// faulty file (moravel::Error for one that can't be read).
+std::vector<std::unique_ptr<SeriesPartReader>> OpenSeriesParts(const QStringList& paths,
+                                                               MergeCoverage coverage = MergeCoverage::WholeSeries);
+
+// The realisations' figures of parts that follow one another, in order from the first part's
+// first realisation (`realisations[i]` is realisation first + i), with the count, the failures
+// and the first failure.
+model::SeriesResult SummariesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts);
+
+// The series' figures from its parts (from realisation 0): the realisations' summaries, the
+// band over every hour of the longest hydrograph, the spread and the representative
+// realisation (its discharge read back from its part).
 model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts,
                                   std::size_t bandBudget = kMergeBandBudgetBytes);
 
-// Every realisation of the parts, in order, into `writer` (a file of the whole series), with
-// the series' first failure.
+// Every realisation of the parts, in order, into `writer` (a file of their whole range), with
+// the first failure; `series` holds their summaries as SummariesOfParts gives them.
 void CopyParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, const model::SeriesResult& series,
                SeriesPartWriter& writer);
 

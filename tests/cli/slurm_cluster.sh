@@ -98,8 +98,12 @@ pids="$! $pids"
 node_idle() { sinfo -h -o %T 2>/dev/null | grep -qx idle; }
 wait_for 60 "idle node" node_idle
 
-# The example's series as a job array of 4 shards and the merge.
+# The example's series as a job array of 4 shards and the merge, into a folder that holds a
+# shard of an earlier, larger run of the same seed: the merge names its own shards only.
 series=2000 seed=42
+mkdir -p "$T/out/shards"
+"$run" "$examples/zlewnia.kpr" --separator , --seed $seed --series 4000 --first 3500 --count 500 \
+  --out "$T/out/shards/7" --quiet
 ids=$(MORAVEL_RUN="$run" sh "$examples/cluster/submit.sh" "$examples/zlewnia.kpr" $series 4 $seed "$T/out")
 jobs=$(echo "$ids" | tr ' ' ',')
 echo "jobs: $ids"

@@ -5,12 +5,20 @@
 
 #include <netcdf.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
+
+#include <csignal>
 #include <QTemporaryDir>
 
 #include "CliProcess.h"
 #include "ZlewniaSeries.h"
+#include "cli/Leftovers.h"
 #include "files/DataFiles.h"
 #include "model/Series.h"
 #include "report/Csv.h"
@@ -106,10 +114,11 @@ protected:
     static QString Path(const QString& name) { return dir->filePath(name); }
     // A shard of the example's series into `folder`.
     static CliResult Shard(const QString& folder, int first, int count, std::uint64_t seed = kSeed,
-                           const QString& project = kProject)
+                           const QString& project = kProject, int series = kCount)
     {
-        return RunCli({project, "--separator", ",", "--seed", QString::number(seed), "--first", QString::number(first),
-                       "--count", QString::number(count), "--out", folder});
+        return RunCli({project, "--separator", ",", "--seed", QString::number(seed), "--series",
+                       QString::number(series), "--first", QString::number(first), "--count", QString::number(count),
+                       "--out", folder});
     }
     static QTemporaryDir* dir;
 };
@@ -146,11 +155,24 @@ TEST_F(SeriesTest, FourShardsMergeToTheOneProcessRunValueForValue)
     ASSERT_EQ(merged.exitCode, 0) << merged.err.toStdString();
     EXPECT_EQ(FileBytes(work.filePath("all/realizacje.csv")), FileBytes(Path("s.csv")));
     EXPECT_EQ(FileBytes(work.filePath("all/pasmo.csv")), FileBytes(Path("b.csv")));
-    // A merged folder is a part in turn (the first of the series): a merge of it with the
-    // remaining shards is the same series, and its hydrographs are those of the one-process run.
-    ASSERT_EQ(RunCli({"merge", work.filePath("0"), work.filePath("1"), "--out", work.filePath("low")}).exitCode, 0);
-    const CliResult again = RunCli(
-        {"merge", work.filePath("3"), work.filePath("low"), work.filePath("2"), "--out", work.filePath("again")});
+    // Merges run as a tree: a partial merge of a middle range is a part in turn, and a partial
+    // merge of partial merges too; the whole series merged from them is the same series, and
+    // its hydrographs are those of the one-process run.
+    const CliResult middle =
+        RunCli({"merge", work.filePath("2"), work.filePath("1"), "--partial", "--out", work.filePath("mid")});
+    ASSERT_EQ(middle.exitCode, 0) << middle.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(work.filePath("mid/pasmo.csv")));
+    // Its table holds its own realisations, numbered within the series.
+    const auto midRows = CsvRows(FileBytes(work.filePath("mid/realizacje.csv")));
+    const auto allRows = CsvRows(FileBytes(Path("s.csv")));
+    ASSERT_EQ(midRows.size(), 82u);
+    EXPECT_EQ(midRows[1], allRows[71]);
+    EXPECT_EQ(midRows[81], allRows[151]);
+    ASSERT_EQ(RunCli({"merge", work.filePath("mid"), work.filePath("3"), "--partial", "--out", work.filePath("high")})
+                  .exitCode,
+              0);
+    const CliResult again =
+        RunCli({"merge", work.filePath("high"), work.filePath("0"), "--out", work.filePath("again")});
     ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_EQ(FileBytes(work.filePath("again/realizacje.csv")), FileBytes(Path("s.csv")));
     EXPECT_EQ(FileBytes(work.filePath("again/pasmo.csv")), FileBytes(Path("b.csv")));
@@ -187,6 +209,10 @@ TEST_F(SeriesTest, MergeRefusesPartsThatAreNotOneSeries)
     ASSERT_EQ(Shard(work.filePath("seed"), 40, 40, kSeed + 1).exitCode, 0);
     ASSERT_EQ(Shard(work.filePath("inputs"), 40, 40, kSeed, work.filePath("wider.kpr")).exitCode, 0);
     ASSERT_EQ(Shard(work.filePath("late"), 10, 30).exitCode, 0);
+    ASSERT_EQ(Shard(work.filePath("rest"), 80, kCount - 80).exitCode, 0);
+    // Shards of an earlier, larger run of the same seed and inputs left in a reused folder.
+    ASSERT_EQ(Shard(work.filePath("stale"), kCount, 40, kSeed, kProject, kCount + 40).exitCode, 0);
+    ASSERT_EQ(Shard(work.filePath("stale-rest"), 80, kCount - 80, kSeed, kProject, kCount + 40).exitCode, 0);
     const struct {
         const char* name;
         QStringList parts;
@@ -198,6 +224,11 @@ TEST_F(SeriesTest, MergeRefusesPartsThatAreNotOneSeries)
         {"the same shard twice", {"a", "a"}, "zachodzi na realizacje innego fragmentu"},
         {"another seed", {"a", "seed"}, "pochodzi z serii o innym ziarnie (12, a nie 11)"},
         {"other inputs", {"a", "inputs"}, "policzono na innych danych"},
+        {"the last shard missing", {"a", "b"}, "Brak realizacji o indeksach 80..299 po fragmencie"},
+        {"a stale shard of a larger run", {"a", "b", "rest", "stale"}, "należy do serii 340 realizacji"},
+        {"a shard of a larger run in place of one of this run",
+         {"a", "b", "stale-rest"},
+         "należy do serii 340 realizacji, a fragment"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -209,6 +240,14 @@ TEST_F(SeriesTest, MergeRefusesPartsThatAreNotOneSeries)
         EXPECT_EQ(r.exitCode, 4);
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(work.filePath("merged")));
+    }
+    // A partial merge takes a range from anywhere, but not one with a gap or from two series.
+    EXPECT_EQ(RunCli({"merge", work.filePath("b"), "--partial", "--out", work.filePath("merged")}).exitCode, 0);
+    for (const QStringList& parts : {QStringList{"a", "gap"}, QStringList{"b", "stale-rest"}}) {
+        QStringList args{"merge", "--partial", "--out", work.filePath("merged2")};
+        for (const QString& p : parts)
+            args << work.filePath(p);
+        EXPECT_EQ(RunCli(args).exitCode, 4) << parts.join(',').toStdString();
     }
 }
 
@@ -594,8 +633,20 @@ TEST(CommandLine, ErrorsNameTheFileExitWithTheirCodeAndLeaveNothingHalfWritten)
          3,
          "Nie można utworzyć pliku " + path("no/h.nc"),
          path("s.csv")},
+        {"a shard without its series",
+         {ex, "--seed", "1", "--first", "0", "--count", "5", "--out", path("d")},
+         2,
+         "całej serii (--series N)",
+         path("d")},
+        {"a shard beyond its series",
+         {ex, "--seed", "1", "--series", "10", "--first", "8", "--count", "5", "--out", path("d")},
+         2,
+         "Fragment (indeksy 8..12) wychodzi poza serię 10 realizacji",
+         path("d")},
+        {"a partial run", {ex, "--partial"}, 2, "Opcja --partial nie dotyczy tego polecenia", {}},
         {"a folder of other files",
-         {ex, "--separator", ",", "--seed", "1", "--first", "0", "--count", "5", "--out", path("mine")},
+         {ex, "--separator", ",", "--seed", "1", "--series", "5", "--first", "0", "--count", "5", "--out",
+          path("mine")},
          3,
          "nie jest katalogiem wyników moravel-run",
          {}},
@@ -617,6 +668,57 @@ TEST(CommandLine, ErrorsNameTheFileExitWithTheirCodeAndLeaveNothingHalfWritten)
     EXPECT_EQ(FileBytes(path("mine/notatki.txt")), QByteArray("moje"));
     // No temporary is left behind.
     EXPECT_EQ(QDir(work.path()).entryList({".*.moravel-*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+}
+
+// A shard killed while writing leaves its temporary folder; the next run writing into the
+// same folder removes it, and only the temporaries whose process is gone on this machine.
+TEST(CommandLine, TheTemporariesOfAKilledRunAreRemovedByTheNextRunInTheirFolder)
+{
+    QTemporaryDir work;
+    const auto path = [&](const QString& name) { return work.filePath(name); };
+    const QStringList shard{kProject, "--separator", ",", "--seed", "3", "--series", "4000000", "--first", "0",
+                            "--quiet"};
+    QProcess killed;
+    killed.start(QStringLiteral(MORAVEL_RUN), shard + QStringList{"--count", "4000000", "--out", path("k0")});
+    ASSERT_TRUE(killed.waitForStarted());
+    // Until its temporary folder holds the hydrographs it is writing.
+    QStringList left;
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired()) {
+        left = QDir(work.path()).entryList({".k0.moravel-*"}, QDir::Dirs | QDir::Hidden);
+        if (left.size() == 1 && QFileInfo(path(left.front() + "/hydrogramy.bin")).size() > 0)
+            break;
+        killed.waitForFinished(20);
+    }
+    ASSERT_EQ(left.size(), 1);
+    ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(30000));
+    ASSERT_TRUE(QFileInfo(path(left.front())).isDir());
+
+    // Temporaries of other owners: this process (running), another machine, another form, a
+    // process that has ended (its folder put aside by a commit, and a file).
+    const QString owner = TemporaryOwner();
+    const QString host = owner.left(owner.lastIndexOf(u'-'));
+    const pid_t ended = fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    const QString gone = QStringLiteral("%1-%2").arg(host).arg(ended);
+    const QStringList kept{".k2.moravel-" + owner + "-aB3dE9", ".k2.moravel-elsewhere-" + QString::number(ended) + "-aB3dE9",
+                           ".k2.moravel-aB3dE9"};
+    const QStringList removed{".k3.moravel-" + gone + "-aB3dE9.old", ".h.nc.moravel-" + gone + "-Qw12Er"};
+    for (const QString& name : kept + removed.mid(0, 1))
+        ASSERT_TRUE(QDir().mkpath(path(name + "/x")));
+    ASSERT_TRUE(WriteFile(path(removed[1]), "x"));
+
+    const CliResult next = RunCli(shard + QStringList{"--count", "10", "--out", path("k1")});
+    ASSERT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path(left.front())));
+    for (const QString& name : removed)
+        EXPECT_FALSE(QFileInfo::exists(path(name))) << name.toStdString();
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFileInfo::exists(path(name + "/x"))) << name.toStdString();
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -45,6 +44,19 @@ bool IsResultsFolder(const QString& path)
            std::all_of(entries.begin(), entries.end(), [&](const QString& e) { return own.contains(e); });
 }
 
+// The writer's refusals and failures are an output's: exit code 3.
+template <typename F>
+void AsOutputError(F&& f)
+{
+    try {
+        f();
+    } catch (const OutputError&) {
+        throw;
+    } catch (const Error& e) {
+        throw OutputError(e.text());
+    }
+}
+
 }  // namespace
 
 void CannotCreate(const QString& path)
@@ -52,7 +64,7 @@ void CannotCreate(const QString& path)
     throw OutputError(QStringLiteral("Nie można utworzyć pliku ") + path);
 }
 
-OutputFile::OutputFile(const QString& path) : path_(path)
+OutputFile::OutputFile(const QString& path)
 {
     if (path.isEmpty()) {
         stdout_ = std::make_unique<QFile>();
@@ -60,14 +72,12 @@ OutputFile::OutputFile(const QString& path) : path_(path)
             throw OutputError(QStringLiteral("Nie można pisać na standardowe wyjście"));
         return;
     }
-    save_ = std::make_unique<QSaveFile>(path);
-    if (!save_->open(QIODevice::WriteOnly))
-        CannotCreate(path);
+    AsOutputError([&] { file_.emplace(path, files::SafeFile::Writer::Stream); });
 }
 
 QIODevice& OutputFile::Device()
 {
-    return save_ ? static_cast<QIODevice&>(*save_) : static_cast<QIODevice&>(*stdout_);
+    return file_ ? file_->Device() : static_cast<QIODevice&>(*stdout_);
 }
 
 void OutputFile::Commit()
@@ -77,31 +87,17 @@ void OutputFile::Commit()
             throw OutputError(QStringLiteral("Nie można pisać na standardowe wyjście"));
         return;
     }
-    if (!save_->commit())
-        CannotCreate(path_);
+    AsOutputError([&] { file_->Commit(); });
 }
 
-StagedFile::StagedFile(const QString& path) : path_(path)
+StagedFile::StagedFile(const QString& path)
 {
-    QTemporaryFile file(TemporaryTemplate(path));
-    file.setAutoRemove(false);
-    if (!file.open())
-        CannotCreate(path);
-    temporary_ = file.fileName();
-    GiveDefaultMode(temporary_, 0666);
-}
-
-StagedFile::~StagedFile()
-{
-    if (!committed_)
-        QFile::remove(temporary_);
+    AsOutputError([&] { file_.emplace(path, files::SafeFile::Writer::Library); });
 }
 
 void StagedFile::Commit()
 {
-    if (std::rename(QFile::encodeName(temporary_).constData(), QFile::encodeName(path_).constData()) != 0)
-        CannotCreate(path_);
-    committed_ = true;
+    AsOutputError([&] { file_->Commit(); });
 }
 
 void CheckResultsFolder(const QString& path)

@@ -1,6 +1,8 @@
 #pragma once
-// How moravel-run writes: nothing half-written under an output's name. Every file is written
-// under a temporary name beside it and renamed over its name once complete; a folder of
+// How moravel-run writes: nothing half-written under an output's name. Every file goes through
+// the program's one writer (files/SafeWrite.h): written under a temporary name beside it and
+// renamed over its name once complete (a character device such as /dev/null is written as it
+// is, a file with more names in place; a pipe, socket or folder is refused); a folder of
 // results is filled under a temporary name beside it and renamed as a whole. A run that fails
 // leaves its temporaries removed and every earlier output as it was.
 //
@@ -13,11 +15,12 @@
 // the first heading).
 #include <QChar>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
+#include "files/SafeWrite.h"
 #include "text/Error.h"
 
 namespace moravel::cli {
@@ -33,34 +36,29 @@ public:
 // "Nie można utworzyć pliku <path>".
 [[noreturn]] void CannotCreate(const QString& path);
 
-// A file written through a temporary beside it, or standard output for an empty path.
+// A file written through the writer, or standard output for an empty path.
 class OutputFile {
 public:
     explicit OutputFile(const QString& path);
     QIODevice& Device();
-    // Renames the temporary over the file's name (flushes standard output). Throws OutputError.
+    // Puts the file in place (flushes standard output). Throws OutputError.
     void Commit();
 
 private:
-    QString path_;
-    std::unique_ptr<QSaveFile> save_;
+    std::optional<files::SafeFile> file_;
     std::unique_ptr<QFile> stdout_;
 };
 
-// A path to write a file (a NetCDF file, written by its own library) under a temporary name,
-// renamed over `path` by Commit and removed when not committed.
+// A path to write a file (a NetCDF file or a workbook, written by its own library) under a
+// temporary name, put in place of `path` by Commit and removed when not committed.
 class StagedFile {
 public:
     explicit StagedFile(const QString& path);
-    ~StagedFile();
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
-    const QString& TemporaryPath() const { return temporary_; }
+    const QString& TemporaryPath() const { return file_->WorkPath(); }
     void Commit();
 
 private:
-    QString path_, temporary_;
-    bool committed_ = false;
+    std::optional<files::SafeFile> file_;
 };
 
 // The files of a results folder of moravel-run. A folder that holds the realisations table

@@ -7,14 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace moravel::files {
 namespace {
@@ -22,11 +16,6 @@ namespace {
 [[noreturn]] void CannotOpen(const QString& path)
 {
     throw Error(QStringLiteral("Nie można otworzyć pliku ") + text::Shown(path));
-}
-
-[[noreturn]] void CannotCreate(const QString& path)
-{
-    throw Error(QStringLiteral("Nie można utworzyć pliku ") + text::Shown(path));
 }
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
@@ -72,62 +61,7 @@ QString ResolvedPath(const QString& stored, const QString& projectPath)
     return QDir::cleanPath(ProjectFolder(projectPath).absolutePath() + QLatin1Char('/') + stored);
 }
 
-// Writes the bytes over the file's own contents from its start, creating it when it is
-// missing. The file stays the same file, with its owner, mode and every name it has. It is
-// not emptied first: a regular file is cut to the new length only once every new byte is
-// in, so a write that stops midway leaves the new bytes followed by the old ones.
-bool WriteInPlace(const QString& path, const QByteArray& bytes)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    for (qsizetype done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        done += ok ? n : 0;
-    }
-    struct stat now {};
-    if (ok && ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && now.st_size > bytes.size())
-        ok = ::ftruncate(fd, bytes.size()) == 0;
-    if (ok && ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode))
-        ok = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && ok;
-}
-
-// How an existing name is written: replaced by a new file, written in place, or refused.
-enum class Target { Replace, InPlace, Refuse };
-
-Target TargetOf(const QString& path)
-{
-    struct stat old {};
-    // The name's target, through any symbolic links; a missing one is a new file.
-    if (::stat(QFile::encodeName(path).constData(), &old) != 0)
-        return Target::Replace;
-    if (S_ISREG(old.st_mode))
-        return old.st_nlink > 1 ? Target::InPlace : Target::Replace;
-    if (S_ISCHR(old.st_mode))
-        return Target::InPlace;
-    // A pipe would hold the save until someone read it, a block device is a disk.
-    return Target::Refuse;
-}
-
-// Gives a new file the owner, group and mode of the file it is to replace.
-bool TakeOverOwnerAndMode(int fd, const struct stat& old)
-{
-    return fd >= 0 && ::fchown(fd, old.st_uid, old.st_gid) == 0 && ::fchmod(fd, old.st_mode & 07777) == 0;
-}
-
 }  // namespace
-
-void RequireNoNul(const QString& path)
-{
-    // The system's file names end at a NUL: a name holding one would name another file.
-    if (path.contains(QChar(0)))
-        throw Error(QStringLiteral("Nazwa pliku nie może zawierać znaku NUL: ") + text::Shown(path));
-}
 
 QByteArray ReadFileStart(const QString& path, qsizetype maxSize)
 {
@@ -144,64 +78,6 @@ QByteArray ReadFileStart(const QString& path, qsizetype maxSize)
     if (file.error() != QFileDevice::NoError)
         CannotOpen(path);
     return bytes;
-}
-
-void RequireOneLinePath(const QString& path)
-{
-    RequireNoNul(path);
-    if (path.contains(QLatin1Char('\r')) || path.contains(QLatin1Char('\n')))
-        throw Error(QStringLiteral("Nazwa pliku nie może zawierać znaku końca wiersza: ") + text::Shown(path));
-}
-
-void WriteFileAtomically(const QString& path, const QByteArray& bytes)
-{
-    RequireOneLinePath(path);
-    if (path.isEmpty())
-        CannotCreate(path);
-    switch (TargetOf(path)) {
-        case Target::Refuse:
-            CannotCreate(path);
-        case Target::InPlace:
-            if (!WriteInPlace(path, bytes))
-                CannotCreate(path);
-            return;
-        case Target::Replace:
-            break;
-    }
-    struct stat old {};
-    const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode);
-
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (a full disk, a file-size limit) shows in the count
-    // returned here; a buffered QSaveFile has been seen to commit a cut file as a success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        // No new file can be made in the folder (one the user may change files in but not
-        // add to): the file itself is written.
-        if (file.error() == QFileDevice::OpenError && WriteInPlace(path, bytes))
-            return;
-        CannotCreate(path);
-    }
-    if (replacing && !TakeOverOwnerAndMode(file.handle(), old)) {
-        // Only the file itself keeps an owner the user cannot give a new file.
-        file.cancelWriting();
-        (void)file.commit();
-        if (WriteInPlace(path, bytes))
-            return;
-        CannotCreate(path);
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        CannotCreate(path);
-    }
-    if (!file.commit()) {
-        // Every byte was written, but the new file could not be given the name (its
-        // temporary name beside it may be longer than a name can be): the file itself is
-        // written. A failed write is never retried: the old file stays as it was.
-        const QFileDevice::FileError error = file.error();
-        if (error != QFileDevice::WriteError && error != QFileDevice::ResourceError && WriteInPlace(path, bytes))
-            return;
-        CannotCreate(path);
-    }
 }
 
 RainfallRecord ReadRainfallFile(const QString& path)

@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing the data files by name. Every failure throws moravel::Error with a
 // Polish text that names the file.
+#include "files/SafeWrite.h"
 #include "files/ShortTextRecord.h"
 
 #include <QByteArray>
@@ -13,31 +14,8 @@ namespace moravel::files {
 // device or pipe) throws "Nie można otworzyć pliku <path>".
 QByteArray ReadFileStart(const QString& path, qsizetype maxSize);
 
-// A path that holds a NUL names no file the system can reach: throws "Nazwa pliku nie może
-// zawierać znaku NUL: <path>" (its control characters escaped, as in every message).
-// ReadFileStart and RequireOneLinePath check it first.
-void RequireNoNul(const QString& path);
-
-// A path that holds a line break (CR or LF) can't stand on a line of a project file, and a
-// file of that name would be named there wrongly: throws "Nazwa pliku nie może zawierać
-// znaku końca wiersza: <path>" (the breaks shown as \r and \n). A NUL is refused first.
-void RequireOneLinePath(const QString& path);
-
-// Writes `bytes` as the file `path` (a path with a line break is refused first):
-// - a new file, or a regular file with one name, is replaced atomically: the bytes go to a
-//   new file beside it, which takes the old one's owner, group and mode and is then renamed
-//   over it, so a failed save leaves the old file as it was;
-// - a regular file with more names than one (hard links) is written in place, so every
-//   name sees the new bytes; so is a file where no new file can be made beside it (a folder
-//   the user may not add files to, a name too long for a temporary name) or whose owner
-//   can't be given to a new one. In place, the new bytes are written over the old ones and
-//   the file is cut to their length only after them: an interruption leaves old and new
-//   bytes, never an empty or shorter file (the records have one size, so nothing is cut);
-// - a character device (say /dev/null, /dev/full) is written as it is, never replaced;
-// - a pipe, a socket, a block device or a folder is refused.
-// A name that is a symbolic link is its target. Any failure throws "Nie można utworzyć
-// pliku <path>".
-void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+// The data files and the project file are written by the program's one writer
+// (SafeWrite.h: WriteFileAtomically, RequireOneLinePath).
 
 RainfallRecord ReadRainfallFile(const QString& path);
 ScsRecord ReadScsFile(const QString& path);

@@ -1,8 +1,6 @@
 #include "report/Csv.h"
 
-#include "text/Error.h"
-
-#include <QSaveFile>
+#include "files/SafeWrite.h"
 
 namespace moravel::report {
 namespace {
@@ -17,11 +15,6 @@ QString Field(const QString& text, QChar separator)
     QString doubled = text;
     doubled.replace(QStringLiteral("\""), QStringLiteral("\"\""));
     return u'"' + doubled + u'"';
-}
-
-[[noreturn]] void CannotWrite(const QString& path)
-{
-    throw Error(QStringLiteral("Nie można utworzyć pliku ") + path);
 }
 
 }  // namespace
@@ -57,12 +50,7 @@ QByteArray CsvTable::Bytes() const
 
 void WriteCsvFile(const QString& path, const CsvTable& table)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        CannotWrite(path);
-    file.write(table.Bytes());
-    if (!file.commit())
-        CannotWrite(path);
+    files::WriteFileAtomically(path, table.Bytes());
 }
 
 }  // namespace moravel::report

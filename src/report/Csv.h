@@ -35,7 +35,8 @@ private:
     QString text_;
 };
 
-// Writes the table to `path`, replacing the file only once it is written whole. Throws
+// Writes the table to `path` through the program's one writer (files/SafeWrite.h): a new file
+// appears whole or not at all, a device is written as it is. Throws
 // moravel::Error("Nie można utworzyć pliku <path>") when it can't be written.
 void WriteCsvFile(const QString& path, const CsvTable& table);
 

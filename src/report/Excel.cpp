@@ -1,5 +1,6 @@
 #include "report/Excel.h"
 
+#include "files/SafeWrite.h"
 #include "report/ChartXml.h"
 #include "report/ReportPackage.h"
 #include "report/XlsxWorkbook.h"
@@ -15,6 +16,8 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 namespace moravel::report {
 
@@ -389,12 +392,18 @@ void WriteExcelReport(const ReportData& data, const QString& path)
                                    [&data](int row, int column) { return ReportNumber(data, row, column); });
          }},
     };
-    try {
-        RewritePackage(work.fileName(), path, edits);
-    } catch (...) {
-        QFile::remove(path);  // never leave a half-written report behind
-        throw;
-    }
+    // The package is copied into a temporary that the program's one writer puts in place.
+    std::optional<files::SafeFile> report;
+    const auto putInPlace = [&path](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const Error&) {
+            throw Error(ReportWriteErrorText(path, QStringLiteral("nie można utworzyć pliku")));
+        }
+    };
+    putInPlace([&] { report.emplace(path, files::SafeFile::Writer::Library); });
+    RewritePackage(work.fileName(), report->WorkPath(), edits);
+    putInPlace([&] { report->Commit(); });
 }
 
 QString NewReportFilePath()

@@ -11,9 +11,11 @@ namespace moravel::report {
 XlsxWorkbook::XlsxWorkbook(const QString& file, FailureText failureText, Memory memory)
     : failureText_(std::move(failureText))
 {
+    files::RequireOneLinePath(file);
+    PutInPlace([&] { target_.emplace(file, files::SafeFile::Writer::Library); });
     lxw_workbook_options options{};
     options.constant_memory = memory == Memory::Constant ? LXW_TRUE : LXW_FALSE;
-    workbook_ = workbook_new_opt(QFile::encodeName(file).constData(), &options);
+    workbook_ = workbook_new_opt(QFile::encodeName(target_->WorkPath()).constData(), &options);
     if (!workbook_)
         Fail(QStringLiteral("brak pamięci"));
 }
@@ -68,6 +70,16 @@ void XlsxWorkbook::Close()
     // workbook_close frees the workbook whatever its result.
     lxw_workbook* workbook = std::exchange(workbook_, nullptr);
     Check(workbook_close(workbook));
+    PutInPlace([this] { target_->Commit(); });
+}
+
+void XlsxWorkbook::PutInPlace(const std::function<void()>& step) const
+{
+    try {
+        step();
+    } catch (const Error&) {
+        Check(LXW_ERROR_CREATING_XLSX_FILE);
+    }
 }
 
 }  // namespace moravel::report

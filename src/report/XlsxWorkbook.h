@@ -1,7 +1,12 @@
 #pragma once
 // A workbook written with libxlsxwriter: opened when constructed, with numbers printed in the
-// "C" locale for as long as it lives, and closed by Close(), which checks the result. Every
-// failure throws moravel::Error with the caller's message for a reason in Polish.
+// "C" locale for as long as it lives, and closed by Close(), which checks the result and puts
+// the file in place through the program's one writer (files/SafeWrite.h: the library writes a
+// temporary, which then replaces the file whole, or is copied into a device or a file with
+// more names). Every failure throws moravel::Error with the caller's message for a reason in
+// Polish; a name the writer refuses or a file it can't put in place is one that can't be
+// created, as libxlsxwriter says it.
+#include "files/SafeWrite.h"
 #include "report/ClassicNumbers.h"
 
 #include <QString>
@@ -9,6 +14,7 @@
 #include <xlsxwriter.h>
 
 #include <functional>
+#include <optional>
 
 namespace moravel::report {
 
@@ -22,7 +28,8 @@ public:
     // their cells rather than in the shared table).
     enum class Memory { Held, Constant };
 
-    // Opens a workbook to be written to `file` when closed; fails with "brak pamięci".
+    // Opens a workbook to be written to `file` when closed; fails with "brak pamięci", or as
+    // Check does for a name the writer refuses (a name with a line break: the writer's text).
     XlsxWorkbook(const QString& file, FailureText failureText, Memory memory = Memory::Held);
     // A workbook that was not closed (an error is on its way) is closed unchecked, which frees it.
     ~XlsxWorkbook();
@@ -45,12 +52,16 @@ public:
     // The failure text of the exports: "Nie można zapisać pliku <file>: <reason>".
     static FailureText FileFailure(const QString& file);
 
-    // Writes the file and frees the workbook, failing as Check does.
+    // Writes the file and frees the workbook, failing as Check does, then puts it in place.
     void Close();
 
 private:
+    // Runs a step of the writer, its failure told as a file that can't be created.
+    void PutInPlace(const std::function<void()>& step) const;
+
     ClassicNumbers classicNumbers_;
     FailureText failureText_;
+    std::optional<files::SafeFile> target_;
     lxw_workbook* workbook_ = nullptr;
 };
 

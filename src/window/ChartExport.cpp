@@ -1,6 +1,7 @@
 #include "window/ChartExport.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QChart>
 #include <QClipboard>
 #include <QEvent>
@@ -19,6 +20,7 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "files/SafeWrite.h"
 #include "report/Csv.h"
 #include "text/NumText.h"
 #include "text/Error.h"
@@ -51,15 +53,6 @@ constexpr int kPictureScale = 2;
 [[noreturn]] void CannotWrite(const QString& path)
 {
     throw Error(QStringLiteral("Nie można utworzyć pliku ") + path);
-}
-
-// The file is created (and emptied) before a painter writes into it, so that an unwritable
-// place is refused with a message instead of silently giving nothing.
-void RequireWritable(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        CannotWrite(path);
 }
 
 }  // namespace
@@ -201,7 +194,10 @@ void ChartExport::PaintChart(QPainter& painter, const QRectF& target) const
 
 void ChartExport::WriteChart(const QString& path, ChartFormat format) const
 {
-    RequireWritable(path);
+    // The picture is made in memory and handed whole to the program's one writer, which
+    // refuses an unwritable place with a message and never leaves half a picture behind.
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     const QSize size = Chart()->viewport()->size();
     switch (format) {
         case ChartFormat::Png: {
@@ -213,13 +209,13 @@ void ChartExport::WriteChart(const QString& path, ChartFormat format) const
                 painter.setRenderHint(QPainter::Antialiasing);
                 PaintChart(painter, QRectF(QPointF(0, 0), QSizeF(size)));
             }
-            if (!image.save(path, "PNG"))
+            if (!image.save(&bytes, "PNG"))
                 CannotWrite(path);
             break;
         }
         case ChartFormat::Svg: {
             QSvgGenerator svg;
-            svg.setFileName(path);
+            svg.setOutputDevice(&bytes);
             svg.setSize(size);
             svg.setViewBox(QRect(QPoint(0, 0), size));
             svg.setTitle(QStringLiteral("Hydrogram"));
@@ -232,7 +228,7 @@ void ChartExport::WriteChart(const QString& path, ChartFormat format) const
         }
         case ChartFormat::Pdf: {
             // A figure: one page of the chart's own size, one point per pixel, no margins.
-            QPdfWriter pdf(path);
+            QPdfWriter pdf(&bytes);
             pdf.setTitle(QStringLiteral("Hydrogram"));
             pdf.setCreator(QStringLiteral("Moravel 1.0"));
             pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
@@ -245,6 +241,7 @@ void ChartExport::WriteChart(const QString& path, ChartFormat format) const
             break;
         }
     }
+    files::WriteFileAtomically(path, bytes.data());
 }
 
 // ---- The menu's commands

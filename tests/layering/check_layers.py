@@ -11,7 +11,7 @@ ALLOWED = {
     "text": {"text"},
     "model": {"text", "model"},
     "files": {"text", "model", "files"},
-    "report": {"text", "model", "report"},
+    "report": {"text", "model", "files", "report"},
     "import": {"text", "model", "files", "import"},
     "window": {"text", "model", "files", "report", "import", "window"},
     "cli": {"text", "model", "files", "report", "import", "cli"},

@@ -19,6 +19,9 @@
 #include <clocale>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace moravel::report {
 namespace {
@@ -563,6 +566,36 @@ TEST(ReportFiles, SeriesWorkbookFailureNamesTheFile)
     }
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList({"folder.xlsx"}));
+}
+
+// A workbook named by a device (say /dev/null) is copied into it; the device stays a device.
+TEST(ReportFiles, SeriesWorkbookIntoADeviceLeavesItADevice)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "device nodes can only be made by root; run the tests as root to cover them";
+    QTemporaryDir folder;
+    const QString null = folder.filePath(QStringLiteral("null.xlsx"));
+    const QString full = folder.filePath(QStringLiteral("full.xlsx"));
+    ASSERT_EQ(::mknod(QFile::encodeName(null).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod(QFile::encodeName(full).constData(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    model::SeriesResult result;
+    result.bandHours = 2;
+    result.band = {{1, 2, 3, 4, 5}, {0.5, 1, 1.5, 2, 2.5}};
+    result.realisations = {{true, 5, 2, 1000}, {}};
+    WriteSeriesWorkbook(result, null);
+    try {
+        WriteSeriesWorkbook(result, full);
+        ADD_FAILURE() << "no error for a full device";
+    } catch (const Error& e) {
+        EXPECT_TRUE(
+            e.text().startsWith(QStringLiteral("Nie można zapisać pliku %1: nie można utworzyć pliku (").arg(full)))
+            << e.what();
+    }
+    for (const QString& device : {null, full}) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(device).constData(), &st), 0);
+        EXPECT_TRUE(S_ISCHR(st.st_mode)) << device.toStdString();
+    }
 }
 
 TEST(ReportFiles, EachReportGetsAFolderOfItsOwn)

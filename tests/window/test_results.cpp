@@ -19,6 +19,9 @@
 #include <QValueAxis>
 #include <QXmlStreamReader>
 #include <cmath>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "WindowFixture.h"
 #include "window/ZapisOdczytDanych.h"
@@ -540,6 +543,64 @@ TEST_F(ResultsTest, SavesTheHydrographAsCsv)
     dialogs.answers.push_back(Path(QStringLiteral("again.CSV")));
     MenuItem("MenuWykresZapiszCSV")->trigger();
     EXPECT_EQ(Read(Path(QStringLiteral("again.CSV"))), bytes);
+}
+
+TEST_F(ResultsTest, ExportsWriteDevicesAndLinkedFilesAsTheyAreAndRefusePipes)
+{
+    LoadExample();
+    Hydrogram();
+    const auto lstat = [](const QString& path) {
+        struct stat st {};
+        ::lstat(QFile::encodeName(path).constData(), &st);
+        return st;
+    };
+    const char* const charts[] = {"png", "svg", "pdf"};
+    const auto save = [&](const QString& path) {
+        dialogs.answers.push_back(path);
+        MenuItem(QFileInfo(path).suffix() == QLatin1String("csv") ? "MenuWykresZapiszCSV" : "MenuWykresZapiszWykres")
+            ->trigger();
+    };
+
+    // A pipe is refused with the message (nothing waits for a reader); a file with two names
+    // is written in place, so the other name holds the picture too.
+    for (const char* suffix : charts) {
+        const QString pipe = Path(QStringLiteral("kolejka.") + QLatin1String(suffix));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0666), 0);
+        save(pipe);
+        EXPECT_EQ(messages.Errors().value(0), QStringLiteral("Nie można utworzyć pliku ") + pipe + '.');
+        EXPECT_TRUE(S_ISFIFO(lstat(pipe).st_mode));
+        messages.log.clear();
+    }
+    const QString picture = Path(QStringLiteral("wykres.png"));
+    QFile(picture).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(picture, Path(QStringLiteral("do_wykresu.png"))));
+    ASSERT_EQ(::link(QFile::encodeName(picture).constData(),
+                     QFile::encodeName(Path(QStringLiteral("kopia.png"))).constData()),
+              0);
+    save(Path(QStringLiteral("do_wykresu.png")));
+    EXPECT_TRUE(Read(Path(QStringLiteral("kopia.png"))).startsWith("\x89PNG"));
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("do_wykresu.png"))).isSymLink());
+    EXPECT_TRUE(messages.log.empty());
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "device nodes can only be made by root; run the tests as root to cover them";
+    // Device nodes of the test's own: a null device takes every export and stays a device, a
+    // full one fails with the message.
+    for (const char* suffix : {"png", "svg", "pdf", "csv"}) {
+        const QString null = Path(QStringLiteral("null.") + QLatin1String(suffix));
+        const QString full = Path(QStringLiteral("full.") + QLatin1String(suffix));
+        ASSERT_EQ(::mknod(QFile::encodeName(null).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+        ASSERT_EQ(::mknod(QFile::encodeName(full).constData(), S_IFCHR | 0666, makedev(1, 7)), 0);
+        save(null);
+        EXPECT_TRUE(messages.log.empty()) << suffix;
+        save(full);
+        EXPECT_EQ(messages.Errors().value(0), QStringLiteral("Nie można utworzyć pliku ") + full + '.');
+        messages.log.clear();
+        EXPECT_TRUE(S_ISCHR(lstat(null).st_mode)) << suffix;
+        EXPECT_TRUE(S_ISCHR(lstat(full).st_mode)) << suffix;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*moravel-*")}, QDir::AllEntries | QDir::Hidden),
+              QStringList());
 }
 
 TEST_F(ResultsTest, PrintsTheChartOnOnePage)

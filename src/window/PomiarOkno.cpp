@@ -193,7 +193,10 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
            QStringLiteral("Pokrycie pasmem 5–95 % [%]"), QStringLiteral("Błąd szczytu mediany [%]"),
            QStringLiteral("CRPS serii [m³/s]")},
           {QStringLiteral("Przed"), QStringLiteral("Po")})),
-      fittedCn_(new QLabel), apply_(new QPushButton(QStringLiteral("Zastosuj"))), profiles_(new QWidget)
+      fittedCn_(new QLabel), apply_(new QPushButton(QStringLiteral("Zastosuj"))),
+      profiles_(new QGroupBox(QStringLiteral("Kryterium w zakresie parametru"))),
+      profileHint_(new QLabel(QStringLiteral("Po dopasowaniu: kryterium w całym zakresie każdego dopasowanego "
+                                             "parametru przy pozostałych równych dopasowanym.")))
 {
     setObjectName(QString::fromLatin1(kWindowName));
     setWindowTitle(QStringLiteral("Porównanie z pomiarem"));
@@ -228,6 +231,7 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
                        "ich nie rozróżnia (mniejsze n z węższym b pasuje tak samo). Wynik będzie jedną z wielu "
                        "równie dobrych par."));
     profiles_->setObjectName(QStringLiteral("PomiarProfile"));
+    profileHint_->setWordWrap(true);
     fitCn_->setToolTip(QStringLiteral("Uśrednione CN w granicach ±30 % wartości z użytkowania terenu, najwyżej 100"));
     const QChar sep = owner.DecimalSeparator();
     const struct {
@@ -278,7 +282,7 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
     calibrate_->setEnabled(false);
     apply_->setEnabled(false);
     ShowFit();
-    resize(900, 720);
+    resize(1000, 700);
 }
 
 MeasuredFloodWindow::~MeasuredFloodWindow() = default;
@@ -315,27 +319,32 @@ void MeasuredFloodWindow::LayOut()
     form->addRow(QStringLiteral("b [m] od:"), widthRow);
     form->addRow(QStringLiteral("Realizacji na próbę:"), count_);
     form->addRow(QStringLiteral("Ziarno:"), seed_);
-    auto* controls = new QVBoxLayout;
-    controls->addLayout(form);
-    controls->addWidget(pairWarning_);
-    controls->addWidget(calibrate_, 0, Qt::AlignLeft);
-    controls->addWidget(calibration_);
-    controls->addWidget(fittedCn_);
-    controls->addWidget(apply_, 0, Qt::AlignLeft);
-    controls->addStretch(1);
+    auto* calibrationLayout = new QVBoxLayout(calibrationBox);
+    calibrationLayout->addLayout(form);
+    calibrationLayout->addWidget(pairWarning_);
+    calibrationLayout->addWidget(calibrate_, 0, Qt::AlignLeft);
+    calibrationLayout->addWidget(calibration_);
+    calibrationLayout->addWidget(fittedCn_);
+    calibrationLayout->addWidget(apply_, 0, Qt::AlignLeft);
+    calibrationLayout->addStretch(1);
+
+    // The criterion along the fitted parameters' ranges, under the measures of fit.
     auto* profileLayout = new QVBoxLayout(profiles_);
-    profileLayout->setContentsMargins(0, 0, 0, 0);
-    auto* calibrationLayout = new QHBoxLayout(calibrationBox);
-    calibrationLayout->addLayout(controls, 3);
-    calibrationLayout->addWidget(profiles_, 2);
+    profileLayout->addWidget(profileHint_);
+
+    // Two columns, so that the window fits a screen of 1024 x 768.
+    auto* left = new QVBoxLayout;
+    left->addWidget(fitBox);
+    left->addWidget(profiles_, 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addWidget(calibrationBox, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(warnings_);
     layout->addLayout(decision);
-    layout->addWidget(fitBox);
-    layout->addWidget(calibrationBox);
-    layout->addStretch(1);
+    layout->addLayout(columns, 1);
 }
 
 void MeasuredFloodWindow::WczytajClick()
@@ -518,6 +527,7 @@ void MeasuredFloodWindow::DopasujClick()
     result_ = std::move(result);
     landUseCurveNumber_ = inputs.directEffectiveRain ? std::nan("") : inputs.curveNumber;
     pairFitted_ = settings.n.high > settings.n.low && settings.b.high > settings.b.low;
+    resultCriterion_ = settings.criterion;
     ShowCalibration();
 }
 
@@ -591,6 +601,7 @@ void MeasuredFloodWindow::ShowProfiles()
 {
     for (QChartView* view : ProfileCharts())
         delete view;
+    profileHint_->setVisible(!result_ || result_->profiles.empty());
     if (!result_)
         return;
     const QChar sep = owner_.DecimalSeparator();
@@ -637,7 +648,9 @@ void MeasuredFloodWindow::ShowProfiles()
         chart->addSeries(line);
         chart->addSeries(chosen);
         QValueAxis* x = NewAxis(name);
-        QValueAxis* y = NewAxis(QStringLiteral("Kryterium"));
+        QValueAxis* y = NewAxis(resultCriterion_ == model::CalibrationCriterion::Crps
+                                    ? QStringLiteral("CRPS [m³/s]")
+                                    : QStringLiteral("Kryterium"));
         if (!profile.points.empty())
             x->setRange(profile.points.front().value, profile.points.back().value);
         if (any)
@@ -652,7 +665,7 @@ void MeasuredFloodWindow::ShowProfiles()
         auto* view = new QChartView(chart, profiles_);
         view->setObjectName(QStringLiteral("PomiarProfil ") + name);
         view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumHeight(200);
+        view->setMinimumHeight(160);
         view->setToolTip(QStringLiteral("Kryterium przy pozostałych parametrach równych dopasowanym; "
                                         "im węższa dolina, tym pewniej wyznaczony parametr (min. %1)")
                              .arg(Figure(best.objective, 4, sep)));

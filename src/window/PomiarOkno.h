@@ -134,12 +134,14 @@ private:
     QLabel* fittedCn_;
     QPushButton* apply_;
     QWidget* profiles_;
+    QLabel* profileHint_;
 
     std::optional<MeasuredFlood> pending_;
     std::optional<MeasuredFlood> measured_;
     std::optional<model::CalibrationResult> result_;
     double landUseCurveNumber_ = 0;
     bool pairFitted_ = false;  // the shown result fitted n and b together
+    model::CalibrationCriterion resultCriterion_ = model::CalibrationCriterion::Crps;  // of the shown result
 };
 
 // The command "Porównaj z pomiarem...": reads a measurement and offers it in the window.

@@ -81,7 +81,8 @@ void Calibration(benchmark::State& state, bool withCurveNumber)
         }
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    const double within = static_cast<double>(std::count_if(errors.begin(), errors.end(), [](double e) { return e <= 10; }));
+    const double within =
+        static_cast<double>(std::count_if(errors.begin(), errors.end(), [](double e) { return e <= 10; }));
     std::nth_element(errors.begin(), errors.begin() + kFloods / 2, errors.end());
     state.counters["within_10pct"] = within;
     state.counters["floods"] = kFloods;

@@ -158,10 +158,9 @@ void CheckCalibrationMeasurement(const std::vector<MeasuredPoint>& measured)
 {
     if (measured.size() < 2)
         throw Error(QStringLiteral("Do dopasowania parametrów potrzeba co najmniej dwóch punktów pomiaru"));
-    const auto [low, high] = std::minmax_element(measured.begin(), measured.end(),
-                                                 [](const MeasuredPoint& a, const MeasuredPoint& b) {
-                                                     return a.discharge < b.discharge;
-                                                 });
+    const auto [low, high] =
+        std::minmax_element(measured.begin(), measured.end(),
+                            [](const MeasuredPoint& a, const MeasuredPoint& b) { return a.discharge < b.discharge; });
     if (!(high->discharge > low->discharge))
         throw Error(
             QStringLiteral("Pomiar ma stały przepływ: nie ma w nim wezbrania, do którego można dopasować "
@@ -220,18 +219,20 @@ CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<Mea
             result.best = fit;
         return Searched(fit.objective);
     };
+    // A candidate's place in the unit box; the inputs' own values may lie outside the ranges.
     const auto toUnit = [&](const CandidateFit& fit) {
         std::vector<double> unit;
         for (const Free& f : free)
-            unit.push_back((valueOf(fit, f.parameter) - f.range.low) / (f.range.high - f.range.low));
+            unit.push_back(
+                std::clamp((valueOf(fit, f.parameter) - f.range.low) / (f.range.high - f.range.low), 0.0, 1.0));
         return unit;
     };
     // The best point's figures in full, and `before`'s, for the window's table.
     const auto finish = [&] {
         result.cancelled = cancelled();
         const CandidateFit before = result.before, best = result.best;
-        result.before = EvaluateCandidate(base, measured, settings, before.cn, before.n, before.b,
-                                          CandidateFigures::All);
+        result.before =
+            EvaluateCandidate(base, measured, settings, before.cn, before.n, before.b, CandidateFigures::All);
         result.best = EvaluateCandidate(base, measured, settings, best.cn, best.n, best.b, CandidateFigures::All);
         return result;
     };
@@ -271,7 +272,7 @@ CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<Mea
         const std::atomic<bool>* cancel;
         nlopt::opt* opt = nullptr;
     } context{&evaluate, cancel};
-    std::vector<double> x = toUnit(std::isfinite(result.best.objective) ? result.best : tried.front());
+    std::vector<double> x = toUnit(std::isfinite(result.best.objective) || tried.empty() ? result.best : tried.front());
     double step = kInitialStep;
     for (int round = 0; round < kRounds && !cancelled(); ++round, step /= 2) {
         const int left = settings.maxEvaluations - result.evaluations;
@@ -335,10 +336,9 @@ CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<Mea
     }
     for (CriterionProfile& profile : result.profiles) {
         auto& points = profile.points;
-        std::stable_sort(points.begin(), points.end(),
-                         [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) {
-                             return a.value < b.value;
-                         });
+        std::stable_sort(
+            points.begin(), points.end(),
+            [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) { return a.value < b.value; });
         points.erase(std::unique(points.begin(), points.end(),
                                  [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) {
                                      return a.value == b.value;

@@ -95,7 +95,7 @@ struct CalibrationResult {
     CandidateFit before;  // at the inputs' own values, with all figures
     CandidateFit best;    // with all figures; `before` when no candidate had a defined criterion
     int evaluations = 0;
-    bool cancelled = false;  // stopped by the flag; `best` is the best seen so far
+    bool cancelled = false;                  // stopped by the flag; `best` is the best seen so far
     std::vector<CriterionProfile> profiles;  // one for each fitted parameter
 };
 

@@ -31,7 +31,7 @@ double DischargeAt(const std::vector<double>& hydrograph, double hour)
     return Interpolated(
         [&hydrograph](long h) {
             return h >= 1 && h <= static_cast<long>(hydrograph.size()) ? hydrograph[static_cast<std::size_t>(h - 1)]
-                                                                        : 0.0;
+                                                                       : 0.0;
         },
         hour);
 }
@@ -39,10 +39,7 @@ double DischargeAt(const std::vector<double>& hydrograph, double hour)
 double DischargeAt(const float* ordinates, int length, double hour)
 {
     return Interpolated(
-        [ordinates, length](long h) {
-            return h >= 1 && h <= length ? static_cast<double>(ordinates[h]) : 0.0;
-        },
-        hour);
+        [ordinates, length](long h) { return h >= 1 && h <= length ? static_cast<double>(ordinates[h]) : 0.0; }, hour);
 }
 
 FitMeasures FitOf(const std::vector<MeasuredPoint>& measured, const std::vector<double>& hydrograph)

@@ -183,16 +183,15 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
       fit_(NewTable(QStringLiteral("PomiarDopasowanie"), kFitRows,
                     {QStringLiteral("Hydrogram na wykresie"), QStringLiteral("Mediana serii")})),
       coverage_(new QLabel), criterion_(new QComboBox), fitCn_(new QCheckBox(QStringLiteral("Dopasuj CN"))),
-      fitB_(new QCheckBox(QStringLiteral("Dopasuj b"))), pairWarning_(new QLabel),
-      nLow_(new QLineEdit), nHigh_(new QLineEdit), bLow_(new QLineEdit), bHigh_(new QLineEdit), count_(new QSpinBox),
-      seed_(new QLineEdit), calibrate_(new QPushButton(QStringLiteral("Dopasuj..."))),
-      calibration_(NewTable(
-          QStringLiteral("PomiarKalibracja"),
-          {QStringLiteral("CN"), QStringLiteral("n"), QStringLiteral("b [m]"),
-           QStringLiteral("Kryterium (mniej = lepiej)"), QStringLiteral("KGE mediany"), QStringLiteral("NSE mediany"),
-           QStringLiteral("Pokrycie pasmem 5–95 % [%]"), QStringLiteral("Błąd szczytu mediany [%]"),
-           QStringLiteral("CRPS serii [m³/s]")},
-          {QStringLiteral("Przed"), QStringLiteral("Po")})),
+      fitB_(new QCheckBox(QStringLiteral("Dopasuj b"))), pairWarning_(new QLabel), nLow_(new QLineEdit),
+      nHigh_(new QLineEdit), bLow_(new QLineEdit), bHigh_(new QLineEdit), count_(new QSpinBox), seed_(new QLineEdit),
+      calibrate_(new QPushButton(QStringLiteral("Dopasuj..."))),
+      calibration_(NewTable(QStringLiteral("PomiarKalibracja"),
+                            {QStringLiteral("CN"), QStringLiteral("n"), QStringLiteral("b [m]"),
+                             QStringLiteral("Kryterium (mniej = lepiej)"), QStringLiteral("KGE mediany"),
+                             QStringLiteral("NSE mediany"), QStringLiteral("Pokrycie pasmem 5–95 % [%]"),
+                             QStringLiteral("Błąd szczytu mediany [%]"), QStringLiteral("CRPS serii [m³/s]")},
+                            {QStringLiteral("Przed"), QStringLiteral("Po")})),
       fittedCn_(new QLabel), apply_(new QPushButton(QStringLiteral("Zastosuj"))),
       profiles_(new QGroupBox(QStringLiteral("Kryterium w zakresie parametru"))),
       profileHint_(new QLabel(QStringLiteral("Po dopasowaniu: kryterium w całym zakresie każdego dopasowanego "
@@ -547,8 +546,9 @@ void MeasuredFloodWindow::ShowCalibration()
     const model::CandidateFit* fits[] = {&result_->before, &result_->best};
     for (int col = 0; col < 2; ++col) {
         const model::CandidateFit& f = *fits[col];
-        const double values[] = {f.cn,           f.n, f.b, f.objective, f.median.kge, f.median.nse, 100 * f.coverage,
-                                 f.median.peakErrorPercent, f.crps};
+        const double values[] = {
+            f.cn,  f.n, f.b, f.objective, f.median.kge, f.median.nse, 100 * f.coverage, f.median.peakErrorPercent,
+            f.crps};
         const int decimals[] = {2, 4, 2, 4, 3, 3, 1, 1, 3};
         for (int row = 0; row < 9; ++row)
             SetCell(calibration_, row, col,
@@ -648,9 +648,8 @@ void MeasuredFloodWindow::ShowProfiles()
         chart->addSeries(line);
         chart->addSeries(chosen);
         QValueAxis* x = NewAxis(name);
-        QValueAxis* y = NewAxis(resultCriterion_ == model::CalibrationCriterion::Crps
-                                    ? QStringLiteral("CRPS [m³/s]")
-                                    : QStringLiteral("Kryterium"));
+        QValueAxis* y = NewAxis(resultCriterion_ == model::CalibrationCriterion::Crps ? QStringLiteral("CRPS [m³/s]")
+                                                                                      : QStringLiteral("Kryterium"));
         if (!profile.points.empty())
             x->setRange(profile.points.front().value, profile.points.back().value);
         if (any)

@@ -102,9 +102,9 @@ double CrpsByIntegral(std::vector<double> members, double y)
     double sum = 0;
     for (std::size_t k = 0; k + 1 < breaks.size(); ++k) {
         const double mid = 0.5 * (breaks[k] + breaks[k + 1]);
-        const double F = static_cast<double>(std::count_if(members.begin(), members.end(),
-                                                           [mid](double x) { return x <= mid; })) /
-                         static_cast<double>(members.size());
+        const double F =
+            static_cast<double>(std::count_if(members.begin(), members.end(), [mid](double x) { return x <= mid; })) /
+            static_cast<double>(members.size());
         const double H = mid >= y ? 1 : 0;
         sum += (F - H) * (F - H) * (breaks[k + 1] - breaks[k]);
     }
@@ -342,8 +342,8 @@ TEST(Calibration, MembersAreTheSeriesRealisations)
     for (std::size_t k = 0; k < hours.size(); ++k) {
         ASSERT_EQ(members[k].size(), static_cast<std::size_t>(series.succeeded));
         const double median = series.band[k][kMedianSeriesLevel];
-        const auto atOrBelow = std::count_if(members[k].begin(), members[k].end(),
-                                             [median](double x) { return x <= median; });
+        const auto atOrBelow =
+            std::count_if(members[k].begin(), members[k].end(), [median](double x) { return x <= median; });
         if (median > 0)
             EXPECT_NEAR(static_cast<double>(atOrBelow) / 200, 0.5, 0.01) << "hour " << k + 1;
     }
@@ -446,6 +446,13 @@ TEST(Calibration, DeterministicAndCancellable)
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.evaluations, 1);
     EXPECT_EQ(r.best.n, r.before.n);
+
+    // The inputs' own n outside the range and better than all of it: the search starts from
+    // the range's nearest end, and the inputs' values stand.
+    const CalibrationResult outside = Calibrate(example, flood, RoughnessAlone(example, {0.1, 0.15}, 100, 3));
+    EXPECT_FALSE(outside.cancelled);
+    EXPECT_EQ(outside.best.n, example.parameters.n);
+    EXPECT_GT(outside.evaluations, kProfilePoints);
 }
 
 // Typed effective rainfall: the curve number plays no part and stays where it was.

@@ -5,18 +5,24 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
+#include <memory>
+#include <thread>
 
 #include "model/Series.h"
+#include "text/Error.h"
 
 namespace moravel::model {
 
 namespace {
 
-// The score of a candidate without usable figures: worse than any real one.
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// What the optimiser sees for a candidate without a defined criterion: worse than any real
+// one. It never leaves this file.
 constexpr double kPenalty = 1e6;
 // The optimiser's first step and its tolerance, in shares of each parameter's range.
 constexpr double kInitialStep = 0.25;
-constexpr double kStepTolerance = 1e-4;
+constexpr double kStepTolerance = 1e-3;
 // Starts of the search at most: the first and restarts from the best point.
 constexpr int kRounds = 4;
 
@@ -29,6 +35,18 @@ std::vector<double> BandLevel(const SeriesResult& r, std::size_t level)
     return curve;
 }
 
+double Searched(double objective)
+{
+    return std::isfinite(objective) ? objective : kPenalty;
+}
+
+// A candidate better than `than`: a defined criterion, and lower (any defined one is lower
+// than an undefined one).
+bool Better(const CandidateFit& fit, const CandidateFit& than)
+{
+    return std::isfinite(fit.objective) && !(than.objective <= fit.objective);
+}
+
 }  // namespace
 
 ParameterRange CurveNumberRange(double landUseCurveNumber)
@@ -39,8 +57,8 @@ ParameterRange CurveNumberRange(double landUseCurveNumber)
 double CalibrationObjective(CalibrationCriterion criterion, const CandidateFit& fit)
 {
     if (!fit.ok)
-        return kPenalty;
-    double score = kPenalty;
+        return kNaN;
+    double score = kNaN;
     switch (criterion) {
         case CalibrationCriterion::MedianKge:
             score = 1 - fit.median.kge;
@@ -48,37 +66,114 @@ double CalibrationObjective(CalibrationCriterion criterion, const CandidateFit& 
         case CalibrationCriterion::CoverageAndPeak:
             score = (1 - fit.coverage) + std::abs(fit.median.peakErrorPercent) / 100;
             break;
+        case CalibrationCriterion::Crps:
+            score = fit.crps;
+            break;
     }
-    return std::isfinite(score) ? score : kPenalty;
+    return std::isfinite(score) ? score : kNaN;
+}
+
+std::vector<std::vector<double>> MembersAtMeasuredHours(const ComputationInputs& inputs,
+                                                        const std::vector<MeasuredPoint>& measured, int count,
+                                                        std::uint64_t seed, int threads,
+                                                        const std::atomic<bool>* cancel)
+{
+    const std::size_t points = measured.size();
+    const std::size_t members = static_cast<std::size_t>(std::max(count, 0));
+    // [realisation][point], and whether the realisation succeeded.
+    std::vector<double> values(members * points);
+    std::vector<char> ok(members, 0);
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        RealisationWorkspace workspace;
+        for (;;) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return;
+            const int index = next.fetch_add(1, std::memory_order_relaxed);
+            if (index >= count)
+                return;
+            SubstreamSource random(seed, static_cast<std::uint64_t>(index));
+            try {
+                const RealisationResult r = RunRealisation(inputs, random, workspace);
+                double* row = &values[static_cast<std::size_t>(index) * points];
+                for (std::size_t k = 0; k < points; ++k)
+                    row[k] = DischargeAt(r.ordinates, r.length, measured[k].hour);
+                ok[static_cast<std::size_t>(index)] = 1;
+            } catch (const std::exception&) {
+                // A failed realisation is no member, as in a series.
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads && t < count; ++t)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& w : workers)
+        w.join();
+
+    std::vector<std::vector<double>> atPoints(points);
+    for (std::size_t i = 0; i < members; ++i)
+        if (ok[i])
+            for (std::size_t k = 0; k < points; ++k)
+                atPoints[k].push_back(values[i * points + k]);
+    return atPoints;
 }
 
 CandidateFit EvaluateCandidate(const ComputationInputs& base, const std::vector<MeasuredPoint>& measured,
-                               const CalibrationSettings& settings, double cn, double n, double b)
+                               const CalibrationSettings& settings, double cn, double n, double b,
+                               CandidateFigures figures)
 {
     CandidateFit fit;
     fit.cn = cn;
     fit.n = n;
     fit.b = b;
+    fit.coverage = fit.crps = kNaN;
     ComputationInputs in = base;
     if (!in.directEffectiveRain)
         in.curveNumber = static_cast<float>(cn);
     in.parameters.n = n;
     in.parameters.b = b;
-    const SeriesResult r = RunSeries(in, settings.count, settings.seed, settings.threads);
-    fit.ok = r.succeeded > 0;
-    if (fit.ok) {
-        fit.median = FitOf(measured, BandLevel(r, kMedianSeriesLevel));
-        fit.coverage = BandCoverage(measured, BandLevel(r, 0), BandLevel(r, kHighestSeriesLevel));
+    const bool all = figures == CandidateFigures::All;
+    if (all || settings.criterion == CalibrationCriterion::Crps) {
+        std::vector<std::vector<double>> members =
+            MembersAtMeasuredHours(in, measured, settings.count, settings.seed, settings.threads);
+        fit.ok = !members.empty() && !members.front().empty();
+        if (fit.ok)
+            fit.crps = MeanCrps(measured, members);
+    }
+    if (all || settings.criterion != CalibrationCriterion::Crps) {
+        const SeriesResult r = RunSeries(in, settings.count, settings.seed, settings.threads);
+        fit.ok = r.succeeded > 0;
+        if (fit.ok) {
+            fit.banded = true;
+            fit.median = FitOf(measured, BandLevel(r, kMedianSeriesLevel));
+            fit.coverage = BandCoverage(measured, BandLevel(r, 0), BandLevel(r, kHighestSeriesLevel));
+        }
     }
     fit.objective = CalibrationObjective(settings.criterion, fit);
     return fit;
+}
+
+void CheckCalibrationMeasurement(const std::vector<MeasuredPoint>& measured)
+{
+    if (measured.size() < 2)
+        throw Error(QStringLiteral("Do dopasowania parametrów potrzeba co najmniej dwóch punktów pomiaru"));
+    const auto [low, high] =
+        std::minmax_element(measured.begin(), measured.end(),
+                            [](const MeasuredPoint& a, const MeasuredPoint& b) { return a.discharge < b.discharge; });
+    if (!(high->discharge > low->discharge))
+        throw Error(
+            QStringLiteral("Pomiar ma stały przepływ: nie ma w nim wezbrania, do którego można dopasować "
+                           "parametry"));
 }
 
 CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<MeasuredPoint>& measured,
                             const CalibrationSettings& settings, const std::atomic<bool>* cancel,
                             std::atomic<int>* evaluations)
 {
+    CheckCalibrationMeasurement(measured);
     CalibrationResult result;
+    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     const double cn0 = base.curveNumber, n0 = base.parameters.n, b0 = base.parameters.b;
     const auto count = [&] {
         ++result.evaluations;
@@ -92,8 +187,8 @@ CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<Mea
     // The free parameters, each searched on [0, 1] over its range; a range of one value (and
     // the curve number with typed effective rainfall) holds it.
     struct Free {
+        CalibratedParameter parameter;
         ParameterRange range;
-        double start;
         double* value;
     };
     double cn = std::clamp(cn0, settings.cn.low, settings.cn.high);
@@ -103,64 +198,83 @@ CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<Mea
         cn = cn0;
     std::vector<Free> free;
     if (!base.directEffectiveRain && settings.cn.high > settings.cn.low)
-        free.push_back({settings.cn, cn, &cn});
+        free.push_back({CalibratedParameter::CurveNumber, settings.cn, &cn});
     if (settings.n.high > settings.n.low)
-        free.push_back({settings.n, n, &n});
+        free.push_back({CalibratedParameter::Roughness, settings.n, &n});
     if (settings.b.high > settings.b.low)
-        free.push_back({settings.b, b, &b});
+        free.push_back({CalibratedParameter::Width, settings.b, &b});
+    const std::size_t d = free.size();
+    const auto valueOf = [](const CandidateFit& fit, CalibratedParameter p) {
+        return p == CalibratedParameter::CurveNumber ? fit.cn : p == CalibratedParameter::Roughness ? fit.n : fit.b;
+    };
 
+    std::vector<CandidateFit> tried;
     const auto evaluate = [&](const std::vector<double>& x) {
-        for (std::size_t i = 0; i < free.size(); ++i)
+        for (std::size_t i = 0; i < d; ++i)
             *free[i].value = free[i].range.low + x[i] * (free[i].range.high - free[i].range.low);
         const CandidateFit fit = EvaluateCandidate(base, measured, settings, cn, n, b);
         count();
-        if (fit.objective < result.best.objective)
+        tried.push_back(fit);
+        if (Better(fit, result.best))
             result.best = fit;
-        return fit.objective;
+        return Searched(fit.objective);
     };
-    std::vector<double> x(free.size());
-    for (std::size_t i = 0; i < free.size(); ++i)
-        x[i] = (free[i].start - free[i].range.low) / (free[i].range.high - free[i].range.low);
-    if (free.empty()) {
-        if (!(cancel && cancel->load()))
-            evaluate(x);
+    // A candidate's place in the unit box; the inputs' own values may lie outside the ranges.
+    const auto toUnit = [&](const CandidateFit& fit) {
+        std::vector<double> unit;
+        for (const Free& f : free)
+            unit.push_back(
+                std::clamp((valueOf(fit, f.parameter) - f.range.low) / (f.range.high - f.range.low), 0.0, 1.0));
+        return unit;
+    };
+    // The best point's figures in full, and `before`'s, for the window's table.
+    const auto finish = [&] {
+        result.cancelled = cancelled();
+        const CandidateFit before = result.before, best = result.best;
+        result.before =
+            EvaluateCandidate(base, measured, settings, before.cn, before.n, before.b, CandidateFigures::All);
+        result.best = EvaluateCandidate(base, measured, settings, best.cn, best.n, best.b, CandidateFigures::All);
         return result;
+    };
+
+    if (d == 0) {
+        if (!cancelled())
+            evaluate({});
+        return finish();
+    }
+
+    // A coarse look over the ranges first, so that the local search starts in the right
+    // valley rather than at the user's values alone: one parameter at the profile's evenly
+    // spaced values (the look is then its profile as well), more at 3 values each.
+    std::vector<double> point(d);
+    if (d == 1) {
+        for (int k = 0; k < kProfilePoints && !cancelled(); ++k) {
+            point[0] = static_cast<double>(k) / (kProfilePoints - 1);
+            evaluate(point);
+        }
+    } else {
+        const std::size_t corners = static_cast<std::size_t>(std::pow(3, static_cast<double>(d)));
+        for (std::size_t k = 0; k < corners && !cancelled(); ++k) {
+            std::size_t rest = k;
+            for (std::size_t i = 0; i < d; ++i, rest /= 3)
+                point[i] = 0.1 + 0.4 * static_cast<double>(rest % 3);
+            evaluate(point);
+        }
     }
 
     // Subplex (Rowan's subspace-searching simplex) copes with the small steps that whole
-    // hours put into the objective, where a quadratic model (BOBYQA) stalls. Once it has
+    // hours put into the criterion, where a quadratic model (BOBYQA) stalls. Once it has
     // converged it starts again from the best point with a smaller step, as long as that
     // improves and the budget lasts: the valley along which CN and n trade off is long.
-    const std::size_t d = free.size();
-    const auto toUnit = [&](const CandidateFit& fit) {
-        const double values[3] = {fit.cn, fit.n, fit.b};
-        std::vector<double> unit;
-        for (const Free& f : free) {
-            const double v = values[f.value == &cn ? 0 : f.value == &n ? 1 : 2];
-            unit.push_back((v - f.range.low) / (f.range.high - f.range.low));
-        }
-        return unit;
-    };
     using Evaluate = decltype(evaluate);
     struct Context {
         Evaluate* score;
         const std::atomic<bool>* cancel;
         nlopt::opt* opt = nullptr;
-        bool cancelled = false;
     } context{&evaluate, cancel};
-    // A coarse look over the ranges first (3 points a parameter: the ends and the middle), so
-    // that the local search starts in the right valley rather than at the user's values alone.
-    std::vector<double> point(d);
-    const std::size_t corners = static_cast<std::size_t>(std::pow(3, static_cast<double>(d)));
-    for (std::size_t k = 0; k < corners && !(cancel && cancel->load()); ++k) {
-        std::size_t rest = k;
-        for (std::size_t i = 0; i < d; ++i, rest /= 3)
-            point[i] = 0.1 + 0.4 * static_cast<double>(rest % 3);
-        evaluate(point);
-    }
-    x = toUnit(result.best);
+    std::vector<double> x = toUnit(std::isfinite(result.best.objective) || tried.empty() ? result.best : tried.front());
     double step = kInitialStep;
-    for (int round = 0; round < kRounds && !context.cancelled; ++round, step /= 2) {
+    for (int round = 0; round < kRounds && !cancelled(); ++round, step /= 2) {
         const int left = settings.maxEvaluations - result.evaluations;
         if (left <= 0)
             break;
@@ -175,14 +289,13 @@ CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<Mea
         opt.set_xtol_abs(kStepTolerance);
         opt.set_maxeval(left);
         opt.set_min_objective(
-            [](const std::vector<double>& point, std::vector<double>&, void* data) {
+            [](const std::vector<double>& at, std::vector<double>&, void* data) {
                 auto* c = static_cast<Context*>(data);
                 if (c->cancel && c->cancel->load(std::memory_order_relaxed)) {
-                    c->cancelled = true;
                     c->opt->force_stop();
                     return kPenalty;
                 }
-                return (*c->score)(point);
+                return (*c->score)(at);
             },
             &context);
         const double before = result.best.objective;
@@ -195,10 +308,44 @@ CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<Mea
         }
         if (round > 0 && !(result.best.objective < before))
             break;
-        x = toUnit(result.best);
+        if (std::isfinite(result.best.objective))
+            x = toUnit(result.best);
     }
-    result.cancelled = context.cancelled;
-    return result;
+
+    // The profiles: the criterion along each parameter's range with the others at the best
+    // point. With one parameter every candidate lies on it; with more, kProfilePoints are
+    // evaluated along each.
+    if (d == 1) {
+        CriterionProfile profile{free[0].parameter, {}};
+        for (const CandidateFit& fit : tried)
+            profile.points.push_back({valueOf(fit, free[0].parameter), fit.objective});
+        result.profiles.push_back(std::move(profile));
+    } else {
+        const std::vector<double> best = toUnit(result.best);
+        for (std::size_t i = 0; i < d && !cancelled(); ++i) {
+            CriterionProfile profile{free[i].parameter, {}};
+            profile.points.push_back({valueOf(result.best, free[i].parameter), result.best.objective});
+            point = best;
+            for (int k = 0; k < kProfilePoints && !cancelled(); ++k) {
+                point[i] = static_cast<double>(k) / (kProfilePoints - 1);
+                evaluate(point);
+                profile.points.push_back({valueOf(tried.back(), free[i].parameter), tried.back().objective});
+            }
+            result.profiles.push_back(std::move(profile));
+        }
+    }
+    for (CriterionProfile& profile : result.profiles) {
+        auto& points = profile.points;
+        std::stable_sort(
+            points.begin(), points.end(),
+            [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) { return a.value < b.value; });
+        points.erase(std::unique(points.begin(), points.end(),
+                                 [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) {
+                                     return a.value == b.value;
+                                 }),
+                     points.end());
+    }
+    return finish();
 }
 
 }  // namespace moravel::model

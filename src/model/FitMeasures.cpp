@@ -1,5 +1,6 @@
 #include "model/FitMeasures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -9,17 +10,36 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 }
 
-double DischargeAt(const std::vector<double>& hydrograph, double hour)
+namespace {
+
+// A hydrograph read at `hour`: `at(h)` gives whole hour h (0 outside the hydrograph).
+template <typename At>
+double Interpolated(const At& at, double hour)
 {
-    const auto at = [&hydrograph](long h) {
-        return h >= 1 && h <= static_cast<long>(hydrograph.size()) ? hydrograph[static_cast<std::size_t>(h - 1)] : 0.0;
-    };
     if (!(hour > 0))
         return 0;
     const double whole = std::floor(hour);
     const long h = static_cast<long>(whole);
     const double part = hour - whole;
     return part == 0 ? at(h) : at(h) + part * (at(h + 1) - at(h));
+}
+
+}  // namespace
+
+double DischargeAt(const std::vector<double>& hydrograph, double hour)
+{
+    return Interpolated(
+        [&hydrograph](long h) {
+            return h >= 1 && h <= static_cast<long>(hydrograph.size()) ? hydrograph[static_cast<std::size_t>(h - 1)]
+                                                                       : 0.0;
+        },
+        hour);
+}
+
+double DischargeAt(const float* ordinates, int length, double hour)
+{
+    return Interpolated(
+        [ordinates, length](long h) { return h >= 1 && h <= length ? static_cast<double>(ordinates[h]) : 0.0; }, hour);
 }
 
 FitMeasures FitOf(const std::vector<MeasuredPoint>& measured, const std::vector<double>& hydrograph)
@@ -86,6 +106,32 @@ double BandCoverage(const std::vector<MeasuredPoint>& measured, const std::vecto
         if (p.discharge >= DischargeAt(lower, p.hour) && p.discharge <= DischargeAt(upper, p.hour))
             ++inside;
     return static_cast<double>(inside) / static_cast<double>(measured.size());
+}
+
+double Crps(std::vector<double>& members, double observed)
+{
+    const std::size_t m = members.size();
+    if (m == 0)
+        return kNaN;
+    std::sort(members.begin(), members.end());
+    double toObserved = 0, spread = 0;
+    for (std::size_t i = 0; i < m; ++i) {
+        toObserved += std::abs(members[i] - observed);
+        // (2i - m - 1) with i from 1: the count of members below less the count above.
+        spread += (2.0 * static_cast<double>(i + 1) - static_cast<double>(m) - 1) * members[i];
+    }
+    const double md = static_cast<double>(m);
+    return toObserved / md - spread / (md * md);
+}
+
+double MeanCrps(const std::vector<MeasuredPoint>& measured, std::vector<std::vector<double>>& members)
+{
+    if (measured.empty() || members.size() != measured.size())
+        return kNaN;
+    double sum = 0;
+    for (std::size_t k = 0; k < measured.size(); ++k)
+        sum += Crps(members[k], measured[k].discharge);
+    return sum / static_cast<double>(measured.size());
 }
 
 }  // namespace moravel::model

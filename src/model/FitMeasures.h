@@ -16,6 +16,8 @@ struct MeasuredPoint {
 // A computed hydrograph at hours 1..size (at [hour - 1]): 0 at hour 0 and after its end,
 // straight between whole hours.
 double DischargeAt(const std::vector<double>& hydrograph, double hour);
+// The same reading of ordinates[1..length] (a realisation's own indexing).
+double DischargeAt(const float* ordinates, int length, double hour);
 
 struct FitMeasures {
     int count = 0;  // measured points compared
@@ -46,5 +48,18 @@ FitMeasures FitOf(const std::vector<MeasuredPoint>& measured, const std::vector<
 // hour (both curves as DischargeAt takes them); NaN without points.
 double BandCoverage(const std::vector<MeasuredPoint>& measured, const std::vector<double>& lower,
                     const std::vector<double>& upper);
+
+// The continuous ranked probability score of an ensemble against one observation: the
+// integral of (F(x) - H(x - y))^2 over x, F the members' empirical distribution and H the
+// step at the observation (Hersbach 2000), in the units of the values. With the members
+// sorted, x(1) <= ... <= x(m), it is the kernel form of Gneiting & Raftery (2007),
+//   CRPS = 1/m sum |x(i) - y| - 1/(2 m^2) sum_i sum_j |x(i) - x(j)|
+//        = 1/m sum |x(i) - y| - 1/m^2 sum_i (2i - m - 1) x(i),
+// exact and O(m log m). `members` is sorted in place; NaN without members.
+double Crps(std::vector<double>& members, double observed);
+
+// The mean CRPS over the measured points, members[k] holding the ensemble at measured[k]
+// (each sorted in place); NaN without points or when some point has no members.
+double MeanCrps(const std::vector<MeasuredPoint>& measured, std::vector<std::vector<double>>& members);
 
 }  // namespace moravel::model

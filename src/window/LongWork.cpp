@@ -28,12 +28,15 @@ namespace {
 // How long the window's thread waits for the work without processing any event: a short
 // command then runs exactly as if it had run in place, nothing happening in between.
 constexpr auto kQuietWait = std::chrono::milliseconds(50);
+// How often the progress window asks the work how far it has got.
+constexpr int kStatusIntervalMs = 200;
 
 // A busy bar and, for work that can be cancelled, "Anuluj". Escape and the window's close
 // button cancel such work and do nothing for the rest: the window stays until the work ends.
 class ProgressWindow : public QDialog {
 public:
-    ProgressWindow(QWidget* parent, const LongWorkRequest& request) : QDialog(parent), cancel_(request.cancel)
+    ProgressWindow(QWidget* parent, const LongWorkRequest& request, const std::function<QString()>& status)
+        : QDialog(parent), cancel_(request.cancel)
     {
         setObjectName(QLatin1String(kLongWorkWindowName));
         setWindowTitle(ApplicationTitle());
@@ -41,6 +44,14 @@ public:
         setWindowFlag(Qt::WindowContextHelpButtonHint, false);
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(new QLabel(request.label));
+        if (status) {
+            status_ = new QLabel(status());
+            status_->setObjectName(QStringLiteral("PostepStan"));
+            layout->addWidget(status_);
+            auto* poll = new QTimer(this);
+            connect(poll, &QTimer::timeout, this, [this, status] { status_->setText(status()); });
+            poll->start(kStatusIntervalMs);
+        }
         auto* bar = new QProgressBar;
         bar->setRange(0, 0);
         bar->setTextVisible(false);
@@ -83,6 +94,7 @@ private:
         button_->setEnabled(false);
     }
     std::atomic<bool>* cancel_;
+    QLabel* status_ = nullptr;
     QPushButton* button_ = nullptr;
     bool finished_ = false;
 };
@@ -167,7 +179,8 @@ struct Completion {
 
 }  // namespace
 
-void RunLongWork(QWidget* parent, const LongWorkRequest& request, const std::function<void()>& work)
+void RunLongWork(QWidget* parent, const LongWorkRequest& request, const std::function<void()>& work,
+                 const std::function<QString()>& status)
 {
     Completion completion;
     QEventLoop loop;
@@ -200,7 +213,7 @@ void RunLongWork(QWidget* parent, const LongWorkRequest& request, const std::fun
     if (!quick) {
         InputBlocker blocker;
         qApp->installEventFilter(&blocker);
-        ProgressWindow progress(parent, request);
+        ProgressWindow progress(parent, request, status);
         OpenProgressWindows().push_back(&progress);
         QTimer reveal;
         reveal.setSingleShot(true);

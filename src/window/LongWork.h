@@ -30,6 +30,11 @@ struct LongWorkRequest {
 // is expected to notice it and end soon). A short piece of work ends before any event is
 // processed. An exception thrown by `work` is thrown again here, on the window's thread.
 // `work` must not touch a widget.
-void RunLongWork(QWidget* parent, const LongWorkRequest& request, const std::function<void()>& work);
+//
+// `status`, when given, tells how far the work has got (e.g. a count): the progress window
+// shows it under the label and asks again a few times a second. It is called on the window's
+// thread, so it may read only what the work publishes atomically.
+void RunLongWork(QWidget* parent, const LongWorkRequest& request, const std::function<void()>& work,
+                 const std::function<QString()>& status = {});
 
 }  // namespace moravel::window

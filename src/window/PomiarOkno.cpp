@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScatterSeries>
@@ -24,6 +25,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "import/ExcelImport.h"
@@ -181,15 +183,19 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
       fit_(NewTable(QStringLiteral("PomiarDopasowanie"), kFitRows,
                     {QStringLiteral("Hydrogram na wykresie"), QStringLiteral("Mediana serii")})),
       coverage_(new QLabel), criterion_(new QComboBox), fitCn_(new QCheckBox(QStringLiteral("Dopasuj CN"))),
-      nLow_(new QLineEdit), nHigh_(new QLineEdit), bLow_(new QLineEdit), bHigh_(new QLineEdit), count_(new QSpinBox),
-      seed_(new QLineEdit), calibrate_(new QPushButton(QStringLiteral("Dopasuj..."))),
-      calibration_(NewTable(
-          QStringLiteral("PomiarKalibracja"),
-          {QStringLiteral("CN"), QStringLiteral("n"), QStringLiteral("b [m]"),
-           QStringLiteral("Kryterium (mniej = lepiej)"), QStringLiteral("KGE mediany"), QStringLiteral("NSE mediany"),
-           QStringLiteral("Pokrycie pasmem 5–95 % [%]"), QStringLiteral("Błąd szczytu mediany [%]")},
-          {QStringLiteral("Przed"), QStringLiteral("Po")})),
-      fittedCn_(new QLabel), apply_(new QPushButton(QStringLiteral("Zastosuj")))
+      fitB_(new QCheckBox(QStringLiteral("Dopasuj b"))), pairWarning_(new QLabel), nLow_(new QLineEdit),
+      nHigh_(new QLineEdit), bLow_(new QLineEdit), bHigh_(new QLineEdit), count_(new QSpinBox), seed_(new QLineEdit),
+      calibrate_(new QPushButton(QStringLiteral("Dopasuj..."))),
+      calibration_(NewTable(QStringLiteral("PomiarKalibracja"),
+                            {QStringLiteral("CN"), QStringLiteral("n"), QStringLiteral("b [m]"),
+                             QStringLiteral("Kryterium (mniej = lepiej)"), QStringLiteral("KGE mediany"),
+                             QStringLiteral("NSE mediany"), QStringLiteral("Pokrycie pasmem 5–95 % [%]"),
+                             QStringLiteral("Błąd szczytu mediany [%]"), QStringLiteral("CRPS serii [m³/s]")},
+                            {QStringLiteral("Przed"), QStringLiteral("Po")})),
+      fittedCn_(new QLabel), apply_(new QPushButton(QStringLiteral("Zastosuj"))),
+      profiles_(new QGroupBox(QStringLiteral("Kryterium w zakresie parametru"))),
+      profileHint_(new QLabel(QStringLiteral("Po dopasowaniu: kryterium w całym zakresie każdego dopasowanego "
+                                             "parametru przy pozostałych równych dopasowanym.")))
 {
     setObjectName(QString::fromLatin1(kWindowName));
     setWindowTitle(QStringLiteral("Porównanie z pomiarem"));
@@ -203,10 +209,28 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
     coverage_->setObjectName(QStringLiteral("PomiarPokrycie"));
     coverage_->setWordWrap(true);
     criterion_->setObjectName(QStringLiteral("PomiarKryterium"));
-    criterion_->addItem(QStringLiteral("KGE mediany serii"));
-    criterion_->addItem(QStringLiteral("Pokrycie pasmem 5–95 % i błąd szczytu mediany"));
+    criterion_->addItem(QStringLiteral("KGE mediany serii"), static_cast<int>(model::CalibrationCriterion::MedianKge));
+    criterion_->addItem(QStringLiteral("Pokrycie pasmem 5–95 % i błąd szczytu mediany"),
+                        static_cast<int>(model::CalibrationCriterion::CoverageAndPeak));
+    criterion_->addItem(QStringLiteral("CRPS serii w godzinach pomiaru"),
+                        static_cast<int>(model::CalibrationCriterion::Crps));
+    criterion_->setCurrentIndex(criterion_->count() - 1);
+    criterion_->setToolTip(
+        QStringLiteral("CRPS porównuje z każdym zmierzonym przepływem cały rozkład realizacji, nie tylko "
+                       "medianę; mniej = lepiej"));
     fitCn_->setObjectName(QStringLiteral("PomiarDopasujCN"));
-    fitCn_->setChecked(true);
+    fitCn_->setChecked(false);
+    fitB_->setObjectName(QStringLiteral("PomiarDopasujB"));
+    fitB_->setChecked(false);
+    fitB_->setToolTip(QStringLiteral("Bez zaznaczenia b pozostaje równe wartości z parametrów zlewni"));
+    pairWarning_->setObjectName(QStringLiteral("PomiarOstrzezenieNB"));
+    pairWarning_->setWordWrap(true);
+    pairWarning_->setText(
+        QStringLiteral("Uwaga: n i b działają przez tę samą prędkość fali kinematycznej, więc jedno wezbranie "
+                       "ich nie rozróżnia (mniejsze n z węższym b pasuje tak samo). Wynik będzie jedną z wielu "
+                       "równie dobrych par."));
+    profiles_->setObjectName(QStringLiteral("PomiarProfile"));
+    profileHint_->setWordWrap(true);
     fitCn_->setToolTip(QStringLiteral("Uśrednione CN w granicach ±30 % wartości z użytkowania terenu, najwyżej 100"));
     const QChar sep = owner.DecimalSeparator();
     const struct {
@@ -242,12 +266,22 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
     connect(reject_, &QPushButton::clicked, this, guarded(&MeasuredFloodWindow::OdrzucClick));
     connect(calibrate_, &QPushButton::clicked, this, guarded(&MeasuredFloodWindow::DopasujClick));
     connect(apply_, &QPushButton::clicked, this, guarded(&MeasuredFloodWindow::ZastosujClick));
+    connect(fitB_, &QCheckBox::toggled, this, [this](bool on) {
+        bLow_->setEnabled(on);
+        bHigh_->setEnabled(on);
+        ShowPairWarning();
+    });
+    connect(nLow_, &QLineEdit::textChanged, this, [this] { ShowPairWarning(); });
+    connect(nHigh_, &QLineEdit::textChanged, this, [this] { ShowPairWarning(); });
+    bLow_->setEnabled(false);
+    bHigh_->setEnabled(false);
+    ShowPairWarning();
     accept_->setVisible(false);
     reject_->setVisible(false);
     calibrate_->setEnabled(false);
     apply_->setEnabled(false);
     ShowFit();
-    resize(560, 720);
+    resize(1000, 700);
 }
 
 MeasuredFloodWindow::~MeasuredFloodWindow() = default;
@@ -279,23 +313,37 @@ void MeasuredFloodWindow::LayOut()
         return row;
     };
     form->addRow(QStringLiteral("n od:"), range(nLow_, nHigh_));
-    form->addRow(QStringLiteral("b [m] od:"), range(bLow_, bHigh_));
+    QHBoxLayout* widthRow = range(bLow_, bHigh_);
+    widthRow->addWidget(fitB_);
+    form->addRow(QStringLiteral("b [m] od:"), widthRow);
     form->addRow(QStringLiteral("Realizacji na próbę:"), count_);
     form->addRow(QStringLiteral("Ziarno:"), seed_);
     auto* calibrationLayout = new QVBoxLayout(calibrationBox);
     calibrationLayout->addLayout(form);
+    calibrationLayout->addWidget(pairWarning_);
     calibrationLayout->addWidget(calibrate_, 0, Qt::AlignLeft);
     calibrationLayout->addWidget(calibration_);
     calibrationLayout->addWidget(fittedCn_);
     calibrationLayout->addWidget(apply_, 0, Qt::AlignLeft);
+    calibrationLayout->addStretch(1);
+
+    // The criterion along the fitted parameters' ranges, under the measures of fit.
+    auto* profileLayout = new QVBoxLayout(profiles_);
+    profileLayout->addWidget(profileHint_);
+
+    // Two columns, so that the window fits a screen of 1024 x 768.
+    auto* left = new QVBoxLayout;
+    left->addWidget(fitBox);
+    left->addWidget(profiles_, 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addWidget(calibrationBox, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(warnings_);
     layout->addLayout(decision);
-    layout->addWidget(fitBox);
-    layout->addWidget(calibrationBox);
-    layout->addStretch(1);
+    layout->addLayout(columns, 1);
 }
 
 void MeasuredFloodWindow::WczytajClick()
@@ -447,10 +495,10 @@ model::CalibrationSettings MeasuredFloodWindow::SettingsOfControls(const model::
         return r;
     };
     model::CalibrationSettings s;
-    s.criterion = criterion_->currentIndex() == 0 ? model::CalibrationCriterion::MedianKge
-                                                  : model::CalibrationCriterion::CoverageAndPeak;
+    s.criterion = static_cast<model::CalibrationCriterion>(criterion_->currentData().toInt());
     s.n = range(nLow_, nHigh_, QStringLiteral("n"));
-    s.b = range(bLow_, bHigh_, QStringLiteral("b"));
+    s.b = fitB_->isChecked() ? range(bLow_, bHigh_, QStringLiteral("b"))
+                             : model::ParameterRange{inputs.parameters.b, inputs.parameters.b};
     s.cn = fitCn_->isChecked() ? model::CurveNumberRange(inputs.curveNumber)
                                : model::ParameterRange{inputs.curveNumber, inputs.curveNumber};
     s.seed = SeedOf(seed_);
@@ -467,19 +515,27 @@ void MeasuredFloodWindow::DopasujClick()
     const model::ComputationInputs inputs = owner_.ComputationInputsFromControls();
     const model::CalibrationSettings settings = SettingsOfControls(inputs);
     const std::vector<model::MeasuredPoint> points = measured_->reading.points;
+    model::CheckCalibrationMeasurement(points);
     std::atomic<bool> cancel{false};
+    std::atomic<int> done{0};
     std::optional<model::CalibrationResult> result;
-    RunLongWork(this, {QStringLiteral("Dopasowywanie parametrów\u2026"), &cancel},
-                [&] { result = model::Calibrate(inputs, points, settings, &cancel); });
+    RunLongWork(
+        this, {QStringLiteral("Dopasowywanie parametrów\u2026"), &cancel},
+        [&] { result = model::Calibrate(inputs, points, settings, &cancel, &done); },
+        [&done] { return QStringLiteral("Ocenieni kandydaci: %1").arg(done.load()); });
     result_ = std::move(result);
     landUseCurveNumber_ = inputs.directEffectiveRain ? std::nan("") : inputs.curveNumber;
+    pairFitted_ = settings.n.high > settings.n.low && settings.b.high > settings.b.low;
+    resultCriterion_ = settings.criterion;
     ShowCalibration();
 }
 
 void MeasuredFloodWindow::ShowCalibration()
 {
     const QChar sep = owner_.DecimalSeparator();
-    apply_->setEnabled(result_.has_value());
+    ShowProfiles();
+    // A result whose every candidate left the criterion undefined fitted nothing.
+    apply_->setEnabled(result_ && std::isfinite(result_->best.objective));
     if (!result_) {
         for (int row = 0; row < calibration_->rowCount(); ++row)
             for (int col = 0; col < 2; ++col)
@@ -491,9 +547,10 @@ void MeasuredFloodWindow::ShowCalibration()
     for (int col = 0; col < 2; ++col) {
         const model::CandidateFit& f = *fits[col];
         const double values[] = {
-            f.cn, f.n, f.b, f.objective, f.median.kge, f.median.nse, 100 * f.coverage, f.median.peakErrorPercent};
-        const int decimals[] = {2, 4, 2, 4, 3, 3, 1, 1};
-        for (int row = 0; row < 8; ++row)
+            f.cn,  f.n, f.b, f.objective, f.median.kge, f.median.nse, 100 * f.coverage, f.median.peakErrorPercent,
+            f.crps};
+        const int decimals[] = {2, 4, 2, 4, 3, 3, 1, 1, 3};
+        for (int row = 0; row < 9; ++row)
             SetCell(calibration_, row, col,
                     f.ok || row < 3 ? Figure(values[row], decimals[row], sep) : QStringLiteral("—"));
     }
@@ -504,10 +561,115 @@ void MeasuredFloodWindow::ShowCalibration()
                              "pozostaje bez zmian).")
                              .arg(text::FormatDecimals(result_->best.cn, 2, sep),
                                   text::FormatDecimals(landUseCurveNumber_, 2, sep));
+    if (!std::isfinite(result_->best.objective))
+        text += QStringLiteral(
+            " Kryterium nie jest określone dla żadnego kandydata (np. mediana serii bez zmienności albo "
+            "brak udanych realizacji): parametrów nie dopasowano.");
+    else if (!std::isfinite(result_->before.objective))
+        text += QStringLiteral(
+            " Przy bieżących wartościach parametrów kryterium nie jest określone (np. mediana serii bez "
+            "zmienności albo brak udanych realizacji).");
+    if (pairFitted_)
+        text += QStringLiteral(
+            " n i b dopasowano razem: jedno wezbranie ich nie rozróżnia, więc to tylko jedna z wielu równie "
+            "dobrych par.");
     text += QStringLiteral(" Ocenionych kandydatów: %1.").arg(result_->evaluations);
     if (result_->cancelled)
         text += QStringLiteral(" Dopasowanie przerwane: pokazano najlepszy dotąd wynik.");
     fittedCn_->setText(text);
+}
+
+bool MeasuredFloodWindow::FitsRoughnessAndWidth() const
+{
+    const QChar sep = owner_.DecimalSeparator();
+    double low = 0, high = 0;
+    return fitB_->isChecked() && text::TryStrToFloat(nLow_->text(), sep, low) &&
+           text::TryStrToFloat(nHigh_->text(), sep, high) && high > low;
+}
+
+void MeasuredFloodWindow::ShowPairWarning()
+{
+    pairWarning_->setVisible(FitsRoughnessAndWidth());
+}
+
+QList<QChartView*> MeasuredFloodWindow::ProfileCharts() const
+{
+    return profiles_->findChildren<QChartView*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void MeasuredFloodWindow::ShowProfiles()
+{
+    for (QChartView* view : ProfileCharts())
+        delete view;
+    profileHint_->setVisible(!result_ || result_->profiles.empty());
+    if (!result_)
+        return;
+    const QChar sep = owner_.DecimalSeparator();
+    for (const model::CriterionProfile& profile : result_->profiles) {
+        const model::CandidateFit& best = result_->best;
+        QString name;
+        double bestValue = 0;
+        switch (profile.parameter) {
+            case model::CalibratedParameter::CurveNumber:
+                name = QStringLiteral("CN");
+                bestValue = best.cn;
+                break;
+            case model::CalibratedParameter::Roughness:
+                name = QStringLiteral("n");
+                bestValue = best.n;
+                break;
+            case model::CalibratedParameter::Width:
+                name = QStringLiteral("b [m]");
+                bestValue = best.b;
+                break;
+        }
+        auto* line = new QLineSeries;
+        line->setName(QStringLiteral("kryterium"));
+        double low = 0, high = 0;
+        bool any = false;
+        for (const model::CriterionProfile::Point& p : profile.points) {
+            if (!std::isfinite(p.objective))
+                continue;
+            line->append(p.value, p.objective);
+            low = any ? std::min(low, p.objective) : p.objective;
+            high = any ? std::max(high, p.objective) : p.objective;
+            any = true;
+        }
+        auto* chosen = new QScatterSeries;
+        chosen->setName(QStringLiteral("dopasowane"));
+        chosen->setColor(kMeasuredColour);
+        chosen->setBorderColor(kMeasuredColour);
+        chosen->setMarkerSize(8);
+        if (std::isfinite(best.objective))
+            chosen->append(bestValue, best.objective);
+        auto* chart = new QChart;
+        chart->legend()->hide();
+        chart->setTitle(QStringLiteral("Kryterium a %1").arg(name));
+        chart->addSeries(line);
+        chart->addSeries(chosen);
+        QValueAxis* x = NewAxis(name);
+        QValueAxis* y = NewAxis(resultCriterion_ == model::CalibrationCriterion::Crps ? QStringLiteral("CRPS [m³/s]")
+                                                                                      : QStringLiteral("Kryterium"));
+        if (!profile.points.empty())
+            x->setRange(profile.points.front().value, profile.points.back().value);
+        if (any)
+            y->setRange(low, high > low ? high : low + 1);
+        y->applyNiceNumbers();
+        chart->addAxis(x, Qt::AlignBottom);
+        chart->addAxis(y, Qt::AlignLeft);
+        for (QAbstractSeries* series : {static_cast<QAbstractSeries*>(line), static_cast<QAbstractSeries*>(chosen)}) {
+            series->attachAxis(x);
+            series->attachAxis(y);
+        }
+        auto* view = new QChartView(chart, profiles_);
+        view->setObjectName(QStringLiteral("PomiarProfil ") + name);
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setMinimumHeight(160);
+        view->setToolTip(QStringLiteral("Kryterium przy pozostałych parametrach równych dopasowanym; "
+                                        "im węższa dolina, tym pewniej wyznaczony parametr (min. %1)")
+                             .arg(Figure(best.objective, 4, sep)));
+        profiles_->layout()->addWidget(view);
+    }
 }
 
 void MeasuredFloodWindow::ZastosujClick()

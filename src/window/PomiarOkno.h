@@ -17,6 +17,7 @@
 #include "model/MeasuredHydrograph.h"
 
 class QChart;
+class QChartView;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -73,6 +74,10 @@ public:
     QLabel* Coverage() const { return coverage_; }
     QComboBox* Criterion() const { return criterion_; }
     QCheckBox* FitCurveNumber() const { return fitCn_; }
+    // Unticked, b is held at the catchment's value and its range fields are off.
+    QCheckBox* FitWidth() const { return fitB_; }
+    // Shown while n and b would be fitted together: one flood cannot tell them apart.
+    QLabel* PairWarning() const { return pairWarning_; }
     QLineEdit* NLow() const { return nLow_; }
     QLineEdit* NHigh() const { return nHigh_; }
     QLineEdit* BLow() const { return bLow_; }
@@ -80,9 +85,12 @@ public:
     QSpinBox* CountBox() const { return count_; }
     QLineEdit* SeedEdit() const { return seed_; }
     QPushButton* CalibrateButton() const { return calibrate_; }
-    // Parameters by row (CN, n, b, then the criterion and the median's figures), "Przed" and
-    // "Po" by column.
+    // Parameters by row (CN, n, b, then the criterion, the median's figures and the CRPS),
+    // "Przed" and "Po" by column.
     QTableWidget* CalibrationTable() const { return calibration_; }
+    // The criterion along each fitted parameter's range, one chart a parameter (none before a
+    // calibration): the line of the profile and the best point.
+    QList<QChartView*> ProfileCharts() const;
     QLabel* FittedCurveNumber() const { return fittedCn_; }
     QPushButton* ApplyButton() const { return apply_; }
     const std::optional<model::CalibrationResult>& Calibration() const { return result_; }
@@ -99,6 +107,10 @@ private:
     void LayOut();
     void ShowFit();
     void ShowCalibration();
+    void ShowProfiles();
+    void ShowPairWarning();
+    // n and b both free under the controls as they stand.
+    bool FitsRoughnessAndWidth() const;
     void DrawOn(QChart* chart, const char* name);
     model::CalibrationSettings SettingsOfControls(const model::ComputationInputs& inputs) const;
 
@@ -112,6 +124,8 @@ private:
     QLabel* coverage_;
     QComboBox* criterion_;
     QCheckBox* fitCn_;
+    QCheckBox* fitB_;
+    QLabel* pairWarning_;
     QLineEdit *nLow_, *nHigh_, *bLow_, *bHigh_;
     QSpinBox* count_;
     QLineEdit* seed_;
@@ -119,11 +133,15 @@ private:
     QTableWidget* calibration_;
     QLabel* fittedCn_;
     QPushButton* apply_;
+    QWidget* profiles_;
+    QLabel* profileHint_;
 
     std::optional<MeasuredFlood> pending_;
     std::optional<MeasuredFlood> measured_;
     std::optional<model::CalibrationResult> result_;
     double landUseCurveNumber_ = 0;
+    bool pairFitted_ = false;  // the shown result fitted n and b together
+    model::CalibrationCriterion resultCriterion_ = model::CalibrationCriterion::Crps;  // of the shown result
 };
 
 // The command "Porównaj z pomiarem...": reads a measurement and offers it in the window.

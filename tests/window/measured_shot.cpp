@@ -1,7 +1,9 @@
 // Pictures of "Porównaj z pomiarem..." for the README (not a test): the example's hydrograph
-// with a measured flood (a synthetic one: the median of 1000 realisations with n = 0,055), the
-// series band with the same points, and the measured flood's window after "Dopasuj...":
-//   xvfb-run -s "-screen 0 1280x1024x24" build/tests/window/measured_shot OUTDIR
+// with a measured flood (a synthetic one: a single realisation with n = 0,055 from another
+// seed than the series', its hours from 1 % of the peak to 1 % of the peak), the series band
+// with the same points, and the measured flood's window after "Dopasuj..." with its defaults
+// (n alone, the CRPS):
+//   xvfb-run -s "-screen 0 1024x768x24" build/tests/window/measured_shot OUTDIR
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -38,26 +40,31 @@ int main(int argc, char** argv)
     const QDir out(QString::fromLocal8Bit(argv[1]));
     import::SetReaderSettings({QStringLiteral(MORAVEL_READER_PROGRAM), {}, 20000});
 
-    // The measured flood: hourly discharges in one column.
+    // The measured flood: hours and discharges in two columns.
     model::ComputationInputs truth = examples::ZlewniaSeriesInputs();
     truth.parameters.n = 0.055;
-    const model::SeriesResult made = model::RunSeries(truth, 1000, 20261211, model::SeriesWorkerCount());
+    model::SubstreamSource random(7, 0);
+    model::RealisationWorkspace work;
+    const model::RealisationResult one = model::RunRealisation(truth, random, work);
+    int first = 1, last = one.length;
+    while (first < last && one.ordinates[first] < 0.01 * one.peak)
+        ++first;
+    while (last > first && one.ordinates[last] < 0.01 * one.peak)
+        --last;
     const QString csv = QDir::temp().filePath(QStringLiteral("pomiar.csv"));
     QFile file(csv);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 1;
-    for (int h = 1; h <= made.bandHours; ++h)
-        file.write(text::FormatDecimals(made.band[static_cast<std::size_t>(h - 1)][model::kMedianSeriesLevel], 2,
-                                        QLatin1Char(','))
-                       .toUtf8() +
-                   "\n");
+    for (int h = first; h <= last; ++h)
+        file.write(QString::number(h).toUtf8() + ";" +
+                   text::FormatDecimals(one.ordinates[h], 2, QLatin1Char(',')).toUtf8() + "\n");
     file.close();
 
     window::RecordingMessages messages;
     window::QueueFileDialogs dialogs;
     dialogs.answers.push_back(QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr"));
     dialogs.answers.push_back(csv);
-    import::FixedRangePicker picker(import::CellBlock{0, 0, 0, made.bandHours - 1, 0});
+    import::FixedRangePicker picker(import::CellBlock{0, 0, 0, last - first, 1});
     TFormatkaOkno::Options options;
     options.messages = &messages;
     options.dialogs = &dialogs;
@@ -81,11 +88,7 @@ int main(int argc, char** argv)
     window::MeasuredFloodWindow* measured = window::MeasuredFloodWindow::Find(window);
     if (!measured)
         return 1;
-    measured->move(700, 40);
-    measured->BLow()->setText(QStringLiteral("15"));
-    measured->BHigh()->setText(QStringLiteral("15"));
-    measured->NLow()->setText(QStringLiteral("0,02"));
-    measured->NHigh()->setText(QStringLiteral("0,1"));
+    measured->move(0, 0);
     measured->SeedEdit()->setText(QStringLiteral("20261211"));
     measured->CalibrateButton()->click();
     for (const auto& m : messages.log)

@@ -1,8 +1,13 @@
 // "Porównaj z pomiarem..." through the real window: a measured flood read from a CSV file by
 // the import's reader (the helper of the build tree) and marked by the test's picker, drawn on
 // the main chart and the series band, its fit, the warnings held until the user accepts, and
-// the calibration with "Zastosuj".
+// the calibration with "Zastosuj", its defaults, its profile chart and its progress, and a
+// flood without a flood in it.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QValueAxis>
 #include <QChart>
 #include <QChartView>
 #include <QFile>
@@ -22,6 +27,7 @@
 #include "model/Series.h"
 #include "text/NumText.h"
 #include "window/ChartExport.h"
+#include "window/LongWork.h"
 #include "window/PomiarOkno.h"
 #include "window/SeriaOkno.h"
 #include "window/ZapisOdczytDanych.h"
@@ -77,6 +83,19 @@ protected:
         return nullptr;
     }
     QString FitCell(int row, int col) { return Measured()->FitTable()->item(row, col)->text(); }
+    // The measurement: the median curve of `count` realisations (seed 5) of the example with
+    // n = 0,055 (its own is 0,04), hourly from hour 1 in one column.
+    void CompareWithMedianFlood(int count)
+    {
+        model::ComputationInputs truth = examples::ZlewniaSeriesInputs();
+        truth.parameters.n = 0.055;
+        const model::SeriesResult made = model::RunSeries(truth, count, 5, 2);
+        QStringList lines;
+        for (int h = 1; h <= made.bandHours; ++h)
+            lines << text::FormatGeneral(made.band[static_cast<std::size_t>(h - 1)][model::kMedianSeriesLevel],
+                                         QLatin1Char(','));
+        Compare(lines, {0, 0, 0, made.bandHours - 1, 0});
+    }
 
     FixedSource random{{0.5}};
     QTemporaryDir dir;
@@ -179,14 +198,7 @@ TEST_F(MeasuredWindowTest, NoMeasurementIsRefused)
 // "Zastosuj" writing n and b into their fields.
 TEST_F(MeasuredWindowTest, SeriesFitAndCalibrationThroughTheControls)
 {
-    model::ComputationInputs truth = examples::ZlewniaSeriesInputs();
-    truth.parameters.n = 0.055;
-    const model::SeriesResult made = model::RunSeries(truth, 100, 5, 2);
-    QStringList lines;
-    for (int h = 1; h <= made.bandHours; ++h)
-        lines << text::FormatGeneral(made.band[static_cast<std::size_t>(h - 1)][model::kMedianSeriesLevel],
-                                     QLatin1Char(','));
-    Compare(lines, {0, 0, 0, made.bandHours - 1, 0});  // one column: hourly from hour 1
+    CompareWithMedianFlood(100);
     ASSERT_TRUE(Measured() && Measured()->Measured());
 
     window->findChild<QAction*>(QStringLiteral("MenuObliczeniaSeria"))->trigger();
@@ -205,9 +217,15 @@ TEST_F(MeasuredWindowTest, SeriesFitAndCalibrationThroughTheControls)
         Measured()->Coverage()->text().startsWith(QStringLiteral("Udział godzin pomiaru w paśmie 5–95 % serii: ")));
 
     MeasuredFloodWindow* m = Measured();
-    m->FitCurveNumber()->setChecked(false);
-    Retype(m->BLow(), QStringLiteral("15"));
-    Retype(m->BHigh(), QStringLiteral("15"));
+    // By default n alone, under the CRPS: CN and b held, b's range off, no warning.
+    EXPECT_FALSE(m->FitCurveNumber()->isChecked());
+    EXPECT_FALSE(m->FitWidth()->isChecked());
+    EXPECT_FALSE(m->BLow()->isEnabled());
+    EXPECT_FALSE(m->PairWarning()->isVisible());
+    EXPECT_EQ(m->Criterion()->currentText(), QStringLiteral("CRPS serii w godzinach pomiaru"));
+    EXPECT_EQ(m->Criterion()->itemText(0), QStringLiteral("KGE mediany serii"));
+    EXPECT_EQ(m->Criterion()->itemText(1), QStringLiteral("Pokrycie pasmem 5–95 % i błąd szczytu mediany"));
+    EXPECT_TRUE(m->ProfileCharts().isEmpty());
     Retype(m->NLow(), QStringLiteral("0,02"));
     Retype(m->NHigh(), QStringLiteral("0,1"));
     m->CountBox()->setValue(100);
@@ -217,7 +235,36 @@ TEST_F(MeasuredWindowTest, SeriesFitAndCalibrationThroughTheControls)
     ASSERT_TRUE(m->Calibration());
     EXPECT_NEAR(m->Calibration()->best.n, 0.055, 0.055 * 0.05);
     EXPECT_EQ(m->CalibrationTable()->item(1, 0)->text(), QStringLiteral("0,0400"));
+    EXPECT_EQ(m->CalibrationTable()->item(2, 1)->text(), QStringLiteral("15,00"));  // b held
+    EXPECT_EQ(m->CalibrationTable()->verticalHeaderItem(8)->text(), QStringLiteral("CRPS serii [m³/s]"));
+    // The criterion is the CRPS.
+    EXPECT_EQ(m->CalibrationTable()->item(3, 1)->text(),
+              text::FormatDecimals(m->Calibration()->best.crps, 4, QLatin1Char(',')));
+    EXPECT_EQ(m->CalibrationTable()->item(8, 1)->text(),
+              text::FormatDecimals(m->Calibration()->best.crps, 3, QLatin1Char(',')));
     EXPECT_TRUE(m->FittedCurveNumber()->text().startsWith(QStringLiteral("CN dopasowane: ")));
+    EXPECT_FALSE(m->FittedCurveNumber()->text().contains(QStringLiteral("n i b dopasowano razem")));
+
+    // The profile: the criterion along n, the fitted point marked on it.
+    const QList<QChartView*> profiles = m->ProfileCharts();
+    ASSERT_EQ(profiles.size(), 1);
+    QLineSeries* line = nullptr;
+    QScatterSeries* chosen = nullptr;
+    for (QAbstractSeries* s : profiles[0]->chart()->series()) {
+        if (auto* l = qobject_cast<QLineSeries*>(s); l && !qobject_cast<QScatterSeries*>(s))
+            line = l;
+        if (auto* c = qobject_cast<QScatterSeries*>(s))
+            chosen = c;
+    }
+    ASSERT_TRUE(line && chosen);
+    EXPECT_GE(line->count(), model::kProfilePoints);
+    EXPECT_DOUBLE_EQ(line->at(0).x(), 0.02);
+    EXPECT_DOUBLE_EQ(line->at(line->count() - 1).x(), 0.1);
+    ASSERT_EQ(chosen->count(), 1);
+    EXPECT_DOUBLE_EQ(chosen->at(0).x(), m->Calibration()->best.n);
+    EXPECT_DOUBLE_EQ(chosen->at(0).y(), m->Calibration()->best.objective);
+    for (const QPointF& p : line->points())
+        EXPECT_GE(p.y(), chosen->at(0).y());
     // Nothing of the main window has changed yet.
     EXPECT_EQ(window->ParameterTexts()[6], QStringLiteral("0,04"));
 
@@ -226,6 +273,83 @@ TEST_F(MeasuredWindowTest, SeriesFitAndCalibrationThroughTheControls)
     EXPECT_EQ(window->ParameterTexts()[6], text::FormatUpToDecimals(m->Calibration()->best.n, 4, QLatin1Char(',')));
     EXPECT_EQ(window->ParameterTexts()[5], QStringLiteral("15"));
     EXPECT_TRUE(messages.Errors().isEmpty());
+}
+
+// n and b together: the warning while both are free, and the result says so. Then the
+// progress window counts the candidates and "Anuluj" stops the search with the best so far.
+TEST_F(MeasuredWindowTest, RoughnessWithWidthWarnsAndProgressCountsCandidates)
+{
+    CompareWithMedianFlood(50);
+    MeasuredFloodWindow* m = Measured();
+    ASSERT_TRUE(m && m->Measured());
+
+    QTest::mouseClick(m->FitWidth(), Qt::LeftButton);
+    EXPECT_TRUE(m->FitWidth()->isChecked());
+    EXPECT_TRUE(m->BLow()->isEnabled());
+    EXPECT_TRUE(m->PairWarning()->isVisible());
+    EXPECT_TRUE(m->PairWarning()->text().contains(QStringLiteral("jedno wezbranie ich nie rozróżnia")));
+    // n held (equal bounds): b alone, no warning.
+    Retype(m->NHigh(), QStringLiteral("0,01"));
+    EXPECT_FALSE(m->PairWarning()->isVisible());
+    Retype(m->NHigh(), QStringLiteral("0,15"));
+    EXPECT_TRUE(m->PairWarning()->isVisible());
+
+    m->CountBox()->setValue(10);
+    Retype(m->SeedEdit(), QStringLiteral("5"));
+    QTest::mouseClick(m->CalibrateButton(), Qt::LeftButton);
+    ASSERT_TRUE(messages.Errors().isEmpty()) << messages.Errors().front().toStdString();
+    ASSERT_TRUE(m->Calibration());
+    EXPECT_TRUE(m->FittedCurveNumber()->text().contains(QStringLiteral("n i b dopasowano razem")));
+    EXPECT_EQ(m->ProfileCharts().size(), 2);
+
+    // A long search (1000 realisations, CN, n and b): the progress window shows the count as it
+    // grows; once it has passed 1, "Anuluj".
+    m->CountBox()->setValue(1000);
+    m->FitCurveNumber()->setChecked(true);
+    QStringList seen;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() != QLatin1String(kLongWorkWindowName) || !w->isVisible())
+                continue;
+            auto* status = w->findChild<QLabel*>(QStringLiteral("PostepStan"));
+            if (!status)
+                continue;
+            if (seen.isEmpty() || seen.back() != status->text())
+                seen << status->text();
+            const QRegularExpressionMatch count =
+                QRegularExpression(QStringLiteral("^Ocenieni kandydaci: (\\d+)$")).match(status->text());
+            if (count.hasMatch() && count.captured(1).toInt() > 1)
+                if (auto* cancel = w->findChild<QPushButton*>(QStringLiteral("Anuluj")); cancel && cancel->isEnabled())
+                    cancel->click();
+        }
+    });
+    watch.start();
+    QTest::mouseClick(m->CalibrateButton(), Qt::LeftButton);
+    watch.stop();
+    ASSERT_TRUE(messages.Errors().isEmpty()) << messages.Errors().front().toStdString();
+    ASSERT_TRUE(m->Calibration());
+    EXPECT_TRUE(m->Calibration()->cancelled);
+    EXPECT_TRUE(m->FittedCurveNumber()->text().contains(QStringLiteral("Dopasowanie przerwane")));
+    ASSERT_FALSE(seen.isEmpty());
+    EXPECT_TRUE(seen.back().startsWith(QStringLiteral("Ocenieni kandydaci: "))) << seen.back().toStdString();
+}
+
+// A measured flood of one discharge throughout has no flood to fit: a message, no result and
+// no figure in the table.
+TEST_F(MeasuredWindowTest, ConstantFloodIsRefusedWithAMessage)
+{
+    Compare({"5", "5", "5", "5"}, {0, 0, 0, 3, 0});
+    MeasuredFloodWindow* m = Measured();
+    ASSERT_TRUE(m && m->Measured());
+    QTest::mouseClick(m->CalibrateButton(), Qt::LeftButton);
+    ASSERT_EQ(messages.Errors().size(), 1);
+    EXPECT_TRUE(messages.Errors()[0].startsWith(QStringLiteral("Pomiar ma stały przepływ")));
+    EXPECT_FALSE(m->Calibration());
+    EXPECT_FALSE(m->ApplyButton()->isEnabled());
+    for (int row = 0; row < m->CalibrationTable()->rowCount(); ++row)
+        EXPECT_EQ(m->CalibrationTable()->item(row, 1)->text(), QString()) << row;
 }
 
 }  // namespace

@@ -461,7 +461,7 @@ TEST(CommandLine, AShardClaimingAnotherRecordCountIsRefused)
 {
     QTemporaryDir work;
     const QString shard = work.filePath("s0");
-    ASSERT_EQ(RunCli({kProject, "--separator", ",", "--seed", "1", "--first", "0", "--count", "5", "--out", shard,
+    ASSERT_EQ(RunCli({kProject, "--separator", ",", "--seed", "1", "--series", "5", "--first", "0", "--count", "5", "--out", shard,
                       "--quiet"})
                   .exitCode,
               0);
@@ -539,11 +539,13 @@ TEST(CommandLine, RealisationCountsFollowOneRule)
          1,
          path("far.csv") + ", wiersz 2: Seria może mieć najwyżej 2147483647 realizacji"},
         {"a shard ending at the bound",
-         {path("brak.kpr"), "--seed", "1", "--first", "2147483547", "--count", "100", "--out", path("d")},
+         {path("brak.kpr"), "--seed", "1", "--series", "2147483647", "--first", "2147483547", "--count", "100",
+          "--out", path("d")},
          1,
          missing},
         {"a shard ending beyond it",
-         {path("brak.kpr"), "--seed", "1", "--first", "2147483548", "--count", "100", "--out", path("d")},
+         {path("brak.kpr"), "--seed", "1", "--series", "2147483647", "--first", "2147483548", "--count", "100",
+          "--out", path("d")},
          2,
          "nie mogą przekraczać 2147483647"},
         {"variants at the window's bound", {"--variants", path("brak.txt"), "--count", "100000"}, 1, missing},

@@ -67,8 +67,13 @@ QString ImportDialogFilter();
 //     reading the user stopped ends the command, nothing changed);
 //  3. the picker marks a block; its texts are taken (a cancel: "Invalid variant operation";
 //     over 1000 rows: a refusal; in both cases nothing changed);
-//  4. the hour count is set to the number of rows n, before any value is written;
-//  5. rows 1..n of the block go, in order, to hours 1..n (first column of a wider block).
+//  4. rows 1..n of the block go, in order, to hours 1..n (first column of a wider block),
+//     so that the hour count's rule in the next step reads the block and not what the table
+//     held before;
+//  5. the hour count is set to the number of rows n;
+//  6. rows 1..n are written again, over whatever the count's rule put into them.
+// An error of the count's rule (a cell of the block that its computation cannot take) ends
+// the command with the whole block and the new count in the table.
 void ImportRainfall(ImportTarget& target, RangePicker& picker, QChar decimalSeparator);
 
 }  // namespace moravel::import

@@ -1,5 +1,5 @@
 // The import command with the window replaced: which dialog it shows, the order in
-// which it writes the hour count and the hours, and that refusals leave the table alone.
+// which it writes the hours and the hour count, and that refusals leave the table alone.
 #include "import/ExcelImport.h"
 #include "test_import_fixtures.h"
 #include "text/Error.h"
@@ -42,7 +42,9 @@ QString RunImport(FakeWindow& window, RangePicker& picker)
 
 }  // namespace
 
-TEST(ImportCommand, FillsTheHourCountFirstThenEachHourInOrder)
+// Each hour in order, then the hour count, then each hour again: the count's rule reads the
+// block, and what it writes into the hours is written over.
+TEST(ImportCommand, FillsEachHourInOrderAroundTheHourCount)
 {
     FakeWindow window(ImportFixture("rain.xls"));
     FixedRangePicker picker(CellBlock{0, 9, 2, 32, 3});  // C10:D33, two columns
@@ -52,14 +54,16 @@ TEST(ImportCommand, FillsTheHourCountFirstThenEachHourInOrder)
     EXPECT_EQ(picker.lastPath, ImportFixture("rain.xls"));
     const QStringList& log = window.log;
 
-    ASSERT_EQ(log.size(), 25);
-    EXPECT_EQ(log[0], "count=24");
-    EXPECT_EQ(log[1], "1=0,7");  // C10
-    EXPECT_EQ(log[3], "3=2,5");
-    EXPECT_EQ(log[4], "4=0,333333333333333");
-    EXPECT_EQ(log[6], "6=brak");
-    EXPECT_EQ(log[8], "8=");        // empty C17
-    EXPECT_EQ(log[24], "24=16,8");  // C33; column D never read
+    ASSERT_EQ(log.size(), 49);
+    EXPECT_EQ(log[24], "count=24");
+    const QStringList before = log.mid(0, 24);
+    EXPECT_EQ(log.mid(25), before);
+    EXPECT_EQ(before[0], "1=0,7");  // C10
+    EXPECT_EQ(before[2], "3=2,5");
+    EXPECT_EQ(before[3], "4=0,333333333333333");
+    EXPECT_EQ(before[5], "6=brak");
+    EXPECT_EQ(before[7], "8=");        // empty C17
+    EXPECT_EQ(before[23], "24=16,8");  // C33; column D never read
 }
 
 TEST(ImportCommand, ChangesNothingWhenCancelledOrRefused)

@@ -1,5 +1,5 @@
-// "Importuj z Excela" on the real window: the hour count before the values, the hour-count
-// rule run only when the count changes, column 1 written and columns 0 and 2 left alone,
+// "Importuj z Excela" on the real window: the hour-count rule run only when the count changes
+// and then on the imported block, column 1 written and columns 0 and 2 left alone,
 // direct mode, cancels and refusals.
 #include "WindowFixture.h"
 #include "import/ExcelImport.h"
@@ -137,45 +137,91 @@ TEST_F(ImportWindowTest, ImportsEveryFormat)
     }
 }
 
-// The hour count changes before any value is written: the rule builds the rows and, with a
-// curve number and a complete table, computes from the texts as they were before the import.
-TEST_F(ImportWindowTest, NewHourCountRunsTheRuleOnTheOldTableBeforeTheValues)
+// A new hour count runs its rule, which builds the rows and, with a curve number and a complete
+// table, computes from the block just imported, never from the texts it replaces. So a text
+// that no computation takes (a time an earlier import copied) does not stop the next import
+// half-way, with the new count over the old hours.
+TEST_F(ImportWindowTest, NewHourCountRunsTheRuleOnTheImportedBlock)
 {
     ui().LabelSCSSCSWartosc->setText(QStringLiteral("80,00"));
-    Retype(Hours(), QStringLiteral("2"));
-    Fill(1, {"4", "5", "6"});  // the third keeps its text below the shown rows
+    Retype(Hours(), QStringLiteral("3"));
+    Fill(1, {"4", "5", "6"});
+    FixedRangePicker time(CellBlock{0, 3, 0, 3, 0});  // results.ods A4: the time 13:30:00
+    Import(time, ImportFixture("results.ods"));
+    ASSERT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
+    ASSERT_EQ(Hours()->text(), QStringLiteral("1"));
+    ASSERT_EQ(Column(1, 3), (QStringList{"13:30:00", "5", "6"}));  // hours 2 and 3 kept below
 
-    FixedRangePicker picker(CellBlock{0, 10, 2, 12, 2});  // C11:C13: 1,4 2,5 1/3
-    Import(picker, rain);
+    FixedRangePicker numbers(CellBlock{0, 9, 2, 11, 2});  // C10:C12: 0,7 1,4 2,5
+    Import(numbers, rain);
 
     EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
     EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
     EXPECT_EQ(Table()->RowCount(), 4);
     EXPECT_EQ(Column(0, 3), (QStringList{"1", "2", "3"}));
-    EXPECT_EQ(Column(1, 3), (QStringList{"1,4", "2,5", "0,333333333333333"}));
-    EXPECT_EQ(window->State().Rainfall[1], 4.0f);  // computed from the old texts
-    EXPECT_EQ(window->State().Rainfall[3], 6.0f);
+    EXPECT_EQ(Column(1, 3), (QStringList{"0,7", "1,4", "2,5"}));
+    // Computed by the count's rule from the imported texts.
+    EXPECT_EQ(window->State().Rainfall[1], 0.7f);
+    EXPECT_EQ(window->State().Rainfall[3], 2.5f);
+    EXPECT_EQ(Table()->Cell(2, 0), QStringLiteral("Hef [mm]"));
+    const QStringList hef = Column(2, 3);
+    window->ComputeEffectiveRain();
+    EXPECT_EQ(Column(2, 3), hef);
 }
 
-TEST_F(ImportWindowTest, DirectModeWritesColumnOneUnderTheCover)
+// A block whose own cell no computation takes, under a new hour count with a curve number:
+// the count's rule meets that cell and its error ends the command, as the table's next refresh
+// would. The block is in the table whole under the new count; the effective rainfall stays
+// as it was.
+TEST_F(ImportWindowTest, ABlockWithACellNoComputationTakesIsWrittenWholeAndItsErrorShown)
 {
-    Retype(Hours(), QStringLiteral("24"));
-    QStringList typed;
-    for (int i = 1; i <= 24; ++i)
-        typed << QString::number(i);
-    Fill(2, typed);
-    QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
-    ASSERT_TRUE(ui().CheckBoxOpad->isChecked());
-    ASSERT_EQ(Table()->Cell(1, 1), QStringLiteral("1"));  // the placeholders
+    ui().LabelSCSSCSWartosc->setText(QStringLiteral("80,00"));
+    Retype(Hours(), QStringLiteral("2"));
+    Fill(1, {"4", "5", "6"});
+    window->ComputeEffectiveRain();
+    const QStringList hef = Column(2, 3);
+    ASSERT_FALSE(hef[0].isEmpty());
 
-    FixedRangePicker picker(kC10toC33);
+    FixedRangePicker picker(CellBlock{0, 12, 2, 14, 2});  // C13:C15: 1/3 3,5 brak
     Import(picker, rain);
 
-    EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
-    EXPECT_EQ(Column(1, 24), RainTexts());
-    EXPECT_EQ(Column(2, 24), typed);
-    EXPECT_TRUE(ui().TabelaOpadZaslona->isVisible());
-    EXPECT_TRUE(ui().CheckBoxOpad->isChecked());
+    EXPECT_EQ(messages.Errors(), QStringList{"'brak' is not a valid floating point value."});
+    EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
+    EXPECT_EQ(Table()->RowCount(), 4);
+    EXPECT_EQ(Column(0, 3), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(Column(1, 3), (QStringList{"0,333333333333333", "3,5", "brak"}));
+    EXPECT_EQ(Column(2, 3), hef);
+}
+
+// With the hour count unchanged, and with a new count whose rule puts the placeholder into
+// the hours the block leaves empty (C17): column 1 ends as the block, column 2 as typed.
+TEST_F(ImportWindowTest, DirectModeWritesColumnOneUnderTheCover)
+{
+    for (const char* hours : {"24", "20"}) {
+        SCOPED_TRACE(hours);
+        messages.Clear();
+        if (ui().CheckBoxOpad->isChecked())
+            QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
+        Retype(Hours(), QString::fromLatin1(hours));
+        QStringList typed;
+        for (int i = 1; i <= 24; ++i)
+            typed << QString::number(i);
+        Fill(2, typed);
+        Fill(1, QStringList(24, QString()));
+        QTest::mouseClick(ui().CheckBoxOpad, Qt::LeftButton);
+        ASSERT_TRUE(ui().CheckBoxOpad->isChecked());
+        ASSERT_EQ(Table()->Cell(1, 1), QStringLiteral("1"));  // the placeholders
+
+        FixedRangePicker picker(kC10toC33);
+        Import(picker, rain);
+
+        EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
+        EXPECT_EQ(Hours()->text(), QStringLiteral("24"));
+        EXPECT_EQ(Column(1, 24), RainTexts());
+        EXPECT_EQ(Column(2, 24), typed);
+        EXPECT_TRUE(ui().TabelaOpadZaslona->isVisible());
+        EXPECT_TRUE(ui().CheckBoxOpad->isChecked());
+    }
 }
 
 TEST_F(ImportWindowTest, OneCellGivesOneHour)

@@ -23,7 +23,9 @@ std::vector<VariantLine> ReadVariantsFile(const QString& path)
                             .arg(path)
                             .arg(line.number));
         line.project = folder.filePath(project);
-        line.name = semicolon < 0 ? QFileInfo(project).completeBaseName() : text.left(semicolon).trimmed();
+        // Trimmed as the window trims a name typed in its list; a name left blank is the
+        // window's "Wariant N". A file name may begin or end with blanks.
+        line.name = (semicolon < 0 ? QFileInfo(project).completeBaseName() : text.left(semicolon)).trimmed();
         if (line.name.isEmpty())
             line.name = QStringLiteral("Wariant %1").arg(lines.size() + 1);
         if (static_cast<int>(lines.size()) >= model::kMaxVariants)

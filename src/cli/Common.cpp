@@ -1,14 +1,11 @@
 #include "cli/Common.h"
 
-#include <QFile>
 #include <QLocale>
-#include <QStringList>
 
 #include <cstdio>
 #include <memory>
 
 #include "cli/Arguments.h"
-#include "files/DataFiles.h"
 #include "files/ProjectInputs.h"
 #include "model/Series.h"
 #include "text/Shown.h"
@@ -71,24 +68,4 @@ std::function<void()> LandUseCellWarning(const QString& project)
         *warned = true;
     };
 }
-
-std::vector<NumberedLine> ContentLines(const QString& path)
-{
-    files::RequireNoNul(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Nie można otworzyć pliku ") + text::Shown(path));
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    std::vector<NumberedLine> lines;
-    const QStringList texts = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        const QString line = texts[i].trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            lines.push_back({static_cast<int>(i + 1), line});
-    }
-    return lines;
-}
-
 }  // namespace moravel::cli

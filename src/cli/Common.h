@@ -1,7 +1,7 @@
 #pragma once
 // What the commands of moravel-run share: how they speak (messages on standard error, a fault
 // of the data), what they take from the command line the same way (the data files' decimal
-// separator, the seed) and how they read the small text files a user writes for them.
+// separator, the seed); the small text files a user writes for them are read by ContentLines.h.
 #include <QChar>
 #include <QString>
 
@@ -44,16 +44,5 @@ std::uint64_t SeedOf(const Arguments& a);
 // The warning of a land-use area cell of `project` that is not a number, said once however
 // often it is called.
 std::function<void()> LandUseCellWarning(const QString& project);
-
-// A line of a UTF-8 text file a user writes (a manifest, a variants file, a design file): its
-// number (from 1) and its text, trimmed.
-struct NumberedLine {
-    int number = 0;
-    QString text;
-};
-
-// The lines that say something: blank lines and comments (from '#') left out, and a
-// byte-order mark.
-std::vector<NumberedLine> ContentLines(const QString& path);
 
 }  // namespace moravel::cli

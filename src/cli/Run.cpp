@@ -12,11 +12,13 @@
 #include "cli/Arguments.h"
 #include "cli/Common.h"
 #include "cli/DesignRun.h"
+#include "cli/Manifest.h"
 #include "cli/FormatsModule.h"
 #include "cli/Output.h"
 #include "cli/PartFile.h"
 #include "cli/Progress.h"
 #include "cli/SeriesRun.h"
+#include "cli/VariantsFile.h"
 #include "files/ProjectInputs.h"
 #include "model/Series.h"
 #include "model/Variants.h"
@@ -237,54 +239,6 @@ int RunMerge(const Arguments& a)
 
 // ---- Manifest: many projects in one call
 
-// One line of a manifest: "projekt,realizacje,ziarno,opad" (the project relative to the
-// manifest's folder; no count: one realisation; no seed: a clock seed, printed; a rainfall
-// file (.kwp, relative to the manifest's folder) read in place of the project's).
-struct ManifestLine {
-    int number = 0;
-    QString project;
-    std::int64_t count = 1;
-    std::optional<std::uint64_t> seed;
-    QString rainfall;
-};
-
-std::vector<ManifestLine> ReadManifest(const QString& path)
-{
-    const QDir folder = QFileInfo(path).absoluteDir();
-    std::vector<ManifestLine> lines;
-    for (const auto& [number, text] : ContentLines(path)) {
-        // The heading.
-        if (number == 1 && text.startsWith(QLatin1String("projekt")))
-            continue;
-        const auto refuse = [&](const QString& why) {
-            throw Error(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(path)).arg(number).arg(why));
-        };
-        const QStringList fields = text.split(QLatin1Char(','));
-        if (fields.size() > 4)
-            refuse(QStringLiteral("wiersz ma więcej niż cztery pola (projekt,realizacje,ziarno,opad)"));
-        ManifestLine line;
-        line.number = number;
-        line.project = folder.filePath(fields[0].trimmed());
-        bool ok = true;
-        if (fields.size() > 1 && !fields[1].trimmed().isEmpty()) {
-            line.count = fields[1].trimmed().toLongLong(&ok);
-            if (!ok || line.count < 1)
-                refuse(QStringLiteral("liczba realizacji '%1' nie jest liczbą naturalną").arg(fields[1].trimmed()));
-            if (line.count > kMaxRealisationNumber)
-                refuse(StreamedSeriesTooLong());
-        }
-        if (fields.size() > 2 && !fields[2].trimmed().isEmpty()) {
-            line.seed = fields[2].trimmed().toULongLong(&ok);
-            if (!ok)
-                refuse(QStringLiteral("ziarno '%1' nie jest liczbą całkowitą").arg(fields[2].trimmed()));
-        }
-        if (fields.size() > 3 && !fields[3].trimmed().isEmpty())
-            line.rainfall = folder.filePath(fields[3].trimmed());
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // Each line's series into a results folder of its own, OUT/NNN-projekt (NNN the line's
 // number), OUT/NNN-projekt-opad for a line that names a storm: realizacje.csv, hydrogramy.nc
 // and pasmo.csv. The first line that fails ends the call, with
@@ -331,47 +285,6 @@ int RunManifest(const Arguments& a)
 }
 
 // ---- Variants compared on common random numbers
-
-// One line of a variants file: "nazwa;projekt.kpr" (the project relative to the file's
-// folder; without a name, or without the ';', the variant is named as the window names it).
-struct VariantLine {
-    int number = 0;
-    QString name;
-    QString project;
-};
-
-std::vector<VariantLine> ReadVariantsFile(const QString& path)
-{
-    const QDir folder = QFileInfo(path).absoluteDir();
-    std::vector<VariantLine> lines;
-    for (const auto& [number, text] : ContentLines(path)) {
-        VariantLine line;
-        line.number = number;
-        const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
-        const QString project = (semicolon < 0 ? text : text.mid(semicolon + 1)).trimmed();
-        if (project.isEmpty())
-            throw Error(QStringLiteral("%1, wiersz %2: brak pliku projektu (wiersz 'nazwa;projekt.kpr')")
-                            .arg(path)
-                            .arg(line.number));
-        line.project = folder.filePath(project);
-        line.name = semicolon < 0 ? QFileInfo(project).completeBaseName() : text.left(semicolon).trimmed();
-        if (line.name.isEmpty())
-            line.name = QStringLiteral("Wariant %1").arg(lines.size() + 1);
-        if (static_cast<int>(lines.size()) >= model::kMaxVariants)
-            throw Error(QStringLiteral("%1, wiersz %2: Można porównać najwyżej %3 wariantów")
-                            .arg(path)
-                            .arg(line.number)
-                            .arg(model::kMaxVariants));
-        lines.push_back(line);
-    }
-    if (static_cast<int>(lines.size()) < model::kMinVariants)
-        throw Error(QStringLiteral("%1: porównanie wymaga od %2 do %3 wariantów, a plik podaje %4")
-                        .arg(path)
-                        .arg(model::kMinVariants)
-                        .arg(model::kMaxVariants)
-                        .arg(lines.size()));
-    return lines;
-}
 
 // Every variant's project read and checked as the variants window adds it, then each variant's
 // series with the same count and seed (realisation i of every variant draws from sub-stream

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "CliProcess.h"
+#include "cli/VariantsFile.h"
 #include "ZlewniaSeries.h"
 #include "files/DataFiles.h"
 #include "files/ProjectInputs.h"
@@ -142,6 +143,20 @@ TEST_F(VariantsTest, FaultsOfTheFileAndTheCommandLineAreNamedWithTheirExitCodes)
     }
     // The table is not written when the workbook can't be.
     EXPECT_FALSE(QFileInfo::exists(Path("v.csv")));
+}
+
+// A variant without a name is named by its project's file name, trimmed as the window trims
+// the names of its list, and "Wariant N" when nothing is left.
+TEST_F(VariantsTest, ANameFromTheProjectsFileNameIsTrimmedAsTheWindowsNames)
+{
+    Write("nazwy.txt", "kat/ spacja .kpr\n  ;  b.kpr\n/   .kpr\nwider.kpr\n");
+    const std::vector<VariantLine> lines = ReadVariantsFile(Path("nazwy.txt"));
+    ASSERT_EQ(lines.size(), 4u);
+    const QString expected[] = {"spacja", "Wariant 2", "Wariant 3", "wider"};
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        EXPECT_EQ(lines[k].name, expected[k]) << k;
+    EXPECT_EQ(lines[0].project, Path("kat/ spacja .kpr"));
+    EXPECT_EQ(lines[2].project, QStringLiteral("/   .kpr"));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ set -eu
 cd "$(dirname "$0")/../.."
 seconds=${1:-300}
 [ $# -gt 0 ] && shift
-targets=${*:-csv netcdf ods parameters part project rainfall scs xls xlsx}
+targets=${*:-csv design manifest netcdf ods parameters part project rainfall scs variants xls xlsx}
 build=${FUZZ_BUILD:-build-fuzz}
 
 if [ ! -f "$build/build.ninja" ]; then

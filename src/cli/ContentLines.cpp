@@ -28,4 +28,9 @@ std::vector<NumberedLine> ContentLines(const QString& path)
     return lines;
 }
 
+QString AtLine(const QString& path, int number, const QString& why)
+{
+    return text::Shown(path) + QStringLiteral(", wiersz ") + QString::number(number) + QStringLiteral(": ") + why;
+}
+
 }  // namespace moravel::cli

@@ -18,4 +18,9 @@ struct NumberedLine {
 // byte-order mark.
 std::vector<NumberedLine> ContentLines(const QString& path);
 
+// "<path>, wiersz <number>: <why>": a message about one line of such a file, the path's
+// control characters escaped. Built by concatenation, so that a '%' in the path or the reason
+// is taken as it stands.
+QString AtLine(const QString& path, int number, const QString& why);
+
 }  // namespace moravel::cli

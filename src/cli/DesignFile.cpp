@@ -15,7 +15,7 @@ namespace moravel::cli {
 
 void RefuseDesignLine(const QString& path, int line, const QString& why)
 {
-    throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(path)).arg(line).arg(why));
+    throw DataError(AtLine(path, line, why));
 }
 
 namespace {

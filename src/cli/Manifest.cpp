@@ -24,7 +24,7 @@ std::vector<ManifestLine> ReadManifest(const QString& path)
         if (number == 1 && text.startsWith(QLatin1String("projekt")))
             continue;
         const auto refuse = [&](const QString& why) {
-            throw Error(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(path)).arg(number).arg(why));
+            throw Error(AtLine(path, number, why));
         };
         const QStringList fields = text.split(QLatin1Char(','));
         if (fields.size() > 4)

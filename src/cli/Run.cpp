@@ -11,6 +11,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Common.h"
+#include "cli/ContentLines.h"
 #include "cli/DesignRun.h"
 #include "cli/Manifest.h"
 #include "cli/FormatsModule.h"
@@ -252,7 +253,7 @@ int RunManifest(const Arguments& a)
     const QChar separator = DecimalSeparator(a);
     for (const ManifestLine& line : lines) {
         const auto where = [&](const QString& text) {
-            return QStringLiteral("%1, wiersz %2: %3").arg(manifest).arg(line.number).arg(text);
+            return AtLine(manifest, line.number, text);
         };
         try {
             QString name = QStringLiteral("%1-%2")
@@ -298,7 +299,7 @@ int RunVariants(const Arguments& a)
         try {
             inputs.push_back(ReadInputs(line.project, separator, true));
         } catch (const Error& e) {
-            throw DataError(QStringLiteral("%1, wiersz %2: %3").arg(text::Shown(a.variants)).arg(line.number).arg(e.text()));
+            throw DataError(AtLine(a.variants, line.number, e.text()));
         }
     }
     report::VariantsComparison c;

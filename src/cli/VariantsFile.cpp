@@ -19,9 +19,7 @@ std::vector<VariantLine> ReadVariantsFile(const QString& path)
         const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
         const QString project = (semicolon < 0 ? text : text.mid(semicolon + 1)).trimmed();
         if (project.isEmpty())
-            throw Error(QStringLiteral("%1, wiersz %2: brak pliku projektu (wiersz 'nazwa;projekt.kpr')")
-                            .arg(path)
-                            .arg(line.number));
+            throw Error(AtLine(path, line.number, QStringLiteral("brak pliku projektu (wiersz 'nazwa;projekt.kpr')")));
         line.project = folder.filePath(project);
         // Trimmed as the window trims a name typed in its list; a name left blank is the
         // window's "Wariant N". A file name may begin or end with blanks.
@@ -29,10 +27,8 @@ std::vector<VariantLine> ReadVariantsFile(const QString& path)
         if (line.name.isEmpty())
             line.name = QStringLiteral("Wariant %1").arg(lines.size() + 1);
         if (static_cast<int>(lines.size()) >= model::kMaxVariants)
-            throw Error(QStringLiteral("%1, wiersz %2: Można porównać najwyżej %3 wariantów")
-                            .arg(path)
-                            .arg(line.number)
-                            .arg(model::kMaxVariants));
+            throw Error(AtLine(path, line.number,
+                                   QStringLiteral("Można porównać najwyżej %1 wariantów").arg(model::kMaxVariants)));
         lines.push_back(line);
     }
     if (static_cast<int>(lines.size()) < model::kMinVariants)

@@ -282,6 +282,13 @@ TEST_F(SeriesTest, AManifestRunsEachProjectAsItsOwnSeries)
     r = RunCli({"manifest", work.filePath("liczba.csv"), "--out", work.filePath("liczba")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("wiersz 1: liczba realizacji 'dużo' nie jest liczbą naturalną")) << r.err.toStdString();
+    // A '%' in the file's name is part of the name, not a place for the line number.
+    write("liczba %2 %1.csv", example + ",dużo,1\n");
+    r = RunCli({"manifest", work.filePath("liczba %2 %1.csv"), "--out", work.filePath("procent")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(work.filePath("liczba %2 %1.csv") +
+                               ", wiersz 1: liczba realizacji 'dużo' nie jest liczbą naturalną"))
+        << r.err.toStdString();
 }
 
 // Reads a NetCDF file back through the library.

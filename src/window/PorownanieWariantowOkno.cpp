@@ -156,7 +156,7 @@ VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
     }
     chart_->setObjectName(QStringLiteral("WariantyWykres"));
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumHeight(260);
+    chart_->setMinimumHeight(300);
     chart_->chart()->setTitle(QStringLiteral("Warianty - pasma 5–95 % i mediany"));
     chart_->chart()->setLocalizeNumbers(true);
     chart_->chart()->legend()->setAlignment(Qt::AlignBottom);

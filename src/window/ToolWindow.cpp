@@ -1,10 +1,9 @@
 #include "window/ToolWindow.h"
 
 #include <QHeaderView>
-#include <QKeySequence>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QTableView>
 #include <QWidget>
 #include <algorithm>
@@ -19,11 +18,34 @@ void FitToolWindow(QWidget& window, QSize preferred, QSize screen)
                 std::max(0, (screen.height() - kScreenRoom.height() - size.height()) / 2));
 }
 
+namespace {
+
+// Closes its window on an Escape that no control of the window took for itself (an open
+// cell editor takes it to drop the edit).
+class EscapeCloses : public QObject {
+public:
+    explicit EscapeCloses(QWidget& window) : QObject(&window), window_(window) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &window_ && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+                window_.close();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget& window_;
+};
+
+}  // namespace
+
 void CloseOnEscape(QWidget& window)
 {
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window);
-    escape->setContext(Qt::WindowShortcut);
-    QObject::connect(escape, &QShortcut::activated, &window, &QWidget::close);
+    window.installEventFilter(new EscapeCloses(window));
 }
 
 QPushButton* NewCloseButton(QWidget& window)

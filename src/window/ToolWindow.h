@@ -17,7 +17,7 @@ inline constexpr QSize kScreenRoom(16, 80);
 void FitToolWindow(QWidget& window, QSize preferred, QSize screen);
 
 // Escape closes `window` as its title bar's close does (a running job is stopped by the
-// window's own close).
+// window's own close), unless a control of the window takes the key for itself.
 void CloseOnEscape(QWidget& window);
 // A "Zamknij" button that closes `window` the same way, for a desktop without a window manager.
 QPushButton* NewCloseButton(QWidget& window);

@@ -158,6 +158,29 @@ TEST_F(ToolWindowsTest, EscapeAndZamknijCloseEachWindow)
     }
 }
 
+// Escape in an open cell editor drops the edit and leaves the window open; the next Escape
+// closes it.
+TEST_F(ToolWindowsTest, EscapeInACellEditorDropsTheEditFirst)
+{
+    auto* f = static_cast<DesignFloodWindow*>(Show(ToolWindows()[2]));
+    ASSERT_TRUE(f);
+    QTableWidget* depths = f->DepthTable();
+    if (!depths->item(0, 1))
+        depths->setItem(0, 1, new QTableWidgetItem);
+    const QString before = depths->item(0, 1)->text();
+    depths->setFocus();
+    depths->setCurrentCell(0, 1);
+    depths->editItem(depths->item(0, 1));
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_TRUE(editor && depths->isAncestorOf(editor));
+    QTest::keyClicks(editor, QStringLiteral("77"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(depths->item(0, 1)->text(), before);
+    PressEscape(f);
+    EXPECT_FALSE(f->isVisible());
+}
+
 // Escape while a series runs closes the window as its title bar's close does: the run stops
 // and no result of it is kept.
 TEST_F(ToolWindowsTest, EscapeStopsARunningSeriesAsClosingDoes)

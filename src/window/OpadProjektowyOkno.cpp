@@ -33,6 +33,7 @@
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/SeriesCharts.h"
+#include "window/ToolWindow.h"
 
 using namespace moravel;
 
@@ -267,7 +268,8 @@ DesignStormWindow::DesignStormWindow(TFormatkaOkno& owner)
     };
     connect(source_, &QComboBox::currentIndexChanged, this, showSource);
     showSource();
-    resize(QSize(980, 640).boundedTo(owner_.ScreenSize() - QSize(16, 80)));
+    CloseOnEscape(*this);
+    FitToolWindow(*this, QSize(980, 640), owner_.ScreenSize());
 }
 
 DesignStormWindow::~DesignStormWindow() = default;
@@ -294,6 +296,10 @@ void DesignStormWindow::LayOut()
     auto* right = new QVBoxLayout;
     right->addWidget(chart_, 1);
     right->addWidget(sum_);
+    auto* foot = new QHBoxLayout;
+    foot->addStretch(1);
+    foot->addWidget(NewCloseButton(*this));
+    right->addLayout(foot);
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 2);

@@ -42,6 +42,7 @@
 #include "window/PorownanieWariantowOkno.h"
 #include "window/SeriaOkno.h"
 #include "window/wykres.h"
+#include "window/ToolWindow.h"
 
 namespace moravel::window {
 
@@ -281,7 +282,8 @@ MeasuredFloodWindow::MeasuredFloodWindow(TFormatkaOkno& owner)
     calibrate_->setEnabled(false);
     apply_->setEnabled(false);
     ShowFit();
-    resize(1000, 700);
+    CloseOnEscape(*this);
+    FitToolWindow(*this, QSize(1000, 700), owner_.ScreenSize());
 }
 
 MeasuredFloodWindow::~MeasuredFloodWindow() = default;
@@ -291,6 +293,7 @@ void MeasuredFloodWindow::LayOut()
     auto* top = new QHBoxLayout;
     top->addWidget(source_, 1);
     top->addWidget(read_);
+    top->addWidget(NewCloseButton(*this));
     auto* decision = new QHBoxLayout;
     decision->addWidget(accept_);
     decision->addWidget(reject_);

@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -37,6 +38,7 @@
 #include "window/FormatkaUi.h"
 #include "window/SeriesCharts.h"
 #include "window/PomiarOkno.h"
+#include "window/ToolWindow.h"
 
 using namespace moravel;
 
@@ -63,6 +65,9 @@ void TFormatkaOkno::MenuObliczeniaWariantyClick()
 namespace moravel::window {
 
 namespace {
+
+// Rows the project list and the tables show, on any screen from 1024 x 768 up.
+constexpr int kVisibleRows = 5;
 
 constexpr int kPollMilliseconds = 40;
 constexpr int kStepMilliseconds = 30;
@@ -97,7 +102,13 @@ void FillTable(QTableWidget* table, const QStringList& header, const report::Var
     }
     table->setVerticalHeaderLabels(names);
     table->resizeColumnsToContents();
+    ShowRows(*table, kVisibleRows);  // under headings of their own height
 }
+
+// The status line while there is nothing to compare yet.
+const QString kAddHint =
+    QStringLiteral("Dodaj co najmniej jeden projekt (.kpr) – przyciskiem albo upuszczając plik na "
+                   "okno. Pierwszy wariant jest odniesieniem zmian.");
 
 }  // namespace
 
@@ -121,15 +132,13 @@ VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
     list_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     list_->setColumnWidth(0, 220);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setMaximumHeight(200);
+    ShowRows(*list_, kVisibleRows);
     count_->setObjectName(QStringLiteral("WariantyLiczba"));
     seed_->setObjectName(QStringLiteral("WariantyZiarno"));
     SetUpCountAndSeed(count_, seed_);
     status_->setObjectName(QStringLiteral("WariantyStan"));
     status_->setWordWrap(true);
-    status_->setText(
-        QStringLiteral("Dodaj co najmniej jeden projekt (.kpr) – przyciskiem albo upuszczając plik na "
-                       "okno. Pierwszy wariant jest odniesieniem zmian."));
+    status_->setText(kAddHint);
     rainfallNote_->setObjectName(QStringLiteral("WariantyUwagaOpad"));
     rainfallNote_->setWordWrap(true);
     rainfallNote_->hide();
@@ -143,11 +152,11 @@ VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
     differences_->setObjectName(QStringLiteral("WariantyRoznice"));
     for (QTableWidget* t : {spreads_, differences_}) {
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        t->setMinimumHeight(120);
+        ShowRows(*t, kVisibleRows);
     }
     chart_->setObjectName(QStringLiteral("WariantyWykres"));
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumHeight(260);
+    chart_->setMinimumHeight(300);
     chart_->chart()->setTitle(QStringLiteral("Warianty - pasma 5–95 % i mediany"));
     chart_->chart()->setLocalizeNumbers(true);
     chart_->chart()->legend()->setAlignment(Qt::AlignBottom);
@@ -172,9 +181,8 @@ VariantsWindow::VariantsWindow(TFormatkaOkno& owner)
     poll_->setInterval(kPollMilliseconds);
     connect(poll_, &QTimer::timeout, this, [this] { owner_.Guarded([this] { Poll(); }); });
     SetRunning(false);
-
-    const QSize screen = owner_.ScreenSize();
-    resize(QSize(1100, 860).boundedTo(screen - QSize(16, 80)));
+    CloseOnEscape(*this);
+    FitToolWindow(*this, QSize(1100, 860), owner_.ScreenSize());
 }
 
 VariantsWindow::~VariantsWindow() = default;  // a running job is cancelled and joined
@@ -204,8 +212,13 @@ void VariantsWindow::LayOut()
     exportRow->addWidget(workbook_);
     exportRow->addWidget(measured_);
     exportRow->addStretch(1);
+    exportRow->addWidget(NewCloseButton(*this));
 
-    auto* layout = new QVBoxLayout(this);
+    // Everything above the export buttons scrolls on a screen too low for it; the export
+    // buttons and "Zamknij" stay at the window's foot.
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(listRow);
     layout->addLayout(form);
     layout->addWidget(progress_);
@@ -220,7 +233,15 @@ void VariantsWindow::LayOut()
     layout->addWidget(gainNote_);
     layout->addWidget(measuredFit_);
     layout->addWidget(status_);
-    layout->addLayout(exportRow);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("WariantyPrzewijanie"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(scroll, 1);
+    outer->addLayout(exportRow);
 }
 
 void VariantsWindow::AddRow(const QString& name, const QString& source)
@@ -254,6 +275,8 @@ void VariantsWindow::AddProject(const QString& path)
     model::CheckRealisationRuns(inputs);
     variants_.push_back({path, std::move(inputs)});
     AddRow(QFileInfo(path).completeBaseName(), path);
+    if (status_->text() == kAddHint)
+        status_->clear();
 }
 
 void VariantsWindow::DodajClick()
@@ -273,6 +296,8 @@ void VariantsWindow::UsunClick()
         return;
     variants_.erase(variants_.begin() + row);
     list_->removeRow(row);
+    if (variants_.size() == 1 && !result_)
+        status_->setText(kAddHint);
 }
 
 void VariantsWindow::dragEnterEvent(QDragEnterEvent* event)

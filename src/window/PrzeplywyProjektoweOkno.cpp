@@ -39,6 +39,7 @@
 #include "window/SeriesCharts.h"
 #include "window/FormatkaUi.h"
 #include "window/OpadProjektowyOkno.h"
+#include "window/ToolWindow.h"
 
 using namespace moravel;
 
@@ -179,7 +180,8 @@ DesignFloodWindow::DesignFloodWindow(TFormatkaOkno& owner)
     connect(poll_, &QTimer::timeout, this, [this] { Poll(); });
     CzasyTrwaniaChange();
     SetRunning(false);
-    resize(QSize(1200, 860).boundedTo(owner_.ScreenSize() - QSize(16, 80)));
+    CloseOnEscape(*this);
+    FitToolWindow(*this, QSize(1200, 860), owner_.ScreenSize());
 }
 
 DesignFloodWindow::~DesignFloodWindow() = default;  // a running job is cancelled and joined
@@ -216,6 +218,7 @@ void DesignFloodWindow::LayOut()
     exports->addWidget(csv_);
     exports->addWidget(workbook_);
     exports->addStretch(1);
+    exports->addWidget(NewCloseButton(*this));
     auto* right = new QVBoxLayout;
     right->addWidget(progress_);
     right->addWidget(note_);

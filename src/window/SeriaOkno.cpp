@@ -38,6 +38,7 @@
 #include "window/FormatkaUi.h"
 #include "window/Formatka.h"
 #include "window/SeriesCharts.h"
+#include "window/ToolWindow.h"
 #include "window/PomiarOkno.h"
 #include "window/StringGrid.h"
 
@@ -83,10 +84,9 @@ constexpr int kPollMilliseconds = 40;
 // responsive and a cancel is seen within this time.
 constexpr int kStepMilliseconds = 30;
 constexpr int kHistogramBins = 10;
-// The window's size where the screen has room for it.
+// The window's size where the screen has room for it (on a smaller one the charts give way
+// first).
 constexpr QSize kPreferredSize(1100, 800);
-// Room left on the screen for the window's frame and title bar and for a desktop panel.
-constexpr QSize kScreenRoom(16, 80);
 
 }  // namespace
 
@@ -108,18 +108,8 @@ SeriesWindow::SeriesWindow(TFormatkaOkno& owner)
     LayOut();
     BindHandlers();
     SetRunning(false);
-    FitScreen();
-}
-
-// The preferred size where the owner's screen has room for it, else the screen less the room
-// of the frame and a panel (the charts give way first); centred in what the room leaves.
-void SeriesWindow::FitScreen()
-{
-    const QSize screen = owner_.ScreenSize();
-    const QSize size = kPreferredSize.boundedTo(screen - kScreenRoom).expandedTo(minimumSizeHint());
-    resize(size);
-    move(std::max(0, (screen.width() - size.width()) / 2),
-         std::max(0, (screen.height() - kScreenRoom.height() - size.height()) / 2));
+    CloseOnEscape(*this);
+    FitToolWindow(*this, kPreferredSize, owner_.ScreenSize());
 }
 
 // The count, the seed, the progress bar and the status line.

@@ -73,7 +73,6 @@ private:
     void SetUpSpreadTable();
     void LayOut();
     void BindHandlers();
-    void FitScreen();
 
     void Poll();
     void SetRunning(bool running);

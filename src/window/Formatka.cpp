@@ -103,6 +103,7 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
     } else {
         screen_ = QSize(1024, 768);
     }
+    reader_ = options.reader;
     if (options.decimalSeparator) {
         decimalSeparator_ = *options.decimalSeparator;
     } else {

@@ -177,61 +177,55 @@ void CheckDesign(const Arguments& a)
 
 }  // namespace
 
-Arguments ParseArguments(const QStringList& arguments)
-{
-    Arguments a;
-    qsizetype i = 0;
-    if (!arguments.isEmpty()) {
-        const QString& head = arguments.front();
-        if (head == QLatin1String("merge")) {
-            a.command = Command::Merge;
-            ++i;
-        } else if (head == QLatin1String("manifest")) {
-            a.command = Command::Manifest;
-            ++i;
-        }
-    }
-    for (; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (arg == QLatin1String(kHelpOption) || arg == QLatin1String("-h")) {
-            a.command = Command::Help;
-            return a;
-        }
-        if (arg == QLatin1String(kVersionOption)) {
-            a.command = Command::Version;
-            return a;
-        }
-        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
-            if (arg == QLatin1String("--")) {
-                for (++i; i < arguments.size(); ++i)
-                    a.operands << arguments[i];
-                break;
-            }
-            a.operands << arg;
-            continue;
-        }
-        // "--name=value" or "--name value".
-        const qsizetype eq = arg.indexOf(QLatin1Char('='));
-        const QString name = eq < 0 ? arg : arg.left(eq);
-        const Option* option = FindOption(name);
-        if (!option)
-            throw UsageError(QStringLiteral("Nieznana opcja %1").arg(name));
-        if (!(option->commands & MaskOf(a.command)))
-            throw UsageError(QStringLiteral("Opcja %1 nie dotyczy tego polecenia").arg(name));
-        QString value;
-        if (option->value) {
-            if (eq >= 0)
-                value = arg.mid(eq + 1);
-            else if (i + 1 < arguments.size())
-                value = arguments[++i];
-            else
-                throw UsageError(QStringLiteral("Opcja %1 wymaga wartości").arg(name));
-        } else if (eq >= 0) {
-            throw UsageError(QStringLiteral("Opcja %1 nie przyjmuje wartości").arg(name));
-        }
-        option->store(a, value);
-    }
+namespace {
 
+// The command a first word names ("merge", "manifest"), taken off; else a run.
+Command LeadingCommand(const QStringList& arguments, qsizetype& i)
+{
+    if (arguments.isEmpty())
+        return Command::Run;
+    const QString& head = arguments.front();
+    if (head == QLatin1String("merge")) {
+        ++i;
+        return Command::Merge;
+    }
+    if (head == QLatin1String("manifest")) {
+        ++i;
+        return Command::Manifest;
+    }
+    return Command::Run;
+}
+
+// The option at arguments[i], "--name=value" or "--name value", stored; `i` left at its last
+// word.
+void StoreOption(Arguments& a, const QStringList& arguments, qsizetype& i)
+{
+    const QString& arg = arguments[i];
+    const qsizetype eq = arg.indexOf(QLatin1Char('='));
+    const QString name = eq < 0 ? arg : arg.left(eq);
+    const Option* option = FindOption(name);
+    if (!option)
+        throw UsageError(QStringLiteral("Nieznana opcja %1").arg(name));
+    if (!(option->commands & MaskOf(a.command)))
+        throw UsageError(QStringLiteral("Opcja %1 nie dotyczy tego polecenia").arg(name));
+    QString value;
+    if (option->value) {
+        if (eq >= 0)
+            value = arg.mid(eq + 1);
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            throw UsageError(QStringLiteral("Opcja %1 wymaga wartości").arg(name));
+    } else if (eq >= 0) {
+        throw UsageError(QStringLiteral("Opcja %1 nie przyjmuje wartości").arg(name));
+    }
+    option->store(a, value);
+}
+
+// The command a run's options make of it (a comparison of variants, a design-flood table),
+// and the checks of what the command was given.
+void CheckCommand(Arguments& a)
+{
     switch (a.command) {
         case Command::Run:
             if (!a.design.isEmpty()) {
@@ -255,6 +249,36 @@ Arguments ParseArguments(const QStringList& arguments)
         default:
             break;
     }
+}
+
+}  // namespace
+
+Arguments ParseArguments(const QStringList& arguments)
+{
+    Arguments a;
+    qsizetype i = 0;
+    a.command = LeadingCommand(arguments, i);
+    for (; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String(kHelpOption) || arg == QLatin1String("-h")) {
+            a.command = Command::Help;
+            return a;
+        }
+        if (arg == QLatin1String(kVersionOption)) {
+            a.command = Command::Version;
+            return a;
+        }
+        if (arg == QLatin1String("--")) {
+            for (++i; i < arguments.size(); ++i)
+                a.operands << arguments[i];
+            break;
+        }
+        if (arg.startsWith(QLatin1String("--")))
+            StoreOption(a, arguments, i);
+        else
+            a.operands << arg;
+    }
+    CheckCommand(a);
     return a;
 }
 

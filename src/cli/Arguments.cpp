@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <stdexcept>
 #include <vector>
 
 #include "model/Series.h"
@@ -38,17 +39,24 @@ std::int64_t Count(const QString& option, const QString& value, std::int64_t lea
     return n;
 }
 
+// The options --help and --version end the parse: the command is to show a text.
+constexpr const char* kHelpOption = "--help";
+constexpr const char* kVersionOption = "--version";
+
 struct Option {
     const char* name;
-    bool takesValue;
+    const char* value;  // the value's name in the usage text; nullptr: the option takes no value
     unsigned commands;
+    // Its description under "Opcje:" of the usage text, continued lines after '\n'; nullptr: the
+    // usage forms show what it does.
+    const char* help;
     std::function<void(Arguments&, const QString& value)> store;
 };
 
 const std::vector<Option>& Options()
 {
     static const std::vector<Option> options = {
-        {"--seed", true, kRun,
+        {"--seed", "S", kRun, nullptr,
          [](Arguments& a, const QString& v) {
              bool ok = false;
              const qulonglong seed = v.toULongLong(&ok);
@@ -58,27 +66,38 @@ const std::vector<Option>& Options()
                          .arg(v));
              a.seed = seed;
          }},
-        {"--series", true, kRun | kManifest,
+        {"--series", "N", kRun | kManifest, nullptr,
          [](Arguments& a, const QString& v) { a.series = Count("--series", v, 1); }},
-        {"--first", true, kRun, [](Arguments& a, const QString& v) { a.first = Count("--first", v, 0); }},
-        {"--count", true, kRun, [](Arguments& a, const QString& v) { a.count = Count("--count", v, 1); }},
-        {"--out", true, kRun | kMerge | kManifest, [](Arguments& a, const QString& v) { a.out = v; }},
-        {"--hydrographs", true, kRun, [](Arguments& a, const QString& v) { a.hydrographs = v; }},
-        {"--band", true, kRun, [](Arguments& a, const QString& v) { a.band = v; }},
-        {"--separator", true, kRun | kManifest,
+        {"--first", "K", kRun, nullptr, [](Arguments& a, const QString& v) { a.first = Count("--first", v, 0); }},
+        {"--count", "M", kRun, nullptr, [](Arguments& a, const QString& v) { a.count = Count("--count", v, 1); }},
+        {"--out", "PLIK.csv", kRun | kMerge | kManifest, nullptr, [](Arguments& a, const QString& v) { a.out = v; }},
+        {"--hydrographs", "PLIK.nc", kRun, nullptr, [](Arguments& a, const QString& v) { a.hydrographs = v; }},
+        {"--band", "PLIK.csv", kRun, nullptr, [](Arguments& a, const QString& v) { a.band = v; }},
+        {"--separator", "C", kRun | kManifest,
+         "separator dziesiętny plików danych (domyślnie ten z ustawień\n"
+         "regionalnych, jak w oknie programu)",
          [](Arguments& a, const QString& v) {
              if (v.size() != 1)
                  throw UsageError(
                      QStringLiteral("Opcja --separator wymaga jednego znaku (',' albo '.'), a podano '%1'").arg(v));
              a.decimalSeparator = v.front();
          }},
-        {"--variants", true, kRun, [](Arguments& a, const QString& v) { a.variants = v; }},
-        {"--design", true, kRun, [](Arguments& a, const QString& v) { a.design = v; }},
-        {"--xlsx", true, kRun, [](Arguments& a, const QString& v) { a.xlsx = v; }},
-        {"--quiet", false, kRun | kMerge | kManifest, [](Arguments& a, const QString&) { a.quiet = true; }},
-        {"--partial", false, kMerge, [](Arguments& a, const QString&) { a.partial = true; }},
+        {"--variants", "WARIANTY.txt", kRun, nullptr, [](Arguments& a, const QString& v) { a.variants = v; }},
+        {"--design", "DANE.txt", kRun, nullptr, [](Arguments& a, const QString& v) { a.design = v; }},
+        {"--xlsx", "PLIK.xlsx", kRun, nullptr, [](Arguments& a, const QString& v) { a.xlsx = v; }},
+        {"--quiet", nullptr, kRun | kMerge | kManifest, "bez paska postępu",
+         [](Arguments& a, const QString&) { a.quiet = true; }},
+        {"--partial", nullptr, kMerge, nullptr, [](Arguments& a, const QString&) { a.partial = true; }},
     };
     return options;
+}
+
+const Option* FindOption(const QString& name)
+{
+    for (const Option& o : Options())
+        if (name == QLatin1String(o.name))
+            return &o;
+    return nullptr;
 }
 
 void Require(bool condition, const QString& text)
@@ -158,64 +177,55 @@ void CheckDesign(const Arguments& a)
 
 }  // namespace
 
-Arguments ParseArguments(const QStringList& arguments)
-{
-    Arguments a;
-    qsizetype i = 0;
-    if (!arguments.isEmpty()) {
-        const QString& head = arguments.front();
-        if (head == QLatin1String("merge")) {
-            a.command = Command::Merge;
-            ++i;
-        } else if (head == QLatin1String("manifest")) {
-            a.command = Command::Manifest;
-            ++i;
-        }
-    }
-    for (; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            a.command = Command::Help;
-            return a;
-        }
-        if (arg == QLatin1String("--version")) {
-            a.command = Command::Version;
-            return a;
-        }
-        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
-            if (arg == QLatin1String("--")) {
-                for (++i; i < arguments.size(); ++i)
-                    a.operands << arguments[i];
-                break;
-            }
-            a.operands << arg;
-            continue;
-        }
-        // "--name=value" or "--name value".
-        const qsizetype eq = arg.indexOf(QLatin1Char('='));
-        const QString name = eq < 0 ? arg : arg.left(eq);
-        const Option* option = nullptr;
-        for (const Option& o : Options())
-            if (name == QLatin1String(o.name))
-                option = &o;
-        if (!option)
-            throw UsageError(QStringLiteral("Nieznana opcja %1").arg(name));
-        if (!(option->commands & MaskOf(a.command)))
-            throw UsageError(QStringLiteral("Opcja %1 nie dotyczy tego polecenia").arg(name));
-        QString value;
-        if (option->takesValue) {
-            if (eq >= 0)
-                value = arg.mid(eq + 1);
-            else if (i + 1 < arguments.size())
-                value = arguments[++i];
-            else
-                throw UsageError(QStringLiteral("Opcja %1 wymaga wartości").arg(name));
-        } else if (eq >= 0) {
-            throw UsageError(QStringLiteral("Opcja %1 nie przyjmuje wartości").arg(name));
-        }
-        option->store(a, value);
-    }
+namespace {
 
+// The command a first word names ("merge", "manifest"), taken off; else a run.
+Command LeadingCommand(const QStringList& arguments, qsizetype& i)
+{
+    if (arguments.isEmpty())
+        return Command::Run;
+    const QString& head = arguments.front();
+    if (head == QLatin1String("merge")) {
+        ++i;
+        return Command::Merge;
+    }
+    if (head == QLatin1String("manifest")) {
+        ++i;
+        return Command::Manifest;
+    }
+    return Command::Run;
+}
+
+// The option at arguments[i], "--name=value" or "--name value", stored; `i` left at its last
+// word.
+void StoreOption(Arguments& a, const QStringList& arguments, qsizetype& i)
+{
+    const QString& arg = arguments[i];
+    const qsizetype eq = arg.indexOf(QLatin1Char('='));
+    const QString name = eq < 0 ? arg : arg.left(eq);
+    const Option* option = FindOption(name);
+    if (!option)
+        throw UsageError(QStringLiteral("Nieznana opcja %1").arg(name));
+    if (!(option->commands & MaskOf(a.command)))
+        throw UsageError(QStringLiteral("Opcja %1 nie dotyczy tego polecenia").arg(name));
+    QString value;
+    if (option->value) {
+        if (eq >= 0)
+            value = arg.mid(eq + 1);
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            throw UsageError(QStringLiteral("Opcja %1 wymaga wartości").arg(name));
+    } else if (eq >= 0) {
+        throw UsageError(QStringLiteral("Opcja %1 nie przyjmuje wartości").arg(name));
+    }
+    option->store(a, value);
+}
+
+// The command a run's options make of it (a comparison of variants, a design-flood table),
+// and the checks of what the command was given.
+void CheckCommand(Arguments& a)
+{
     switch (a.command) {
         case Command::Run:
             if (!a.design.isEmpty()) {
@@ -239,41 +249,148 @@ Arguments ParseArguments(const QStringList& arguments)
         default:
             break;
     }
+}
+
+}  // namespace
+
+Arguments ParseArguments(const QStringList& arguments)
+{
+    Arguments a;
+    qsizetype i = 0;
+    a.command = LeadingCommand(arguments, i);
+    for (; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String(kHelpOption) || arg == QLatin1String("-h")) {
+            a.command = Command::Help;
+            return a;
+        }
+        if (arg == QLatin1String(kVersionOption)) {
+            a.command = Command::Version;
+            return a;
+        }
+        if (arg == QLatin1String("--")) {
+            for (++i; i < arguments.size(); ++i)
+                a.operands << arguments[i];
+            break;
+        }
+        if (arg.startsWith(QLatin1String("--")))
+            StoreOption(a, arguments, i);
+        else
+            a.operands << arg;
+    }
+    CheckCommand(a);
     return a;
 }
 
+namespace {
+
+// A form of the command line in the usage text: the words after the program's name, a line
+// each (an option as "--name", "[--name]" when it may be left out, "--name=VALUE" where the
+// value has a name of its own here), and what the form does.
+struct UsageForm {
+    unsigned command;
+    std::vector<const char*> synopsis;
+    const char* description;
+};
+
+const std::vector<UsageForm>& UsageForms()
+{
+    static const std::vector<UsageForm> forms = {
+        {kRun, {"PROJEKT.kpr [--seed] [--out]"}, "jedna realizacja: hydrogram jako CSV"},
+        {kRun,
+         {"PROJEKT.kpr --series [--seed] [--out]", "[--hydrographs] [--band]"},
+         "seria N realizacji: podsumowanie realizacji, hydrogramy (NetCDF-4), pasmo"},
+        {kRun,
+         {"PROJEKT.kpr --seed --series --first --count --out=KATALOG"},
+         "fragment serii N realizacji: realizacje o indeksach K..K+M-1 (od 0)"},
+        {kMerge,
+         {"merge KATALOG... --out=KATALOG"},
+         "połączenie fragmentów: podsumowanie, hydrogramy i pasmo całej serii\n"
+         "(fragmenty muszą obejmować wszystkie realizacje 0..N-1)"},
+        {kMerge,
+         {"merge KATALOG... --partial --out=KATALOG"},
+         "połączenie kolejnych fragmentów w jeden większy (podsumowanie i hydrogramy)"},
+        {kManifest,
+         {"manifest ZESTAWIENIE.csv --out=KATALOG"},
+         "wiele projektów: wiersz 'projekt,realizacje,ziarno[,opad]' na projekt\n"
+         "(opad: plik .kwp liczony zamiast opadu projektu)"},
+        {kRun,
+         {"--variants --count=N [--seed] [--out]", "[--xlsx]"},
+         "porównanie wariantów (od 2 do 8): wiersz 'nazwa;projekt.kpr' na wariant,\n"
+         "każdy liczony N razy z tym samym ziarnem"},
+        {kRun,
+         {"--design [--count=N] [--seed] [--out]", "[--xlsx]"},
+         "przepływy projektowe: projekt, czasy trwania, wysokości opadu i kształt\n"
+         "hietogramu z pliku danych; N realizacji każdej burzy (domyślnie 1000)"},
+    };
+    return forms;
+}
+
+// `text`'s lines, each after `indent`, the first after `first` instead.
+QString Indented(const QString& text, const QString& first, const QString& indent)
+{
+    QString out;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        out += (i == 0 ? first : indent) + lines[i] + QLatin1Char('\n');
+    return out;
+}
+
+// A word of a form's synopsis: an option of the table with its value's name, else as written.
+// A form naming an option its command does not take is a fault of this file.
+QString SynopsisWord(const QString& word, unsigned command)
+{
+    const bool optional = word.startsWith(QLatin1Char('[')) && word.endsWith(QLatin1Char(']'));
+    const QString inner = optional ? word.mid(1, word.size() - 2) : word;
+    if (!inner.startsWith(QLatin1String("--")))
+        return word;
+    const qsizetype eq = inner.indexOf(QLatin1Char('='));
+    const QString name = eq < 0 ? inner : inner.left(eq);
+    const Option* option = FindOption(name);
+    if (!option || !(option->commands & command) || (eq >= 0 && !option->value))
+        throw std::logic_error("usage form names an option the table does not give its command: " +
+                               name.toStdString());
+    QString shown = name;
+    if (option->value)
+        shown += QLatin1Char(' ') + (eq < 0 ? QString::fromUtf8(option->value) : inner.mid(eq + 1));
+    return optional ? QLatin1Char('[') + shown + QLatin1Char(']') : shown;
+}
+
+}  // namespace
+
 QString UsageText()
 {
-    return QStringLiteral(
-        "Użycie:\n"
-        "  moravel-run PROJEKT.kpr [--seed S] [--out PLIK.csv]\n"
-        "      jedna realizacja: hydrogram jako CSV\n"
-        "  moravel-run PROJEKT.kpr --series N [--seed S] [--out PLIK.csv]\n"
-        "              [--hydrographs PLIK.nc] [--band PLIK.csv]\n"
-        "      seria N realizacji: podsumowanie realizacji, hydrogramy (NetCDF-4), pasmo\n"
-        "  moravel-run PROJEKT.kpr --seed S --series N --first K --count M --out KATALOG\n"
-        "      fragment serii N realizacji: realizacje o indeksach K..K+M-1 (od 0)\n"
-        "  moravel-run merge KATALOG... --out KATALOG\n"
-        "      połączenie fragmentów: podsumowanie, hydrogramy i pasmo całej serii\n"
-        "      (fragmenty muszą obejmować wszystkie realizacje 0..N-1)\n"
-        "  moravel-run merge KATALOG... --partial --out KATALOG\n"
-        "      połączenie kolejnych fragmentów w jeden większy (podsumowanie i hydrogramy)\n"
-        "  moravel-run manifest ZESTAWIENIE.csv --out KATALOG\n"
-        "      wiele projektów: wiersz 'projekt,realizacje,ziarno[,opad]' na projekt\n"
-        "      (opad: plik .kwp liczony zamiast opadu projektu)\n"
-        "  moravel-run --variants WARIANTY.txt --count N [--seed S] [--out PLIK.csv]\n"
-        "              [--xlsx PLIK.xlsx]\n"
-        "      porównanie wariantów (od 2 do 8): wiersz 'nazwa;projekt.kpr' na wariant,\n"
-        "      każdy liczony N razy z tym samym ziarnem\n"
-        "  moravel-run --design DANE.txt [--count N] [--seed S] [--out PLIK.csv]\n"
-        "              [--xlsx PLIK.xlsx]\n"
-        "      przepływy projektowe: projekt, czasy trwania, wysokości opadu i kształt\n"
-        "      hietogramu z pliku danych; N realizacji każdej burzy (domyślnie 1000)\n"
-        "Opcje:\n"
-        "  --separator C   separator dziesiętny plików danych (domyślnie ten z ustawień\n"
-        "                  regionalnych, jak w oknie programu)\n"
-        "  --quiet         bez paska postępu\n"
-        "  --help, --version\n");
+    QString text = QStringLiteral("Użycie:\n");
+    for (const UsageForm& form : UsageForms()) {
+        for (std::size_t line = 0; line < form.synopsis.size(); ++line) {
+            QStringList words = QString::fromUtf8(form.synopsis[line]).split(QLatin1Char(' '));
+            for (QString& word : words)
+                word = SynopsisWord(word, form.command);
+            text += (line == 0 ? QStringLiteral("  moravel-run ") : QString(14, QLatin1Char(' '))) +
+                    words.join(QLatin1Char(' ')) + QLatin1Char('\n');
+        }
+        text += Indented(QString::fromUtf8(form.description), QString(6, QLatin1Char(' ')), QString(6, QLatin1Char(' ')));
+    }
+    text += QStringLiteral("Opcje:\n");
+    for (const Option& option : Options()) {
+        if (!option.help)
+            continue;
+        QString head = QString::fromUtf8(option.name);
+        if (option.value)
+            head += QLatin1Char(' ') + QString::fromUtf8(option.value);
+        text += Indented(QString::fromUtf8(option.help), QStringLiteral("  ") + head.leftJustified(16),
+                         QString(18, QLatin1Char(' ')));
+    }
+    text += QStringLiteral("  %1, %2\n").arg(QLatin1String(kHelpOption), QLatin1String(kVersionOption));
+    return text;
+}
+
+QStringList OptionNames()
+{
+    QStringList names;
+    for (const Option& option : Options())
+        names << QString::fromUtf8(option.name);
+    return names << QString::fromUtf8(kHelpOption) << QString::fromUtf8(kVersionOption);
 }
 
 }  // namespace moravel::cli

@@ -1,21 +1,8 @@
 #pragma once
-// The command line of moravel-run. Every option is one row of a table (its name, whether it
-// takes a value, which commands accept it and how it is stored), so a new command or option
-// is a row and a field, not a new parser.
-//
-//   moravel-run PROJECT.kpr [--seed S] [--out FILE]                     one realisation
-//   moravel-run PROJECT.kpr --series N [--seed S] [--out FILE]
-//               [--hydrographs FILE.nc] [--band FILE.csv]              a series
-//   moravel-run PROJECT.kpr --seed S --series N --first K --count M
-//               --out DIR                                              a shard of a series
-//   moravel-run merge DIR... [--partial] --out DIR                      shards joined
-//   moravel-run manifest FILE.csv --out DIR                             many projects (and
-//                                                                       storms)
-//   moravel-run --variants FILE --count N [--seed S] [--out FILE.csv]
-//               [--xlsx FILE.xlsx]                                      variants compared
-//   moravel-run --design FILE [--count N] [--seed S] [--out FILE.csv]
-//               [--xlsx FILE.xlsx]                                      a design-flood table
-//   moravel-run --help | --version
+// The command line of moravel-run. Every option is one row of a table (its name, the name of
+// its value, which commands accept it, what --help says of it and how it is stored), so a new
+// command or option is a row and a field, not a new parser; the usage text of --help, its forms
+// included, is written from the same rows.
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -76,5 +63,8 @@ Arguments ParseArguments(const QStringList& arguments);
 
 // The usage text of --help.
 QString UsageText();
+
+// Every option the command line knows, --help and --version included.
+QStringList OptionNames();
 
 }  // namespace moravel::cli

@@ -5,7 +5,7 @@
 //   starts as fast as the program can;
 // - the NetCDF-4 file of the CF conventions (HydrographFile.h), what a series, a merge and a
 //   manifest line give the user. Its library and the fifty it depends on are loaded only by a
-//   command that reads or writes one (NetcdfModule.h).
+//   command that reads or writes one (FormatsModule.h).
 // The merge reads both, so a merged folder is a part of a larger merge in turn.
 #include <QByteArray>
 #include <QString>

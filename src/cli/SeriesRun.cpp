@@ -191,20 +191,27 @@ model::SeriesResult SummariesOfParts(const std::vector<std::unique_ptr<SeriesPar
     return result;
 }
 
-model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, std::size_t bandBudget)
+namespace {
+
+using PartReaders = std::vector<std::unique_ptr<SeriesPartReader>>;
+// Each part's hydrograph lengths, in the parts' order.
+using PartLengths = std::vector<std::vector<int>>;
+
+// The longest hydrograph of a computed realisation.
+int LongestHydrograph(const model::SeriesResult& result, const PartReaders& parts, const PartLengths& lengths)
 {
-    model::SeriesResult result = SummariesOfParts(parts);
-    if (parts.empty())
-        return result;
-    std::vector<std::vector<int>> lengths;
-    for (const auto& part : parts)
-        lengths.push_back(part->Lengths());
+    int longest = result.longestHydrograph;
     for (std::size_t p = 0; p < parts.size(); ++p)
         for (std::size_t i = 0; i < lengths[p].size(); ++i)
             if (result.realisations[static_cast<std::size_t>(parts[p]->Identity().first) + i].ok)
-                result.longestHydrograph = std::max(result.longestHydrograph, lengths[p][i]);
-    // The spreads one quantity at a time, over the computed realisations in index order (as the
-    // series window sums them for the mean).
+                longest = std::max(longest, lengths[p][i]);
+    return longest;
+}
+
+// The spreads one quantity at a time, over the computed realisations in index order (as the
+// series window sums them for the mean).
+void SetSpreads(model::SeriesResult& result)
+{
     const auto spread = [&result](double (*of)(const model::RealisationSummary&)) {
         std::vector<double> values;
         for (const model::RealisationSummary& r : result.realisations)
@@ -215,9 +222,13 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartRe
     result.peak = spread([](const model::RealisationSummary& r) { return static_cast<double>(r.peak); });
     result.peakHour = spread([](const model::RealisationSummary& r) { return static_cast<double>(r.peakHour); });
     result.volume = spread([](const model::RealisationSummary& r) { return r.volume; });
+}
 
-    // The band, a block of hours at a time: every computed realisation's discharge at those
-    // hours, in index order, then the percentiles hour by hour.
+// The band, a block of hours at a time: every computed realisation's discharge at those
+// hours, in index order, then the percentiles hour by hour.
+void SetBand(model::SeriesResult& result, const PartReaders& parts, const PartLengths& lengths,
+             std::size_t bandBudget)
+{
     result.bandHours = result.longestHydrograph;
     result.band.resize(static_cast<std::size_t>(result.bandHours));
     const std::size_t ok = static_cast<std::size_t>(result.succeeded);
@@ -253,23 +264,42 @@ model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartRe
                                       model::kSeriesLevels.size(),
                                       result.band[static_cast<std::size_t>(h0 - 1 + h)].data());
     }
+}
 
-    // The representative realisation, read back from its part.
+// The representative realisation, read back from its part.
+void SetRepresentative(model::SeriesResult& result, const PartReaders& parts, const PartLengths& lengths)
+{
     const int index =
         model::NearestPeakRealisation(result.realisations, result.peak.percentiles[model::kMedianSeriesLevel]);
-    if (index >= 0) {
-        for (std::size_t p = 0; p < parts.size(); ++p) {
-            const std::int64_t first = parts[p]->Identity().first;
-            if (index < first || index >= first + parts[p]->Identity().count)
-                continue;
-            const std::int64_t r = index - first;
-            const int length = lengths[p][static_cast<std::size_t>(r)];
-            result.representativeDischarge.resize(static_cast<std::size_t>(length));
-            if (length > 0)
-                parts[p]->ReadBlock(r, 1, 1, length, lengths[p], result.representativeDischarge.data());
-            result.representative = index;
-        }
+    if (index < 0)
+        return;
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        const std::int64_t first = parts[p]->Identity().first;
+        if (index < first || index >= first + parts[p]->Identity().count)
+            continue;
+        const std::int64_t r = index - first;
+        const int length = lengths[p][static_cast<std::size_t>(r)];
+        result.representativeDischarge.resize(static_cast<std::size_t>(length));
+        if (length > 0)
+            parts[p]->ReadBlock(r, 1, 1, length, lengths[p], result.representativeDischarge.data());
+        result.representative = index;
     }
+}
+
+}  // namespace
+
+model::SeriesResult SeriesOfParts(const std::vector<std::unique_ptr<SeriesPartReader>>& parts, std::size_t bandBudget)
+{
+    model::SeriesResult result = SummariesOfParts(parts);
+    if (parts.empty())
+        return result;
+    PartLengths lengths;
+    for (const auto& part : parts)
+        lengths.push_back(part->Lengths());
+    result.longestHydrograph = LongestHydrograph(result, parts, lengths);
+    SetSpreads(result);
+    SetBand(result, parts, lengths, bandBudget);
+    SetRepresentative(result, parts, lengths);
     return result;
 }
 

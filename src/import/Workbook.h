@@ -70,26 +70,6 @@ struct Workbook {
     std::vector<Worksheet> sheets;  // worksheets in the workbook's order (no chart sheets)
 };
 
-// Reads the workbook file: its bytes are read once (at most kMaxFileBytes) and handed to the
-// helper program moravel-reader, which checks and parses them under limits of memory and
-// time and answers with the cells. Which reader parses them is decided by the bytes, not by
-// the file's name. Throws moravel::Error("Nie można odczytać skoroszytu <path>") for anything
-// that is not a readable workbook (a missing file, a directory, an empty, damaged or
-// encrypted file, a file of another kind, a workbook without worksheets) and whenever the
-// helper crashes, exceeds a limit, hangs or answers nonsense; and
-// moravel::Error("Skoroszyt <path> jest zbyt duży, by go odczytać") for a file or workbook
-// whose size is out of all reason. While the helper works, `cancel` (when given) is looked
-// at about every 50 ms; once it is set the helper is killed and WorkbookReadCancelled thrown.
-Workbook ReadWorkbook(const QString& path, const std::atomic<bool>* cancel = nullptr);
-
-// The user stopped the reading: not an error, the command just ends.
-class WorkbookReadCancelled : public std::exception {
-public:
-    const char* what() const noexcept override { return "workbook reading cancelled"; }
-};
-
-constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
-
 // How the helper is run. The defaults suit the program; tests point at the helper in the
 // build tree or at its test build (which takes switches that make it fail on purpose) and
 // shorten the time limit.
@@ -98,8 +78,27 @@ struct ReaderSettings {
     QStringList arguments;
     int timeoutMs = 20000;
 };
-void SetReaderSettings(const ReaderSettings& settings);
-ReaderSettings CurrentReaderSettings();
+
+// Reads the workbook file: its bytes are read once (at most kMaxFileBytes) and handed to the
+// helper program moravel-reader, run as `reader` says, which checks and parses them under
+// limits of memory and time and answers with the cells. Which of its readers parses them is
+// decided by the bytes, not by the file's name. Throws moravel::Error("Nie można odczytać skoroszytu <path>") for anything
+// that is not a readable workbook (a missing file, a directory, an empty, damaged or
+// encrypted file, a file of another kind, a workbook without worksheets) and whenever the
+// helper crashes, exceeds a limit, hangs or answers nonsense; and
+// moravel::Error("Skoroszyt <path> jest zbyt duży, by go odczytać") for a file or workbook
+// whose size is out of all reason. While the helper works, `cancel` (when given) is looked
+// at about every 50 ms; once it is set the helper is killed and WorkbookReadCancelled thrown.
+Workbook ReadWorkbook(const QString& path, const ReaderSettings& reader = {},
+                      const std::atomic<bool>* cancel = nullptr);
+
+// The user stopped the reading: not an error, the command just ends.
+class WorkbookReadCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "workbook reading cancelled"; }
+};
+
+constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 
 // Thrown by the readers (inside the helper) for bytes they refuse.
 class WorkbookRefused : public std::exception {

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -30,19 +29,6 @@ namespace {
 
 // The most the helper may answer: every cell of the largest workbook with a short text.
 constexpr qsizetype kMaxAnswerBytes = 1024LL * 1024 * 1024;
-
-// Constructed on first use, so that a test may set them from a static initialiser.
-QMutex& SettingsMutex()
-{
-    static QMutex mutex;
-    return mutex;
-}
-
-ReaderSettings& Settings()
-{
-    static ReaderSettings settings;
-    return settings;
-}
 
 [[noreturn]] void Unreadable(const QString& path)
 {
@@ -285,19 +271,7 @@ Run RunHelper(const QByteArray& input, const ReaderSettings& s, const std::atomi
 
 }  // namespace
 
-void SetReaderSettings(const ReaderSettings& s)
-{
-    QMutexLocker lock(&SettingsMutex());
-    Settings() = s;
-}
-
-ReaderSettings CurrentReaderSettings()
-{
-    QMutexLocker lock(&SettingsMutex());
-    return Settings();
-}
-
-Workbook ReadWorkbook(const QString& path, const std::atomic<bool>* cancel)
+Workbook ReadWorkbook(const QString& path, const ReaderSettings& reader, const std::atomic<bool>* cancel)
 {
     const QFileInfo info(path);
     if (!info.isFile())
@@ -315,7 +289,7 @@ Workbook ReadWorkbook(const QString& path, const std::atomic<bool>* cancel)
     if (bytes.isEmpty())
         Unreadable(path);
 
-    const Run run = RunHelper(bytes, CurrentReaderSettings(), cancel);
+    const Run run = RunHelper(bytes, reader, cancel);
     if (run.outcome == Outcome::Cancelled)
         throw WorkbookReadCancelled();
     if (run.outcome == Outcome::TooLarge)

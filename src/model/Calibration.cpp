@@ -167,98 +167,128 @@ void CheckCalibrationMeasurement(const std::vector<MeasuredPoint>& measured)
                            "parametry"));
 }
 
-CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<MeasuredPoint>& measured,
-                            const CalibrationSettings& settings, const std::atomic<bool>* cancel,
-                            std::atomic<int>* evaluations)
-{
-    CheckCalibrationMeasurement(measured);
-    CalibrationResult result;
-    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
-    const double cn0 = base.curveNumber, n0 = base.parameters.n, b0 = base.parameters.b;
-    const auto count = [&] {
-        ++result.evaluations;
-        if (evaluations)
-            evaluations->fetch_add(1, std::memory_order_relaxed);
-    };
-    result.before = EvaluateCandidate(base, measured, settings, cn0, n0, b0);
-    result.best = result.before;
-    count();
+namespace {
 
-    // The free parameters, each searched on [0, 1] over its range; a range of one value (and
-    // the curve number with typed effective rainfall) holds it.
+// One calibration: the candidates evaluated so far, the best of them, and the free
+// parameters, each searched on [0, 1] over its range (a range of one value, and the curve
+// number with typed effective rainfall, holds it).
+class Search {
+public:
+    Search(const ComputationInputs& base, const std::vector<MeasuredPoint>& measured,
+           const CalibrationSettings& settings, const std::atomic<bool>* cancel, std::atomic<int>* evaluations)
+        : base_(base), measured_(measured), settings_(settings), cancel_(cancel), evaluations_(evaluations)
+    {
+        result_.before = EvaluateCandidate(base, measured, settings, base.curveNumber, base.parameters.n,
+                                           base.parameters.b);
+        result_.best = result_.before;
+        Count();
+        ChooseFree();
+    }
+
+    CalibrationResult Run()
+    {
+        if (free_.empty()) {
+            if (!Cancelled())
+                Evaluate({});
+            return Finish();
+        }
+        CoarseLook();
+        LocalSearch();
+        Profiles();
+        return Finish();
+    }
+
+private:
     struct Free {
         CalibratedParameter parameter;
         ParameterRange range;
         double* value;
     };
-    double cn = std::clamp(cn0, settings.cn.low, settings.cn.high);
-    double n = std::clamp(n0, settings.n.low, settings.n.high);
-    double b = std::clamp(b0, settings.b.low, settings.b.high);
-    if (base.directEffectiveRain)
-        cn = cn0;
-    std::vector<Free> free;
-    if (!base.directEffectiveRain && settings.cn.high > settings.cn.low)
-        free.push_back({CalibratedParameter::CurveNumber, settings.cn, &cn});
-    if (settings.n.high > settings.n.low)
-        free.push_back({CalibratedParameter::Roughness, settings.n, &n});
-    if (settings.b.high > settings.b.low)
-        free.push_back({CalibratedParameter::Width, settings.b, &b});
-    const std::size_t d = free.size();
-    const auto valueOf = [](const CandidateFit& fit, CalibratedParameter p) {
+
+    bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+
+    void Count()
+    {
+        ++result_.evaluations;
+        if (evaluations_)
+            evaluations_->fetch_add(1, std::memory_order_relaxed);
+    }
+
+    static double ValueOf(const CandidateFit& fit, CalibratedParameter p)
+    {
         return p == CalibratedParameter::CurveNumber ? fit.cn : p == CalibratedParameter::Roughness ? fit.n : fit.b;
-    };
+    }
 
-    std::vector<CandidateFit> tried;
-    const auto evaluate = [&](const std::vector<double>& x) {
-        for (std::size_t i = 0; i < d; ++i)
-            *free[i].value = free[i].range.low + x[i] * (free[i].range.high - free[i].range.low);
-        const CandidateFit fit = EvaluateCandidate(base, measured, settings, cn, n, b);
-        count();
-        tried.push_back(fit);
-        if (Better(fit, result.best))
-            result.best = fit;
+    void ChooseFree()
+    {
+        const double cn0 = base_.curveNumber;
+        cn_ = std::clamp(cn0, settings_.cn.low, settings_.cn.high);
+        n_ = std::clamp(base_.parameters.n, settings_.n.low, settings_.n.high);
+        b_ = std::clamp(base_.parameters.b, settings_.b.low, settings_.b.high);
+        if (base_.directEffectiveRain)
+            cn_ = cn0;
+        if (!base_.directEffectiveRain && settings_.cn.high > settings_.cn.low)
+            free_.push_back({CalibratedParameter::CurveNumber, settings_.cn, &cn_});
+        if (settings_.n.high > settings_.n.low)
+            free_.push_back({CalibratedParameter::Roughness, settings_.n, &n_});
+        if (settings_.b.high > settings_.b.low)
+            free_.push_back({CalibratedParameter::Width, settings_.b, &b_});
+    }
+
+    // The candidate at `x` of the unit box, kept among those tried; what the optimiser sees.
+    double Evaluate(const std::vector<double>& x)
+    {
+        for (std::size_t i = 0; i < free_.size(); ++i)
+            *free_[i].value = free_[i].range.low + x[i] * (free_[i].range.high - free_[i].range.low);
+        const CandidateFit fit = EvaluateCandidate(base_, measured_, settings_, cn_, n_, b_);
+        Count();
+        tried_.push_back(fit);
+        if (Better(fit, result_.best))
+            result_.best = fit;
         return Searched(fit.objective);
-    };
-    // A candidate's place in the unit box; the inputs' own values may lie outside the ranges.
-    const auto toUnit = [&](const CandidateFit& fit) {
-        std::vector<double> unit;
-        for (const Free& f : free)
-            unit.push_back(
-                std::clamp((valueOf(fit, f.parameter) - f.range.low) / (f.range.high - f.range.low), 0.0, 1.0));
-        return unit;
-    };
-    // The best point's figures in full, and `before`'s, for the window's table.
-    const auto finish = [&] {
-        result.cancelled = cancelled();
-        const CandidateFit before = result.before, best = result.best;
-        result.before =
-            EvaluateCandidate(base, measured, settings, before.cn, before.n, before.b, CandidateFigures::All);
-        result.best = EvaluateCandidate(base, measured, settings, best.cn, best.n, best.b, CandidateFigures::All);
-        return result;
-    };
+    }
 
-    if (d == 0) {
-        if (!cancelled())
-            evaluate({});
-        return finish();
+    // A candidate's place in the unit box; the inputs' own values may lie outside the ranges.
+    std::vector<double> ToUnit(const CandidateFit& fit) const
+    {
+        std::vector<double> unit;
+        for (const Free& f : free_)
+            unit.push_back(
+                std::clamp((ValueOf(fit, f.parameter) - f.range.low) / (f.range.high - f.range.low), 0.0, 1.0));
+        return unit;
+    }
+
+    // The best point's figures in full, and `before`'s, for the window's table.
+    CalibrationResult Finish()
+    {
+        result_.cancelled = Cancelled();
+        const CandidateFit before = result_.before, best = result_.best;
+        result_.before =
+            EvaluateCandidate(base_, measured_, settings_, before.cn, before.n, before.b, CandidateFigures::All);
+        result_.best = EvaluateCandidate(base_, measured_, settings_, best.cn, best.n, best.b, CandidateFigures::All);
+        return result_;
     }
 
     // A coarse look over the ranges first, so that the local search starts in the right
     // valley rather than at the user's values alone: one parameter at the profile's evenly
     // spaced values (the look is then its profile as well), more at 3 values each.
-    std::vector<double> point(d);
-    if (d == 1) {
-        for (int k = 0; k < kProfilePoints && !cancelled(); ++k) {
-            point[0] = static_cast<double>(k) / (kProfilePoints - 1);
-            evaluate(point);
+    void CoarseLook()
+    {
+        const std::size_t d = free_.size();
+        std::vector<double> point(d);
+        if (d == 1) {
+            for (int k = 0; k < kProfilePoints && !Cancelled(); ++k) {
+                point[0] = static_cast<double>(k) / (kProfilePoints - 1);
+                Evaluate(point);
+            }
+            return;
         }
-    } else {
         const std::size_t corners = static_cast<std::size_t>(std::pow(3, static_cast<double>(d)));
-        for (std::size_t k = 0; k < corners && !cancelled(); ++k) {
+        for (std::size_t k = 0; k < corners && !Cancelled(); ++k) {
             std::size_t rest = k;
             for (std::size_t i = 0; i < d; ++i, rest /= 3)
                 point[i] = 0.1 + 0.4 * static_cast<double>(rest % 3);
-            evaluate(point);
+            Evaluate(point);
         }
     }
 
@@ -266,86 +296,112 @@ CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<Mea
     // hours put into the criterion, where a quadratic model (BOBYQA) stalls. Once it has
     // converged it starts again from the best point with a smaller step, as long as that
     // improves and the budget lasts: the valley along which CN and n trade off is long.
-    using Evaluate = decltype(evaluate);
-    struct Context {
-        Evaluate* score;
-        const std::atomic<bool>* cancel;
-        nlopt::opt* opt = nullptr;
-    } context{&evaluate, cancel};
-    std::vector<double> x = toUnit(std::isfinite(result.best.objective) || tried.empty() ? result.best : tried.front());
-    double step = kInitialStep;
-    for (int round = 0; round < kRounds && !cancelled(); ++round, step /= 2) {
-        const int left = settings.maxEvaluations - result.evaluations;
-        if (left <= 0)
-            break;
-        nlopt::opt opt(nlopt::LN_SBPLX, static_cast<unsigned>(d));
-        context.opt = &opt;
-        opt.set_lower_bounds(std::vector<double>(d, 0.0));
-        opt.set_upper_bounds(std::vector<double>(d, 1.0));
-        std::vector<double> steps(d);
-        for (std::size_t i = 0; i < d; ++i)
-            steps[i] = x[i] + step <= 1 ? step : -step;
-        opt.set_initial_step(steps);
-        opt.set_xtol_abs(kStepTolerance);
-        opt.set_maxeval(left);
-        opt.set_min_objective(
-            [](const std::vector<double>& at, std::vector<double>&, void* data) {
-                auto* c = static_cast<Context*>(data);
-                if (c->cancel && c->cancel->load(std::memory_order_relaxed)) {
-                    c->opt->force_stop();
-                    return kPenalty;
-                }
-                return (*c->score)(at);
-            },
-            &context);
-        const double before = result.best.objective;
-        double minimum = 0;
-        try {
-            opt.optimize(x, minimum);
-        } catch (const nlopt::forced_stop&) {
-        } catch (const nlopt::roundoff_limited&) {
-            // The best point seen so far stands.
+    void LocalSearch()
+    {
+        const std::size_t d = free_.size();
+        struct Context {
+            Search* search;
+            nlopt::opt* opt = nullptr;
+        } context{this};
+        std::vector<double> x =
+            ToUnit(std::isfinite(result_.best.objective) || tried_.empty() ? result_.best : tried_.front());
+        double step = kInitialStep;
+        for (int round = 0; round < kRounds && !Cancelled(); ++round, step /= 2) {
+            const int left = settings_.maxEvaluations - result_.evaluations;
+            if (left <= 0)
+                break;
+            nlopt::opt opt(nlopt::LN_SBPLX, static_cast<unsigned>(d));
+            context.opt = &opt;
+            opt.set_lower_bounds(std::vector<double>(d, 0.0));
+            opt.set_upper_bounds(std::vector<double>(d, 1.0));
+            std::vector<double> steps(d);
+            for (std::size_t i = 0; i < d; ++i)
+                steps[i] = x[i] + step <= 1 ? step : -step;
+            opt.set_initial_step(steps);
+            opt.set_xtol_abs(kStepTolerance);
+            opt.set_maxeval(left);
+            opt.set_min_objective(
+                [](const std::vector<double>& at, std::vector<double>&, void* data) {
+                    auto* c = static_cast<Context*>(data);
+                    if (c->search->Cancelled()) {
+                        c->opt->force_stop();
+                        return kPenalty;
+                    }
+                    return c->search->Evaluate(at);
+                },
+                &context);
+            const double before = result_.best.objective;
+            double minimum = 0;
+            try {
+                opt.optimize(x, minimum);
+            } catch (const nlopt::forced_stop&) {
+            } catch (const nlopt::roundoff_limited&) {
+                // The best point seen so far stands.
+            }
+            if (round > 0 && !(result_.best.objective < before))
+                break;
+            if (std::isfinite(result_.best.objective))
+                x = ToUnit(result_.best);
         }
-        if (round > 0 && !(result.best.objective < before))
-            break;
-        if (std::isfinite(result.best.objective))
-            x = toUnit(result.best);
     }
 
     // The profiles: the criterion along each parameter's range with the others at the best
     // point. With one parameter every candidate lies on it; with more, kProfilePoints are
-    // evaluated along each.
-    if (d == 1) {
-        CriterionProfile profile{free[0].parameter, {}};
-        for (const CandidateFit& fit : tried)
-            profile.points.push_back({valueOf(fit, free[0].parameter), fit.objective});
-        result.profiles.push_back(std::move(profile));
-    } else {
-        const std::vector<double> best = toUnit(result.best);
-        for (std::size_t i = 0; i < d && !cancelled(); ++i) {
-            CriterionProfile profile{free[i].parameter, {}};
-            profile.points.push_back({valueOf(result.best, free[i].parameter), result.best.objective});
-            point = best;
-            for (int k = 0; k < kProfilePoints && !cancelled(); ++k) {
-                point[i] = static_cast<double>(k) / (kProfilePoints - 1);
-                evaluate(point);
-                profile.points.push_back({valueOf(tried.back(), free[i].parameter), tried.back().objective});
+    // evaluated along each. Each profile's points in ascending value, one per value.
+    void Profiles()
+    {
+        const std::size_t d = free_.size();
+        if (d == 1) {
+            CriterionProfile profile{free_[0].parameter, {}};
+            for (const CandidateFit& fit : tried_)
+                profile.points.push_back({ValueOf(fit, free_[0].parameter), fit.objective});
+            result_.profiles.push_back(std::move(profile));
+        } else {
+            const std::vector<double> best = ToUnit(result_.best);
+            for (std::size_t i = 0; i < d && !Cancelled(); ++i) {
+                CriterionProfile profile{free_[i].parameter, {}};
+                profile.points.push_back({ValueOf(result_.best, free_[i].parameter), result_.best.objective});
+                std::vector<double> point = best;
+                for (int k = 0; k < kProfilePoints && !Cancelled(); ++k) {
+                    point[i] = static_cast<double>(k) / (kProfilePoints - 1);
+                    Evaluate(point);
+                    profile.points.push_back({ValueOf(tried_.back(), free_[i].parameter), tried_.back().objective});
+                }
+                result_.profiles.push_back(std::move(profile));
             }
-            result.profiles.push_back(std::move(profile));
+        }
+        for (CriterionProfile& profile : result_.profiles) {
+            auto& points = profile.points;
+            std::stable_sort(
+                points.begin(), points.end(),
+                [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) { return a.value < b.value; });
+            points.erase(std::unique(points.begin(), points.end(),
+                                     [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) {
+                                         return a.value == b.value;
+                                     }),
+                         points.end());
         }
     }
-    for (CriterionProfile& profile : result.profiles) {
-        auto& points = profile.points;
-        std::stable_sort(
-            points.begin(), points.end(),
-            [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) { return a.value < b.value; });
-        points.erase(std::unique(points.begin(), points.end(),
-                                 [](const CriterionProfile::Point& a, const CriterionProfile::Point& b) {
-                                     return a.value == b.value;
-                                 }),
-                     points.end());
-    }
-    return finish();
+
+    const ComputationInputs& base_;
+    const std::vector<MeasuredPoint>& measured_;
+    const CalibrationSettings& settings_;
+    const std::atomic<bool>* cancel_;
+    std::atomic<int>* evaluations_;
+    CalibrationResult result_;
+    double cn_ = 0, n_ = 0, b_ = 0;  // the candidate's values, free or held
+    std::vector<Free> free_;
+    std::vector<CandidateFit> tried_;
+};
+
+}  // namespace
+
+CalibrationResult Calibrate(const ComputationInputs& base, const std::vector<MeasuredPoint>& measured,
+                            const CalibrationSettings& settings, const std::atomic<bool>* cancel,
+                            std::atomic<int>* evaluations)
+{
+    CheckCalibrationMeasurement(measured);
+    return Search(base, measured, settings, cancel, evaluations).Run();
 }
 
 }  // namespace moravel::model

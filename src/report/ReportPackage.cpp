@@ -185,108 +185,147 @@ void RewritePackage(const QString& source, const QString& target, const std::vec
     PackageCopier(source, target).Copy(edits);
 }
 
-void WriteWithExactNumbers(const PartReader& sheetXml, const PartWriter& write, const ExactCellValue& exact)
-{
-    QXmlStreamReader in;
-    // Names and namespace declarations are copied as written, prefixes included.
-    in.setNamespaceProcessing(false);
-    bool moreInput = true;
-    const auto feed = [&] {
-        const QByteArray piece = sheetXml();
-        if (piece.isEmpty())
-            moreInput = false;
-        else
-            in.addData(piece);
-    };
+namespace {
+
+// The copy of a worksheet part as WriteWithExactNumbers makes it: read piece by piece, written
+// token by token, the numeric cells that have an exact value given it.
+class ExactNumbersCopy {
+public:
+    ExactNumbersCopy(const PartReader& sheetXml, const PartWriter& write, const ExactCellValue& exact)
+        : sheetXml_(sheetXml), write_(write), exact_(exact), out_(&result_)
+    {
+        // Names and namespace declarations are copied as written, prefixes included.
+        in_.setNamespaceProcessing(false);
+        result_.reserve(kOutputPiece + kOutputPiece / 8);
+    }
+
+    void Run()
+    {
+        Feed();
+        while (!finished_) {
+            switch (in_.readNext()) {
+                case QXmlStreamReader::Invalid:
+                    AtEndOfInput();
+                    break;
+                case QXmlStreamReader::StartDocument:
+                    // A writer into a string leaves the encoding out, so the declaration is written here.
+                    write_(QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"") +
+                           (in_.isStandaloneDocument() ? QByteArrayLiteral(" standalone=\"yes\"?>\n")
+                                                       : QByteArrayLiteral("?>\n")));
+                    break;
+                case QXmlStreamReader::StartElement:
+                    StartElement();
+                    break;
+                case QXmlStreamReader::EndElement:
+                    if (in_.qualifiedName() == u"c")
+                        exactCell_ = false;
+                    inValue_ = false;
+                    out_.writeEndElement();
+                    rootClosed_ = --depth_ == 0;
+                    break;
+                case QXmlStreamReader::Characters:
+                    if (!inValue_)
+                        out_.writeCharacters(in_.text().toString());
+                    break;
+                case QXmlStreamReader::EndDocument:
+                    out_.writeEndDocument();
+                    finished_ = true;
+                    break;
+                default:
+                    out_.writeCurrentToken(in_);
+                    break;
+            }
+            if (result_.size() >= kOutputPiece)
+                Flush();
+        }
+        Flush();
+    }
+
+private:
     // Written into a string, encoded and passed on in pieces of about a megabyte: much faster
     // than many small writes into a byte array's buffer device.
-    constexpr qsizetype kOutputPiece = 1 << 20;
-    QString result;
-    result.reserve(kOutputPiece + kOutputPiece / 8);
-    QXmlStreamWriter out(&result);
-    const auto flush = [&] {
-        if (!result.isEmpty())
-            write(result.toUtf8());
-        result.clear();
-    };
+    static constexpr qsizetype kOutputPiece = 1 << 20;
 
-    // The exact value of the numeric cell being copied, when it has one.
-    bool exactCell = false;
-    double cellValue = 0;
-    bool inValue = false;
-    int depth = 0;
-    bool rootClosed = false;
-    bool finished = false;
-    feed();
-    while (!finished) {
-        const QXmlStreamReader::TokenType token = in.readNext();
-        switch (token) {
-            case QXmlStreamReader::Invalid:
-                if (in.error() != QXmlStreamReader::PrematureEndOfDocumentError)
-                    throw Error(QStringLiteral("Błąd w części arkusza raportu: %1").arg(in.errorString()));
-                if (moreInput) {
-                    feed();
-                } else if (rootClosed) {
-                    // Read piece by piece, the end of the input is only known when it comes.
-                    out.writeEndDocument();
-                    finished = true;
-                } else {
-                    throw Error(QStringLiteral("Błąd w części arkusza raportu: %1").arg(in.errorString()));
-                }
-                break;
-            case QXmlStreamReader::StartDocument:
-                // A writer into a string leaves the encoding out, so the declaration is written here.
-                write(QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"") +
-                      (in.isStandaloneDocument() ? QByteArrayLiteral(" standalone=\"yes\"?>\n")
-                                                 : QByteArrayLiteral("?>\n")));
-                break;
-            case QXmlStreamReader::StartElement: {
-                ++depth;
-                const QStringView name = in.qualifiedName();
-                out.writeStartElement(name.toString());
-                const QXmlStreamAttributes attributes = in.attributes();
-                for (const QXmlStreamAttribute& a : attributes)
-                    out.writeAttribute(a.qualifiedName().toString(), a.value().toString());
-                if (name == u"c") {
-                    exactCell = false;
-                    int row = 0;
-                    int column = 0;
-                    const bool numeric =
-                        !attributes.hasAttribute(QStringLiteral("t")) || attributes.value(QStringLiteral("t")) == u"n";
-                    if (numeric && ParseCellReference(attributes.value(QStringLiteral("r")), row, column)) {
-                        const std::optional<double> value = exact(row, column);
-                        exactCell = value.has_value();
-                        cellValue = value.value_or(0);
-                    }
-                } else if (name == u"v" && exactCell) {
-                    inValue = true;
-                    out.writeCharacters(QString::number(cellValue, 'g', QLocale::FloatingPointShortest));
-                }
-                break;
-            }
-            case QXmlStreamReader::EndElement:
-                if (in.qualifiedName() == u"c")
-                    exactCell = false;
-                inValue = false;
-                out.writeEndElement();
-                rootClosed = --depth == 0;
-                break;
-            case QXmlStreamReader::Characters:
-                if (!inValue)
-                    out.writeCharacters(in.text().toString());
-                break;
-            case QXmlStreamReader::EndDocument:
-                out.writeEndDocument();
-                finished = true;
-                break;
-            default:
-                out.writeCurrentToken(in);
-                break;
-        }
-        if (result.size() >= kOutputPiece)
-            flush();
+    void Feed()
+    {
+        const QByteArray piece = sheetXml_();
+        if (piece.isEmpty())
+            moreInput_ = false;
+        else
+            in_.addData(piece);
     }
-    flush();
+
+    void Flush()
+    {
+        if (!result_.isEmpty())
+            write_(result_.toUtf8());
+        result_.clear();
+    }
+
+    // The reader ran out of what it was given: more input, the end of the part, or an error.
+    void AtEndOfInput()
+    {
+        if (in_.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+            throw Error(QStringLiteral("Błąd w części arkusza raportu: %1").arg(in_.errorString()));
+        if (moreInput_) {
+            Feed();
+        } else if (rootClosed_) {
+            // Read piece by piece, the end of the input is only known when it comes.
+            out_.writeEndDocument();
+            finished_ = true;
+        } else {
+            throw Error(QStringLiteral("Błąd w części arkusza raportu: %1").arg(in_.errorString()));
+        }
+    }
+
+    // An element copied with its attributes; a numeric cell's exact value looked up, and
+    // written as the text of its value element.
+    void StartElement()
+    {
+        ++depth_;
+        const QStringView name = in_.qualifiedName();
+        out_.writeStartElement(name.toString());
+        const QXmlStreamAttributes attributes = in_.attributes();
+        for (const QXmlStreamAttribute& a : attributes)
+            out_.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+        if (name == u"c") {
+            exactCell_ = false;
+            int row = 0;
+            int column = 0;
+            const bool numeric =
+                !attributes.hasAttribute(QStringLiteral("t")) || attributes.value(QStringLiteral("t")) == u"n";
+            if (numeric && ParseCellReference(attributes.value(QStringLiteral("r")), row, column)) {
+                const std::optional<double> value = exact_(row, column);
+                exactCell_ = value.has_value();
+                cellValue_ = value.value_or(0);
+            }
+        } else if (name == u"v" && exactCell_) {
+            inValue_ = true;
+            out_.writeCharacters(QString::number(cellValue_, 'g', QLocale::FloatingPointShortest));
+        }
+    }
+
+    const PartReader& sheetXml_;
+    const PartWriter& write_;
+    const ExactCellValue& exact_;
+    QXmlStreamReader in_;
+    QString result_;
+    QXmlStreamWriter out_;
+    bool moreInput_ = true;
+    // The exact value of the numeric cell being copied, when it has one.
+    bool exactCell_ = false;
+    double cellValue_ = 0;
+    bool inValue_ = false;
+    int depth_ = 0;
+    bool rootClosed_ = false;
+    bool finished_ = false;
+};
+
+}  // namespace
+
+void WriteWithExactNumbers(const PartReader& sheetXml, const PartWriter& write, const ExactCellValue& exact)
+{
+    ExactNumbersCopy(sheetXml, write, exact).Run();
 }
 
 QByteArray WithExactNumbers(const QByteArray& sheetXml, const ExactCellValue& exact)

@@ -29,7 +29,7 @@ public:
         std::optional<import::Workbook> book;
         try {
             RunLongWork(&window_, {QStringLiteral("Odczytywanie skoroszytu\u2026"), &cancel},
-                        [&] { book = import::ReadWorkbook(path, &cancel); });
+                        [&] { book = import::ReadWorkbook(path, window_.Reader(), &cancel); });
         } catch (const import::WorkbookReadCancelled&) {
             return std::nullopt;
         }

@@ -103,6 +103,7 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
     } else {
         screen_ = QSize(1024, 768);
     }
+    reader_ = options.reader;
     if (options.decimalSeparator) {
         decimalSeparator_ = *options.decimalSeparator;
     } else {
@@ -111,7 +112,7 @@ TFormatkaOkno::TFormatkaOkno(const Options& options, QWidget* parent)
     }
 
     // What the first paint shows: the menus, the background, the titles and the welcome
-    // panel. The working panels wait until they are first needed (BuildPanels).
+    // panel. The working panels wait until they are first needed (BuildWorkingPanels).
     form_->Ui::TFormatkaOknoRama::setupUi(this);
     ApplyDesignExtras(this);
     BindHandlers();

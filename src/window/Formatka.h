@@ -15,6 +15,7 @@
 #include "model/HydrographTextInputs.h"
 #include "model/LandUse.h"
 #include "model/Random.h"
+#include "import/Workbook.h"
 #include "model/State.h"
 #include "window/Seams.h"
 #include "window/ZapisOdczytDanych.h"
@@ -57,6 +58,7 @@ public:
         std::optional<QSize> screen;                                // none: the primary screen's size
         std::optional<QChar> decimalSeparator;                      // none: the system locale's
         moravel::window::Printing* printing = nullptr;              // not owned; none: Qt's print preview
+        moravel::import::ReaderSettings reader;                     // how the workbook helper runs
     };
 
     explicit TFormatkaOkno(QWidget* parent = nullptr);
@@ -67,6 +69,9 @@ public:
     // The picker the import uses instead of its dialog (not owned), or null for the dialog.
     moravel::import::RangePicker* rangePicker() { return rangePicker_; }
     void SetRangePicker(moravel::import::RangePicker* picker) { rangePicker_ = picker; }
+    // How the workbooks the commands read are handed to the helper that reads them.
+    const moravel::import::ReaderSettings& Reader() const { return reader_; }
+    void SetReader(const moravel::import::ReaderSettings& reader) { reader_ = reader; }
     // Shows a file dialog offering the name chosen last time in the same dialog, and
     // remembers the new choice; nothing when the user cancels. `filterIndex`, when given,
     // receives the chosen filter (FileDialogs::AskWithFilter).
@@ -346,6 +351,7 @@ private:
     // write-back of the total area).
     int areaChangeDepth_ = 0;
     moravel::import::RangePicker* rangePicker_ = nullptr;
+    moravel::import::ReaderSettings reader_;
     QSize screen_;
     QChar decimalSeparator_;
     QHash<QString, QString> lastFileNames_;

@@ -131,7 +131,7 @@ std::optional<MeasuredFlood> AskMeasuredFlood(TFormatkaOkno& owner)
     std::optional<import::Workbook> book;
     try {
         RunLongWork(&owner, {QStringLiteral("Odczytywanie skoroszytu\u2026"), &cancel},
-                    [&] { book = import::ReadWorkbook(*path, &cancel); });
+                    [&] { book = import::ReadWorkbook(*path, owner.Reader(), &cancel); });
     } catch (const import::WorkbookReadCancelled&) {
         return std::nullopt;
     }

@@ -12,12 +12,14 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <csignal>
 #include <QTemporaryDir>
 
 #include "CliProcess.h"
 #include "ZlewniaSeries.h"
+#include "cli/Arguments.h"
 #include "cli/Leftovers.h"
 #include "files/DataFiles.h"
 #include "model/Series.h"
@@ -380,6 +382,22 @@ TEST_F(SeriesTest, TheHydrographFileReadsBackThroughTheLibraryWithItsConventions
         longest = std::max(longest, static_cast<std::size_t>(r.length));
     }
     EXPECT_GE(hours, longest);
+}
+
+// --help is the option table's: it names every option the parser knows and no other, and the
+// program prints exactly that text.
+TEST(CommandLine, HelpShowsTheOptionTable)
+{
+    const QString usage = UsageText();
+    QSet<QString> shown;
+    for (const QRegularExpressionMatch& m : QRegularExpression(QStringLiteral("--[a-z]+")).globalMatch(usage))
+        shown.insert(m.captured());
+    const QStringList names = OptionNames();
+    EXPECT_EQ(shown, QSet<QString>(names.begin(), names.end()));
+
+    const CliResult r = RunCli(Args({QStringLiteral("--help")}));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, usage.toUtf8());
 }
 
 TEST(CommandLine, AClockSeedIsPrintedAndRepeatsTheRealisation)

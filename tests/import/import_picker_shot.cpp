@@ -14,7 +14,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("import-picker.png");
     const bool kinds = argc > 2 && QByteArray(argv[2]) == "kinds";
-    const auto book = moravel::import::ReadWorkbook(ImportFixture(kinds ? "kinds.xls" : "rain.xls"));
+    const auto book = moravel::import::ReadWorkbook(ImportFixture(kinds ? "kinds.xls" : "rain.xls"), BuildTreeReader());
     moravel::window::RangePickerDialog dialog(book, u',');
     dialog.resize(820, 900);
     dialog.show();

@@ -83,7 +83,7 @@ TEST(ImportBlock, CellTextFollowsTheDecimalSeparator)
 
 TEST(ImportBlock, TextsOfMarkedBlocks)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("rain.xls"));
+    const Workbook book = ReadWorkbook(ImportFixture("rain.xls"), BuildTreeReader());
     // C10:C33: 24 hours, C10 is hour 1 and C33 hour 24; an empty cell gives an empty text,
     // a word stays that word.
     const QStringList hours = BlockTexts(book, CellBlock{0, 9, 2, 32, 2}, u',');
@@ -103,7 +103,7 @@ TEST(ImportBlock, TextsOfMarkedBlocks)
 
 TEST(ImportBlock, RefusesCancelTooManyRowsAndBlocksOffTheWorkbook)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("rain.xls"));
+    const Workbook book = ReadWorkbook(ImportFixture("rain.xls"), BuildTreeReader());
     EXPECT_EQ(ErrorText(book, std::nullopt), "Invalid variant operation");
 
     // 1000 rows fill the table exactly; one more is refused, with the count in good Polish.
@@ -124,7 +124,7 @@ TEST(ImportBlock, RefusesCancelTooManyRowsAndBlocksOffTheWorkbook)
 // (named), a date as its text.
 TEST(ImportBlock, WarnsAboutCellsThatAreNoPlainValues)
 {
-    const Workbook kinds = ReadWorkbook(ImportFixture("kinds.xls"));
+    const Workbook kinds = ReadWorkbook(ImportFixture("kinds.xls"), BuildTreeReader());
     const QStringList all = BlockWarnings(kinds, CellBlock{0, 0, 0, 11, 0});
     EXPECT_EQ(all,
               (QStringList{
@@ -145,7 +145,7 @@ TEST(ImportBlock, WarnsAboutCellsThatAreNoPlainValues)
     // .xlsx and .ods error values (formulas' results or not) are named as errors, by the
     // names their files show, and promise no formula's result.
     for (const auto& [file, name] : {std::pair{"cells.xlsx", "#DIV/0!"}, std::pair{"cells.ods", "#DZIEL/0!"}}) {
-        const Workbook cells = ReadWorkbook(ImportFixture(file));
+        const Workbook cells = ReadWorkbook(ImportFixture(file), BuildTreeReader());
         EXPECT_EQ(BlockWarnings(cells, CellBlock{0, 0, 0, 0, 0}),
                   QStringList{QString::fromUtf8("Uwaga: zakres zawiera komórki z błędem (np. A1: %1); zostaną wpisane "
                                                 "puste pola.")
@@ -153,7 +153,7 @@ TEST(ImportBlock, WarnsAboutCellsThatAreNoPlainValues)
             << file;
     }
 
-    const Workbook rain = ReadWorkbook(ImportFixture("rain.xls"));
+    const Workbook rain = ReadWorkbook(ImportFixture("rain.xls"), BuildTreeReader());
     EXPECT_TRUE(BlockWarnings(rain, CellBlock{0, 9, 2, 32, 2}).isEmpty());
     EXPECT_EQ(
         BlockWarnings(rain, CellBlock{0, 9, 2, 32, 4}),
@@ -169,6 +169,6 @@ TEST(ImportBlock, WarnsAboutCellsThatAreNoPlainValues)
     EXPECT_EQ(BlockWarnings(rain, CellBlock{0, 9, 2, 32, 4}, kMeasuredBlock),
               QStringList{QString::fromUtf8("Uwaga: zakres ma 3 kolumny; odczytane zostaną tylko 2 pierwsze kolumny "
                                             "(C–D).")});
-    const Workbook twoColumns = ReadWorkbook(ImportFixture("kinds.xls"));
+    const Workbook twoColumns = ReadWorkbook(ImportFixture("kinds.xls"), BuildTreeReader());
     EXPECT_TRUE(BlockWarnings(twoColumns, CellBlock{0, 8, 0, 9, 0}, kMeasuredBlock).isEmpty());
 }

@@ -21,6 +21,7 @@ public:
         ++asked;
         return file_;
     }
+    std::optional<Workbook> ReadBook(const QString& path) override { return ReadWorkbook(path, BuildTreeReader()); }
     void SetHourCount(const QString& text) override { log << "count=" + text; }
     void SetRainfall(int hour, const QString& text) override { log << QString::number(hour) + "=" + text; }
     int asked = 0;

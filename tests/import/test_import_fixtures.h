@@ -10,21 +10,18 @@ inline QString ImportFixture(const char* name)
     return QStringLiteral(MORAVEL_IMPORT_FIXTURES "/") + QString::fromUtf8(name);
 }
 
-// ReadWorkbook runs the helper of the build tree, as the program does, with the given
-// arguments and time limit.
-inline void UseReader(const QStringList& arguments = {}, int timeoutMs = 20000)
+// The helper of the build tree, run as the program runs it, with the given arguments and time
+// limit.
+inline moravel::import::ReaderSettings BuildTreeReader(const QStringList& arguments = {}, int timeoutMs = 20000)
 {
-    moravel::import::SetReaderSettings({QStringLiteral(MORAVEL_READER_PROGRAM), arguments, timeoutMs});
+    return {QStringLiteral(MORAVEL_READER_PROGRAM), arguments, timeoutMs};
 }
 
 #ifdef MORAVEL_TEST_READER_PROGRAM
-// ReadWorkbook runs the test build of the helper, which obeys `testSwitch` ("--test-crash",
-// "--test-hang" or "--test-garbage"); UseReader() goes back to the real one.
-inline void UseFailingReader(const QString& testSwitch, int timeoutMs = 20000)
+// The test build of the helper, which obeys `testSwitch` ("--test-crash", "--test-hang" or
+// "--test-garbage").
+inline moravel::import::ReaderSettings FailingReader(const QString& testSwitch, int timeoutMs = 20000)
 {
-    moravel::import::SetReaderSettings({QStringLiteral(MORAVEL_TEST_READER_PROGRAM), {testSwitch}, timeoutMs});
+    return {QStringLiteral(MORAVEL_TEST_READER_PROGRAM), {testSwitch}, timeoutMs};
 }
 #endif
-
-// Every test of the program reads through the helper of the build tree.
-inline const bool kBuildTreeReader = (UseReader(), true);

@@ -45,7 +45,7 @@ protected:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(view, row, col));
     }
 
-    const Workbook rain_ = ReadWorkbook(ImportFixture("rain.xls"));
+    const Workbook rain_ = ReadWorkbook(ImportFixture("rain.xls"), BuildTreeReader());
 };
 
 }  // namespace
@@ -146,7 +146,7 @@ TEST_F(ImportPicker, TheBlockIsOnTheShownSheet)
 
 TEST_F(ImportPicker, WarnsWhenTheBlockHoldsFormulasOrDates)
 {
-    const Workbook kinds = ReadWorkbook(ImportFixture("kinds.xls"));
+    const Workbook kinds = ReadWorkbook(ImportFixture("kinds.xls"), BuildTreeReader());
     RangePickerDialog dialog(kinds, u',');
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));

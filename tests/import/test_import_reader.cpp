@@ -36,7 +36,7 @@ void ExpectText(const Cell& cell, const QString& text)
 
 TEST(ImportReader, ReadsSheetsAndValues)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("rain.xls"));
+    const Workbook book = ReadWorkbook(ImportFixture("rain.xls"), BuildTreeReader());
     ASSERT_EQ(book.sheets.size(), 2u);
     const Worksheet& opad = book.sheets[0];
     EXPECT_EQ(opad.name, "Opad");
@@ -63,7 +63,7 @@ TEST(ImportReader, ReadsSheetsAndValues)
 // Cells that are no plain values in the file: what arrives, and the mark each one carries.
 TEST(ImportReader, GivesFormulaResultsAndMarksBooleansErrorsAndDates)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("kinds.xls"));
+    const Workbook book = ReadWorkbook(ImportFixture("kinds.xls"), BuildTreeReader());
     ASSERT_EQ(book.sheets.size(), 1u);
     const Worksheet& s = book.sheets[0];
 
@@ -110,7 +110,7 @@ TEST(ImportReader, ReadsXlsxAndOds)
     for (const QString& path : {ImportFixture("rain.xlsx"), ImportFixture("rain.ods"), renamed}) {
         SCOPED_TRACE(path.toStdString());
         const bool ods = path.endsWith(".ods");
-        const Workbook book = ReadWorkbook(path);
+        const Workbook book = ReadWorkbook(path, BuildTreeReader());
         ASSERT_EQ(book.sheets.size(), 2u);
         const Worksheet& s = book.sheets[0];
         EXPECT_EQ(s.name, "Opad");
@@ -139,7 +139,7 @@ TEST(ImportReader, ReadsXlsxAndOds)
 // as from .xls and .ods, while a plain boolean stays marked as one.
 TEST(ImportReader, ReadsXlsxFormulaResultsOfEveryKind)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("results.xlsx"));
+    const Workbook book = ReadWorkbook(ImportFixture("results.xlsx"), BuildTreeReader());
     const Worksheet& s = book.sheets.at(0);
     const struct {
         int row;
@@ -197,7 +197,7 @@ TEST(ImportReader, ReadsXlsxAndOdsCellsOfEveryKind)
     for (const auto& c : cases) {
         SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.file, CellName(c.row, c.col)).toStdString());
         if (!books.contains(c.file))
-            books.insert(c.file, ReadWorkbook(ImportFixture(c.file)));
+            books.insert(c.file, ReadWorkbook(ImportFixture(c.file), BuildTreeReader()));
         const Cell& cell = books[c.file].sheets.at(0).At(c.row, c.col);
         EXPECT_EQ(cell.type, c.cell.type);
         EXPECT_EQ(cell.number, c.cell.number);
@@ -214,7 +214,7 @@ TEST(ImportReader, ReadsXlsxAndOdsCellsOfEveryKind)
 // paragraphs as lines.
 TEST(ImportReader, KeepsOdsSpacesAndParagraphs)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("results.ods"));
+    const Workbook book = ReadWorkbook(ImportFixture("results.ods"), BuildTreeReader());
     const Worksheet& s = book.sheets.at(0);
     ExpectText(s.At(0, 0), "  3,5");
     ExpectText(s.At(1, 0), " a   b c");
@@ -225,7 +225,7 @@ TEST(ImportReader, KeepsOdsSpacesAndParagraphs)
 // times do, hours counted on past a day.
 TEST(ImportReader, ReadsOdsTimes)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("results.ods"));
+    const Workbook book = ReadWorkbook(ImportFixture("results.ods"), BuildTreeReader());
     const Worksheet& s = book.sheets.at(0);
     const char* times[] = {"13:30:00", "06:15:30", "36:00:00", "00:00:00"};
     for (int col = 0; col < 4; ++col) {
@@ -240,7 +240,7 @@ TEST(ImportReader, ReadsOdsTimes)
 // arrives as the error value #NUM!: the program refused the helper's answer holding one.
 TEST(ImportReader, NonFiniteNumbersArriveAsErrors)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("non_finite.xls"));
+    const Workbook book = ReadWorkbook(ImportFixture("non_finite.xls"), BuildTreeReader());
     const Worksheet& s = book.sheets.at(0);
     for (int row : {0, 1}) {
         SCOPED_TRACE(row);
@@ -255,7 +255,7 @@ TEST(ImportReader, NonFiniteNumbersArriveAsErrors)
 // follow; the reader makes them relative first.
 TEST(ImportReader, ReadsXlsxWithAbsolutePartNames)
 {
-    const Workbook book = ReadWorkbook(ImportFixture("absolute.xlsx"));
+    const Workbook book = ReadWorkbook(ImportFixture("absolute.xlsx"), BuildTreeReader());
     ASSERT_EQ(book.sheets.size(), 1u);
     EXPECT_EQ(book.sheets[0].name, "Opad");
     ExpectNumber(book.sheets[0].At(0, 0), 2.5);
@@ -302,7 +302,7 @@ TEST(ImportReader, ReadsCsv)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(c.bytes);
         file.close();
-        const Workbook book = ReadWorkbook(path);
+        const Workbook book = ReadWorkbook(path, BuildTreeReader());
         ASSERT_EQ(book.sheets.size(), 1u);
         const Worksheet& s = book.sheets[0];
         EXPECT_EQ(s.name, "opad_2024");
@@ -352,7 +352,7 @@ TEST(ImportReader, RefusesWhatIsNoWorkbook)
     for (const QString& path : paths) {
         SCOPED_TRACE(path.toStdString());
         try {
-            ReadWorkbook(path);
+            ReadWorkbook(path, BuildTreeReader());
             ADD_FAILURE() << "read without error";
         } catch (const moravel::Error& e) {
             EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
@@ -367,7 +367,7 @@ TEST(ImportReader, RefusesWorkbooksDeclaringAbsurdSizes)
     for (const char* name : {"huge.xls", "bomb.xlsx"}) {
         const QString path = ImportFixture(name);
         try {
-            ReadWorkbook(path);
+            ReadWorkbook(path, BuildTreeReader());
             ADD_FAILURE() << name << " read without error";
         } catch (const moravel::Error& e) {
             EXPECT_EQ(
@@ -386,11 +386,10 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
         {"--test-crash", 20000}, {"--test-hang", 300}, {"--test-garbage", 20000}};
     for (const auto& [how, timeoutMs] : failures) {
         SCOPED_TRACE(how);
-        UseFailingReader(QString::fromLatin1(how), timeoutMs);
         QElapsedTimer clock;
         clock.start();
         try {
-            ReadWorkbook(path);
+            ReadWorkbook(path, FailingReader(QString::fromLatin1(how), timeoutMs));
             ADD_FAILURE() << "read without error";
         } catch (const moravel::Error& e) {
             EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
@@ -403,7 +402,6 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
             EXPECT_LT(clock.elapsed(), 10000);
         }
     }
-    UseReader();
 }
 
 // A CSV of 60 MB far beyond the cells a workbook may bring (1,6 million lines of 40 cells) is
@@ -426,7 +424,7 @@ TEST(ImportReader, ACsvBeyondTheSheetIsRefusedWithinBoundedMemory)
             ASSERT_EQ(file.write(block), block.size());
     }
     try {
-        ReadWorkbook(path);
+        ReadWorkbook(path, BuildTreeReader());
         ADD_FAILURE() << "read without error";
     } catch (const moravel::Error& e) {
         EXPECT_EQ(e.text(),
@@ -447,16 +445,14 @@ TEST(ImportReader, AHelperThatNeverAnswersIsGivenUpAfterTheProgramsTwentySeconds
     moravel::import::ReaderSettings settings;
     settings.program = QStringLiteral(MORAVEL_TEST_READER_PROGRAM);
     settings.arguments = {QStringLiteral("--test-hang")};
-    moravel::import::SetReaderSettings(settings);
     QElapsedTimer clock;
     clock.start();
     try {
-        ReadWorkbook(path);
+        ReadWorkbook(path, settings);
         ADD_FAILURE() << "read without error";
     } catch (const moravel::Error& e) {
         EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
     }
-    UseReader();
     EXPECT_GE(clock.elapsed(), 19900);
     // Loose, for a busy machine; a limit of 200 s would run into the test's own 120 s first.
     EXPECT_LT(clock.elapsed(), 90000);
@@ -488,10 +484,8 @@ TEST(ImportReader, RealHelperIgnoresTheTestSwitches)
         ASSERT_TRUE(book);
         EXPECT_EQ(book->sheets.size(), 2u);
 
-        UseReader({QString::fromLatin1(argument)}, 3000);
-        EXPECT_EQ(ReadWorkbook(path).sheets.size(), 2u);
+        EXPECT_EQ(ReadWorkbook(path, BuildTreeReader({QString::fromLatin1(argument)}, 3000)).sheets.size(), 2u);
     }
-    UseReader();
 }
 
 // Damaged workbooks the fuzzers found that make liborcus itself fail: two make it read past
@@ -504,7 +498,6 @@ TEST(ImportReader, RealHelperIgnoresTheTestSwitches)
 // them would end as the one message all the same.
 TEST(ImportReader, LiborcusFaultsStayInTheHelper)
 {
-    UseReader({}, 3000);
     for (const char* name :
          {"orcus_fault.ods", "orcus_runaway.xlsx", "damaged_part.xlsx", "short_part.ods", "bad_crc.xlsx"}) {
         const QString path = ImportFixture(name);
@@ -513,13 +506,12 @@ TEST(ImportReader, LiborcusFaultsStayInTheHelper)
         const QByteArray bytes = file.readAll();
         EXPECT_THROW(PreparedForLiborcus(bytes, InspectArchive(bytes)), WorkbookRefused) << name;
         try {
-            ReadWorkbook(path);
+            ReadWorkbook(path, BuildTreeReader({}, 3000));
             ADD_FAILURE() << name << " read without error";
         } catch (const moravel::Error& e) {
             EXPECT_EQ(e.text(), "Nie można odczytać skoroszytu " + QDir::toNativeSeparators(path));
         }
     }
-    UseReader();
 }
 
 // The helper's answer is checked as it is read: every cut and every damaged byte of a good

@@ -25,6 +25,7 @@ protected:
     void SetUp() override
     {
         source = &random;
+        reader = BuildTreeReader();
         WindowFixture::SetUp();
     }
     QStringList Column(int col, int rows)
@@ -56,7 +57,7 @@ protected:
 // The 24 texts of C10:C33 under the window's decimal comma.
 QStringList RainTexts()
 {
-    const import::Workbook book = import::ReadWorkbook(ImportFixture("rain.xls"));
+    const import::Workbook book = import::ReadWorkbook(ImportFixture("rain.xls"), BuildTreeReader());
     return import::BlockTexts(book, kC10toC33, u',');
 }
 
@@ -265,12 +266,9 @@ TEST_F(ImportWindowTest, CancelsAndRefusalsChangeNothing)
         SCOPED_TRACE(c.what);
         messages.Clear();
         FixedRangePicker picker(c.block);
-        if (c.readerSwitch.isEmpty())
-            UseReader();
-        else
-            UseFailingReader(c.readerSwitch, c.readerTimeoutMs);
+        window->SetReader(c.readerSwitch.isEmpty() ? BuildTreeReader()
+                                                   : FailingReader(c.readerSwitch, c.readerTimeoutMs));
         Import(picker, c.file);
-        UseReader();
         EXPECT_EQ(messages.Errors(), c.error.isEmpty() ? QStringList{} : QStringList{c.error});
         EXPECT_EQ(Hours()->text(), QStringLiteral("3"));
         EXPECT_EQ(Column(1, 3), (QStringList{"4", "5", "6"}));
@@ -286,7 +284,7 @@ TEST_F(ImportWindowTest, AHangingReaderIsStoppedFromItsProgressWindow)
     Retype(Hours(), QStringLiteral("3"));
     Fill(1, {"4", "5", "6"});
     messages.Clear();
-    UseFailingReader(QStringLiteral("--test-hang"), 60000);
+    window->SetReader(FailingReader(QStringLiteral("--test-hang"), 60000));
     bool clicked = false;
     QTimer::singleShot(0, window.get(), [&] {
         QWidget* progress = nullptr;
@@ -305,7 +303,6 @@ TEST_F(ImportWindowTest, AHangingReaderIsStoppedFromItsProgressWindow)
     });
     FixedRangePicker picker(kC10toC33);
     Import(picker, rain);
-    UseReader();
     EXPECT_TRUE(clicked);
     EXPECT_TRUE(messages.log.empty()) << messages.Errors().join(' ').toStdString();
     EXPECT_EQ(picker.calls, 0);

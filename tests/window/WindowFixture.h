@@ -83,6 +83,7 @@ protected:
         options.random = source;
         options.screen = screen;
         options.decimalSeparator = QLatin1Char(',');
+        options.reader = reader;
         window = std::make_unique<TFormatkaOkno>(options);
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -164,6 +165,7 @@ protected:
     QueueFileDialogs dialogs;
     RecordingWorkbookOpener opener;
     model::UniformSource* source = nullptr;  // none: the window's own clock-seeded source
+    import::ReaderSettings reader;           // the workbook helper Build's window runs
     std::unique_ptr<TFormatkaOkno> window;
 };
 

@@ -38,7 +38,6 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    import::SetReaderSettings({QStringLiteral(MORAVEL_READER_PROGRAM), {}, 20000});
 
     // The measured flood: hours and discharges in two columns.
     model::ComputationInputs truth = examples::ZlewniaSeriesInputs();
@@ -66,6 +65,7 @@ int main(int argc, char** argv)
     dialogs.answers.push_back(csv);
     import::FixedRangePicker picker(import::CellBlock{0, 0, 0, last - first, 1});
     TFormatkaOkno::Options options;
+    options.reader = {QStringLiteral(MORAVEL_READER_PROGRAM), {}, 20000};
     options.messages = &messages;
     options.dialogs = &dialogs;
     options.decimalSeparator = QLatin1Char(',');

@@ -40,7 +40,7 @@ class MeasuredWindowTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        import::SetReaderSettings({QStringLiteral(MORAVEL_READER_PROGRAM), {}, 20000});
+        reader = {QStringLiteral(MORAVEL_READER_PROGRAM), {}, 20000};
         source = &random;
         WindowFixture::SetUp();
         ASSERT_TRUE(window->Guarded(

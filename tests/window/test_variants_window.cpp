@@ -167,7 +167,7 @@ TEST_F(VariantsWindowTest, AVariantWithOtherRainfallIsNamed)
 // median fits that median exactly and lies wholly inside its band.
 TEST_F(VariantsWindowTest, AMeasuredFloodIsDrawnAndEachVariantFittedToIt)
 {
-    import::SetReaderSettings({QStringLiteral(MORAVEL_READER_PROGRAM), {}, 20000});
+    window->SetReader({QStringLiteral(MORAVEL_READER_PROGRAM), {}, 20000});
     VariantsWindow* v = Open();
     ASSERT_NE(v, nullptr);
     Add(v, QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr"));

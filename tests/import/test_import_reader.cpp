@@ -409,6 +409,11 @@ TEST(ImportReader, HelperThatCrashesHangsOrTalksNonsenseGivesTheMessage)
 // the size of the file: no cell is kept before the whole file is known to fit.
 TEST(ImportReader, ACsvBeyondTheSheetIsRefusedWithinBoundedMemory)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // Under AddressSanitizer the helper's shadow memory and quarantine would be measured, and
+    // its slower counting pass runs into the helper's CPU limit: the ordinary build measures it.
+    GTEST_SKIP() << "peak memory is measured in the build without AddressSanitizer";
+#endif
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("duzy.csv");

@@ -211,6 +211,7 @@ void SeriesWindow::LayOut()
     exportRow->addWidget(workbook_);
     exportRow->addStretch(1);
     exportRow->addWidget(measured_);
+    exportRow->addWidget(NewCloseButton(*this));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

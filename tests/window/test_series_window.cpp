@@ -383,7 +383,7 @@ TEST_F(SeriesWindowTest, FitsTheScreenWithEveryButtonOnIt)
         EXPECT_LE(least.width(), s->width());
         EXPECT_LE(least.height(), s->height());
         const QList<QPushButton*> buttons = s->findChildren<QPushButton*>();
-        ASSERT_EQ(buttons.size(), 7);  // "Porównaj z pomiarem..." among them
+        ASSERT_EQ(buttons.size(), 8);  // "Porównaj z pomiarem..." and "Zamknij" among them
         for (const QPushButton* b : buttons) {
             SCOPED_TRACE(b->text().toStdString());
             EXPECT_TRUE(b->isVisible());

@@ -88,8 +88,20 @@ const QString kProject = QStringLiteral(MORAVEL_EXAMPLES_DIR "/zlewnia.kpr");
 // Realisations first..first+count-1 of a series of `series` (by default, of first + count).
 QStringList Shard(std::int64_t first, std::int64_t count, const QString& out, std::int64_t series = 0)
 {
-    return {kProject, "--separator", ",", "--seed", "1", "--series", QString::number(series ? series : first + count),
-            "--first", QString::number(first), "--count", QString::number(count), "--out", out, "--quiet"};
+    return {kProject,
+            "--separator",
+            ",",
+            "--seed",
+            "1",
+            "--series",
+            QString::number(series ? series : first + count),
+            "--first",
+            QString::number(first),
+            "--count",
+            QString::number(count),
+            "--out",
+            out,
+            "--quiet"};
 }
 
 void BM_CliShard(benchmark::State& state)

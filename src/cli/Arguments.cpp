@@ -128,8 +128,9 @@ void CheckRun(const Arguments& a)
         Require(a.seed.has_value(),
                 QStringLiteral("Fragment serii wymaga ziarna (--seed): fragmenty łączy się tylko z tej samej serii"));
         Require(!a.out.isEmpty(), QStringLiteral("Fragment serii wymaga katalogu wyników (--out)"));
-        Require(a.series.has_value(), QStringLiteral("Fragment serii wymaga liczby realizacji całej serii (--series N): "
-                                                     "łączenie sprawdza, że ma wszystkie"));
+        Require(a.series.has_value(),
+                QStringLiteral("Fragment serii wymaga liczby realizacji całej serii (--series N): "
+                               "łączenie sprawdza, że ma wszystkie"));
         Require(*a.series <= kMaxRealisationNumber,
                 QStringLiteral("Seria może mieć najwyżej %1 realizacji").arg(kMaxRealisationNumber));
         Require(*a.first + *a.count <= *a.series,
@@ -348,8 +349,7 @@ QString SynopsisWord(const QString& word, unsigned command)
     const QString name = eq < 0 ? inner : inner.left(eq);
     const Option* option = FindOption(name);
     if (!option || !(option->commands & command) || (eq >= 0 && !option->value))
-        throw std::logic_error("usage form names an option the table does not give its command: " +
-                               name.toStdString());
+        throw std::logic_error("usage form names an option the table does not give its command: " + name.toStdString());
     QString shown = name;
     if (option->value)
         shown += QLatin1Char(' ') + (eq < 0 ? QString::fromUtf8(option->value) : inner.mid(eq + 1));
@@ -369,7 +369,8 @@ QString UsageText()
             text += (line == 0 ? QStringLiteral("  moravel-run ") : QString(14, QLatin1Char(' '))) +
                     words.join(QLatin1Char(' ')) + QLatin1Char('\n');
         }
-        text += Indented(QString::fromUtf8(form.description), QString(6, QLatin1Char(' ')), QString(6, QLatin1Char(' ')));
+        text +=
+            Indented(QString::fromUtf8(form.description), QString(6, QLatin1Char(' ')), QString(6, QLatin1Char(' ')));
     }
     text += QStringLiteral("Opcje:\n");
     for (const Option& option : Options()) {

@@ -30,7 +30,8 @@ QString OtherSeparatorHint(const QString& project, QChar separator, const QStrin
     const QChar other = separator == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
     const auto reads = [&](QChar s) {
         try {
-            files::ProjectComputationInputs(project, s, [] {}, rainfall);
+            files::ProjectComputationInputs(
+                project, s, [] {}, rainfall);
             return true;
         } catch (const Error&) {
             return false;

@@ -111,8 +111,9 @@ DesignFile ReadKeys(const QString& path)
         if (single != std::end(singles)) {
             std::optional<Value>& slot = file.*(single->value);
             if (slot)
-                RefuseDesignLine(path, number,
-                       QStringLiteral("klucz '%1' powtórzony (pierwszy raz w wierszu %2)").arg(key).arg(slot->line));
+                RefuseDesignLine(
+                    path, number,
+                    QStringLiteral("klucz '%1' powtórzony (pierwszy raz w wierszu %2)").arg(key).arg(slot->line));
             if (value.isEmpty())
                 RefuseDesignLine(path, number, QStringLiteral("klucz '%1' bez wartości").arg(key));
             slot = Value{number, value};
@@ -121,10 +122,11 @@ DesignFile ReadKeys(const QString& path)
         } else if (const QString p = ProbabilityOfKey(key); !p.isEmpty()) {
             file.rows.push_back({number, p, Items(value)});
         } else {
-            RefuseDesignLine(path, number,
-                   QStringLiteral("nieznany klucz '%1' (znane: projekt, czasy trwania, p <prawdopodobieństwo>, "
-                                  "kształt, szczyt w, krzywa sumowa, czas trwania, czas krytyczny)")
-                       .arg(key));
+            RefuseDesignLine(
+                path, number,
+                QStringLiteral("nieznany klucz '%1' (znane: projekt, czasy trwania, p <prawdopodobieństwo>, "
+                               "kształt, szczyt w, krzywa sumowa, czas trwania, czas krytyczny)")
+                    .arg(key));
         }
     }
     const auto require = [&](bool present, const QString& what) {
@@ -144,8 +146,9 @@ bool CriticalOf(const DesignFile& file)
         return false;
     const QString t = file.critical->text.toLower();
     if (t != QLatin1String("tak") && t != QLatin1String("nie"))
-        RefuseDesignLine(file.path, file.critical->line,
-               QStringLiteral("czas krytyczny: podaj 'tak' albo 'nie', a podano '%1'").arg(file.critical->text));
+        RefuseDesignLine(
+            file.path, file.critical->line,
+            QStringLiteral("czas krytyczny: podaj 'tak' albo 'nie', a podano '%1'").arg(file.critical->text));
     return t == QLatin1String("tak");
 }
 
@@ -155,7 +158,8 @@ int DurationOf(const DesignFile& file, bool critical)
     if (critical && !file.duration)
         return 0;
     if (!file.duration)
-        throw DataError(QStringLiteral("%1: brak klucza 'czas trwania' (albo 'czas krytyczny: tak')").arg(text::Shown(file.path)));
+        throw DataError(
+            QStringLiteral("%1: brak klucza 'czas trwania' (albo 'czas krytyczny: tak')").arg(text::Shown(file.path)));
     try {
         const double hours = text::StrToFloat(FileNumber(file.duration->text), kFileDecimal);
         model::CheckDesignStormHours(hours);
@@ -183,16 +187,16 @@ model::DesignStormInputs ShapeOf(const DesignFile& file, int& peakIndex)
     }
     if (!found)
         RefuseDesignLine(file.path, file.shape->line,
-               QStringLiteral("nieznany kształt hietogramu '%1' (kształty: %2)")
-                   .arg(name, names.join(QStringLiteral(", "))));
+                         QStringLiteral("nieznany kształt hietogramu '%1' (kształty: %2)")
+                             .arg(name, names.join(QStringLiteral(", "))));
 
     // The window's peak unless one is given: the middle of the duration.
     peakIndex = 2;
     if (file.peak) {
         if (design.shape != model::StormShape::AlternatingBlock)
             RefuseDesignLine(file.path, file.peak->line,
-                   QStringLiteral("'szczyt w' dotyczy kształtu '%1'")
-                       .arg(model::StormShapeName(model::StormShape::AlternatingBlock)));
+                             QStringLiteral("'szczyt w' dotyczy kształtu '%1'")
+                                 .arg(model::StormShapeName(model::StormShape::AlternatingBlock)));
         QStringList offered;
         peakIndex = -1;
         const auto bare = [](QString t) { return t.remove(QLatin1Char(' ')).remove(QLatin1Char('%')); };
@@ -203,21 +207,22 @@ model::DesignStormInputs ShapeOf(const DesignFile& file, int& peakIndex)
         }
         if (peakIndex < 0)
             RefuseDesignLine(file.path, file.peak->line,
-                   QStringLiteral("szczyt w: podaj jeden z udziałów %1, a podano '%2'")
-                       .arg(offered.join(QStringLiteral(", ")), file.peak->text));
+                             QStringLiteral("szczyt w: podaj jeden z udziałów %1, a podano '%2'")
+                                 .arg(offered.join(QStringLiteral(", ")), file.peak->text));
     }
     design.peakShare = model::kAlternatingPeakShares[peakIndex];
 
     if (!file.curve.empty() && design.shape != model::StormShape::UserCurve)
         RefuseDesignLine(file.path, file.curve.front().line,
-               QStringLiteral("'krzywa sumowa' dotyczy kształtu '%1'")
-                   .arg(model::StormShapeName(model::StormShape::UserCurve)));
+                         QStringLiteral("'krzywa sumowa' dotyczy kształtu '%1'")
+                             .arg(model::StormShapeName(model::StormShape::UserCurve)));
     if (design.shape == model::StormShape::UserCurve) {
         std::vector<model::CumulativePoint> points;
         for (const Value& v : file.curve) {
             const QStringList pair = Items(v.text);
             if (pair.size() != 2)
-                RefuseDesignLine(file.path, v.line, QStringLiteral("krzywa sumowa: podaj parę 'udział czasu; udział opadu'"));
+                RefuseDesignLine(file.path, v.line,
+                                 QStringLiteral("krzywa sumowa: podaj parę 'udział czasu; udział opadu'"));
             try {
                 points.push_back({text::StrToFloat(pair[0], kFileDecimal), text::StrToFloat(pair[1], kFileDecimal)});
             } catch (const Error& e) {

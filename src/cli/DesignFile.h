@@ -21,11 +21,11 @@ struct DesignValue {
 
 struct DesignFileInputs {
     QString path;
-    DesignValue project;    // the project, relative to the file's folder
-    DesignValue durations;  // "czasy trwania" as written
+    DesignValue project;             // the project, relative to the file's folder
+    DesignValue durations;           // "czasy trwania" as written
     std::vector<double> tableHours;  // positive and rising
     bool critical = false;
-    int duration = 0;  // 1..kMaxDesignStormHours; 0 with the critical duration
+    int duration = 0;             // 1..kMaxDesignStormHours; 0 with the critical duration
     std::vector<int> stormHours;  // the storms of each probability, 1..kMaxDesignStormHours
     // The probabilities (unique, strictly between 0 and 100 %) with one depth for each of the
     // table's durations, a rarer storm's depth never below a more frequent one's; the file's

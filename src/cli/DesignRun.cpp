@@ -34,8 +34,9 @@ int RunDesign(const Arguments& a)
             opened = files::OpenProjectTexts(project, separator);
             model::RequireTotalRainfall(opened.texts.effectiveRainTyped);
         } catch (const Error& e) {
-            RefuseDesignLine(in.path, in.project.line,
-                             project + QStringLiteral(": ") + WithHint(e.text(), OtherSeparatorHint(project, separator)));
+            RefuseDesignLine(
+                in.path, in.project.line,
+                project + QStringLiteral(": ") + WithHint(e.text(), OtherSeparatorHint(project, separator)));
         }
     });
     const QString& path = file.path;

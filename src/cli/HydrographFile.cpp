@@ -122,9 +122,7 @@ private:
 // ---- Writing
 
 HydrographWriter::HydrographWriter(const QString& path, const RangeIdentity& identity, const PartOrigin& origin)
-    : path_(path),
-      identity_(identity),
-      origin_{origin.project, PartInputs(origin.inputs), origin.source},
+    : path_(path), identity_(identity), origin_{origin.project, PartInputs(origin.inputs), origin.source},
       first_(identity.first)
 {
     identity_.fingerprint = InputsFingerprint(origin_.inputs, origin_.source);
@@ -348,8 +346,8 @@ HydrographReader::HydrographReader(const QString& path) : path_(path)
         Fail(QStringLiteral("zakres realizacji niezgodny z wymiarem pliku"));
     // Every realisation and every hour takes room in the file: counts it can't hold are refused
     // before anything is allocated for them.
-    if (static_cast<std::uint64_t>(count) > fileSize / kLeastRealisationBytes ||
-        times > fileSize / sizeof(float) || times > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    if (static_cast<std::uint64_t>(count) > fileSize / kLeastRealisationBytes || times > fileSize / sizeof(float) ||
+        times > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         Fail(QStringLiteral("zakres realizacji niezgodny z rozmiarem pliku"));
     timeLength_ = static_cast<int>(times);
     identity_ = {seed, first, count, series, TextAttribute("inputs_fingerprint")};
@@ -395,8 +393,8 @@ void HydrographReader::CheckContents(std::uint64_t fileSize, std::uint32_t check
 
     PartChecksum sum;
     const std::size_t hours = static_cast<std::size_t>(timeLength_);
-    const std::size_t rows = std::clamp<std::size_t>(kCheckBlockBytes / (sizeof(float) * std::max<std::size_t>(hours, 1)),
-                                                     1, kBlockRealisations * 64);
+    const std::size_t rows = std::clamp<std::size_t>(
+        kCheckBlockBytes / (sizeof(float) * std::max<std::size_t>(hours, 1)), 1, kBlockRealisations * 64);
     std::vector<float> discharge;
     std::vector<model::RealisationSummary> summaries;
     std::vector<signed char> computed;

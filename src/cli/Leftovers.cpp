@@ -46,8 +46,8 @@ void RemoveStaleTemporaries(const QString& folder)
     const QString host = HostName();
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
     const QFileInfoList entries =
-        dir.entryInfoList({QStringLiteral(".*.moravel-*")}, QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                                  QDir::NoDotAndDotDot | QDir::NoSymLinks);
+        dir.entryInfoList({QStringLiteral(".*.moravel-*")},
+                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QFileInfo& entry : entries) {
         const QRegularExpressionMatch m = pattern.match(entry.fileName());
         if (!m.hasMatch() || m.captured(1) != host)

@@ -23,9 +23,7 @@ std::vector<ManifestLine> ReadManifest(const QString& path)
         // The heading.
         if (number == 1 && text.startsWith(QLatin1String("projekt")))
             continue;
-        const auto refuse = [&](const QString& why) {
-            throw Error(AtLine(path, number, why));
-        };
+        const auto refuse = [&](const QString& why) { throw Error(AtLine(path, number, why)); };
         const QStringList fields = text.split(QLatin1Char(','));
         if (fields.size() > 4)
             refuse(QStringLiteral("wiersz ma więcej niż cztery pola (projekt,realizacje,ziarno,opad)"));

@@ -28,7 +28,6 @@ constexpr int kLayoutVersion = 2;
 // Written when this much is buffered.
 constexpr std::size_t kWriteBufferBytes = std::size_t(1) << 20;
 
-
 template <class T>
 T Get(const unsigned char* at)
 {

@@ -135,7 +135,8 @@ int RunSeries(const Arguments& a)
     summary.Header();
     std::unique_ptr<SeriesPartWriter> writer;
     if (!ncPath.isEmpty())
-        writer = CreateHydrographFile(ncPath, RangeIdentity{seed, 0, n, n, InputsFingerprint(inputs)}, {project, inputs});
+        writer =
+            CreateHydrographFile(ncPath, RangeIdentity{seed, 0, n, n, InputsFingerprint(inputs)}, {project, inputs});
     ProgressBar bar(n, ProgressWanted(a.quiet));
     const RangeOutcome outcome =
         RunRange(inputs, seed, 0, n, &summary, writer.get(), [&bar](std::int64_t done) { bar.Update(done); });
@@ -252,9 +253,7 @@ int RunManifest(const Arguments& a)
         throw OutputError(QStringLiteral("Nie można utworzyć katalogu ") + a.out);
     const QChar separator = DecimalSeparator(a);
     for (const ManifestLine& line : lines) {
-        const auto where = [&](const QString& text) {
-            return AtLine(manifest, line.number, text);
-        };
+        const auto where = [&](const QString& text) { return AtLine(manifest, line.number, text); };
         try {
             QString name = QStringLiteral("%1-%2")
                                .arg(line.number, 3, 10, QLatin1Char('0'))

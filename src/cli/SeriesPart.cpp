@@ -34,7 +34,6 @@ void MixValue(std::uint64_t& hash, T value)
 // written by any version of this computation keep theirs.
 constexpr int kFingerprintLayout = 1;
 
-
 // Exact texts of numbers: the shortest that read back as the same double or float.
 QByteArray Exact(double v)
 {

@@ -138,23 +138,16 @@ QString StagedFolder::File(const QString& name) const
 void StagedFolder::Commit()
 {
     CheckResultsFolder(path_);
-    const QByteArray target = QFile::encodeName(path_);
-    QString old;
-    // An empty folder is replaced by the rename itself; an earlier results folder is moved
-    // aside first and removed once the new one stands in its place.
-    if (QFileInfo::exists(path_) && IsResultsFolder(path_)) {
-        old = temporary_ + QStringLiteral(".old");
-        if (std::rename(target.constData(), QFile::encodeName(old).constData()) != 0)
+    // An earlier results folder is replaced; an empty folder is replaced by the rename itself.
+    switch (files::PlaceFolder(temporary_, path_, QFileInfo::exists(path_) && IsResultsFolder(path_))) {
+        case files::FolderPlaced::OldNotMoved:
             throw OutputError(QStringLiteral("Nie można zastąpić katalogu ") + path_);
-    }
-    if (std::rename(QFile::encodeName(temporary_).constData(), target.constData()) != 0) {
-        if (!old.isEmpty())
-            std::rename(QFile::encodeName(old).constData(), target.constData());
-        throw OutputError(QStringLiteral("Nie można utworzyć katalogu ") + path_);
+        case files::FolderPlaced::NewNotPlaced:
+            throw OutputError(QStringLiteral("Nie można utworzyć katalogu ") + path_);
+        case files::FolderPlaced::Done:
+            break;
     }
     committed_ = true;
-    if (!old.isEmpty())
-        QDir(old).removeRecursively();
 }
 
 }  // namespace moravel::cli

@@ -416,4 +416,20 @@ void SafeFile::Commit()
     committed_ = true;
 }
 
+FolderPlaced PlaceFolder(const QString& staged, const QString& target, bool replaceOld)
+{
+    const QByteArray name = QFile::encodeName(target);
+    const QString old = staged + QStringLiteral(".old");
+    if (replaceOld && std::rename(name.constData(), QFile::encodeName(old).constData()) != 0)
+        return FolderPlaced::OldNotMoved;
+    if (std::rename(QFile::encodeName(staged).constData(), name.constData()) != 0) {
+        if (replaceOld)
+            std::rename(QFile::encodeName(old).constData(), name.constData());
+        return FolderPlaced::NewNotPlaced;
+    }
+    if (replaceOld)
+        QDir(old).removeRecursively();
+    return FolderPlaced::Done;
+}
+
 }  // namespace moravel::files

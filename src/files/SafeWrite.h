@@ -39,6 +39,15 @@ void RequireOneLinePath(const QString& path);
 // Writes `bytes` as the file `path` under the rules above.
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
+// How a folder built under a temporary name was put in its place (PlaceFolder).
+enum class FolderPlaced { Done, OldNotMoved, NewNotPlaced };
+
+// Puts the finished folder `staged` (beside `target`, on the same file system) under the name
+// `target`. An empty folder at `target` is replaced by the rename itself; a folder the caller
+// has found replaceable (`replaceOld`) is first moved aside to `staged` + ".old" and removed
+// once the new one stands in its place, or moved back if the new one can't be placed.
+FolderPlaced PlaceFolder(const QString& staged, const QString& target, bool replaceOld);
+
 // An output written piece by piece or by a library that writes a file by its name. Nothing
 // appears under `path` before Commit; an output not committed leaves no trace but a device's
 // bytes already written.
